@@ -1,0 +1,173 @@
+#include "core/CXmlObjectBase.h"
+
+#include <cstring>
+
+namespace QbXmlLib5 {
+
+namespace {
+const char* Safe(const char* s) { return s ? s : ""; }
+
+const char kChoiceAlreadySetBracketed[] =
+    "The Property [%s] is already set. Only one element within this class bay be set at a time";
+const char kChoiceAlreadySetPlain[] =
+    "The Property %s is already set. Only one element within this class bay be set at a time";
+}  // namespace
+
+CXmlObjectBase::CXmlObjectBase() : m_refCount(0) {}
+
+CXmlObjectBase::CXmlObjectBase(const CXmlObjectBase& other)
+    : m_elementName(other.m_elementName), m_refCount(other.m_refCount) {}
+
+CXmlObjectBase& CXmlObjectBase::operator=(const CXmlObjectBase& other) {
+    m_elementName = other.m_elementName;
+    m_refCount = other.m_refCount;
+    return *this;
+}
+
+CXmlObjectBase::~CXmlObjectBase() = default;
+
+std::int32_t CXmlObjectBase::AddRef() { return ++m_refCount; }
+
+std::int32_t CXmlObjectBase::Release() {
+    const std::int32_t count = --m_refCount;
+    if (count == 0) {
+        delete this;
+        return 0;
+    }
+    return count;
+}
+
+const CXmlObjectBase* CXmlObjectBase::GetBase() const {
+    return const_cast<CXmlObjectBase*>(this)->GetBase();
+}
+
+void CXmlObjectBase::OnEvent(CXmlObjectBase*, MsgType, void*) {}
+
+void CXmlObjectBase::AttributesToXml_Int(CXmlWriter*, const CXmlSerializationContext&) const {}
+
+std::string CXmlObjectBase::GetElementName() const { return m_elementName; }
+
+void CXmlObjectBase::SetElementName(const char* name) { m_elementName = Safe(name); }
+
+void CXmlObjectBase::SetElementName(CXmlObjectBase* object, const char* name) {
+    object->SetElementName(name);
+}
+
+void CXmlObjectBase::AttributesToXml_Int(const CXmlObjectBase* object, CXmlWriter* writer,
+                                         const CXmlSerializationContext& ctx) {
+    object->AttributesToXml_Int(writer, ctx);
+}
+
+void CXmlObjectBase::ToXml_Int(const CXmlObjectBase* object, CXmlWriter* writer, bool isRoot,
+                               const char* namespaceUri, const CXmlSerializationContext& ctx,
+                               bool choiceFlag) {
+    object->ToXml_Int(writer, isRoot, namespaceUri, ctx, choiceFlag);
+}
+
+const CXmlElement* CXmlObjectBase::FromXml_Int(CXmlObjectBase* object,
+                                               const CXmlElement* parent,
+                                               const CXmlElement* current,
+                                               const CXmlSerializationContext& ctx) {
+    return object->FromXml_Int(parent, current, ctx, false);
+}
+
+void CXmlObjectBase::Throw_IfPropertyIsNull(const CXmlObjectBase* object,
+                                            const char* propertyName) const {
+    if (!object) {
+        throw CQbInvalidParamException(FormatString(
+            "The Property [%s] is mandatory, it may node be NULL", Safe(propertyName)));
+    }
+}
+
+void CXmlObjectBase::Throw_IfElementNameDiffers(const CXmlObjectBase* object,
+                                                const char* requiredName) const {
+    if (!object) return;
+    const std::string actual = object->GetBase()->m_elementName;
+    if (actual != Safe(requiredName)) {
+        throw CQbInvalidParamException(FormatString(
+            "This property requrires an element with the name %s the element being set has "
+            "the element name %s",
+            Safe(requiredName), actual.c_str()));
+    }
+}
+
+void CXmlObjectBase::Choice_SelectElement(const char* elementName, const CXmlObjectBase* object,
+                                          std::string& selection) const {
+    const char* name = Safe(elementName);
+    if (selection == name) {
+        if (!object) selection.clear();
+        return;
+    }
+    if (selection.empty()) {
+        selection = name;
+        return;
+    }
+    if (!object) return;
+    throw CQbInvalidStateException(FormatString(kChoiceAlreadySetBracketed, selection.c_str()));
+}
+
+void CXmlObjectBase::Choice_CollectionChanged(const char* elementName, std::int32_t count,
+                                              std::string& selection) const {
+    const char* name = Safe(elementName);
+    if (selection == name) {
+        if (count == 0) selection.clear();
+        return;
+    }
+    if (selection.empty()) {
+        if (count > 0) selection = name;
+        return;
+    }
+    if (count == 0) return;
+    throw CQbInvalidStateException(FormatString(kChoiceAlreadySetBracketed, selection.c_str()));
+}
+
+void CXmlObjectBase::Choice_SetElementValid(bool valid, const char* elementName,
+                                            std::string& selection) const {
+    const char* name = Safe(elementName);
+    if (!valid) {
+        selection.clear();
+        return;
+    }
+    if (selection.empty() || selection == name) {
+        selection = name;
+        return;
+    }
+    throw CQbInvalidStateException(FormatString(kChoiceAlreadySetPlain, selection.c_str()));
+}
+
+bool CXmlObjectBase::IsNamespaceValid(const char* namespaceUri, const char* restriction,
+                                      const char* targetNamespace) const {
+    const std::string ns = Safe(namespaceUri);
+    const std::string target = Safe(targetNamespace);
+    const char* p = Safe(restriction);
+    while (*p) {
+        while (*p == ' ') ++p;
+        const char* start = p;
+        while (*p && *p != ' ') ++p;
+        if (p == start) break;
+        const std::string token(start, p);
+        if (token == "##any") return true;
+        if (token == "##other") {
+            if (ns != target) return true;
+        } else if (token == "##local") {
+            if (ns.empty()) return true;
+        } else if (token == "##targetNamespace") {
+            if (ns == target) return true;
+        } else if (ns == token || ns.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CXmlObjectBase::TestNamespace(const char* namespaceUri, const char* restriction,
+                                   const char* targetNamespace) const {
+    if (!IsNamespaceValid(namespaceUri, restriction, targetNamespace)) {
+        throw CQbInvalidNamespaceException(FormatString(
+            "Invalid namespace [%s]. The namespace must be one of [%s] where the target "
+            "namespace is [%s]",
+            Safe(namespaceUri), Safe(restriction), Safe(targetNamespace)));
+    }
+}
+
+}  // namespace QbXmlLib5

@@ -1,0 +1,81 @@
+// CXmlSerializationContext: the options of one serialization call. Every
+// entry point takes one by const reference; those given none use the
+// process-wide default context (GetDefaultContext), which callers may change
+// before serializing (it is not protected against concurrent changes).
+#ifndef QBXMLLIB5_CORE_CXMLSERIALIZATIONCONTEXT_H
+#define QBXMLLIB5_CORE_CXMLSERIALIZATIONCONTEXT_H
+
+#include <string>
+#include <vector>
+
+#include "core/CNamespaceAliasMap.h"
+#include "core/QbEnums.h"
+
+namespace QbXmlLib5 {
+
+class CXmlSerializationContext {
+public:
+    CXmlSerializationContext();
+    CXmlSerializationContext(const CXmlSerializationContext& other);
+    CXmlSerializationContext& operator=(const CXmlSerializationContext& other);
+    ~CXmlSerializationContext();
+
+    static CXmlSerializationContext& GetDefaultContext();
+
+    bool GetIgnoreUnknownAttributes() const { return m_ignoreUnknownAttributes; }
+    void SetIgnoreUnknownAttributes(bool value) { m_ignoreUnknownAttributes = value; }
+
+    // IgnoreUnknownElements and IgnoreMissingMandatoryElements exclude each
+    // other: setting one true while the other is true throws
+    // CQbInvalidStateException and leaves the flag unchanged.
+    bool GetIgnoreUnknownElements() const { return m_ignoreUnknownElements; }
+    void SetIgnoreUnknownElements(bool value);
+    bool GetIgnoreMissingMandatoryElements() const { return m_ignoreMissingMandatoryElements; }
+    void SetIgnoreMissingMandatoryElements(bool value);
+
+    bool GetIgnoreMissingChoice() const { return m_ignoreMissingChoice; }
+    void SetIgnoreMissingChoice(bool value) { m_ignoreMissingChoice = value; }
+    bool GetIgnoreInvalidCollectionCounts() const { return m_ignoreInvalidCollectionCounts; }
+    void SetIgnoreInvalidCollectionCounts(bool value) { m_ignoreInvalidCollectionCounts = value; }
+
+    // True when the flag is set or the schema type is ST_NO_NAMESPACES.
+    bool GetIgnoreNamespaces() const;
+    void SetIgnoreNamespaces(bool value) { m_ignoreNamespaces = value; }
+
+    std::string GetDefaultNamespaceURI() const { return m_defaultNamespaceUri; }
+    void SetDefaultNamespaceURI(const char* uri) { m_defaultNamespaceUri = uri ? uri : ""; }
+
+    SchemaType GetSchemaType() const { return m_schemaType; }
+    void SetSchemaType(SchemaType type) { m_schemaType = type; }
+
+    // Prefixes declared on the root element, in URI order.
+    CNamespaceAliasMap& GetNamespaceAliases() { return m_namespaceAliases; }
+    const CNamespaceAliasMap& GetNamespaceAliases() const { return m_namespaceAliases; }
+
+    // Whole processing-instruction texts written, in order, before the root.
+    std::vector<std::string>& GetProcessingInstructions() { return m_processingInstructions; }
+    const std::vector<std::string>& GetProcessingInstructions() const {
+        return m_processingInstructions;
+    }
+
+    // Text written as the root element's first content when not empty.
+    std::string GetInLineSchema() const { return m_inLineSchema; }
+    void SetInLineSchema(const char* schema) { m_inLineSchema = schema ? schema : ""; }
+
+private:
+    std::string m_defaultNamespaceUri;
+    CNamespaceAliasMap m_namespaceAliases;
+    std::vector<std::string> m_processingInstructions;
+    std::string m_inLineSchema;
+    bool m_ignoreInvalidCollectionCounts;
+    bool m_ignoreMissingChoice;
+    bool m_ignoreMissingMandatoryElements;
+    bool m_ignoreUnknownElements;
+    bool m_ignoreUnknownAttributes;
+    bool m_ignoreNamespaces;
+    SchemaType m_schemaType;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_CORE_CXMLSERIALIZATIONCONTEXT_H
