@@ -5,6 +5,7 @@
 
 // Runtime core
 #include "core/CNamespaceAliasMap.h"
+#include "core/CPlatformFile.h"
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlObjectBase.h"

@@ -2,7 +2,7 @@
 function(qb_set_warnings target)
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
-      -Wnon-virtual-dtor -Wformat=2)
+      -Wnon-virtual-dtor)
     if(QB_WERROR)
       target_compile_options(${target} PRIVATE -Werror)
     endif()

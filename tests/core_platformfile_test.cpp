@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "QbXmlLib5.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("QB_TEST_TMP");
+    return std::string(dir ? dir : "/tmp") + "/" + name;
+}
+
+TEST(PlatformFileTest, WriteThenReadBackWithPrefixAndErrors) {
+    const std::string path = TempPath("platform_file.bin");
+    const unsigned char bom[] = {0xFF, 0xFE};
+    std::vector<unsigned char> data(200000);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7);
+    CPlatformFile::WriteAll(path.c_str(), bom, 2, data.data(), data.size());
+    std::vector<unsigned char> back = {1, 2, 3};
+    CPlatformFile::ReadAll(path.c_str(), back);
+    ASSERT_EQ(back.size(), data.size() + 2);
+    EXPECT_EQ(back[0], 0xFF);
+    EXPECT_EQ(back[1], 0xFE);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin() + 2));
+
+    CPlatformFile::WriteAll(path.c_str(), nullptr, 0, nullptr, 0);  // truncates
+    CPlatformFile::ReadAll(path.c_str(), back);
+    EXPECT_TRUE(back.empty());
+    std::remove(path.c_str());
+
+    std::vector<unsigned char> untouched = {9};
+    try {
+        CPlatformFile::ReadAll("/nonexistent/dir/file.xml", untouched);
+        FAIL() << "expected an exception";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(),
+                  "Failed to open the file [/nonexistent/dir/file.xml] Error [0x00000002]");
+    }
+    EXPECT_EQ(untouched, std::vector<unsigned char>{9});
+    EXPECT_THROW(CPlatformFile::ReadAll("/", untouched), CQbException);
+    try {
+        CPlatformFile::WriteAll("/nonexistent/dir/out.xml", nullptr, 0, bom, 2);
+        FAIL() << "expected an exception";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(),
+                  "Failed to write data to the file [/nonexistent/dir/out.xml] error [0x00000002]");
+    }
+}
+
+}  // namespace
