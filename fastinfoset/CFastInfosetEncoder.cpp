@@ -10,15 +10,6 @@ namespace {
 // built-in vocabulary gives both index 1.
 const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
-// X.891 lengths above 2^32 + 320 have no encoding.
-std::uint32_t CheckedLengthRest(std::size_t length, std::size_t base) {
-    const std::size_t rest = length - base;
-    if (rest > 0xFFFFFFFFu) {
-        throw CQbException("Failed to write FastInfoset. String too long.");
-    }
-    return static_cast<std::uint32_t>(rest);
-}
-
 }  // namespace
 
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
@@ -44,107 +35,55 @@ void CFastInfosetEncoder::AppendBytes(const std::string& bytes) {
     m_out.insert(m_out.end(), bytes.begin(), bytes.end());
 }
 
-void CFastInfosetEncoder::AppendBigEndian32(std::uint32_t value) {
-    AppendOctet(static_cast<unsigned char>(value >> 24));
-    AppendOctet(static_cast<unsigned char>(value >> 16));
-    AppendOctet(static_cast<unsigned char>(value >> 8));
-    AppendOctet(static_cast<unsigned char>(value));
-}
-
 void CFastInfosetEncoder::IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
-    const std::uint32_t i = value - 1;
-    if (value <= 64) {
-        AppendOctet(static_cast<unsigned char>(high | i));
-    } else if (value <= 8256) {
-        const std::uint32_t r = i - 64;
-        AppendOctet(static_cast<unsigned char>(high | 0x40 | (r >> 8)));
-        AppendOctet(static_cast<unsigned char>(r));
-    } else {
-        const std::uint32_t r = i - 8256;
-        AppendOctet(static_cast<unsigned char>(high | 0x60 | (r >> 16)));
-        AppendOctet(static_cast<unsigned char>(r >> 8));
-        AppendOctet(static_cast<unsigned char>(r));
-    }
+    static const Range kRanges[] = {{64, 0x00, 0}, {8256, 0x40, 1}, {kMaxTableSize, 0x60, 2}};
+    AppendRanged(high, value, kRanges);
 }
 
 void CFastInfosetEncoder::IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
-    const std::uint32_t i = value - 1;
-    if (value <= 32) {
-        AppendOctet(static_cast<unsigned char>(high | i));
-    } else if (value <= 2080) {
-        const std::uint32_t r = i - 32;
-        AppendOctet(static_cast<unsigned char>(high | 0x20 | (r >> 8)));
-        AppendOctet(static_cast<unsigned char>(r));
-    } else if (value <= 526368) {
-        const std::uint32_t r = i - 2080;
-        AppendOctet(static_cast<unsigned char>(high | 0x28 | (r >> 16)));
-        AppendOctet(static_cast<unsigned char>(r >> 8));
-        AppendOctet(static_cast<unsigned char>(r));
-    } else {
-        const std::uint32_t r = i - 526368;
-        AppendOctet(static_cast<unsigned char>(high | 0x30));
-        AppendOctet(static_cast<unsigned char>(r >> 16));
-        AppendOctet(static_cast<unsigned char>(r >> 8));
-        AppendOctet(static_cast<unsigned char>(r));
-    }
+    static const Range kRanges[] = {
+        {32, 0x00, 0}, {2080, 0x20, 1}, {526368, 0x28, 2}, {kMaxTableSize, 0x30, 3}};
+    AppendRanged(high, value, kRanges);
 }
 
 void CFastInfosetEncoder::IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
-    const std::uint32_t i = value - 1;
-    if (value <= 16) {
-        AppendOctet(static_cast<unsigned char>(high | i));
-    } else if (value <= 1040) {
-        const std::uint32_t r = i - 16;
-        AppendOctet(static_cast<unsigned char>(high | 0x10 | (r >> 8)));
-        AppendOctet(static_cast<unsigned char>(r));
-    } else if (value <= 263184) {
-        const std::uint32_t r = i - 1040;
-        AppendOctet(static_cast<unsigned char>(high | 0x14 | (r >> 16)));
-        AppendOctet(static_cast<unsigned char>(r >> 8));
-        AppendOctet(static_cast<unsigned char>(r));
-    } else {
-        const std::uint32_t r = i - 263184;
-        AppendOctet(static_cast<unsigned char>(high | 0x18));
-        AppendOctet(static_cast<unsigned char>(r >> 16));
-        AppendOctet(static_cast<unsigned char>(r >> 8));
-        AppendOctet(static_cast<unsigned char>(r));
-    }
+    static const Range kRanges[] = {
+        {16, 0x00, 0}, {1040, 0x10, 1}, {263184, 0x14, 2}, {kMaxTableSize, 0x18, 3}};
+    AppendRanged(high, value, kRanges);
 }
 
 void CFastInfosetEncoder::LengthOnSecondBit(unsigned char high, std::size_t length) {
-    if (length <= 64) {
-        AppendOctet(static_cast<unsigned char>(high | (length - 1)));
-    } else if (length <= 320) {
-        AppendOctet(static_cast<unsigned char>(high | 0x40));
-        AppendOctet(static_cast<unsigned char>(length - 65));
-    } else {
-        AppendOctet(static_cast<unsigned char>(high | 0x60));
-        AppendBigEndian32(CheckedLengthRest(length, 321));
-    }
+    static const Range kRanges[] = {{64, 0x00, 0}, {320, 0x40, 1}, {320 + kFourOctets, 0x60, 4}};
+    AppendRanged(high, length, kRanges);
 }
 
 void CFastInfosetEncoder::LengthOnFifthBit(unsigned char high, std::size_t length) {
-    if (length <= 8) {
-        AppendOctet(static_cast<unsigned char>(high | (length - 1)));
-    } else if (length <= 264) {
-        AppendOctet(static_cast<unsigned char>(high | 0x08));
-        AppendOctet(static_cast<unsigned char>(length - 9));
-    } else {
-        AppendOctet(static_cast<unsigned char>(high | 0x0C));
-        AppendBigEndian32(CheckedLengthRest(length, 265));
-    }
+    static const Range kRanges[] = {{8, 0x00, 0}, {264, 0x08, 1}, {264 + kFourOctets, 0x0C, 4}};
+    AppendRanged(high, length, kRanges);
 }
 
 void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t length) {
-    if (length <= 2) {
-        AppendOctet(static_cast<unsigned char>(high | (length - 1)));
-    } else if (length <= 258) {
-        AppendOctet(static_cast<unsigned char>(high | 0x02));
-        AppendOctet(static_cast<unsigned char>(length - 3));
-    } else {
-        AppendOctet(static_cast<unsigned char>(high | 0x03));
-        AppendBigEndian32(CheckedLengthRest(length, 259));
+    static const Range kRanges[] = {{2, 0x00, 0}, {258, 0x02, 1}, {258 + kFourOctets, 0x03, 4}};
+    AppendRanged(high, length, kRanges);
+}
+
+template <std::size_t N>
+void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
+                                       const Range (&ranges)[N]) {
+    std::uint64_t base = 0;
+    for (const Range& range : ranges) {
+        if (value <= range.last) {
+            const std::uint64_t rest = value - 1 - base;
+            AppendOctet(static_cast<unsigned char>(high | range.flag |
+                                                   (rest >> (8 * range.extraOctets))));
+            for (unsigned k = range.extraOctets; k-- > 0;) {
+                AppendOctet(static_cast<unsigned char>(rest >> (8 * k)));
+            }
+            return;
+        }
+        base = range.last;
     }
+    throw CQbException("Failed to write FastInfoset. String too long.");
 }
 
 void CFastInfosetEncoder::LiteralIdentifyingString(TableId table, const std::string& text) {

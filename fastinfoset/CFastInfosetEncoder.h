@@ -107,7 +107,18 @@ private:
     void LiteralQName(unsigned char literalBits, const QName& name);
     void NonIdentifying(TableId table, const std::string& text, bool chunk);
     void LiteralNonIdentifying(const std::string& text, bool chunk, bool add);
-    void AppendBigEndian32(std::uint32_t value);
+    // One size class of an integer or length encoding: values up to `last`
+    // (and above the previous class) are `flag` followed by value - 1 -
+    // previous last in the remaining bits and `extraOctets` further octets.
+    struct Range {
+        std::uint64_t last;
+        unsigned char flag;
+        unsigned extraOctets;
+    };
+    // Number of values four octets hold: the last length class of each kind.
+    static constexpr std::uint64_t kFourOctets = 1ull << 32;
+    template <std::size_t N>
+    void AppendRanged(unsigned char high, std::uint64_t value, const Range (&ranges)[N]);
 
     std::vector<unsigned char> m_out;
     CTable m_tables[TBL_COUNT];
