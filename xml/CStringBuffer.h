@@ -13,7 +13,7 @@ namespace QbXmlLib5 {
 class CStringBuffer {
 public:
     // Capacity of each block; every block has one more byte, always NUL.
-    static const std::size_t kBlockSize = 65535;
+    static constexpr std::size_t kBlockSize = 65535;
 
     CStringBuffer();
     CStringBuffer(const CStringBuffer&) = delete;

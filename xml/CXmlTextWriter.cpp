@@ -108,6 +108,12 @@ void CXmlTextWriter::WriteDeclaration(const std::string& prefix,
 }
 
 void CXmlTextWriter::WriteComment(const std::string& text) {
+    // A comment inside an element is content: it closes an open start tag.
+    CXmlWriterContext* current = GetCurrentContext();
+    if (current && current->IsStartTagOpen()) {
+        m_output->Append('>');
+        current->CloseStartTag();
+    }
     Write("<!--");
     WriteEscaped(text);
     Write("-->");
