@@ -76,7 +76,8 @@ TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
     c[0] = 'X';
     EXPECT_EQ(a.GetString(), "abc");
     EXPECT_EQ(c.GetString(), "Xbc");
-    c = c;  // self-assignment keeps the content
+    CBinaryData& alias = c;
+    c = alias;  // self-assignment keeps the content
     EXPECT_EQ(c.GetString(), "Xbc");
 
     // Appending an object to itself, across a reallocation.
