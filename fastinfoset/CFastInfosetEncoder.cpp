@@ -113,8 +113,10 @@ void CFastInfosetEncoder::LiteralNonIdentifying(const std::string& text, bool ch
     AppendBytes(text);
 }
 
-void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text, bool chunk) {
-    if (text.size() >= kLiteralLengthLimit) {
+void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
+                                         std::size_t localLength, bool chunk) {
+    if (localLength == std::string::npos) localLength = text.size();
+    if (localLength >= kLiteralLengthLimit) {
         LiteralNonIdentifying(text, chunk, false);
         return;
     }
@@ -128,17 +130,17 @@ void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
     }
 }
 
-void CFastInfosetEncoder::AttributeValue(const std::string& value) {
+void CFastInfosetEncoder::AttributeValue(const std::string& value, std::size_t localLength) {
     if (value.empty()) {
         AppendOctet(0xFF);  // index 0: the empty string
         return;
     }
-    NonIdentifying(TBL_ATTRIBUTE_VALUES, value, false);
+    NonIdentifying(TBL_ATTRIBUTE_VALUES, value, localLength, false);
 }
 
-void CFastInfosetEncoder::CharacterChunk(const std::string& text) {
+void CFastInfosetEncoder::CharacterChunk(const std::string& text, std::size_t localLength) {
     if (text.empty()) return;  // X.891 has no empty chunk
-    NonIdentifying(TBL_CHARACTER_CHUNKS, text, true);
+    NonIdentifying(TBL_CHARACTER_CHUNKS, text, localLength, true);
 }
 
 std::string CFastInfosetEncoder::Key(const QName& name) {

@@ -90,9 +90,10 @@ public:
     void LiteralIdentifyingString(TableId table, const std::string& text);
 
     // Attribute value (C.14) and character chunk (C.15, with the leading bits
-    // 10 of a content item).
-    void AttributeValue(const std::string& value);
-    void CharacterChunk(const std::string& text);
+    // 10 of a content item). `localLength`, the length of the string in the
+    // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
+    void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
+    void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
 
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).
@@ -105,7 +106,8 @@ private:
     // Shared body of the two qualified-name kinds: the literal is the prefix
     // and namespace presence bits followed by the identifying strings.
     void LiteralQName(unsigned char literalBits, const QName& name);
-    void NonIdentifying(TableId table, const std::string& text, bool chunk);
+    void NonIdentifying(TableId table, const std::string& text, std::size_t localLength,
+                        bool chunk);
     void LiteralNonIdentifying(const std::string& text, bool chunk, bool add);
     // One size class of an integer or length encoding: values up to `last`
     // (and above the previous class) are `flag` followed by value - 1 -

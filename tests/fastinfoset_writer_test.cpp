@@ -4,7 +4,14 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
 #include "fastinfoset/CFastInfosetEncoder.h"
+#include "fastinfoset/CFastInfosetWriter.h"
+#include "QbXmlLib5.h"
 
 using namespace QbXmlLib5;
 
@@ -166,6 +173,273 @@ TEST(FastInfosetEncoderTest, RealTableStopsAtTwoToTheTwenty) {
     enc.CharacterChunk(v);  // the last one added: index 2^20
     EXPECT_EQ(enc.Output(), (Bytes{0x82, 0x02, 'z', 'z', 'z', 'z', 'z', 0x82, 0x02, 'z', 'z',
                                    'z', 'z', 'z', 0xB8, 0x0B, 0xFB, 0xEF}));
+}
+
+// A bindable object whose ToXml_Int replays a script of writer events.
+class CScripted : public CXmlObjectBase {
+public:
+    explicit CScripted(std::function<void(CXmlWriter&)> script) : m_script(std::move(script)) {}
+    CXmlObjectBase* GetBase() override { return this; }
+    std::string GetNamespace() override { return ""; }
+
+protected:
+    std::string GetTargetNamespace() override { return ""; }
+    void ToXml_Int(CXmlWriter* writer, bool, const char*, const CXmlSerializationContext&,
+                   bool) const override {
+        m_script(*writer);
+    }
+    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
+                                   const CXmlSerializationContext&, bool) override {
+        return current;
+    }
+
+private:
+    std::function<void(CXmlWriter&)> m_script;
+};
+
+Bytes ToBytes(const CBinaryData& data) {
+    return Bytes(data.GetData(), data.GetData() + data.GetLength());
+}
+
+Bytes Stream(std::function<void(CXmlWriter&)> script, FInfoDecl decl = FI_DECL_NONE,
+             CompressionType compression = CT_NONE) {
+    CSmartPtr<CScripted> object(new CScripted(std::move(script)));
+    return ToBytes(object->ToFastInfosetStream(
+        decl, CXmlSerializationContext::GetDefaultContext(), compression));
+}
+
+// The header of every document without declaration.
+Bytes Doc(const Bytes& body) {
+    Bytes out = {0xE0, 0x00, 0x00, 0x01, 0x00};
+    for (unsigned char octet : body) out.push_back(octet);
+    return out;
+}
+
+void Leaf(CXmlWriter& w, const char* name, const char* text) {
+    w.WriteStartElement(name, "");
+    w.WriteText(text);
+    w.WriteEndElement();
+}
+
+TEST(FastInfosetWriterTest, HeaderAndDeclarations) {
+    const auto empty = [](CXmlWriter& w) {
+        w.WriteStartElement("a", "");
+        w.WriteEndElement();
+    };
+    EXPECT_EQ(Stream(empty), Doc({0x3C, 0x00, 'a', 0xFF}));
+    const std::string decl10 = "<?xml version='1.0' encoding='finf'?>";
+    ASSERT_EQ(decl10.size(), 37u);
+    Bytes expected(decl10.begin(), decl10.end());
+    const Bytes doc = Doc({0x3C, 0x00, 'a', 0xFF});
+    expected.insert(expected.end(), doc.begin(), doc.end());
+    EXPECT_EQ(Stream(empty, FI_DECL_1_0), expected);
+    for (int d = FI_DECL_ENCODING; d <= FI_DECL_1_1_STANDALONE_NO; ++d) {
+        const std::string text = CFastInfosetWriter::GetDeclarationText(static_cast<FInfoDecl>(d));
+        const Bytes got = Stream(empty, static_cast<FInfoDecl>(d));
+        ASSERT_EQ(got.size(), text.size() + doc.size());
+        EXPECT_EQ(std::string(got.begin(), got.begin() + text.size()), text);
+        EXPECT_TRUE(std::equal(doc.begin(), doc.end(), got.begin() + text.size()));
+        EXPECT_EQ(text.find("encoding='finf'"), text.find("encoding"));
+    }
+    EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_1_1_STANDALONE_YES),
+                 "<?xml version='1.1' encoding='finf' standalone='yes'?>");
+    EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_ENCODING_STANDALONE_NO),
+                 "<?xml encoding='finf' standalone='no'?>");
+}
+
+TEST(FastInfosetWriterTest, RepeatedNamesAndShortValuesAreIndexed) {
+    // Siblings: the second b is the element-name index 2, the octet 01.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  Leaf(w, "b", "");
+                  Leaf(w, "b", "");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'b', 0xF0, 0x01, 0xFF, 0xF0}));
+    // Five-byte text indexed the second time, six-byte text never.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteText("abcde");
+                  w.WriteText("abcde");
+                  w.WriteText("abcdef");
+                  w.WriteText("abcdef");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r', 0x92, 0x02, 'a', 'b', 'c', 'd', 'e', 0xA0, 0x82, 0x03, 'a',
+                   'b', 'c', 'd', 'e', 'f', 0x82, 0x03, 'a', 'b', 'c', 'd', 'e', 'f', 0xFF}));
+    // Attributes: names and short values indexed; empty value FF; the
+    // attribute list ends with F0 before the content.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteAttribute("x", "", "1");
+                  w.WriteAttribute("y", "", "");
+                  w.WriteStartElement("c", "");
+                  w.WriteAttribute("x", "", "1");
+                  w.WriteEndElement();
+                  w.WriteText("t");
+                  w.WriteEndElement();
+              }),
+              Doc({0x7C, 0x00, 'r', 0x78, 0x00, 'x', 0x40, '1', 0x78, 0x00, 'y', 0xFF, 0xF0,
+                   0x7C, 0x00, 'c', 0x00, 0x80, 0xF0, 0xF0, 0x90, 't', 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, TerminatorsKeepTextInItsElement) {
+    // a holding an empty b, then text: b's terminator comes before the chunk.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("a", "");
+                  Leaf(w, "b", "");
+                  w.WriteText("t");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'a', 0x3C, 0x00, 'b', 0xF0, 0x90, 't', 0xFF}));
+    // Nesting three deep: two double terminators and the document's.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("a", "");
+                  w.WriteStartElement("b", "");
+                  Leaf(w, "c", "");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'a', 0x3C, 0x00, 'b', 0x3C, 0x00, 'c', 0xFF, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
+    // Default namespace only: declared with CD, the element takes AA.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.SetDefaultNamespace("urn:d");
+                  w.WriteStartElement("r", "urn:d");
+                  w.WriteEndElement();
+              }),
+              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xF0, 0x3F, 0x01, 'A', 'A', 0x81,
+                   0x00, 'r', 0xFF}));
+    // Registered declarations in URI order, reused by elements and
+    // attributes; an attribute in an undeclared namespace gets a generated
+    // prefix, and a child reuses the parent's scope.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.AddNamespace("q", "urn:q");
+                  w.AddNamespace("p", "urn:p");
+                  w.WriteStartElement("r", "urn:q");
+                  w.WriteAttribute("a", "urn:x", "v");
+                  w.WriteStartElement("r", "urn:q");
+                  w.WriteAttribute("a", "urn:p", "v");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x78, 0xCF, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p',  //
+                   0xCF, 0x00, 'q', 0x04, 'u', 'r', 'n', ':', 'q', 0xF0,  //
+                   0x3F, 0x82, 0x82, 0x00, 'r',                           // q:r
+                   0x7B, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'x', 0x00, 'a', 0x40, 'v',
+                   0xF0, 0x40,                                            // r again
+                   0x7B, 0x81, 0x81, 0x81, 0x80, 0xF0, 0xFF, 0xF0}));
+    // xsi:type: the type namespace gets a prefix, the instance namespace has
+    // none in scope and is written by its name alone.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteXsiType("urn:t", "T");
+                  w.WriteEndElement();
+              }),
+              Doc({0x7C, 0x00, 'r', 0x79, 0x28, 'h', 't', 't', 'p', ':', '/', '/', 'w', 'w', 'w',
+                   '.', 'w', '3', '.', 'o', 'r', 'g', '/', '2', '0', '0', '1', '/', 'X', 'M', 'L',
+                   'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e',
+                   0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A', ':', 'T', 0xF0, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, MisuseIsRefused) {
+    try {
+        Stream([](CXmlWriter& w) {
+            w.WriteStartElement("r", "");
+            Leaf(w, "c", "");
+            w.WriteAttribute("x", "", "1");
+        });
+        FAIL() << "attribute after a child accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "Attributes must be added before elements");
+    }
+    try {
+        Stream([](CXmlWriter& w) { w.WriteStartElement("r", ""); });
+        FAIL() << "open element accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "An Element has not been closed.");
+    }
+}
+
+// A document large enough for deflate to pay off.
+void Catalogue(CXmlWriter& w) {
+    w.WriteStartElement("catalogue", "urn:c");
+    for (int i = 0; i < 200; ++i) {
+        w.WriteStartElement("item", "urn:c");
+        w.WriteAttribute("id", "", std::to_string(i));
+        Leaf(w, "description", "A reasonably long description that repeats.");
+        w.WriteEndElement();
+    }
+    w.WriteEndElement();
+}
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("QB_TEST_TMP");
+    return std::string(dir ? dir : "/tmp") + "/" + name;
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(FastInfosetWriterTest, CompressionAndFiles) {
+    const Bytes plain = Stream(Catalogue);
+    const Bytes gzip = Stream(Catalogue, FI_DECL_NONE, CT_GZIP);
+    ASSERT_GE(gzip.size(), 2u);
+    EXPECT_EQ(gzip[0], 0x1F);
+    EXPECT_EQ(gzip[1], 0x8B);
+    CBinaryData inflated;
+    ASSERT_TRUE(CBinaryData::Decompress(gzip.data(), gzip.size(), inflated));
+    EXPECT_EQ(ToBytes(inflated), plain);
+    const Bytes zlib = Stream(Catalogue, FI_DECL_NONE, CT_ZLIB);
+    ASSERT_TRUE(CBinaryData::Decompress(zlib.data(), zlib.size(), inflated));
+    EXPECT_EQ(ToBytes(inflated), plain);
+
+    CSmartPtr<CScripted> object(new CScripted(Catalogue));
+    const std::string path = TempPath("fastinfoset_writer_file.fi");
+    std::remove(path.c_str());
+    try {
+        object->ToFastInfosetFile(path.c_str(), FI_DECL_NONE,
+                                  CXmlSerializationContext::GetDefaultContext(), CT_ZLIB);
+        FAIL() << "zlib file accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "ZLIB Compression only available for To Stream methods.");
+    }
+    EXPECT_FALSE(std::ifstream(path).good()) << "file created before the refusal";
+    object->ToFastInfosetFile(path.c_str(), FI_DECL_1_0);
+    const std::string decl = "<?xml version='1.0' encoding='finf'?>";
+    Bytes expected(decl.begin(), decl.end());
+    expected.insert(expected.end(), plain.begin(), plain.end());
+    EXPECT_EQ(ReadFile(path), expected);
+    object->ToFastInfosetFile(path.c_str(), FI_DECL_NONE,
+                              CXmlSerializationContext::GetDefaultContext(), CT_GZIP);
+    EXPECT_EQ(ReadFile(path), gzip);
+    std::remove(path.c_str());
+}
+
+// Exposes the table-capacity hook.
+class CSmallTableWriter : public CFastInfosetWriter {
+public:
+    explicit CSmallTableWriter(std::uint32_t capacity) : CFastInfosetWriter(capacity) {}
+};
+
+TEST(FastInfosetWriterTest, FullTablesFallBackToLiterals) {
+    CSmallTableWriter w(2);
+    w.WriteHeader(FI_DECL_NONE);
+    w.WriteStartElement("r", "");
+    for (const char* name : {"a", "b", "c", "c"}) Leaf(w, name, name);
+    w.WriteEndElement();
+    w.WriteEndDocument();
+    // Element names r, a fill their table; b and c stay literal (their local
+    // names are indexed until that table is full too). Chunks a, b fill theirs.
+    EXPECT_EQ(ToBytes(w.GetOutput()),
+              Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'a', 0x90, 'a', 0xF0,  //
+                   0x3C, 0x00, 'b', 0x90, 'b', 0xF0,                   //
+                   0x3C, 0x00, 'c', 0x80, 'c', 0xF0,                   //
+                   0x3C, 0x00, 'c', 0x80, 'c', 0xFF, 0xF0}));
 }
 
 }  // namespace
