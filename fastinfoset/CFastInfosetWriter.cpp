@@ -16,6 +16,8 @@ const unsigned char kElementHasNamespaceAttributes = 0x38;
 // Namespace attribute with a namespace name, without / with a prefix.
 const unsigned char kDefaultNamespaceAttribute = 0xCD;
 const unsigned char kPrefixedNamespaceAttribute = 0xCF;
+// Namespace attribute with neither: xmlns="".
+const unsigned char kDefaultNamespaceUndeclaration = 0xCC;
 
 // Texts arrive in the local encoding. The process default is UTF-8, which is
 // what the document carries.
@@ -32,7 +34,8 @@ CFastInfosetWriter::CFastInfosetWriter(std::uint32_t tableCapacity)
     : CXmlWriter("CFastInfosetWriter"),
       m_encoder(tableCapacity),
       m_elementPending(false),
-      m_terminatorPending(false) {}
+      m_terminatorPending(false),
+      m_undeclareDefault(false) {}
 
 CFastInfosetWriter::~CFastInfosetWriter() = default;
 
@@ -76,34 +79,40 @@ void CFastInfosetWriter::WriteEndDocument() {
 
 void CFastInfosetWriter::WriteComment(const std::string&) {}
 
-void CFastInfosetWriter::WriteProcessingInstruction(const std::string&) {
-    WritePendingElement(false);
-}
+void CFastInfosetWriter::WriteProcessingInstruction(const std::string&) { WriteStartTag(); }
 
 void CFastInfosetWriter::WriteInLineSchema(const std::string&) {}
 
 void CFastInfosetWriter::WriteStartElement(const std::string& localName,
                                            const std::string& namespaceUri) {
-    WritePendingElement(false);
+    WriteStartTag();
     WritePendingTerminator();
-    const bool parentHasAttributes = !m_hasAttributes.empty() && m_hasAttributes.back();
     const StartedElement started = BeginElement(localName, namespaceUri);
-    if (started.closesParentStartTag && parentHasAttributes) m_encoder.AppendOctet(kTerminator);
-    m_hasAttributes.push_back(false);
     m_elementPending = true;
+    if (started.declaresPrefix) {
+        m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
+        m_elementPrefix = started.prefix;
+    } else {
+        // The binary form names the prefix even where the text form relies on
+        // the default namespace.
+        m_elementPrefix = PrefixFor(namespaceUri);
+    }
+    // An element in no namespace below a declared default namespace
+    // undeclares it, or decoders would put it in that namespace.
+    CXmlWriterContext* current = GetCurrentContext();
+    m_undeclareDefault = namespaceUri.empty() && !current->GetEffectiveDefaultNamespace().empty();
+    if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
 }
 
 void CFastInfosetWriter::WriteText(const std::string& text) {
-    WritePendingElement(false);
-    CloseStartTag();
+    WriteStartTag();
     if (text.empty()) return;
     WritePendingTerminator();
     m_encoder.CharacterChunk(Utf8(text), text.size());
 }
 
 void CFastInfosetWriter::WriteEndElement() {
-    WritePendingElement(false);
-    CloseStartTag();
+    WriteStartTag();
     // Two terminators in a row share the octet FF, so the element's own
     // terminator waits for whatever comes next.
     if (m_terminatorPending) {
@@ -113,87 +122,86 @@ void CFastInfosetWriter::WriteEndElement() {
         m_terminatorPending = true;
     }
     EndElementContext();
-    m_hasAttributes.pop_back();
 }
 
 void CFastInfosetWriter::WriteAttribute(const std::string& localName,
                                         const std::string& namespaceUri,
                                         const std::string& value) {
-    WritePendingElement(true);
     CheckAttributesAllowed();
-    bool generated = false;
-    const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
-    WriteAttributeOctets(prefix, localName, namespaceUri, value);
+    m_attributes.push_back({PrefixFor(namespaceUri), namespaceUri, localName, value});
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
                                       const std::string& typeName) {
-    WritePendingElement(true);
     CheckAttributesAllowed();
-    std::string generated;
-    const std::string value = ResolveXsiTypeValue(typeNamespaceUri, typeName, generated);
-    // Without a prefix in scope the instance namespace is entered with an
-    // empty prefix and the attribute carries its namespace name alone.
-    CXmlWriterContext* current = GetCurrentContext();
-    std::string prefix;
-    if (const std::string* found = current->FindPrefix(kXsiNamespace)) {
-        prefix = *found;
-    } else {
-        current->AddNamespace(std::string(), kXsiNamespace);
-    }
-    WriteAttributeOctets(prefix, "type", kXsiNamespace, value);
+    std::string invented;
+    const std::string value = ResolveXsiTypeValue(typeNamespaceUri, typeName, invented);
+    if (!invented.empty()) m_inventedPrefixes.emplace_back(invented, typeNamespaceUri);
+    WriteAttribute("type", kXsiNamespace, value);
 }
 
-void CFastInfosetWriter::WriteAttributeOctets(const std::string& prefix,
-                                              const std::string& localName,
-                                              const std::string& namespaceUri,
-                                              const std::string& value) {
-    m_encoder.AttributeName({Utf8(prefix), Utf8(namespaceUri), Utf8(localName)});
-    m_encoder.AttributeValue(Utf8(value), value.size());
+std::string CFastInfosetWriter::PrefixFor(const std::string& namespaceUri) {
+    bool invented = false;
+    std::string prefix = ResolveAttributePrefix(namespaceUri, invented);
+    if (invented) m_inventedPrefixes.emplace_back(prefix, namespaceUri);
+    return prefix;
 }
 
-void CFastInfosetWriter::WritePendingElement(bool withAttributes) {
+void CFastInfosetWriter::WriteStartTag() {
     if (!m_elementPending) return;
     m_elementPending = false;
     CXmlWriterContext* current = GetCurrentContext();
-    unsigned char bits = withAttributes ? kElementHasAttributes : 0x00;
-    if (current->GetDepth() == 0 &&
-        (!GetPendingDefaultNamespace().empty() || !GetPendingDeclarations().empty())) {
+    current->CloseStartTag();
+    unsigned char bits = m_attributes.empty() ? 0x00 : kElementHasAttributes;
+    if (HasNamespaceAttributes()) {
         m_encoder.AppendOctet(bits | kElementHasNamespaceAttributes);
-        WriteRootNamespaceAttributes();
+        WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
-    const std::string& namespaceUri = current->GetNamespaceUri();
-    bool generated = false;
-    const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
-    m_encoder.ElementName(bits, {Utf8(prefix), Utf8(namespaceUri), Utf8(current->GetLocalName())});
-    m_hasAttributes.back() = withAttributes;
+    m_encoder.ElementName(bits, {Utf8(m_elementPrefix), Utf8(current->GetNamespaceUri()),
+                                 Utf8(current->GetLocalName())});
+    for (const PendingAttribute& a : m_attributes) {
+        m_encoder.AttributeName({Utf8(a.prefix), Utf8(a.namespaceUri), Utf8(a.localName)});
+        m_encoder.AttributeValue(Utf8(a.value), a.value.size());
+    }
+    if (!m_attributes.empty()) m_encoder.AppendOctet(kTerminator);
+    m_attributes.clear();
+    m_inventedPrefixes.clear();
 }
 
-void CFastInfosetWriter::WriteRootNamespaceAttributes() {
-    if (!GetPendingDefaultNamespace().empty()) {
-        m_encoder.AppendOctet(kDefaultNamespaceAttribute);
-        m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES,
-                                           Utf8(GetPendingDefaultNamespace()));
-    }
-    for (const auto& declaration : GetPendingDeclarations()) {
-        // An empty prefix can only declare the default namespace.
-        if (declaration.second.empty()) {
+bool CFastInfosetWriter::HasNamespaceAttributes() const {
+    if (!m_inventedPrefixes.empty() || m_undeclareDefault) return true;
+    return GetCurrentContext()->GetDepth() == 0 &&
+           (!GetPendingDefaultNamespace().empty() || !GetPendingDeclarations().empty());
+}
+
+void CFastInfosetWriter::WriteNamespaceAttributes() {
+    // The root declares what was registered before it, always as literals.
+    if (GetCurrentContext()->GetDepth() == 0) {
+        if (!GetPendingDefaultNamespace().empty()) {
             m_encoder.AppendOctet(kDefaultNamespaceAttribute);
-        } else {
-            m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
-            m_encoder.LiteralIdentifyingString(Table::TBL_PREFIXES, Utf8(declaration.second));
+            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES,
+                                               Utf8(GetPendingDefaultNamespace()));
         }
-        m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES, Utf8(declaration.first));
+        for (const auto& declaration : GetPendingDeclarations()) {
+            // An empty prefix can only declare the default namespace.
+            if (declaration.second.empty()) {
+                m_encoder.AppendOctet(kDefaultNamespaceAttribute);
+            } else {
+                m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
+                m_encoder.LiteralIdentifyingString(Table::TBL_PREFIXES,
+                                                   Utf8(declaration.second));
+            }
+            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES, Utf8(declaration.first));
+        }
     }
+    for (const auto& invented : m_inventedPrefixes) {
+        m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
+        m_encoder.IdentifyingString(Table::TBL_PREFIXES, Utf8(invented.first));
+        m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second));
+    }
+    if (m_undeclareDefault) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
     m_encoder.AppendOctet(kTerminator);
-}
-
-void CFastInfosetWriter::CloseStartTag() {
-    CXmlWriterContext* current = GetCurrentContext();
-    if (!current->IsStartTagOpen()) return;
-    current->CloseStartTag();
-    if (m_hasAttributes.back()) m_encoder.AppendOctet(kTerminator);
 }
 
 void CFastInfosetWriter::WritePendingTerminator() {

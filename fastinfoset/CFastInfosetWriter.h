@@ -2,8 +2,8 @@
 // document (ITU-T X.891) instead of XML text.
 //
 // It streams: each event is encoded as soon as enough is known about it. An
-// element's start is held back until the next event says whether attributes
-// follow. The vocabulary tables are built as the document is written (no
+// element's start tag (name and attributes) is held back until it closes, so
+// that every prefix it uses can be declared on it. The vocabulary tables are built as the document is written (no
 // initial or external vocabulary); strings shorter than six bytes are indexed
 // so that repeated short values cost one or two octets. A table stops growing
 // at 2^20 entries, the largest index X.891 can express; later strings of that
@@ -12,12 +12,17 @@
 // Usage: WriteHeader, the element events, WriteEndDocument, GetOutput.
 // Comments, processing instructions and in-line schemas are not written.
 // Every element in a namespace carries a prefix in the binary form; the
-// default namespace only appears as a declaration on the root.
+// default namespace only appears as a declaration on the root. A prefix the
+// writer invents (AA, AB, ...) is declared by a namespace attribute on the
+// element that introduces it, as X.891 decoders need to report the mapping,
+// and an element in no namespace below a declared default namespace carries
+// the undeclaration.
 #ifndef QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
 #define QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/QbEnums.h"
@@ -43,7 +48,7 @@ public:
     // terminator.
     void WriteEndDocument() override;
     void WriteComment(const std::string& text) override;
-    // Writes the pending element, if any; the instruction itself is dropped.
+    // Closes the pending start tag, if any; the instruction itself is dropped.
     void WriteProcessingInstruction(const std::string& text) override;
     void WriteInLineSchema(const std::string& text) override;
     void WriteStartElement(const std::string& localName,
@@ -63,21 +68,34 @@ protected:
     explicit CFastInfosetWriter(std::uint32_t tableCapacity);
 
 private:
-    // Encodes the element whose start is held back, with the attribute bit
-    // set when `withAttributes`.
-    void WritePendingElement(bool withAttributes);
-    void WriteRootNamespaceAttributes();
-    // Ends the current element's attribute list when its start tag is open.
-    void CloseStartTag();
+    struct PendingAttribute {
+        std::string prefix;
+        std::string namespaceUri;
+        std::string localName;
+        std::string value;
+    };
+
+    // Encodes the held-back start tag, if any, and closes it.
+    void WriteStartTag();
+    // The namespace attributes of the held-back element; false when it has
+    // none.
+    bool HasNamespaceAttributes() const;
+    void WriteNamespaceAttributes();
     void WritePendingTerminator();
-    void WriteAttributeOctets(const std::string& prefix, const std::string& localName,
-                              const std::string& namespaceUri, const std::string& value);
+    // Prefix of namespaceUri for the current element, invented and queued for
+    // declaration when none is in scope; "" for no namespace.
+    std::string PrefixFor(const std::string& namespaceUri);
 
     CFastInfosetEncoder m_encoder;
     bool m_elementPending;
     bool m_terminatorPending;
-    // One flag per open element: its attribute list needs a closing F0.
-    std::vector<bool> m_hasAttributes;
+    // The held-back start tag: element prefix, invented prefixes to declare
+    // (prefix, namespace URI), attributes in call order.
+    std::string m_elementPrefix;
+    std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
+    std::vector<PendingAttribute> m_attributes;
+    // The held-back element has no namespace while a default one is declared.
+    bool m_undeclareDefault;
 };
 
 }  // namespace QbXmlLib5

@@ -304,17 +304,32 @@ TEST(FastInfosetWriterTest, TerminatorsKeepTextInItsElement) {
 }
 
 TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
-    // Default namespace only: declared with CD, the element takes AA.
+    // Default namespace only: declared with CD; the element takes AA, which
+    // is declared too.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
                   w.SetDefaultNamespace("urn:d");
                   w.WriteStartElement("r", "urn:d");
                   w.WriteEndElement();
               }),
-              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xF0, 0x3F, 0x01, 'A', 'A', 0x81,
-                   0x00, 'r', 0xFF}));
+              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
+                   0x3F, 0x81, 0x81, 0x00, 'r', 0xFF}));
+    // An element in no namespace below the default namespace undeclares it
+    // (CC); its descendants need not.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.SetDefaultNamespace("urn:d");
+                  w.WriteStartElement("r", "urn:d");
+                  w.WriteStartElement("c", "");
+                  w.WriteStartElement("d", "");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
+                   0x3F, 0x81, 0x81, 0x00, 'r', 0x38, 0xCC, 0xF0, 0x3C, 0x00, 'c', 0x3C, 0x00,
+                   'd', 0xFF, 0xFF}));
     // Registered declarations in URI order, reused by elements and
-    // attributes; an attribute in an undeclared namespace gets a generated
-    // prefix, and a child reuses the parent's scope.
+    // attributes; an attribute in an undeclared namespace gets an invented
+    // prefix declared on its element, and a child reuses the parent's scope.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
                   w.AddNamespace("q", "urn:q");
                   w.AddNamespace("p", "urn:p");
@@ -326,22 +341,42 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteEndElement();
               }),
               Doc({0x78, 0xCF, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p',  //
-                   0xCF, 0x00, 'q', 0x04, 'u', 'r', 'n', ':', 'q', 0xF0,  //
+                   0xCF, 0x00, 'q', 0x04, 'u', 'r', 'n', ':', 'q',        //
+                   0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'x', 0xF0,
                    0x3F, 0x82, 0x82, 0x00, 'r',                           // q:r
-                   0x7B, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'x', 0x00, 'a', 0x40, 'v',
-                   0xF0, 0x40,                                            // r again
+                   0x7B, 0x83, 0x83, 0x00, 'a', 0x40, 'v', 0xF0,          // AA:a
+                   0x40,                                                  // q:r again
                    0x7B, 0x81, 0x81, 0x81, 0x80, 0xF0, 0xFF, 0xF0}));
-    // xsi:type: the type namespace gets a prefix, the instance namespace has
-    // none in scope and is written by its name alone.
+    // An invented prefix lives in its element's scope only: the sibling
+    // declares it again, the child reuses it.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r',                                                //
+                   0x38, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'e', 0xF0,  //
+                   0x3F, 0x81, 0x81, 0x00, 'e',                                    //
+                   0x01, 0xFF,                                                     //
+                   0x38, 0xCF, 0x81, 0x81, 0xF0, 0x01, 0xFF, 0xF0}));
+    // xsi:type: the type namespace and the instance namespace get invented
+    // prefixes, both declared.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
                   w.WriteStartElement("r", "");
                   w.WriteXsiType("urn:t", "T");
                   w.WriteEndElement();
               }),
-              Doc({0x7C, 0x00, 'r', 0x79, 0x28, 'h', 't', 't', 'p', ':', '/', '/', 'w', 'w', 'w',
+              Doc({0x78, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 't',  //
+                   0xCF, 0x01, 'A', 'B', 0x28, 'h', 't', 't', 'p', ':', '/', '/', 'w', 'w', 'w',
                    '.', 'w', '3', '.', 'o', 'r', 'g', '/', '2', '0', '0', '1', '/', 'X', 'M', 'L',
-                   'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e',
-                   0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A', ':', 'T', 0xF0, 0xFF}));
+                   'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e', 0xF0,
+                   0x3C, 0x00, 'r', 0x7B, 0x82, 0x82, 0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A',
+                   ':', 'T', 0xF0, 0xFF}));
 }
 
 TEST(FastInfosetWriterTest, MisuseIsRefused) {
