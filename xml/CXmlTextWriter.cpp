@@ -94,6 +94,14 @@ void CXmlTextWriter::WriteEscaped(const std::string& text) {
     }
 }
 
+void CXmlTextWriter::CloseOpenStartTag() {
+    CXmlWriterContext* current = GetCurrentContext();
+    if (current && current->IsStartTagOpen()) {
+        m_output->Append('>');
+        current->CloseStartTag();
+    }
+}
+
 void CXmlTextWriter::WriteIndent(std::uint32_t depth) {
     for (std::uint32_t i = 0; i < depth; ++i) m_output->Append('\t');
 }
@@ -109,11 +117,7 @@ void CXmlTextWriter::WriteDeclaration(const std::string& prefix,
 
 void CXmlTextWriter::WriteComment(const std::string& text) {
     // A comment inside an element is content: it closes an open start tag.
-    CXmlWriterContext* current = GetCurrentContext();
-    if (current && current->IsStartTagOpen()) {
-        m_output->Append('>');
-        current->CloseStartTag();
-    }
+    CloseOpenStartTag();
     Write("<!--");
     WriteEscaped(text);
     Write("-->");
@@ -127,7 +131,9 @@ void CXmlTextWriter::WriteProcessingInstruction(const std::string& text) {
 }
 
 void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
-    m_output->Append(' ');
+    // The schema is markup, so it becomes the first content of the current
+    // element: written inside the start tag it would break the document.
+    CloseOpenStartTag();
     Write(m_lineEnd);
     Write(text);
     Write(m_lineEnd);
@@ -161,11 +167,7 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
 
 void CXmlTextWriter::WriteText(const std::string& text) {
     if (text.empty()) return;
-    CXmlWriterContext* current = GetCurrentContext();
-    if (current->IsStartTagOpen()) {
-        m_output->Append('>');
-        current->CloseStartTag();
-    }
+    CloseOpenStartTag();
     WriteEscaped(text);
 }
 
