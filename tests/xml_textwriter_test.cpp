@@ -6,22 +6,16 @@
 #include <string>
 
 #include "core/CQbException.h"
+#include "types/CBinaryData.h"
+#include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
+using QbTest::MessageOf;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CQbException& e) {
-        return e.GetMessage();
-    }
-    return "(no exception)";
-}
 
 // root id="1" { a: "x", b: empty, c { d: "y" } }
 void WriteSample(CXmlTextWriter& w) {
@@ -153,6 +147,27 @@ TEST(XmlTextWriterTest, InvalidLineEndStyleIsRefused) {
     // The previous style stays in force.
     w.WriteStartDocument(XE_NONE);
     EXPECT_EQ(w.GetXml(), "<?xml version=\"1.0\"?>\n");
+}
+
+TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
+    CXmlTextWriter w;
+    w.SetFormatted(false);
+    w.WriteStartDocument(XE_UTF16_NO_DECL);
+    w.WriteStartElement("r", "");
+    w.WriteText("a\xE2\x82\xAC\xF0\x9D\x84\x9E");  // a, euro sign, U+1D11E
+    w.WriteEndElement();
+    const std::string text = "<?xml version=\"1.0\"?>\n<r>a\xE2\x82\xAC\xF0\x9D\x84\x9E</r>";
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF8).GetString(), text);
+    std::string utf16;
+    for (char c : std::string("<?xml version=\"1.0\"?>\n<r>a")) utf16 += std::string{c, '\0'};
+    utf16 += std::string("\xAC\x20\x34\xD8\x1E\xDD<\0/\0r\0>\0", 14);
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF16_NO_DECL).GetString(), utf16);  // no byte-order mark
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF16).GetString(), utf16);
+    for (XmlEncoding bad : {XE_NONE, static_cast<XmlEncoding>(4)}) {
+        EXPECT_EQ(MessageOf([&] { w.GetXmlBytes(bad); }).rfind("Unknown Encoding, select UTF-8 (", 0),
+                  0u);
+    }
+    EXPECT_EQ(w.GetXml(), text);  // taking bytes leaves the text as it was
 }
 
 TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "core/CCharEncoding.h"
 #include "core/CQbException.h"
+#include "types/CBinaryData.h"
 
 namespace QbXmlLib5 {
 
@@ -54,6 +56,23 @@ void CXmlTextWriter::WriteStartDocument(XmlEncoding encoding) {
 std::string CXmlTextWriter::GetXml() {
     const char* text = m_output->Join();
     return std::string(text, m_output->GetLength());
+}
+
+CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
+    const char* text = m_output->Join();
+    const std::size_t length = m_output->GetLength();
+    switch (encoding) {
+        case XE_UTF8:
+            return LocalToUtf8(text, length);
+        case XE_UTF16:
+        case XE_UTF16_NO_DECL:
+            return LocalToUtf16(text, length);
+        case XE_NONE:
+            break;
+    }
+    throw CQbException(
+        "Unknown Encoding, select UTF-8 (if you need another encoding, ask on the QbXmlLib5 "
+        "issue tracker named in the README)");
 }
 
 void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
