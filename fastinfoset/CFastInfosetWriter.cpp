@@ -1,5 +1,7 @@
 #include "fastinfoset/CFastInfosetWriter.h"
 
+#include "core/CCharEncoding.h"
+
 namespace QbXmlLib5 {
 
 namespace {
@@ -19,9 +21,13 @@ const unsigned char kPrefixedNamespaceAttribute = 0xCF;
 // Namespace attribute with neither: xmlns="".
 const unsigned char kDefaultNamespaceUndeclaration = 0xCC;
 
-// Texts arrive in the local encoding. The process default is UTF-8, which is
-// what the document carries.
-const std::string& Utf8(const std::string& local) { return local; }
+// Texts arrive in the local encoding; the document carries UTF-8. With the
+// default UTF-8 local encoding this is a copy.
+std::string Utf8(const std::string& local) {
+    const unsigned int codePage = GetLocalCharEncoding();
+    if (codePage == 65001 || codePage == 0 || codePage == 3) return local;
+    return LocalToUtf8(local.data(), local.size()).GetString();
+}
 
 using Table = CFastInfosetEncoder::TableId;
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <iterator>
 
+#include "core/CCharEncoding.h"
 #include "fastinfoset/CFastInfosetEncoder.h"
 #include "fastinfoset/CFastInfosetWriter.h"
 #include "QbXmlLib5.h"
@@ -377,6 +378,21 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                    'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e', 0xF0,
                    0x3C, 0x00, 'r', 0x7B, 0x82, 0x82, 0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A',
                    ':', 'T', 0xF0, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, LocalTextIsWrittenAsUtf8) {
+    // ISO-8859-1: three local bytes become six UTF-8 bytes, and the local
+    // length decides that the chunk is still indexed.
+    SetLocalCharEncoding(28591);
+    const Bytes got = Stream([](CXmlWriter& w) {
+        w.WriteStartElement("\xE9", "");
+        w.WriteText("\xE9\xE9\xE9");
+        w.WriteText("\xE9\xE9\xE9");
+        w.WriteEndElement();
+    });
+    SetLocalCharEncoding(65001);
+    EXPECT_EQ(got, Doc({0x3C, 0x01, 0xC3, 0xA9, 0x92, 0x03, 0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9,
+                        0xA0, 0xFF}));
 }
 
 TEST(FastInfosetWriterTest, MisuseIsRefused) {
