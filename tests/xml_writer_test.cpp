@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "core/CQbException.h"
+#include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
 #include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
+using QbTest::MessageOf;
 using QbTest::ExpectedAttribute;
 using QbTest::ExpectedElement;
 
@@ -31,15 +33,6 @@ struct Plain {
     CXmlTextWriter w;
     Plain() { w.SetFormatted(false); }
 };
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CQbException& e) {
-        return e.GetMessage();
-    }
-    return "(no exception)";
-}
 
 TEST(XmlWriterTest, InventedPrefixesFollowTheTwoLetterSequence) {
     EXPECT_EQ(CPrefixProbe::NsIntToString(0), "AA");

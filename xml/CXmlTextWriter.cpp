@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "core/CCharEncoding.h"
 #include "core/CQbException.h"
+#include "types/CBinaryData.h"
 
 namespace QbXmlLib5 {
 
@@ -56,6 +58,23 @@ std::string CXmlTextWriter::GetXml() {
     return std::string(text, m_output->GetLength());
 }
 
+CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
+    const char* text = m_output->Join();
+    const std::size_t length = m_output->GetLength();
+    switch (encoding) {
+        case XE_UTF8:
+            return LocalToUtf8(text, length);
+        case XE_UTF16:
+        case XE_UTF16_NO_DECL:
+            return LocalToUtf16(text, length);
+        case XE_NONE:
+            break;
+    }
+    throw CQbException(
+        "Unknown Encoding, select UTF-8 (if you need another encoding, ask on the QbXmlLib5 "
+        "issue tracker named in the README)");
+}
+
 void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
 
 void CXmlTextWriter::WriteEscaped(const std::string& text) {
@@ -94,6 +113,14 @@ void CXmlTextWriter::WriteEscaped(const std::string& text) {
     }
 }
 
+void CXmlTextWriter::CloseOpenStartTag() {
+    CXmlWriterContext* current = GetCurrentContext();
+    if (current && current->IsStartTagOpen()) {
+        m_output->Append('>');
+        current->CloseStartTag();
+    }
+}
+
 void CXmlTextWriter::WriteIndent(std::uint32_t depth) {
     for (std::uint32_t i = 0; i < depth; ++i) m_output->Append('\t');
 }
@@ -109,11 +136,7 @@ void CXmlTextWriter::WriteDeclaration(const std::string& prefix,
 
 void CXmlTextWriter::WriteComment(const std::string& text) {
     // A comment inside an element is content: it closes an open start tag.
-    CXmlWriterContext* current = GetCurrentContext();
-    if (current && current->IsStartTagOpen()) {
-        m_output->Append('>');
-        current->CloseStartTag();
-    }
+    CloseOpenStartTag();
     Write("<!--");
     WriteEscaped(text);
     Write("-->");
@@ -127,7 +150,9 @@ void CXmlTextWriter::WriteProcessingInstruction(const std::string& text) {
 }
 
 void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
-    m_output->Append(' ');
+    // The schema is markup, so it becomes the first content of the current
+    // element: written inside the start tag it would break the document.
+    CloseOpenStartTag();
     Write(m_lineEnd);
     Write(text);
     Write(m_lineEnd);
@@ -161,11 +186,7 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
 
 void CXmlTextWriter::WriteText(const std::string& text) {
     if (text.empty()) return;
-    CXmlWriterContext* current = GetCurrentContext();
-    if (current->IsStartTagOpen()) {
-        m_output->Append('>');
-        current->CloseStartTag();
-    }
+    CloseOpenStartTag();
     WriteEscaped(text);
 }
 

@@ -25,7 +25,8 @@ class CBinaryData;
 
 class CXmlTextWriter : public CXmlWriter {
 public:
-    // Formatted, line feeds, no declaration written.
+    // Formatted, line feeds, no declaration written. Comments and the in-line
+    // schema inside an element count as content and close its start tag.
     CXmlTextWriter();
     ~CXmlTextWriter() override;
 
@@ -48,8 +49,8 @@ public:
 
     void WriteComment(const std::string& text) override;
     void WriteProcessingInstruction(const std::string& text) override;
-    // A blank, a line end, the text and a line end, inside the open start
-    // tag of the current element.
+    // The schema text unchanged between two line ends, as the first content
+    // of the current element (an open start tag is closed first).
     void WriteInLineSchema(const std::string& text) override;
     void WriteStartElement(const std::string& localName,
                            const std::string& namespaceUri) override;
@@ -63,6 +64,8 @@ private:
     void Write(const std::string& text);
     void WriteEscaped(const std::string& text);
     void WriteIndent(std::uint32_t depth);
+    // Writes ">" when the current element's start tag is still open.
+    void CloseOpenStartTag();
     // " xmlns:prefix=\"uri\"" (or without the leading blank).
     void WriteDeclaration(const std::string& prefix, const std::string& namespaceUri,
                           bool leadingBlank);
