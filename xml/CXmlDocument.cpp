@@ -16,7 +16,6 @@ void CXmlDocument::Cleanup() {
     m_documentElement = nullptr;
     m_elementStack.clear();
     m_aliasMap.clear();
-    std::vector<unsigned char>().swap(m_content);
 }
 
 std::string CXmlDocument::LookupNamespaceFromAlias(const char* alias) const {

@@ -66,7 +66,7 @@ public:
     // stream of it, or a Fast Infoset document.
     void LoadXmlStream(const unsigned char* data, std::size_t length);
 
-    // Frees the tree, the input copy and the alias map. The schema type stays.
+    // Frees the tree and empties the alias map. The schema type stays.
     virtual void Cleanup();
 
 protected:
@@ -97,17 +97,20 @@ private:
     friend class CExpatReader;
     friend class CFastInfosetReader;
 
-    // Parses m_content: as XML text only, or (stream mode) first inflating a
-    // compressed stream and trying Fast Infoset.
-    void Parse(bool textOnly);
-    void ParseText();
-    void InflateContent();
-    bool ParseFastInfoset();
+    // Runs `load` on the emptied document and checks that it produced a
+    // document element; on failure the document is left empty.
+    template <typename LoadBody>
+    void LoadWith(LoadBody load);
+    // Stream input: inflates a complete zlib or gzip stream, then tries Fast
+    // Infoset, otherwise parses XML text.
+    void ParseStream(const unsigned char* data, std::size_t length);
+    bool ParseFastInfoset(const unsigned char* data, std::size_t length);
+    // XML text in `encoding`, or detected by Expat when null.
+    void ParseText(const unsigned char* data, std::size_t length, const char* encoding);
 
     CXmlElement* m_documentElement = nullptr;     // owned
     std::vector<CXmlElement*> m_elementStack;     // open elements, not owned
     std::map<std::string, std::string> m_aliasMap;  // prefix -> namespace URI
-    std::vector<unsigned char> m_content;         // input being parsed
     const SchemaType m_schemaType;
 };
 
