@@ -389,6 +389,9 @@ TEST(DateTimeTest, ConvertsClockValues) {
         [&] { date.GetAsSystemTime(); },
         "Failed to GetAsSystemTime, Date Status must be dateTime. Invalid Date Type: date.");
 
+    ExpectThrow<CQbInvalidValueException>(
+        [] { CDateTime("-0001-01-01T00:00:00").GetAsSystemTime(); },
+        "Failed to GetAsSystemTime, Invalid Year [-1].");
     const SYSTEMTIME st = CDateTime("2024-06-08T13:14:15.678").GetAsSystemTime();
     EXPECT_EQ(st.wYear, 2024);
     EXPECT_EQ(st.wMonth, 6);

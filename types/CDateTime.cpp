@@ -581,6 +581,10 @@ SYSTEMTIME CDateTime::GetAsSystemTime() const {
             "Failed to GetAsSystemTime, Date Status must be dateTime. Invalid Date Type: %s.",
             GetTypeAsString().c_str()));
     }
+    // SYSTEMTIME has no years before year 1.
+    if (m_year < 1) {
+        ThrowValue(FormatString("Failed to GetAsSystemTime, Invalid Year [%d].", m_year));
+    }
     SYSTEMTIME st;
     st.wYear = static_cast<std::uint16_t>(m_year);
     st.wMonth = m_month;

@@ -129,7 +129,7 @@ public:
     // Seconds since 1970-01-01T00:00:00 UTC of the normalized value; a date
     // counts from midnight, fractions are dropped. dateTime and date only.
     std::int64_t GetTime() const;
-    // dateTime only; wDayOfWeek 0 = Sunday.
+    // dateTime only, years from 1; wDayOfWeek 0 = Sunday.
     SYSTEMTIME GetAsSystemTime() const;
 
     // Parsers clear the value first and validate at the end. They throw
