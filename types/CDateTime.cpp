@@ -96,6 +96,62 @@ bool KindHasCalendarDate(CDateTime::DTType t) {
     return t == CDateTime::dt_dateTime || t == CDateTime::dt_date;
 }
 
+// The date part of a date text without its zone; fields the kind lacks are 0.
+struct CDateFields {
+    CDateTime::DTType type = CDateTime::dt_none;
+    int year = 0, month = 0, day = 0;
+};
+
+// --MM (and the older --MM--), ---DD, --MM-DD.
+bool ParseRecurringDate(const std::string& body, CDateFields& f) {
+    if (body.size() == 4 || body.size() == 6) {
+        f.type = CDateTime::dt_gMonth;
+        f.month = ReadDigits(body, 2, 2);
+        return f.month >= 0;
+    }
+    if (body.size() == 5 && body[2] == '-') {
+        f.type = CDateTime::dt_gDay;
+        f.day = ReadDigits(body, 3, 2);
+        return f.day >= 0;
+    }
+    if (body.size() == 7 && body[4] == '-') {
+        f.type = CDateTime::dt_gMonthDay;
+        f.month = ReadDigits(body, 2, 2);
+        f.day = ReadDigits(body, 5, 2);
+        return f.month >= 0 && f.day >= 0;
+    }
+    return false;
+}
+
+// [-]CCYY, [-]CCYY-MM, [-]CCYY-MM-DD.
+bool ParseYearDate(const std::string& body, CDateFields& f) {
+    const std::size_t y = (!body.empty() && body[0] == '-') ? 1 : 0;
+    const std::size_t length = body.size() - y;
+    f.year = ReadDigits(body, y, 4);
+    if (f.year < 0) return false;
+    if (y == 1) f.year = -f.year;
+    if (length == 4) {
+        f.type = CDateTime::dt_gYear;
+        return true;
+    }
+    if (length == 7 && body[y + 4] == '-') {
+        f.type = CDateTime::dt_gYearMonth;
+        f.month = ReadDigits(body, y + 5, 2);
+        return f.month >= 0;
+    }
+    if (length == 10 && body[y + 4] == '-' && body[y + 7] == '-') {
+        f.type = CDateTime::dt_date;
+        f.month = ReadDigits(body, y + 5, 2);
+        f.day = ReadDigits(body, y + 8, 2);
+        return f.month >= 0 && f.day >= 0;
+    }
+    return false;
+}
+
+bool ParseDateBody(const std::string& body, CDateFields& f) {
+    return body.compare(0, 2, "--") == 0 ? ParseRecurringDate(body, f) : ParseYearDate(body, f);
+}
+
 [[noreturn]] void ThrowValue(const std::string& message) { throw CQbInvalidValueException(message); }
 
 [[noreturn]] void ThrowState(const std::string& message) { throw CQbInvalidStateException(message); }
@@ -641,46 +697,12 @@ void CDateTime::ParseDateSteps(const char* text) {
     const std::string general =
         FormatString("Invalid XSD Date [%s] expected CCYY-MM-DD[Z|[+|-]hh:mm]", text);
     if (zoneLength > s.size()) ThrowValue(general);
-    const std::string body = s.substr(0, s.size() - zoneLength);
-    int month = -1, day = -1, year = -1;
-    bool yearRead = true;
-    DTType type = dt_none;
-    if (body.compare(0, 2, "--") == 0) {
-        if (body.size() == 4 || body.size() == 6) {  // --MM, and the older --MM--
-            type = dt_gMonth;
-            month = ReadDigits(body, 2, 2);
-        } else if (body.size() == 5 && body[2] == '-') {
-            type = dt_gDay;
-            day = ReadDigits(body, 3, 2);
-        } else if (body.size() == 7 && body[4] == '-') {
-            type = dt_gMonthDay;
-            month = ReadDigits(body, 2, 2);
-            day = ReadDigits(body, 5, 2);
-        }
-    } else {
-        const std::size_t y = (!body.empty() && body[0] == '-') ? 1 : 0;
-        const std::size_t length = body.size() - y;
-        year = ReadDigits(body, y, 4);
-        yearRead = year >= 0;
-        if (length == 4) {
-            type = dt_gYear;
-        } else if (length == 7 && body[y + 4] == '-') {
-            type = dt_gYearMonth;
-            month = ReadDigits(body, y + 5, 2);
-        } else if (length == 10 && body[y + 4] == '-' && body[y + 7] == '-') {
-            type = dt_date;
-            month = ReadDigits(body, y + 5, 2);
-            day = ReadDigits(body, y + 8, 2);
-        }
-        if (y == 1) year = -year;
-    }
-    const bool bad = type == dt_none || (KindHasYear(type) && !yearRead) ||
-                     (KindHasMonth(type) && month < 0) || (KindHasDay(type) && day < 0);
-    if (bad) ThrowValue(general);
-    m_type = type;
-    m_year = static_cast<std::int16_t>(KindHasYear(type) ? year : 0);
-    m_month = static_cast<std::uint8_t>(KindHasMonth(type) ? month : 0);
-    m_day = static_cast<std::uint8_t>(KindHasDay(type) ? day : 0);
+    CDateFields f;
+    if (!ParseDateBody(s.substr(0, s.size() - zoneLength), f)) ThrowValue(general);
+    m_type = f.type;
+    m_year = static_cast<std::int16_t>(f.year);
+    m_month = static_cast<std::uint8_t>(f.month);
+    m_day = static_cast<std::uint8_t>(f.day);
     if (zoneLength > 0) ParseZone(s.substr(s.size() - zoneLength));
 }
 
