@@ -380,100 +380,65 @@ void CDateTime::BeginSet(DTType type) const {
     }
 }
 
+void CDateTime::SetFields(DTType type, std::int16_t year, std::uint8_t month, std::uint8_t day,
+                          std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
+                          std::uint16_t milliSecond, std::uint16_t microSecond,
+                          std::uint16_t nanoSecond) {
+    BeginSet(type);
+    CDateTime value(type);
+    value.m_year = year;
+    value.m_month = month;
+    value.m_day = day;
+    value.m_hour = hour;
+    value.m_minute = minute;
+    value.m_second = second;
+    value.m_milliSecond = milliSecond;
+    value.m_microSecond = microSecond;
+    value.m_nanoSecond = nanoSecond;
+    value.Validate();
+    *this = value;
+}
+
 void CDateTime::SetDateTime(std::int16_t year, std::uint8_t month, std::uint8_t day,
                             std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
-    SetDateTime(year, month, day, hour, minute, second, 0, 0, 0);
+    SetFields(dt_dateTime, year, month, day, hour, minute, second, 0, 0, 0);
 }
 
 void CDateTime::SetDateTime(std::int16_t year, std::uint8_t month, std::uint8_t day,
                             std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
                             std::uint16_t milliSecond, std::uint16_t microSecond,
                             std::uint16_t nanoSecond) {
-    BeginSet(dt_dateTime);
-    CDateTime value(dt_dateTime);
-    value.m_year = year;
-    value.m_month = month;
-    value.m_day = day;
-    value.m_hour = hour;
-    value.m_minute = minute;
-    value.m_second = second;
-    value.m_milliSecond = milliSecond;
-    value.m_microSecond = microSecond;
-    value.m_nanoSecond = nanoSecond;
-    value.Validate();
-    *this = value;
+    SetFields(dt_dateTime, year, month, day, hour, minute, second, milliSecond, microSecond,
+              nanoSecond);
 }
 
 void CDateTime::SetDate(std::int16_t year, std::uint8_t month, std::uint8_t day) {
-    BeginSet(dt_date);
-    CDateTime value(dt_date);
-    value.m_year = year;
-    value.m_month = month;
-    value.m_day = day;
-    value.Validate();
-    *this = value;
+    SetFields(dt_date, year, month, day, 0, 0, 0, 0, 0, 0);
 }
 
 void CDateTime::SetTime(std::uint8_t hour, std::uint8_t minute, std::uint8_t second) {
-    SetTime(hour, minute, second, 0, 0, 0);
+    SetFields(dt_time, 0, 0, 0, hour, minute, second, 0, 0, 0);
 }
 
 void CDateTime::SetTime(std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
                         std::uint16_t milliSecond, std::uint16_t microSecond,
                         std::uint16_t nanoSecond) {
-    BeginSet(dt_time);
-    CDateTime value(dt_time);
-    value.m_hour = hour;
-    value.m_minute = minute;
-    value.m_second = second;
-    value.m_milliSecond = milliSecond;
-    value.m_microSecond = microSecond;
-    value.m_nanoSecond = nanoSecond;
-    value.Validate();
-    *this = value;
+    SetFields(dt_time, 0, 0, 0, hour, minute, second, milliSecond, microSecond, nanoSecond);
 }
 
-void CDateTime::SetGYear(std::int16_t year) {
-    BeginSet(dt_gYear);
-    CDateTime value(dt_gYear);
-    value.m_year = year;
-    value.Validate();
-    *this = value;
-}
+void CDateTime::SetGYear(std::int16_t year) { SetFields(dt_gYear, year, 0, 0, 0, 0, 0, 0, 0, 0); }
 
 void CDateTime::SetGYearMonth(std::int16_t year, std::uint8_t month) {
-    BeginSet(dt_gYearMonth);
-    CDateTime value(dt_gYearMonth);
-    value.m_year = year;
-    value.m_month = month;
-    value.Validate();
-    *this = value;
+    SetFields(dt_gYearMonth, year, month, 0, 0, 0, 0, 0, 0, 0);
 }
 
-void CDateTime::SetGMonth(std::uint8_t month) {
-    BeginSet(dt_gMonth);
-    CDateTime value(dt_gMonth);
-    value.m_month = month;
-    value.Validate();
-    *this = value;
-}
+void CDateTime::SetGMonth(std::uint8_t month) { SetFields(dt_gMonth, 0, month, 0, 0, 0, 0, 0, 0, 0); }
 
 void CDateTime::SetGMonthDay(std::uint8_t month, std::uint8_t day) {
-    BeginSet(dt_gMonthDay);
-    CDateTime value(dt_gMonthDay);
-    value.m_month = month;
-    value.m_day = day;
-    value.Validate();
-    *this = value;
+    SetFields(dt_gMonthDay, 0, month, day, 0, 0, 0, 0, 0, 0);
 }
 
-void CDateTime::SetGDay(std::uint8_t day) {
-    BeginSet(dt_gDay);
-    CDateTime value(dt_gDay);
-    value.m_day = day;
-    value.Validate();
-    *this = value;
-}
+void CDateTime::SetGDay(std::uint8_t day) { SetFields(dt_gDay, 0, 0, day, 0, 0, 0, 0, 0, 0); }
 
 void CDateTime::SetFracTime(std::uint16_t milliSecond, std::uint16_t microSecond,
                             std::uint16_t nanoSecond) {

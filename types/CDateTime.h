@@ -175,6 +175,10 @@ public:
 private:
     void Clear();
     void BeginSet(DTType type) const;
+    // The common body of the setters: all fields replaced, zone cleared.
+    void SetFields(DTType type, std::int16_t year, std::uint8_t month, std::uint8_t day,
+                   std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
+                   std::uint16_t milliSecond, std::uint16_t microSecond, std::uint16_t nanoSecond);
     void ParseDateSteps(const char* text);
     void ParseTimeSteps(const char* text);
     void ParseZone(const std::string& zone);
