@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -336,6 +338,47 @@ TEST(XmlLoad, Files) {
               "Failed to open the file [" + missing + "] Error [0x00000002]");
     EXPECT_EQ(LoadMessage([&] { doc.Load("/"); }),
               "Failed to get the size of the file [/] Error [0x00000015]");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Binary input goes through Fast Infoset first; text input never does.
+TEST(XmlLoad, FastInfosetRouting) {
+    const std::string dir = QB_TEST_DATA_DIR "/fastinfoset/";
+    const std::vector<unsigned char> xml = ReadFile(dir + "java_sample.xml");
+    const std::vector<unsigned char> fi = ReadFile(dir + "java_sample.finf");
+    ASSERT_FALSE(xml.empty());
+    ASSERT_FALSE(fi.empty());
+    CXmlDocument text;
+    text.LoadXmlStream(xml.data(), xml.size());
+    const std::string expected = DumpDocument(text);
+
+    CXmlDocument doc;
+    doc.Load((dir + "java_sample.finf").c_str());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    doc.LoadXmlStream(fi.data(), fi.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    const std::vector<unsigned char> packed = Deflate(std::string(fi.begin(), fi.end()), 31);
+    doc.LoadXmlStream(packed.data(), packed.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    std::string declared = "<?xml version='1.0' encoding='finf'?>";
+    declared.append(fi.begin(), fi.end());
+    doc.LoadXmlStream(reinterpret_cast<const unsigned char*>(declared.data()), declared.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    EXPECT_NE(LoadMessage([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
+
+    // A gzip file of a Fast Infoset document inflates, then decodes.
+    doc.Load((dir + "java_big.finf.gz").c_str());
+    ASSERT_NE(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:big");
+
+    // A truncated Fast Infoset document fails as Fast Infoset, not as text.
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
+              "Failed to parse FastInfoset. Unexpected End of File.");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
 
