@@ -148,18 +148,18 @@ void ExpectSameAsLibxml(const std::vector<unsigned char>& bytes, const CXmlDocum
 
 const char* const kDocuments[] = {
     // Default namespace, prefixed child, undeclaration, prefixed attributes.
-    "<?xml version='1.0'?>\n"
-    "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
-    "  <p:child p:x='y' z='w'>text</p:child>\n"
-    "  <plain xmlns=''><inner q='r'/></plain>\n"
-    "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
-    "</root>",
+    ("<?xml version='1.0'?>\n"
+     "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
+     "  <p:child p:x='y' z='w'>text</p:child>\n"
+     "  <plain xmlns=''><inner q='r'/></plain>\n"
+     "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
+     "</root>"),
     // CDATA, comments and processing instructions splitting text; mixed content.
     "<m>one<![CDATA[<two> & ]]>three<!-- c -->four<?pi data?>five<e/>six&amp;&lt;&gt;&quot;&apos;</m>",
     // Entities from the internal subset, character references (also beyond
     // the BMP and a carriage return), DTD attribute defaults.
-    "<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
-    "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>",
+    ("<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
+     "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>"),
     // CRLF line ends, whitespace in attribute values, non-ASCII names and text.
     "<caf\xC3\xA9 v='a\tb\r\nc'>\r\nline1\r\nline2\r\n<\xE6\x97\xA5 \xC3\xA9='\xF0\x9F\x98\x80'/></caf\xC3\xA9>",
     // Declared ISO-8859-1 encoding.
