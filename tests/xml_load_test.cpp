@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,18 +148,18 @@ void ExpectSameAsLibxml(const std::vector<unsigned char>& bytes, const CXmlDocum
 
 const char* const kDocuments[] = {
     // Default namespace, prefixed child, undeclaration, prefixed attributes.
-    "<?xml version='1.0'?>\n"
-    "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
-    "  <p:child p:x='y' z='w'>text</p:child>\n"
-    "  <plain xmlns=''><inner q='r'/></plain>\n"
-    "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
-    "</root>",
+    ("<?xml version='1.0'?>\n"
+     "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
+     "  <p:child p:x='y' z='w'>text</p:child>\n"
+     "  <plain xmlns=''><inner q='r'/></plain>\n"
+     "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
+     "</root>"),
     // CDATA, comments and processing instructions splitting text; mixed content.
     "<m>one<![CDATA[<two> & ]]>three<!-- c -->four<?pi data?>five<e/>six&amp;&lt;&gt;&quot;&apos;</m>",
     // Entities from the internal subset, character references (also beyond
     // the BMP and a carriage return), DTD attribute defaults.
-    "<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
-    "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>",
+    ("<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
+     "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>"),
     // CRLF line ends, whitespace in attribute values, non-ASCII names and text.
     "<caf\xC3\xA9 v='a\tb\r\nc'>\r\nline1\r\nline2\r\n<\xE6\x97\xA5 \xC3\xA9='\xF0\x9F\x98\x80'/></caf\xC3\xA9>",
     // Declared ISO-8859-1 encoding.
@@ -336,6 +338,47 @@ TEST(XmlLoad, Files) {
               "Failed to open the file [" + missing + "] Error [0x00000002]");
     EXPECT_EQ(LoadMessage([&] { doc.Load("/"); }),
               "Failed to get the size of the file [/] Error [0x00000015]");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Binary input goes through Fast Infoset first; text input never does.
+TEST(XmlLoad, FastInfosetRouting) {
+    const std::string dir = QB_TEST_DATA_DIR "/fastinfoset/";
+    const std::vector<unsigned char> xml = ReadFile(dir + "java_sample.xml");
+    const std::vector<unsigned char> fi = ReadFile(dir + "java_sample.finf");
+    ASSERT_FALSE(xml.empty());
+    ASSERT_FALSE(fi.empty());
+    CXmlDocument text;
+    text.LoadXmlStream(xml.data(), xml.size());
+    const std::string expected = DumpDocument(text);
+
+    CXmlDocument doc;
+    doc.Load((dir + "java_sample.finf").c_str());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    doc.LoadXmlStream(fi.data(), fi.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    const std::vector<unsigned char> packed = Deflate(std::string(fi.begin(), fi.end()), 31);
+    doc.LoadXmlStream(packed.data(), packed.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    std::string declared = "<?xml version='1.0' encoding='finf'?>";
+    declared.append(fi.begin(), fi.end());
+    doc.LoadXmlStream(reinterpret_cast<const unsigned char*>(declared.data()), declared.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    EXPECT_NE(LoadMessage([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
+
+    // A gzip file of a Fast Infoset document inflates, then decodes.
+    doc.Load((dir + "java_big.finf.gz").c_str());
+    ASSERT_NE(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:big");
+
+    // A truncated Fast Infoset document fails as Fast Infoset, not as text.
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
+              "Failed to parse FastInfoset. Unexpected End of File.");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
 
