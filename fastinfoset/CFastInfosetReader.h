@@ -72,6 +72,13 @@ private:
         unsigned field;
     };
 
+    // A literal character string as it lies in the input.
+    struct EncodedString {
+        StringFormat format;
+        const unsigned char* data;
+        std::size_t length;
+    };
+
     // Document structure.
     bool Recognize();
     void ReadHeader();
@@ -111,10 +118,8 @@ private:
     std::uint32_t ReadIdentifyingString(StringTable& table, std::string& value);
     const std::string& ReadNonIdentifyingString(StringTable& table);
     const std::string& ReadCharacterChunk(unsigned char first);
-    void ReadEncodedString(unsigned char octet, bool fromThirdBit, bool decode);
-    void DecodeCharacters(StringFormat format, const unsigned char* data, std::size_t length,
-                          std::string& value);
-    void DecodeUtf16(const unsigned char* data, std::size_t length, std::string& value);
+    EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
+    void DecodeCharacters(const EncodedString& string, std::string& value);
     static Alphabet MakeAlphabet(const unsigned char* data, std::size_t length);
     const Alphabet& FindAlphabet(unsigned field) const;
     void DecodeAlphabet(unsigned field, const unsigned char* data, std::size_t length,
