@@ -143,15 +143,13 @@ void CFastInfosetEncoder::CharacterChunk(const std::string& text, std::size_t lo
     NonIdentifying(TBL_CHARACTER_CHUNKS, text, localLength, true);
 }
 
-std::string CFastInfosetEncoder::Key(const QName& name) {
-    std::string key;
-    key.reserve(name.prefix.size() + name.namespaceUri.size() + name.localName.size() + 2);
-    key += name.prefix;
-    key += '\x01';
-    key += name.namespaceUri;
-    key += '\x01';
-    key += name.localName;
-    return key;
+const std::string& CFastInfosetEncoder::Key(const QName& name) {
+    m_key.assign(name.prefix);
+    m_key += '\x01';
+    m_key += name.namespaceUri;
+    m_key += '\x01';
+    m_key += name.localName;
+    return m_key;
 }
 
 void CFastInfosetEncoder::LiteralQName(unsigned char literalBits, const QName& name) {
@@ -165,25 +163,23 @@ void CFastInfosetEncoder::LiteralQName(unsigned char literalBits, const QName& n
 }
 
 void CFastInfosetEncoder::ElementName(unsigned char high, const QName& name) {
-    const std::string key = Key(name);
-    const std::uint32_t index = m_tables[TBL_ELEMENT_NAMES].Find(key);
+    const std::uint32_t index = m_tables[TBL_ELEMENT_NAMES].Find(Key(name));
     if (index != 0) {
         IntegerOnThirdBit(high, index);
         return;
     }
     LiteralQName(static_cast<unsigned char>(high | 0x3C), name);
-    m_tables[TBL_ELEMENT_NAMES].Add(key);
+    m_tables[TBL_ELEMENT_NAMES].Add(m_key);  // LiteralQName leaves m_key alone
 }
 
 void CFastInfosetEncoder::AttributeName(const QName& name) {
-    const std::string key = Key(name);
-    const std::uint32_t index = m_tables[TBL_ATTRIBUTE_NAMES].Find(key);
+    const std::uint32_t index = m_tables[TBL_ATTRIBUTE_NAMES].Find(Key(name));
     if (index != 0) {
         IntegerOnSecondBit(0x00, index);
         return;
     }
     LiteralQName(0x78, name);
-    m_tables[TBL_ATTRIBUTE_NAMES].Add(key);
+    m_tables[TBL_ATTRIBUTE_NAMES].Add(m_key);
 }
 
 }  // namespace QbXmlLib5

@@ -54,11 +54,12 @@ public:
         TBL_COUNT
     };
 
-    // A qualified name in UTF-8; empty prefix / namespace mean absent.
+    // A qualified name in UTF-8; empty prefix / namespace mean absent. It
+    // refers to the caller's strings.
     struct QName {
-        std::string prefix;
-        std::string namespaceUri;
-        std::string localName;
+        const std::string& prefix;
+        const std::string& namespaceUri;
+        const std::string& localName;
     };
 
     // tableCapacity applies to every table; anything but the default is for
@@ -102,7 +103,8 @@ public:
     void AttributeName(const QName& name);
 
 private:
-    static std::string Key(const QName& name);
+    // The table key of a qualified name, built in m_key.
+    const std::string& Key(const QName& name);
     // Shared body of the two qualified-name kinds: the literal is the prefix
     // and namespace presence bits followed by the identifying strings.
     void LiteralQName(unsigned char literalBits, const QName& name);
@@ -124,6 +126,7 @@ private:
 
     std::vector<unsigned char> m_out;
     CTable m_tables[TBL_COUNT];
+    std::string m_key;
 };
 
 }  // namespace QbXmlLib5

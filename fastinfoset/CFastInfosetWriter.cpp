@@ -21,12 +21,9 @@ const unsigned char kPrefixedNamespaceAttribute = 0xCF;
 // Namespace attribute with neither: xmlns="".
 const unsigned char kDefaultNamespaceUndeclaration = 0xCC;
 
-// Texts arrive in the local encoding; the document carries UTF-8. With the
-// default UTF-8 local encoding this is a copy.
-std::string Utf8(const std::string& local) {
+bool LocalEncodingIsUtf8() {
     const unsigned int codePage = GetLocalCharEncoding();
-    if (codePage == 65001 || codePage == 0 || codePage == 3) return local;
-    return LocalToUtf8(local.data(), local.size()).GetString();
+    return codePage == 65001 || codePage == 0 || codePage == 3;
 }
 
 using Table = CFastInfosetEncoder::TableId;
@@ -41,7 +38,14 @@ CFastInfosetWriter::CFastInfosetWriter(std::uint32_t tableCapacity)
       m_encoder(tableCapacity),
       m_elementPending(false),
       m_terminatorPending(false),
-      m_undeclareDefault(false) {}
+      m_undeclareDefault(false),
+      m_localIsUtf8(LocalEncodingIsUtf8()) {}
+
+const std::string& CFastInfosetWriter::Utf8(const std::string& local, int slot) {
+    if (m_localIsUtf8) return local;
+    m_utf8[slot] = LocalToUtf8(local.data(), local.size()).GetString();
+    return m_utf8[slot];
+}
 
 CFastInfosetWriter::~CFastInfosetWriter() = default;
 
@@ -114,7 +118,7 @@ void CFastInfosetWriter::WriteText(const std::string& text) {
     WriteStartTag();
     if (text.empty()) return;
     WritePendingTerminator();
-    m_encoder.CharacterChunk(Utf8(text), text.size());
+    m_encoder.CharacterChunk(Utf8(text, 0), text.size());
 }
 
 void CFastInfosetWriter::WriteEndElement() {
@@ -164,11 +168,12 @@ void CFastInfosetWriter::WriteStartTag() {
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
-    m_encoder.ElementName(bits, {Utf8(m_elementPrefix), Utf8(current->GetNamespaceUri()),
-                                 Utf8(current->GetLocalName())});
+    m_encoder.ElementName(bits, {Utf8(m_elementPrefix, 0), Utf8(current->GetNamespaceUri(), 1),
+                                 Utf8(current->GetLocalName(), 2)});
     for (const PendingAttribute& a : m_attributes) {
-        m_encoder.AttributeName({Utf8(a.prefix), Utf8(a.namespaceUri), Utf8(a.localName)});
-        m_encoder.AttributeValue(Utf8(a.value), a.value.size());
+        m_encoder.AttributeName(
+            {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
     }
     if (!m_attributes.empty()) m_encoder.AppendOctet(kTerminator);
     m_attributes.clear();
@@ -187,7 +192,7 @@ void CFastInfosetWriter::WriteNamespaceAttributes() {
         if (!GetPendingDefaultNamespace().empty()) {
             m_encoder.AppendOctet(kDefaultNamespaceAttribute);
             m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES,
-                                               Utf8(GetPendingDefaultNamespace()));
+                                               Utf8(GetPendingDefaultNamespace(), 0));
         }
         for (const auto& declaration : GetPendingDeclarations()) {
             // An empty prefix can only declare the default namespace.
@@ -196,15 +201,15 @@ void CFastInfosetWriter::WriteNamespaceAttributes() {
             } else {
                 m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
                 m_encoder.LiteralIdentifyingString(Table::TBL_PREFIXES,
-                                                   Utf8(declaration.second));
+                                                   Utf8(declaration.second, 0));
             }
-            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES, Utf8(declaration.first));
+            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES, Utf8(declaration.first, 0));
         }
     }
     for (const auto& invented : m_inventedPrefixes) {
         m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
-        m_encoder.IdentifyingString(Table::TBL_PREFIXES, Utf8(invented.first));
-        m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second));
+        m_encoder.IdentifyingString(Table::TBL_PREFIXES, Utf8(invented.first, 0));
+        m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second, 0));
     }
     if (m_undeclareDefault) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
     m_encoder.AppendOctet(kTerminator);

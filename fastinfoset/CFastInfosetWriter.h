@@ -82,6 +82,9 @@ private:
     bool HasNamespaceAttributes() const;
     void WriteNamespaceAttributes();
     void WritePendingTerminator();
+    // `local` in UTF-8: itself when the local encoding is UTF-8, else a
+    // conversion kept in one of three slots (one per part of a name).
+    const std::string& Utf8(const std::string& local, int slot);
     // Prefix of namespaceUri for the current element, invented and queued for
     // declaration when none is in scope; "" for no namespace.
     std::string PrefixFor(const std::string& namespaceUri);
@@ -96,6 +99,8 @@ private:
     std::vector<PendingAttribute> m_attributes;
     // The held-back element has no namespace while a default one is declared.
     bool m_undeclareDefault;
+    bool m_localIsUtf8;
+    std::string m_utf8[3];
 };
 
 }  // namespace QbXmlLib5

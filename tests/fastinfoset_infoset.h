@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "QbXmlLib5.h"
+#include "types/CBinaryData.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
