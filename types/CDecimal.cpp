@@ -130,32 +130,36 @@ CDecimal::ParsedText CDecimal::Scan(const char* text) {
     return parsed;
 }
 
-void CDecimal::Parse(const char* text) {
+bool CDecimal::ParseExact(const char* text) {
     ParsedText parsed = Scan(text ? text : "");
     m_mantissa = std::move(parsed.mantissa);
-    if (!parsed.hasExponent) {
-        m_places = parsed.fractionDigits;
-        Finish();
-        return;
-    }
+    m_places = parsed.fractionDigits;
+    if (!parsed.hasExponent) return false;
     if (parsed.negativeExponent) {
-        m_places = parsed.fractionDigits + parsed.exponent;
-    } else if (parsed.exponent >= parsed.fractionDigits) {
-        CBigInteger::ShiftLeft(m_mantissa.m_limbs, parsed.exponent - parsed.fractionDigits);
+        m_places += parsed.exponent;
+    } else if (parsed.exponent >= m_places) {
+        CBigInteger::ShiftLeft(m_mantissa.m_limbs, parsed.exponent - m_places);
         m_places = 0;
     } else {
-        m_places = parsed.fractionDigits - parsed.exponent;
+        m_places -= parsed.exponent;
     }
-    // The exponent is applied by multiplying or dividing, whose rounded
-    // results are then rationalised like any parsed value.
+    return true;
+}
+
+void CDecimal::Parse(const char* text) {
+    const bool hadExponent = ParseExact(text);
     Finish();
-    Rationalise();
+    // An exponent is applied by multiplying or dividing, whose rounded
+    // results are rationalised like any other parsed value.
+    if (hadExponent) Rationalise();
 }
 
 CBigInteger CDecimal::ParseInteger(const char* text) {
+    // Rounded once, from the exact value.
     CDecimal value;
-    value.Parse(text);
-    return value.ToBigInteger();
+    value.ParseExact(text);
+    value.ChangeFractionalDivider(0);
+    return value.m_mantissa;
 }
 
 // ---------------------------------------------------------------------------

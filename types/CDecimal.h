@@ -124,6 +124,9 @@ private:
     static ParsedText Scan(const char* text);
     // The text rounded to a whole number, for CBigInteger::Parse.
     static CBigInteger ParseInteger(const char* text);
+    // Reads the text exactly, without the maximum number of places; returns
+    // whether it had an exponent.
+    bool ParseExact(const char* text);
     void Parse(const char* text);
 
     static int Order(const CDecimal& a, const CDecimal& b);
