@@ -164,6 +164,13 @@ TEST(BigIntegerTest, DivisionTruncatesAndRefusesZero) {
     CBigInteger a = CBigInteger::Pow10(90) - CBigInteger(1);
     CBigInteger b = CBigInteger::Pow10(45) + CBigInteger(1);
     EXPECT_EQ(((a / b) * b + a % b), a);
+
+    // Operands (quotient and remainder from Python) on which the estimated
+    // quotient limb survives both corrections and the divisor is added back.
+    const CBigInteger u("150084035946431421557933580771769706338470565917174515891609015539105810974");
+    const CBigInteger v("659623988654657707983020541337478681012316284512856310175064");
+    EXPECT_EQ((u / v).ToString(), "227529681345483");
+    EXPECT_EQ((u % v).ToString(), "659623988654657707983020541337478681012316284512856310175062");
 }
 
 TEST(BigIntegerTest, SquareRoot) {

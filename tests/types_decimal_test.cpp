@@ -155,6 +155,8 @@ TEST_F(DecimalTest, PrintsWithFixedPlaces) {
     EXPECT_EQ(CDecimal("7").ToString(-3), "7.");
     // The rounding sum is rationalised before the places are cut.
     EXPECT_EQ(CDecimal("0.995").ToString(2), "1.0");
+    EXPECT_EQ(CDecimal("1.2395").ToString(3), "1.24");
+    EXPECT_EQ(CDecimal("1.23951").ToString(3), "1.240");
     EXPECT_EQ(CDecimal("12.5").ToString(), "12.5");
     EXPECT_EQ(CDecimal("-0.05").ToString(), "-0.05");
 }

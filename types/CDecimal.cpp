@@ -18,7 +18,8 @@ namespace {
 constexpr std::uint64_t kMaxPositiveExponent = 100000;
 // Exponent digits beyond this value change nothing (the value underflows
 // or is refused long before), so the scan saturates here.
-constexpr std::uint64_t kExponentSaturation = 1000000000000000ull;
+constexpr std::uint64_t kExponentSaturation =
+    std::min<std::uint64_t>(1000000000000000ull, std::numeric_limits<std::size_t>::max() / 4);
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

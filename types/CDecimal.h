@@ -67,9 +67,10 @@ public:
     // when the fraction is not zero a point and the fractional digits.
     std::string ToString() const;
     // Rounds half away from zero to `places` digits (negative taken as 0) and
-    // always writes the point: 2.5 with 0 places is "3.". When the rounding
-    // carries so far that the rounded fraction ends in zeros, those zeros are
-    // dropped down to one digit: 0.995 with 2 places is "1.0".
+    // always writes the point: 2.5 with 0 places is "3.". When the dropped
+    // digits are exactly a half, the zeros that rounding up leaves at the end
+    // are dropped too, down to one digit: 0.995 with 2 places is "1.0" and
+    // 1.2395 with 3 places is "1.24" (but 1.23951 is "1.240").
     std::string ToString(int places) const;
 
     // Rounded to a whole number, an exact half toward zero; no range check.
