@@ -57,7 +57,8 @@ TEST(SmartPtrTest, ObjectDestroyedExactlyOnceWhenLastHolderGoes) {
         CSmartPtr<CXmlObjectBase> base(b);  // converting copy
         CSmartPtr<CProbe> moved(std::move(b));
         EXPECT_TRUE(b.IsNull());
-        a = a;  // self-assignment keeps the object alive
+        CSmartPtr<CProbe>& alias = a;
+        a = alias;  // self-assignment keeps the object alive
         a = nullptr;
         base = moved.GetPtr();  // re-pointing at the same object
         EXPECT_EQ(deaths, 0);

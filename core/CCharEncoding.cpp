@@ -1,0 +1,388 @@
+#include "core/CCharEncoding.h"
+
+#include <iconv.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace QbXmlLib5 {
+
+namespace {
+
+std::atomic<unsigned int> g_localCodePage{65001};
+
+const char16_t kReplacement = 0xFFFD;
+
+// ---------------------------------------------------------------------------
+// Code pages
+
+bool IsUtf8CodePage(unsigned int cp) { return cp == 65001 || cp == 0 || cp == 3; }
+
+// Encodings in which every ASCII character is the same single byte.
+bool IsAsciiCompatible(unsigned int cp) {
+    return IsUtf8CodePage(cp) || cp == 1252 || cp == 28591 || cp == 20127;
+}
+
+std::string IconvName(unsigned int cp) {
+    switch (cp) {
+        case 1200: return "UTF-16LE";
+        case 1201: return "UTF-16BE";
+        case 20127: return "US-ASCII";
+        case 28591: return "ISO-8859-1";
+        case 1252: return "WINDOWS-1252";
+        default: return "CP" + std::to_string(cp);
+    }
+}
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+const char kHostUtf16[] = "UTF-16BE";
+#else
+const char kHostUtf16[] = "UTF-16LE";
+#endif
+
+// ---------------------------------------------------------------------------
+// UTF-8 and UTF-16 codecs of our own
+
+// Decodes one UTF-8 sequence (RFC 3629: no overlongs, no surrogates, at most
+// U+10FFFF). Returns the bytes consumed; an invalid or truncated sequence
+// gives U+FFFD and consumes its maximal valid prefix (at least one byte).
+std::size_t DecodeUtf8Char(const unsigned char* s, std::size_t n, std::uint32_t& cp) {
+    const unsigned char c = s[0];
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    std::size_t need;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        need = 1;
+        cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        need = 2;
+        cp = c & 0x0Fu;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        need = 3;
+        cp = c & 0x07u;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        cp = kReplacement;
+        return 1;
+    }
+    std::size_t i = 1;
+    for (; i <= need; ++i) {
+        if (i >= n || s[i] < lo || s[i] > hi) {
+            cp = kReplacement;
+            return i;
+        }
+        cp = (cp << 6) | (s[i] & 0x3Fu);
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return i;
+}
+
+// Appends one code point as UTF-16 units; returns the count (1 or 2).
+std::size_t PutUtf16(std::uint32_t cp, char16_t* out) {
+    if (cp < 0x10000) {
+        out[0] = static_cast<char16_t>(cp);
+        return 1;
+    }
+    cp -= 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    return 2;
+}
+
+// UTF-8 to UTF-16 units; `out` needs `n` units (never more are written).
+std::size_t DecodeUtf8(const unsigned char* s, std::size_t n, char16_t* out) {
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < n;) {
+        std::uint32_t cp;
+        i += DecodeUtf8Char(s + i, n - i, cp);
+        o += PutUtf16(cp, out + o);
+    }
+    return o;
+}
+
+// The library's UTF-16 to UTF-8 encoder. With `out` null it counts the bytes
+// needed, and an unpaired surrogate makes the count 0. With `out` it writes
+// at most `bound` bytes, stopping at an unpaired surrogate or before a code
+// point that does not fit, and returns the bytes written.
+std::size_t EncodeUtf8(const char16_t* in, std::size_t n, unsigned char* out, std::size_t bound) {
+    static const unsigned char kFirstByteMark[5] = {0x00, 0x00, 0xC0, 0xE0, 0xF0};
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t cp = in[i];
+        if (cp >= 0xD800 && cp < 0xE000) {
+            const bool paired = cp < 0xDC00 && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000;
+            if (!paired) return out ? o : 0;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[++i] - 0xDC00u);
+        }
+        const std::size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+        if (out) {
+            if (len > bound - o) return o;
+            for (std::size_t j = len - 1; j > 0; --j) {
+                out[o + j] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+                cp >>= 6;
+            }
+            out[o] = static_cast<unsigned char>(kFirstByteMark[len] | cp);
+        }
+        o += len;
+    }
+    return o;
+}
+
+bool IsAscii(const unsigned char* s, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (s[i] >= 0x80) return false;
+    }
+    return true;
+}
+
+// Stores UTF-16 units as little-endian bytes in a new buffer.
+CBinaryData Utf16UnitsToLittleEndian(const char16_t* units, std::size_t count) {
+    std::unique_ptr<unsigned char[]> bytes(new unsigned char[2 * count]);
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+    }
+    CBinaryData result(bytes.get(), 2 * count, true);
+    bytes.release();
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// iconv converters, cached per thread for the current local code page
+
+// iconv_open's failure value.
+iconv_t kNone() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
+
+enum Direction { kUtf8ToLocal, kUtf16ToLocal, kLocalToUtf8, kLocalToUtf16Le, kDirections };
+
+class CConverterCache {
+public:
+    ~CConverterCache() { CloseAll(); }
+
+    // The converter for `dir` under code page `cp`, or null when iconv has
+    // none. The returned handle is reset to its initial state.
+    iconv_t Get(Direction dir, unsigned int cp) {
+        if (cp != m_codePage) {
+            CloseAll();
+            m_codePage = cp;
+        }
+        if (!m_tried[dir]) {
+            m_tried[dir] = true;
+            m_handles[dir] = Open(dir, IconvName(cp));
+        }
+        iconv_t cd = m_handles[dir];
+        if (cd != kNone()) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        return cd;
+    }
+
+private:
+    static iconv_t Open(Direction dir, const std::string& local) {
+        switch (dir) {
+            case kUtf8ToLocal: return iconv_open(local.c_str(), "UTF-8");
+            case kUtf16ToLocal: return iconv_open(local.c_str(), kHostUtf16);
+            case kLocalToUtf8: return iconv_open("UTF-8", local.c_str());
+            default: return iconv_open("UTF-16LE", local.c_str());
+        }
+    }
+
+    void CloseAll() {
+        for (int i = 0; i < kDirections; ++i) {
+            if (m_handles[i] != kNone()) iconv_close(m_handles[i]);
+            m_handles[i] = kNone();
+            m_tried[i] = false;
+        }
+    }
+
+    unsigned int m_codePage = ~0u;
+    iconv_t m_handles[kDirections] = {kNone(), kNone(), kNone(), kNone()};
+    bool m_tried[kDirections] = {false, false, false, false};
+};
+
+thread_local CConverterCache t_converters;
+
+// How many input bytes an unconvertible character at `p` occupies.
+std::size_t SkipLength(Direction dir, const unsigned char* p, std::size_t left) {
+    if (dir == kUtf8ToLocal) {
+        std::uint32_t cp;
+        return DecodeUtf8Char(p, left, cp);
+    }
+    if (dir == kUtf16ToLocal && left >= 4) {
+        char16_t units[2];
+        std::memcpy(units, p, sizeof units);
+        const bool pair = units[0] >= 0xD800 && units[0] < 0xDC00 && units[1] >= 0xDC00 &&
+                          units[1] < 0xE000;
+        return pair ? 4 : 2;
+    }
+    return dir == kUtf16ToLocal ? 2 : 1;
+}
+
+// What an unconvertible character becomes in the target encoding.
+const char* Replacement(Direction dir, std::size_t& size) {
+    switch (dir) {
+        case kLocalToUtf8: size = 3; return "\xEF\xBF\xBD";
+        case kLocalToUtf16Le: size = 2; return "\xFD\xFF";
+        default: size = 1; return "?";
+    }
+}
+
+// Converts `length` bytes with the local code page's converter for `dir`,
+// appending the output to `sink(const char*, std::size_t)` through the work
+// area. Returns false when no converter exists for the code page.
+template <class Sink>
+bool Convert(Direction dir, const char* in, std::size_t length, char* work, std::size_t workSize,
+             Sink sink) {
+    iconv_t cd = t_converters.Get(dir, g_localCodePage.load(std::memory_order_relaxed));
+    if (cd == kNone()) return false;
+    char* input = const_cast<char*>(in);  // iconv does not write the input
+    std::size_t inLeft = length;
+    bool finished = false;
+    while (!finished) {
+        char* out = work;
+        std::size_t outLeft = workSize;
+        const bool flushing = inLeft == 0;
+        const std::size_t rc = flushing ? iconv(cd, nullptr, nullptr, &out, &outLeft)
+                                        : iconv(cd, &input, &inLeft, &out, &outLeft);
+        const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+        sink(work, workSize - outLeft);
+        if (error == E2BIG) continue;
+        if (error == EILSEQ || error == EINVAL) {
+            std::size_t size;
+            const char* replacement = Replacement(dir, size);
+            sink(replacement, size);
+            const std::size_t skip = error == EINVAL
+                                         ? inLeft
+                                         : SkipLength(dir, reinterpret_cast<unsigned char*>(input), inLeft);
+            input += skip;
+            inLeft -= skip;
+            continue;
+        }
+        finished = flushing || error != 0;
+    }
+    return true;
+}
+
+// Local text to Unicode bytes through iconv; empty without a converter.
+CBinaryData ConvertLocal(Direction dir, const char* text, std::size_t length) {
+    char area[1024];
+    CBinaryData result;
+    const auto sink = [&result](const char* p, std::size_t n) {
+        result.Append(reinterpret_cast<const unsigned char*>(p), n);
+    };
+    if (!Convert(dir, text, length, area, sizeof area, sink)) return CBinaryData();
+    return result;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Public conversions
+
+void SetLocalCharEncoding(unsigned int codePage) {
+    g_localCodePage.store(codePage, std::memory_order_relaxed);
+}
+
+unsigned int GetLocalCharEncoding() { return g_localCodePage.load(std::memory_order_relaxed); }
+
+std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch,
+                        std::size_t scratchCapacity) {
+    if (!utf8 || length == 0) return std::string();
+    const unsigned int cp = GetLocalCharEncoding();
+    if (IsUtf8CodePage(cp) ||
+        (IsAsciiCompatible(cp) && IsAscii(reinterpret_cast<const unsigned char*>(utf8), length))) {
+        return std::string(utf8, length);
+    }
+    char stackArea[256];
+    if (!scratch || scratchCapacity < 16) {
+        scratch = stackArea;
+        scratchCapacity = sizeof stackArea;
+    }
+    std::string result;
+    const auto sink = [&result](const char* p, std::size_t n) { result.append(p, n); };
+    if (!Convert(kUtf8ToLocal, utf8, length, scratch, scratchCapacity, sink)) result.clear();
+    return result;
+}
+
+std::string Utf16ToLocal(const char16_t* units, std::size_t count) {
+    if (!units || count == 0) return std::string();
+    if (IsUtf8CodePage(GetLocalCharEncoding())) return Utf16ToUtf8(units, count).GetString();
+    char area[512];
+    std::string result;
+    const auto sink = [&result](const char* p, std::size_t n) { result.append(p, n); };
+    if (!Convert(kUtf16ToLocal, reinterpret_cast<const char*>(units), 2 * count, area, sizeof area,
+                 sink)) {
+        result.clear();
+    }
+    return result;
+}
+
+CBinaryData LocalToUtf8(const char* text) { return LocalToUtf8(text, text ? std::strlen(text) : 0); }
+
+CBinaryData LocalToUtf8(const char* text, std::size_t length) {
+    if (!text || length == 0) return CBinaryData();
+    if (IsUtf8CodePage(GetLocalCharEncoding())) {
+        return CBinaryData(reinterpret_cast<unsigned char*>(const_cast<char*>(text)), length, false);
+    }
+    return ConvertLocal(kLocalToUtf8, text, length);
+}
+
+CBinaryData LocalToUtf16(const char* text) {
+    return LocalToUtf16(text, text ? std::strlen(text) : 0);
+}
+
+CBinaryData LocalToUtf16(const char* text, std::size_t length) {
+    if (!text || length == 0) return CBinaryData();
+    if (IsUtf8CodePage(GetLocalCharEncoding())) {
+        std::unique_ptr<char16_t[]> units(new char16_t[length]);
+        const std::size_t count =
+            DecodeUtf8(reinterpret_cast<const unsigned char*>(text), length, units.get());
+        return Utf16UnitsToLittleEndian(units.get(), count);
+    }
+    return ConvertLocal(kLocalToUtf16Le, text, length);
+}
+
+CBinaryData Utf16ToUtf8(const char16_t* text) {
+    std::size_t count = 0;
+    if (text) {
+        while (text[count] != 0) ++count;
+    }
+    return Utf16ToUtf8(text, count);
+}
+
+CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count) {
+    if (!units || count == 0) return CBinaryData();
+    bool ascii = true;
+    for (std::size_t i = count; i-- > 0 && ascii;) ascii = units[i] < 0x80;
+    const std::size_t size = ascii ? count : EncodeUtf8(units, count, nullptr, 0);
+    std::unique_ptr<unsigned char[]> bytes(new unsigned char[size > 0 ? size : 1]);
+    const std::size_t written = EncodeUtf8(units, count, bytes.get(), size);
+    CBinaryData result(bytes.get(), written, true);
+    bytes.release();
+    return result;
+}
+
+CBinaryData WideToUtf16(const wchar_t* text) {
+    if (!text) return CBinaryData();
+    std::u16string units;
+    for (const wchar_t* p = text; *p; ++p) {
+        std::uint32_t cp = static_cast<std::uint32_t>(*p);
+        if (sizeof(wchar_t) > 2 && (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))) {
+            cp = kReplacement;
+        }
+        char16_t pair[2];
+        units.append(pair, PutUtf16(cp, pair));
+    }
+    return Utf16UnitsToLittleEndian(units.data(), units.size());
+}
+
+}  // namespace QbXmlLib5

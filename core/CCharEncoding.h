@@ -1,0 +1,65 @@
+// Conversion between the process's local character encoding and Unicode.
+//
+// Every std::string inside the library is in the local encoding, a Windows
+// code-page number chosen once for the process: 65001 UTF-8 (the default),
+// 1200 UTF-16LE, 1201 UTF-16BE, 20127 US-ASCII, 28591 ISO-8859-1,
+// 1252 windows-1252, and any other number n through the iconv converter
+// "CP<n>". 0 and 3 (the system and thread ANSI code pages) mean the platform's
+// native narrow encoding, UTF-8. With a UTF-8 local encoding, UTF-8
+// conversions are plain copies.
+//
+// Failures throw nothing: a code page that no converter supports gives empty
+// results; characters the local encoding cannot represent become '?'; invalid
+// input sequences become U+FFFD on the way to Unicode (except that UTF-8 is
+// copied unchecked into a UTF-8 local encoding). The UTF-16 to UTF-8 encoder
+// gives an empty result for a string with an unpaired surrogate.
+//
+// The local code page is a process-wide setting: set it before converting on
+// several threads. Converter handles are cached per thread.
+#ifndef QBXMLLIB5_CORE_CCHARENCODING_H
+#define QBXMLLIB5_CORE_CCHARENCODING_H
+
+#include <cstddef>
+#include <string>
+
+#include "types/CBinaryData.h"
+
+namespace QbXmlLib5 {
+
+// Replaces the process-wide local code page; no validation.
+void SetLocalCharEncoding(unsigned int codePage);
+unsigned int GetLocalCharEncoding();
+
+// `length` UTF-8 bytes to the local encoding. `scratch` is an optional
+// caller-owned work area for the converter's output (any size; a few hundred
+// bytes suit names and short values); without it a stack area is used.
+// Either way only the returned string is allocated.
+std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch = nullptr,
+                        std::size_t scratchCapacity = 0);
+
+// `count` UTF-16 code units (host byte order) to the local encoding.
+std::string Utf16ToLocal(const char16_t* units, std::size_t count);
+
+// Local text (zero-terminated, or `length` bytes) to UTF-8.
+CBinaryData LocalToUtf8(const char* text);
+CBinaryData LocalToUtf8(const char* text, std::size_t length);
+
+// Local text to UTF-16 little-endian bytes, with no terminator and no
+// byte-order mark.
+CBinaryData LocalToUtf16(const char* text);
+CBinaryData LocalToUtf16(const char* text, std::size_t length);
+
+// The library's UTF-16 to UTF-8 encoder (zero-terminated, or `count` units).
+// Zero units give an object without a record; an unpaired surrogate anywhere
+// gives an empty result.
+CBinaryData Utf16ToUtf8(const char16_t* text);
+CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count);
+
+// A zero-terminated wide string (UTF-32 where wchar_t has 32 bits, UTF-16
+// where it has 16) as UTF-16 little-endian bytes without terminator or mark;
+// code points beyond the BMP become surrogate pairs, invalid ones U+FFFD.
+CBinaryData WideToUtf16(const wchar_t* text);
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_CORE_CCHARENCODING_H

@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/CPlatformFile.h"
+#include "core/CQbException.h"
+#include "types/CBinaryData.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+std::vector<unsigned char> Bytes(const CBinaryData& b) {
+    return std::vector<unsigned char>(b.GetData(), b.GetData() + b.GetLength());
+}
+
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const CQbException& e) {
+        return e.GetMessage();
+    }
+    return "(no exception)";
+}
+
+std::vector<unsigned char> RandomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<unsigned char> v(n);
+    for (auto& c : v) c = static_cast<unsigned char>(rng());
+    return v;
+}
+
+// Independent inflate through zlib's one-shot API (zlib wrapper only).
+std::vector<unsigned char> ZlibUncompress(const CBinaryData& b, std::size_t expected) {
+    std::vector<unsigned char> out(expected + 1);
+    uLongf size = static_cast<uLongf>(out.size());
+    EXPECT_EQ(uncompress(out.data(), &size, b.GetData(), static_cast<uLong>(b.GetLength())), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("QB_TEST_TMP");
+    return std::string(dir ? dir : "/tmp") + "/" + name;
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::vector<unsigned char> content;
+    CPlatformFile::ReadAll(path.c_str(), content);
+    return content;
+}
+
+TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
+    CBinaryData none;
+    EXPECT_EQ(none.GetLength(), 0u);
+    EXPECT_EQ(none.GetData(), nullptr);
+    EXPECT_EQ(none, CBinaryData());
+    EXPECT_NE(none, CBinaryData(""));
+    EXPECT_EQ(CBinaryData(""), CBinaryData(""));
+    for (int e = 0; e <= 10; ++e) EXPECT_EQ(none.GetAsString(static_cast<ByteEncoding>(e)), "");
+
+    CBinaryData a("abc");
+    CBinaryData b(a);
+    EXPECT_EQ(a.GetData(), b.GetData());  // shared record
+    b.Append("def");
+    EXPECT_EQ(a.GetString(), "abc");
+    EXPECT_EQ(b.GetString(), "abcdef");
+    CBinaryData c = a;
+    c[0] = 'X';
+    EXPECT_EQ(a.GetString(), "abc");
+    EXPECT_EQ(c.GetString(), "Xbc");
+    CBinaryData& alias = c;
+    c = alias;  // self-assignment keeps the content
+    EXPECT_EQ(c.GetString(), "Xbc");
+
+    // Appending an object to itself, across a reallocation.
+    CBinaryData self("0123456789");
+    for (int i = 0; i < 12; ++i) self.Append(self);
+    EXPECT_EQ(self.GetLength(), 10u << 12);
+    EXPECT_EQ(std::memcmp(self.GetData() + 40950, "0123456789", 10), 0);
+
+    unsigned char raw[] = {'a', 0, 'b'};
+    CBinaryData copied(raw, 3, false);
+    raw[0] = 'z';
+    EXPECT_EQ(copied.GetString(), std::string("a\0b", 3));
+    unsigned char* owned = new unsigned char[2]{1, 2};
+    CBinaryData adopted(owned, 2, true);
+    EXPECT_EQ(adopted.GetData(), owned);
+
+    CBinaryData shared(adopted);
+    unsigned char* released = adopted.ReleaseData();
+    EXPECT_EQ(adopted.GetLength(), 0u);
+    EXPECT_NE(adopted, CBinaryData());  // keeps an empty record
+    EXPECT_EQ(Bytes(shared), (std::vector<unsigned char>{1, 2}));
+    EXPECT_EQ(released[0], 1);
+    delete[] released;
+    adopted.Append(7);
+    EXPECT_EQ(Bytes(adopted), std::vector<unsigned char>{7});
+
+    EXPECT_EQ(MessageOf([&] { (void)static_cast<const CBinaryData&>(a)[3]; }),
+              "Index Out of range [3]");
+    EXPECT_EQ(MessageOf([&] { (void)none[0]; }), "Index Out of range [0]");
+}
+
+TEST(BinaryDataTest, Rfc4648Vectors) {
+    const char* vectors[][3] = {
+        {"", "", ""},
+        {"f", "66", "Zg=="},
+        {"fo", "666F", "Zm8="},
+        {"foo", "666F6F", "Zm9v"},
+        {"foob", "666F6F62", "Zm9vYg=="},
+        {"fooba", "666F6F6261", "Zm9vYmE="},
+        {"foobar", "666F6F626172", "Zm9vYmFy"}};
+    for (const auto& v : vectors) {
+        EXPECT_EQ(CBinaryData(v[0]).GetAsHexString(), v[1]);
+        EXPECT_EQ(CBinaryData(v[0]).GetAsBase64(), v[2]);
+        CBinaryData back;
+        back.SetAsHexString(v[1]);
+        EXPECT_EQ(back.GetString(), v[0]);
+        back.SetAsBase64(v[2]);
+        EXPECT_EQ(back.GetString(), v[0]);
+    }
+}
+
+TEST(BinaryDataTest, HexDecodingAndErrors) {
+    CBinaryData b;
+    b.SetAsHexString("0aFf");
+    EXPECT_EQ(Bytes(b), (std::vector<unsigned char>{0x0A, 0xFF}));
+    EXPECT_EQ(b.GetAsHexString(), "0AFF");
+    b.SetAsHexString("");
+    EXPECT_EQ(b.GetLength(), 0u);
+    EXPECT_NE(b, CBinaryData());
+
+    CBinaryData kept("keep");
+    EXPECT_EQ(MessageOf([&] { kept.SetAsHexString("0G"); }), "Invalid char in hex string [G]");
+    EXPECT_EQ(MessageOf([&] { kept.SetAsHexString("G0"); }), "Invalid char in hex string [G]");
+    EXPECT_EQ(MessageOf([&] { kept.SetAsHexString("abc"); }),
+              std::string("Invalid char in hex string [") + '\0' + "]");
+    EXPECT_EQ(kept.GetString(), "keep");
+}
+
+TEST(BinaryDataTest, Base64RoundTripsAndToleratesBadInput) {
+    // All byte values, every length up to 300, round trip; no line breaks.
+    const std::vector<unsigned char> all = RandomBytes(300, 1);
+    for (std::size_t n = 0; n <= all.size(); ++n) {
+        CBinaryData b(const_cast<unsigned char*>(all.data()), n, false);
+        const std::string text = b.GetAsBase64();
+        ASSERT_EQ(text.size(), (n + 2) / 3 * 4);
+        ASSERT_EQ(text.find('\n'), std::string::npos);
+        CBinaryData back;
+        back.SetAsBase64(text.c_str());
+        ASSERT_EQ(Bytes(back), std::vector<unsigned char>(all.begin(), all.begin() + n));
+    }
+    CBinaryData b("x");
+    b.SetAsBase64("Zm9v YmFy");
+    EXPECT_EQ(b.GetLength(), 0u);
+    b.SetAsBase64("Zm9v\nYmFy");
+    EXPECT_EQ(b.GetLength(), 0u);
+    b.SetAsBase64("Zg==");
+    EXPECT_EQ(b.GetString(), "f");
+    b.SetAsBase64("\xDAm8=");  // high bit dropped before the lookup: 'Z'
+    EXPECT_EQ(b.GetString(), "fo");
+}
+
+TEST(BinaryDataTest, GroupRenderings) {
+    CBinaryData b;
+    b.SetAsHexString("8000FFFF0001");
+    EXPECT_EQ(b.GetAsString(BE_SHORT), "-32768 -1 1");
+    b.SetAsHexString("800000007FFFFFFF");
+    EXPECT_EQ(b.GetAsString(BE_INT), "-2147483648 2147483647");
+    b.SetAsHexString("8000000000000000FFFFFFFFFFFFFFFE");
+    EXPECT_EQ(b.GetAsString(BE_LONG), "-9223372036854775808 -2");
+    b.SetAsHexString("3F800000C0490FDB");  // 1.0f, -pi as float
+    EXPECT_EQ(b.GetAsString(BE_FLOAT), "1 -3.141593");
+    b.SetAsHexString("3FB999999999999A3FD5555555555555");  // 0.1, 1/3
+    EXPECT_EQ(b.GetAsString(BE_DOUBLE), "0.1 0.3333333333333333");
+    std::string uuid = "00112233445566778899AABBCCDDEEFF";
+    b.SetAsHexString((uuid + uuid).c_str());
+    EXPECT_EQ(b.GetAsString(BE_UUID), uuid + " " + uuid);
+    EXPECT_EQ(b.GetAsString(BE_STRING), b.GetString());
+    EXPECT_EQ(b.GetAsString(BE_HEX), uuid + uuid);
+
+    b.SetAsHexString("20FF");
+    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse truetruetruetruetruetrue");
+    b.SetAsHexString("0A");  // one byte, no padding: bits 3..0 = 1010
+    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "truefalsetruefalse");
+    b.SetAsHexString("F0FF");  // pad count beyond the byte: nothing from it
+    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse");
+
+    b.SetAsHexString("010203");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_SHORT); }),
+              "Invalid value [1] for SHORT byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_INT); }), "Invalid value [3] for INT byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_LONG); }), "Invalid value [3] for LONG byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_FLOAT); }),
+              "Invalid value [3] for FLOAT byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_DOUBLE); }),
+              "Invalid value [3] for DOUBLE byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_UUID); }), "Invalid value [3] for UUID byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(static_cast<ByteEncoding>(10)); }),
+              "Unknown byte encoding.");
+    b.SetAsHexString("");
+    for (int e = BE_SHORT; e <= BE_UUID; ++e) {
+        EXPECT_EQ(b.GetAsString(static_cast<ByteEncoding>(e)), "");
+    }
+}
+
+TEST(BinaryDataTest, CompressionIsReadByZlibAndGzip) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "<item>" + std::to_string(i) + "</item>";
+    const std::vector<unsigned char> plain(text.begin(), text.end());
+
+    CBinaryData z(text.c_str());
+    CBinaryData other(z);
+    CBinaryData result = z.CompressData(CT_ZLIB);
+    EXPECT_EQ(result, z);
+    EXPECT_EQ(other.GetString(), text);  // sharers keep the old bytes
+    ASSERT_GE(z.GetLength(), 2u);
+    EXPECT_EQ(z[0], 0x78);
+    EXPECT_EQ(z[1], 0x01);
+    EXPECT_EQ(ZlibUncompress(z, plain.size()), plain);
+
+    CBinaryData g(text.c_str());
+    g.CompressData(CT_GZIP);
+    EXPECT_EQ(g[0], 0x1F);
+    EXPECT_EQ(g[1], 0x8B);
+    const std::string path = TempPath("binarydata_gzip.gz");
+    g.ToFile(path.c_str(), XE_UTF8);
+    FILE* pipe = popen(("gzip -dc " + path).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string unzipped;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) unzipped.append(buf, n);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(unzipped, text);
+    std::remove(path.c_str());
+
+    CBinaryData zeros(std::vector<unsigned char>(10000).data(), 10000, false);
+    zeros.CompressData(CT_ZLIB);
+    EXPECT_EQ(zeros.GetAsHexString().substr(0, 4), "7801");
+
+    std::vector<unsigned char> noise = RandomBytes(10, 7);
+    CBinaryData random(noise.data(), noise.size(), false);
+    EXPECT_EQ(MessageOf([&] { random.CompressData(CT_ZLIB); }).rfind("Failed to compress data. [Error Code: ", 0), 0u);
+    EXPECT_EQ(Bytes(random), noise);
+    CBinaryData none;
+    random.CompressData(CT_NONE);
+    EXPECT_EQ(Bytes(random), noise);
+    EXPECT_EQ(none.CompressData(CT_GZIP), CBinaryData());
+}
+
+TEST(BinaryDataTest, DecompressionDetectsWrappersAndRejectsBadStreams) {
+    const std::vector<unsigned char> plain = RandomBytes(300000, 3);  // several 64 KiB chunks
+    std::vector<unsigned char> packed(compressBound(static_cast<uLong>(plain.size())));
+    uLongf packedSize = static_cast<uLongf>(packed.size());
+    ASSERT_EQ(compress(packed.data(), &packedSize, plain.data(), static_cast<uLong>(plain.size())), Z_OK);
+    packed.resize(packedSize);
+
+    CBinaryData buffer(packed.data(), packed.size(), false);
+    EXPECT_TRUE(CBinaryData::DecompressBuffer(buffer));
+    EXPECT_EQ(Bytes(buffer), plain);
+
+    std::string text(50000, 'a');
+    CBinaryData gz(text.c_str());
+    gz.CompressData(CT_GZIP);
+    EXPECT_TRUE(CBinaryData::DecompressBuffer(gz));
+    EXPECT_EQ(gz.GetString(), text);
+
+    // Truncated at every length, and corrupted: left untouched.
+    for (std::size_t n = 0; n < packed.size(); n += 97) {
+        CBinaryData cut(packed.data(), n, false);
+        EXPECT_FALSE(CBinaryData::DecompressBuffer(cut));
+        EXPECT_EQ(Bytes(cut), std::vector<unsigned char>(packed.begin(), packed.begin() + n));
+    }
+    std::vector<unsigned char> corrupt = packed;
+    corrupt[packed.size() / 2] ^= 0x55;
+    corrupt[packed.size() - 1] ^= 0x01;  // checksum
+    CBinaryData bad(corrupt.data(), corrupt.size(), false);
+    EXPECT_FALSE(CBinaryData::DecompressBuffer(bad));
+    EXPECT_EQ(Bytes(bad), corrupt);
+    CBinaryData xml("<a/>");
+    EXPECT_FALSE(CBinaryData::DecompressBuffer(xml));
+    EXPECT_EQ(xml.GetString(), "<a/>");
+    CBinaryData none;
+    EXPECT_FALSE(CBinaryData::DecompressBuffer(none));
+}
+
+TEST(BinaryDataTest, ToFileWritesByteOrderMarkOnlyForUtf16) {
+    const std::string path = TempPath("binarydata_tofile.bin");
+    CBinaryData b("<a/>");
+    b.ToFile(path.c_str(), XE_UTF16);
+    EXPECT_EQ(ReadFile(path), (std::vector<unsigned char>{0xFF, 0xFE, '<', 'a', '/', '>'}));
+    b.ToFile(path.c_str(), XE_UTF16_NO_DECL);
+    EXPECT_EQ(ReadFile(path).size(), 6u);
+    b.ToFile(path.c_str(), XE_UTF8);
+    EXPECT_EQ(ReadFile(path), Bytes(b));
+    CBinaryData().ToFile(path.c_str(), XE_NONE);
+    EXPECT_TRUE(ReadFile(path).empty());
+    std::remove(path.c_str());
+    EXPECT_EQ(MessageOf([&] { b.ToFile("/nonexistent/dir/x.xml", XE_UTF8); })
+                  .rfind("Failed to write data to the file [/nonexistent/dir/x.xml] error [0x", 0),
+              0u);
+}
+
+}  // namespace
