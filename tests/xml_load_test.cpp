@@ -304,6 +304,15 @@ TEST(XmlLoad, MalformedInput) {
     EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
     EXPECT_EQ(LoadMessage([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
 
+    // Exponential entity expansion is stopped by Expat, not by memory.
+    std::string laughs = "<!DOCTYPE l [<!ENTITY l0 'ha'>";
+    for (int i = 1; i < 30; ++i) {
+        const std::string prev = "&l" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY l" + std::to_string(i) + " '" + prev + prev + prev + prev + "'>";
+    }
+    laughs += "]><l>&l29;</l>";
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
+
     // A compressed document is not text: only streams and files inflate it.
     const std::vector<unsigned char> packed = Deflate("<z/>", 15);
     const std::string packedText(packed.begin(), packed.end());
