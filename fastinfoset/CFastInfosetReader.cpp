@@ -1,0 +1,787 @@
+#include "fastinfoset/CFastInfosetReader.h"
+
+#include <cstring>
+
+#include "core/CCharEncoding.h"
+#include "core/CQbException.h"
+#include "core/QbEnums.h"
+#include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+
+const char kEndOfFile[] = "Failed to parse FastInfoset. Unexpected End of File.";
+const char kInvalidIndex[] = "Failed to parse FastInfoset. Invalid table index.";
+const char kInvalidElement[] = "Failed to parse FastInfoset. Invalid Encoding of Element type.";
+const char kInvalidComponent[] =
+    "Failed to parse FastInfoset. Invalid Encoding of optional component.";
+const char kPrefixWithoutNamespace[] =
+    "Failed to parse FastInfoset. Invalid QName type Prefix without Namespace.";
+const char kInvalidAlgorithm[] = "Failed to parse FastInfoset. Invalid NonEmptyOctetEncryptedString.";
+const char kInvalidAlphabetSize[] =
+    "Failed to parse FastInfoset. Invalid Encoding of Restricted Alphabet. Alphabet must contain "
+    "between 2 and 2^20 characters.";
+const char kInvalidUtf16[] = "Failed to parse FastInfoset. Invalid UTF-16 character string length.";
+const char kTooLarge[] =
+    "Failed to parse FastInfoset. The document expands beyond the supported size.";
+const char kLengthOnSecondBit[] =
+    "Failed to parse FastInfoset. Invalid NonEmptyOctetString type  on the second bit of an octet.";
+const char kLengthOnFifthBit[] =
+    "Failed to parse FastInfoset. Invalid NonEmptyOctetString type  on the fifth bit of an octet.";
+const char kIndexOnSecondBit[] =
+    "Failed to parse FastInfoset. Invalid Encoding of integers 1 To 2^20 type  on the second bit "
+    "of an octet.";
+const char kIndexOrZeroOnSecondBit[] =
+    "Failed to parse FastInfoset. Invalid Encoding of integers 0 To 2^20 type  on the second bit "
+    "of an octet.";
+const char kIndexOnThirdBit[] =
+    "Failed to parse FastInfoset. Invalid Encoding of integers 1 To 2^20 type  on the third bit "
+    "of an octet.";
+const char kIndexOnFourthBit[] =
+    "Failed to parse FastInfoset. Invalid Encoding of integers 1 To 2^20 type  on the fourth bit "
+    "of an octet.";
+
+// Identification and version 1 of X.891.
+const unsigned char kMagic[4] = {0xE0, 0x00, 0x00, 0x01};
+
+// XML declarations that may precede the binary header, in the order of
+// FInfoDecl.
+const char* const kDeclarations[] = {
+    "<?xml encoding='finf'?>",
+    "<?xml encoding='finf' standalone='yes'?>",
+    "<?xml encoding='finf' standalone='no'?>",
+    "<?xml version='1.0' encoding='finf'?>",
+    "<?xml version='1.0' encoding='finf' standalone='yes'?>",
+    "<?xml version='1.0' encoding='finf' standalone='no'?>",
+    "<?xml version='1.1' encoding='finf'?>",
+    "<?xml version='1.1' encoding='finf' standalone='yes'?>",
+    "<?xml version='1.1' encoding='finf' standalone='no'?>",
+};
+
+const char kXmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
+
+// Structural octets.
+const unsigned char kTerminator = 0xF0;
+const unsigned char kDoubleTerminator = 0xFF;
+const unsigned char kProcessingInstruction = 0xE1;
+const unsigned char kComment = 0xE2;
+
+// The two alternatives of an encoded character string that carry an 8-bit
+// table field.
+const unsigned kUtf8 = 0;
+const unsigned kUtf16 = 1;
+const unsigned kRestrictedAlphabet = 2;
+
+// Tables stop growing at 2^20 entries, the largest index X.891 can express
+// (the writer stops adding at the same size, so both sides stay in step).
+const std::size_t kMaxTableSize = 1u << 20;
+
+// Restricted alphabets 1 and 2 are built in, 3 to 32 are reserved, and the
+// alphabets of an initial vocabulary take 33 onwards (the 8-bit field holds
+// the index minus one, so they start at field value 32 as other X.891
+// implementations number them). The field cannot address more than 256.
+const unsigned kFirstDocumentAlphabet = 33;
+const std::size_t kMaxDocumentAlphabets = 256 - kFirstDocumentAlphabet + 1;
+const char kNumericAlphabet[] = "0123456789-+.E ";
+const char kDateTimeAlphabet[] = "0123456789-:TZ ";
+const unsigned kCdataAlgorithm = 10;
+
+// Strings copied out of the tables by index may not exceed this many bytes
+// plus a multiple of the input length: a short document cannot make the
+// reader build an enormous tree by repeating a long table entry.
+const std::uint64_t kExpansionAllowance = 16u << 20;
+const std::uint64_t kExpansionFactor = 256;
+
+[[noreturn]] void Fail(const char* message) { throw CQbException(message); }
+
+std::string FromUtf8(const unsigned char* data, std::size_t length) {
+    return QbXmlLib5::Utf8ToLocal(reinterpret_cast<const char*>(data), length);
+}
+
+}  // namespace
+
+CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
+    : CFastInfosetReader(document, data.GetData(), data.GetLength()) {}
+
+CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const unsigned char* data,
+                                       std::size_t length)
+    : m_document(document),
+      m_data(data),
+      m_length(data ? length : 0),
+      m_position(0),
+      m_depth(0),
+      m_expansionBudget(0) {}
+
+CFastInfosetReader::~CFastInfosetReader() = default;
+
+bool CFastInfosetReader::Read() {
+    m_position = 0;
+    if (!Recognize()) {
+        m_position = 0;
+        return false;
+    }
+    ResetTables();
+    try {
+        ReadHeader();
+        ReadDocumentChildren();
+    } catch (...) {
+        ClearTables();
+        throw;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Document structure
+
+bool CFastInfosetReader::Recognize() {
+    if (m_length > sizeof kMagic && std::memcmp(m_data, kMagic, sizeof kMagic) == 0) {
+        m_position = sizeof kMagic;
+        return true;
+    }
+    for (const char* declaration : kDeclarations) {
+        const std::size_t size = std::strlen(declaration);
+        if (m_length >= size && std::memcmp(m_data, declaration, size) == 0) {
+            if (m_length - size < sizeof kMagic ||
+                std::memcmp(m_data + size, kMagic, sizeof kMagic) != 0) {
+                return false;
+            }
+            m_position = size + sizeof kMagic;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CFastInfosetReader::ReadHeader() {
+    const unsigned char flags = ReadOctet();
+    if (flags & 0x40) SkipAdditionalData();
+    if (flags & 0x20) ReadInitialVocabulary();
+    if (flags & 0x10) SkipNotations();
+    if (flags & 0x08) SkipUnparsedEntities();
+    if (flags & 0x04) SkipOctetStringOnSecondBit();  // character encoding scheme
+    if (flags & 0x02) ReadOctet();                   // standalone
+    if (flags & 0x01) SkipNonIdentifyingString();    // version
+}
+
+// Processing instructions, comments and a document type declaration may come
+// before the root element; the root element ends the reading.
+void CFastInfosetReader::ReadDocumentChildren() {
+    for (;;) {
+        const unsigned char octet = ReadOctet();
+        if (octet < 0x80) {
+            ReadRootElement(octet);
+            return;
+        }
+        if (octet == kProcessingInstruction) {
+            SkipProcessingInstruction();
+        } else if (octet == kComment) {
+            SkipComment();
+        } else if ((octet & 0xFC) == 0xC4) {
+            if (SkipDocumentTypeDeclaration(octet)) return;
+        } else if (octet == kTerminator || octet == kDoubleTerminator) {
+            return;  // a document without element: the caller reports it
+        } else {
+            Fail(kInvalidElement);
+        }
+    }
+}
+
+// Elements are read in a loop over the open elements, not recursively, so
+// the nesting depth is bounded by the input length only.
+void CFastInfosetReader::ReadRootElement(unsigned char first) {
+    m_depth = 0;
+    ReadElementStart(first);
+    while (m_depth > 0) {
+        const unsigned char octet = ReadOctet();
+        if (octet < 0x80) {
+            ReadElementStart(octet);
+        } else if (octet == kTerminator) {
+            EndElement();
+        } else if (octet == kDoubleTerminator) {
+            // Ends this element and its parent; at the root the second
+            // terminator is the document's.
+            EndElement();
+            if (m_depth > 0) EndElement();
+        } else if ((octet & 0xC0) == 0x80) {
+            const std::string& text = ReadCharacterChunk(octet);
+            CXmlDocument::AppendTextExcludingCR(CurrentElement(), text.c_str(), text.size());
+        } else if (octet == kProcessingInstruction) {
+            SkipProcessingInstruction();
+        } else if (octet == kComment) {
+            SkipComment();
+        } else if ((octet & 0xFC) == 0xC8) {
+            SkipEntityReference(octet);
+        } else {
+            Fail(kInvalidElement);
+        }
+    }
+}
+
+void CFastInfosetReader::ReadElementStart(unsigned char first) {
+    unsigned char octet = first;
+    if ((octet & 0x3C) == 0x38) {
+        ReadNamespaceAttributes();
+        octet = ReadOctet();
+    }
+    ReadElementName(octet);
+    if (m_depth == 0) {
+        m_document->AddDocElement(m_namespace.c_str(), m_localName.c_str());
+    } else {
+        m_document->AddChildElement(m_namespace.c_str(), m_localName.c_str());
+    }
+    ++m_depth;
+    if ((first & 0x40) && ReadAttributes()) EndElement();
+}
+
+void CFastInfosetReader::ReadNamespaceAttributes() {
+    for (;;) {
+        const unsigned char octet = ReadOctet();
+        if (octet == kTerminator) return;
+        if ((octet & 0xFC) != 0xCC) Fail(kInvalidElement);
+        m_prefix.clear();
+        m_namespace.clear();
+        if (octet & 0x02) ReadIdentifyingString(m_prefixes, m_prefix);
+        if (octet & 0x01) ReadIdentifyingString(m_namespaceNames, m_namespace);
+        m_document->AddNamespaceAlias(m_prefix, m_namespace);
+    }
+}
+
+void CFastInfosetReader::ReadElementName(unsigned char octet) {
+    if ((octet & 0x3C) == 0x3C) {
+        ReadLiteralName(octet, m_elementNames);
+        return;
+    }
+    ResolveName(m_elementNames, ReadIntegerOnThirdBit(octet));
+}
+
+// Reads a literal qualified name whose prefix and namespace flags are the two
+// low bits of `octet` into m_namespace and m_localName, and adds it to the
+// name table.
+void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table) {
+    const bool hasPrefix = (octet & 0x02) != 0;
+    const bool hasNamespace = (octet & 0x01) != 0;
+    if (hasPrefix && !hasNamespace) Fail(kPrefixWithoutNamespace);
+    NameSurrogate name = {0, 0, 0};
+    if (hasPrefix) name.prefix = ReadIdentifyingString(m_prefixes, m_prefix);
+    m_namespace.clear();
+    if (hasNamespace) name.namespaceName = ReadIdentifyingString(m_namespaceNames, m_namespace);
+    name.localName = ReadIdentifyingString(m_localNames, m_localName);
+    // Prefixes are not kept on nodes, but a prefix may be needed to resolve
+    // an xsi:type value, and writers need not declare every prefix they use.
+    if (hasPrefix) m_document->AddNamespaceAlias(m_prefix, m_namespace);
+    const bool complete = name.localName != 0 && (!hasPrefix || name.prefix != 0) &&
+                          (!hasNamespace || name.namespaceName != 0);
+    if (complete && table.size() < kMaxTableSize) table.push_back(name);
+}
+
+void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table,
+                                     std::uint32_t index) {
+    if (index == 0 || index > table.size()) Fail(kInvalidIndex);
+    const NameSurrogate& name = table[index - 1];
+    if (name.namespaceName == 0) {
+        m_namespace.clear();
+    } else {
+        m_namespace = TableEntry(m_namespaceNames, name.namespaceName);
+    }
+    m_localName = TableEntry(m_localNames, name.localName);
+}
+
+// Returns true when the list ended with the double terminator, which also
+// ends the element.
+bool CFastInfosetReader::ReadAttributes() {
+    for (;;) {
+        const unsigned char octet = ReadOctet();
+        if (octet < 0x80) {
+            ReadAttribute(octet);
+        } else if (octet == kTerminator) {
+            return false;
+        } else if (octet == kDoubleTerminator) {
+            return true;
+        } else {
+            Fail(kInvalidElement);
+        }
+    }
+}
+
+void CFastInfosetReader::ReadAttribute(unsigned char first) {
+    if ((first & 0x7C) == 0x78) {
+        ReadLiteralName(first, m_attributeNames);
+    } else {
+        ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
+    }
+    const std::string& value = ReadNonIdentifyingString(m_attributeValues);
+    CXmlDocument::AddElementAttribute(CurrentElement(), m_localName, value, m_namespace);
+}
+
+void CFastInfosetReader::EndElement() {
+    m_document->EndElement();
+    --m_depth;
+}
+
+CXmlElement* CFastInfosetReader::CurrentElement() const { return m_document->GetCurrentElement(); }
+
+// ---------------------------------------------------------------------------
+// Optional components of the header
+
+void CFastInfosetReader::SkipAdditionalData() {
+    const std::uint32_t count = ReadSequenceLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        SkipOctetStringOnSecondBit();  // id
+        SkipOctetStringOnSecondBit();  // data
+    }
+}
+
+// The initial vocabulary's tables are appended to the built-in ones, as
+// X.891 says; an external vocabulary cannot be known and is ignored.
+void CFastInfosetReader::ReadInitialVocabulary() {
+    const unsigned char first = ReadOctet();
+    const unsigned char second = ReadOctet();
+    if (first & 0x10) SkipOctetStringOnSecondBit();  // external vocabulary URI
+    if (first & 0x08) ReadAlphabetItems();
+    if (first & 0x04) ReadStringTableItems(nullptr);  // encoding algorithm URIs
+    if (first & 0x02) ReadStringTableItems(&m_prefixes);
+    if (first & 0x01) ReadStringTableItems(&m_namespaceNames);
+    if (second & 0x80) ReadStringTableItems(&m_localNames);
+    if (second & 0x40) ReadStringTableItems(nullptr);  // other NCNames
+    if (second & 0x20) ReadStringTableItems(nullptr);  // other URIs
+    if (second & 0x10) ReadCharacterTableItems(&m_attributeValues);
+    if (second & 0x08) ReadCharacterTableItems(&m_characterChunks);
+    if (second & 0x04) ReadCharacterTableItems(nullptr);  // other strings
+    if (second & 0x02) ReadNameSurrogateItems(m_elementNames);
+    if (second & 0x01) ReadNameSurrogateItems(m_attributeNames);
+}
+
+void CFastInfosetReader::ReadStringTableItems(StringTable* table) {
+    const std::uint32_t count = ReadSequenceLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t length = ReadLengthOnSecondBit(ReadOctet());
+        const unsigned char* data = ReadOctets(length);
+        if (table) AddToTable(*table, FromUtf8(data, static_cast<std::size_t>(length)));
+    }
+}
+
+void CFastInfosetReader::ReadCharacterTableItems(StringTable* table) {
+    const std::uint32_t count = ReadSequenceLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        // The first two bits are padding.
+        ReadEncodedString(ReadOctet(), true, table != nullptr);
+        if (table) AddToTable(*table, m_literal);
+    }
+}
+
+void CFastInfosetReader::ReadAlphabetItems() {
+    const std::uint32_t count = ReadSequenceLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t length = ReadLengthOnSecondBit(ReadOctet());
+        const unsigned char* data = ReadOctets(length);
+        if (m_alphabets.size() < kMaxDocumentAlphabets) {
+            m_alphabets.push_back(MakeAlphabet(data, static_cast<std::size_t>(length)));
+        }
+    }
+}
+
+void CFastInfosetReader::ReadNameSurrogateItems(std::vector<NameSurrogate>& table) {
+    const std::uint32_t count = ReadSequenceLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const unsigned char flags = ReadOctet();
+        if ((flags & 0x03) == 0x02) Fail(kPrefixWithoutNamespace);
+        NameSurrogate name = {0, 0, 0};
+        if (flags & 0x02) name.prefix = ReadIndexInto(m_prefixes);
+        if (flags & 0x01) name.namespaceName = ReadIndexInto(m_namespaceNames);
+        name.localName = ReadIndexInto(m_localNames);
+        if (table.size() < kMaxTableSize) table.push_back(name);
+    }
+}
+
+// An index on the second bit of its own octet that must address `table`.
+std::uint32_t CFastInfosetReader::ReadIndexInto(const StringTable& table) {
+    const std::uint32_t index = ReadIntegerOnSecondBit(ReadOctet(), kIndexOnSecondBit);
+    if (index > table.size()) Fail(kInvalidIndex);
+    return index;
+}
+
+void CFastInfosetReader::SkipNotations() {
+    unsigned char octet = ReadOctet();
+    while ((octet & 0xFC) == 0xC0) {
+        SkipIdentifyingString();                   // name
+        if (octet & 0x02) SkipIdentifyingString();  // system identifier
+        if (octet & 0x01) SkipIdentifyingString();  // public identifier
+        octet = ReadOctet();
+    }
+    if (octet != kTerminator) Fail(kInvalidComponent);
+}
+
+void CFastInfosetReader::SkipUnparsedEntities() {
+    unsigned char octet = ReadOctet();
+    while ((octet & 0xFE) == 0xD0) {
+        SkipIdentifyingString();                   // name
+        SkipIdentifyingString();                   // system identifier
+        if (octet & 0x01) SkipIdentifyingString();  // public identifier
+        SkipIdentifyingString();                   // notation name
+        octet = ReadOctet();
+    }
+    if (octet != kTerminator) Fail(kInvalidComponent);
+}
+
+// ---------------------------------------------------------------------------
+// Items that are decoded and dropped
+
+void CFastInfosetReader::SkipProcessingInstruction() {
+    SkipIdentifyingString();     // target
+    SkipNonIdentifyingString();  // content
+}
+
+void CFastInfosetReader::SkipComment() { SkipNonIdentifyingString(); }
+
+// Returns true when the declaration ended with the double terminator, which
+// also ends the document.
+bool CFastInfosetReader::SkipDocumentTypeDeclaration(unsigned char first) {
+    if (first & 0x02) SkipIdentifyingString();  // system identifier
+    if (first & 0x01) SkipIdentifyingString();  // public identifier
+    for (;;) {
+        const unsigned char octet = ReadOctet();
+        if (octet == kProcessingInstruction) {
+            SkipProcessingInstruction();
+        } else if (octet == kTerminator) {
+            return false;
+        } else if (octet == kDoubleTerminator) {
+            return true;
+        } else {
+            Fail(kInvalidElement);
+        }
+    }
+}
+
+void CFastInfosetReader::SkipEntityReference(unsigned char first) {
+    SkipIdentifyingString();                   // name
+    if (first & 0x02) SkipIdentifyingString();  // system identifier
+    if (first & 0x01) SkipIdentifyingString();  // public identifier
+}
+
+void CFastInfosetReader::SkipIdentifyingString() {
+    const unsigned char octet = ReadOctet();
+    if (octet & 0x80) {
+        ReadIntegerOnSecondBit(octet, kIndexOnSecondBit);
+    } else {
+        ReadOctets(ReadLengthOnSecondBit(octet));
+    }
+}
+
+void CFastInfosetReader::SkipNonIdentifyingString() {
+    const unsigned char octet = ReadOctet();
+    if (!(octet & 0x80)) {
+        ReadEncodedString(octet, true, false);
+    } else if (octet != kDoubleTerminator) {
+        ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit);
+    }
+}
+
+void CFastInfosetReader::SkipOctetStringOnSecondBit() {
+    ReadOctets(ReadLengthOnSecondBit(ReadOctet()));
+}
+
+// ---------------------------------------------------------------------------
+// Strings
+
+// Returns the 1-based index of the string in `table`, or 0 for a literal that
+// could not be added because the table is full.
+std::uint32_t CFastInfosetReader::ReadIdentifyingString(StringTable& table, std::string& value) {
+    const unsigned char octet = ReadOctet();
+    if (octet & 0x80) {
+        const std::uint32_t index = ReadIntegerOnSecondBit(octet, kIndexOnSecondBit);
+        value = TableEntry(table, index);
+        return index;
+    }
+    const std::uint64_t length = ReadLengthOnSecondBit(octet);
+    const unsigned char* data = ReadOctets(length);
+    value = FromUtf8(data, static_cast<std::size_t>(length));
+    return AddToTable(table, value);
+}
+
+// A non-identifying string starting on the first bit of its octet. The result
+// stays valid until the next string is read.
+const std::string& CFastInfosetReader::ReadNonIdentifyingString(StringTable& table) {
+    const unsigned char octet = ReadOctet();
+    if (octet & 0x80) {
+        if (octet == kDoubleTerminator) {
+            m_literal.clear();  // index 0: the empty string
+            return m_literal;
+        }
+        return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit));
+    }
+    ReadEncodedString(octet, true, true);
+    if (octet & 0x40) AddToTable(table, m_literal);
+    return m_literal;
+}
+
+// A character chunk whose identification bits 10 are in `first`. The result
+// stays valid until the next string is read.
+const std::string& CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
+    if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    ReadEncodedString(first, false, true);
+    if (first & 0x10) AddToTable(m_characterChunks, m_literal);
+    return m_literal;
+}
+
+// Reads an encoded character string whose two selector bits start at the
+// third bit of `octet` (the length then starts on the fifth bit) or at its
+// fifth bit (the length on the seventh bit). For a restricted alphabet or an
+// encoding algorithm the 8-bit table field follows the selector and ends
+// inside the next octet, where the length then starts. With `decode` the
+// characters go to m_literal; otherwise they are only skipped.
+void CFastInfosetReader::ReadEncodedString(unsigned char octet, bool fromThirdBit, bool decode) {
+    const unsigned shift = fromThirdBit ? 4 : 2;
+    StringFormat format = {static_cast<unsigned>((octet >> shift) & 0x03), 0};
+    if (format.kind >= kRestrictedAlphabet) {
+        const unsigned char next = ReadOctet();
+        format.field = ((octet & ((1u << shift) - 1)) << (8 - shift)) | (next >> shift);
+        octet = next;
+    }
+    const std::uint64_t length =
+        fromThirdBit ? ReadLengthOnFifthBit(octet) : ReadLengthOnSeventhBit(octet);
+    const unsigned char* data = ReadOctets(length);
+    if (decode) DecodeCharacters(format, data, static_cast<std::size_t>(length), m_literal);
+}
+
+void CFastInfosetReader::DecodeCharacters(StringFormat format, const unsigned char* data,
+                                          std::size_t length, std::string& value) {
+    switch (format.kind) {
+        case kUtf8:
+            value = FromUtf8(data, length);
+            break;
+        case kUtf16:
+            DecodeUtf16(data, length, value);
+            break;
+        case kRestrictedAlphabet:
+            DecodeAlphabet(format.field, data, length, value);
+            break;
+        default:
+            DecodeAlgorithm(format.field, data, length, value);
+            break;
+    }
+}
+
+void CFastInfosetReader::DecodeUtf16(const unsigned char* data, std::size_t length,
+                                     std::string& value) {
+    if (length % 2 != 0) Fail(kInvalidUtf16);
+    std::u16string units(length / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>((data[2 * i] << 8) | data[2 * i + 1]);
+    }
+    value = Utf16ToLocal(units.data(), units.size());
+}
+
+CFastInfosetReader::Alphabet CFastInfosetReader::MakeAlphabet(const unsigned char* data,
+                                                              std::size_t length) {
+    Alphabet alphabet;
+    alphabet.utf8.assign(reinterpret_cast<const char*>(data), length);
+    for (std::size_t i = 0; i < length; ++i) {
+        // Every octet that does not continue a UTF-8 sequence starts a
+        // character. Past 2^20 characters the alphabet is unusable anyway:
+        // stop counting, and it is refused when used.
+        if ((data[i] & 0xC0) == 0x80) continue;
+        if (alphabet.starts.size() > kMaxTableSize) return alphabet;
+        alphabet.starts.push_back(static_cast<std::uint32_t>(i));
+    }
+    alphabet.starts.push_back(static_cast<std::uint32_t>(length));
+    return alphabet;
+}
+
+const CFastInfosetReader::Alphabet& CFastInfosetReader::FindAlphabet(unsigned field) const {
+    static const Alphabet numeric =
+        MakeAlphabet(reinterpret_cast<const unsigned char*>(kNumericAlphabet),
+                     sizeof kNumericAlphabet - 1);
+    static const Alphabet dateTime =
+        MakeAlphabet(reinterpret_cast<const unsigned char*>(kDateTimeAlphabet),
+                     sizeof kDateTimeAlphabet - 1);
+    const unsigned index = field + 1;
+    if (index == 1) return numeric;
+    if (index == 2) return dateTime;
+    if (index < kFirstDocumentAlphabet || index - kFirstDocumentAlphabet >= m_alphabets.size()) {
+        Fail(kInvalidIndex);
+    }
+    return m_alphabets[index - kFirstDocumentAlphabet];
+}
+
+// Codes of b bits, b the smallest width whose all-ones value lies beyond the
+// alphabet; the all-ones code ends the string (it pads the last octet).
+void CFastInfosetReader::DecodeAlphabet(unsigned field, const unsigned char* data,
+                                        std::size_t length, std::string& value) {
+    const Alphabet& alphabet = FindAlphabet(field);
+    const std::size_t size = alphabet.Size();
+    if (size < 2 || size > kMaxTableSize) Fail(kInvalidAlphabetSize);
+    unsigned width = 1;
+    while ((std::size_t{1} << width) <= size) ++width;
+    const std::uint32_t end = (std::uint32_t{1} << width) - 1;
+    m_utf8.clear();
+    std::uint64_t pending = 0;
+    unsigned pendingBits = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        pending = (pending << 8) | data[i];
+        pendingBits += 8;
+        while (pendingBits >= width) {
+            pendingBits -= width;
+            const std::uint32_t code = static_cast<std::uint32_t>(pending >> pendingBits) & end;
+            if (code == end) {
+                value = FromUtf8(reinterpret_cast<const unsigned char*>(m_utf8.data()),
+                                    m_utf8.size());
+                return;
+            }
+            if (code >= size) Fail(kInvalidIndex);
+            m_utf8.append(alphabet.utf8, alphabet.starts[code],
+                          alphabet.starts[code + 1] - alphabet.starts[code]);
+        }
+        pending &= (std::uint64_t{1} << pendingBits) - 1;
+    }
+    value = FromUtf8(reinterpret_cast<const unsigned char*>(m_utf8.data()), m_utf8.size());
+}
+
+void CFastInfosetReader::DecodeAlgorithm(unsigned field, const unsigned char* data,
+                                         std::size_t length, std::string& value) {
+    const unsigned index = field + 1;
+    if (index == kCdataAlgorithm) {
+        value = FromUtf8(data, length);
+        return;
+    }
+    if (index < BE_HEX || index > BE_UUID) Fail(kInvalidAlgorithm);
+    const CBinaryData octets(const_cast<unsigned char*>(data), length, false);
+    value = octets.GetAsString(static_cast<ByteEncoding>(index));
+}
+
+const std::string& CFastInfosetReader::TableEntry(const StringTable& table, std::uint32_t index) {
+    if (index == 0 || index > table.size()) Fail(kInvalidIndex);
+    const std::string& entry = table[index - 1];
+    if (entry.size() > m_expansionBudget) Fail(kTooLarge);
+    m_expansionBudget -= entry.size();
+    return entry;
+}
+
+std::uint32_t CFastInfosetReader::AddToTable(StringTable& table, const std::string& value) {
+    if (table.size() >= kMaxTableSize) return 0;
+    table.push_back(value);
+    return static_cast<std::uint32_t>(table.size());
+}
+
+// ---------------------------------------------------------------------------
+// Integers and lengths (X.891 C.21 to C.28)
+
+std::uint32_t CFastInfosetReader::ReadIntegerOnSecondBit(unsigned char first,
+                                                         const char* message) {
+    const unsigned bits = first & 0x7Fu;
+    if (bits < 0x40) return bits + 1;
+    if ((bits & 0x60) == 0x40) return (((bits & 0x1Fu) << 8) | ReadOctet()) + 65;
+    if ((bits & 0x70) == 0x60) return (((bits & 0x0Fu) << 16) | ReadBigEndian(2)) + 8257;
+    Fail(message);
+}
+
+std::uint32_t CFastInfosetReader::ReadIntegerOnThirdBit(unsigned char first) {
+    return ReadIntegerInLowBits(first, 6, kIndexOnThirdBit);
+}
+
+std::uint32_t CFastInfosetReader::ReadIntegerOnFourthBit(unsigned char first) {
+    return ReadIntegerInLowBits(first, 5, kIndexOnFourthBit);
+}
+
+// The integer encodings on the third and fourth bit share one shape over the
+// `width` low bits of `first`: a 0 and width-1 bits; or a 3-bit selector 100,
+// 101 or 110 followed by the rest of the octet and one, two or three more
+// octets (of the last, the top four bits are padding).
+std::uint32_t CFastInfosetReader::ReadIntegerInLowBits(unsigned char first, unsigned width,
+                                                       const char* message) {
+    const unsigned bits = first & ((1u << width) - 1);
+    const unsigned rest = width - 3;
+    const unsigned high = bits & ((1u << rest) - 1);
+    const std::uint32_t small = 1u << (width - 1);
+    const std::uint32_t medium = small + (1u << (rest + 8));
+    const std::uint32_t large = medium + (1u << (rest + 16));
+    if (bits < small) return bits + 1;
+    switch (bits >> rest) {
+        case 4:
+            return ((high << 8) | ReadOctet()) + small + 1;
+        case 5:
+            return ((high << 16) | ReadBigEndian(2)) + medium + 1;
+        case 6:
+            return (ReadBigEndian(3) & 0xFFFFFu) + large + 1;
+        default:
+            Fail(message);
+    }
+}
+
+std::uint64_t CFastInfosetReader::ReadLengthOnSecondBit(unsigned char first) {
+    const unsigned bits = first & 0x7Fu;
+    if (bits < 0x40) return bits + 1;
+    if (bits == 0x40) return std::uint64_t{ReadOctet()} + 65;
+    if (bits == 0x60) return std::uint64_t{ReadBigEndian(4)} + 321;
+    Fail(kLengthOnSecondBit);
+}
+
+std::uint64_t CFastInfosetReader::ReadLengthOnFifthBit(unsigned char first) {
+    const unsigned bits = first & 0x0Fu;
+    if (bits < 0x08) return bits + 1;
+    if (bits == 0x08) return std::uint64_t{ReadOctet()} + 9;
+    if (bits == 0x0C) return std::uint64_t{ReadBigEndian(4)} + 265;
+    Fail(kLengthOnFifthBit);
+}
+
+// Every pattern of the two bits is valid here.
+std::uint64_t CFastInfosetReader::ReadLengthOnSeventhBit(unsigned char first) {
+    const unsigned bits = first & 0x03u;
+    if (bits < 0x02) return bits + 1;
+    if (bits == 0x02) return std::uint64_t{ReadOctet()} + 3;
+    return std::uint64_t{ReadBigEndian(4)} + 259;
+}
+
+// The number of items of a sequence, 1 to 2^20.
+std::uint32_t CFastInfosetReader::ReadSequenceLength() {
+    const unsigned char first = ReadOctet();
+    if (first < 0x80) return first + 1u;
+    return (((first & 0x0Fu) << 16) | ReadBigEndian(2)) + 129;
+}
+
+std::uint32_t CFastInfosetReader::ReadBigEndian(unsigned count) {
+    const unsigned char* octets = ReadOctets(count);
+    std::uint32_t value = 0;
+    for (unsigned i = 0; i < count; ++i) value = (value << 8) | octets[i];
+    return value;
+}
+
+// ---------------------------------------------------------------------------
+// Octets
+
+unsigned char CFastInfosetReader::ReadOctet() {
+    if (m_position >= m_length) Fail(kEndOfFile);
+    return m_data[m_position++];
+}
+
+// Checks the count against what is left before anything is read or
+// allocated for it.
+const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) {
+    if (count > m_length - m_position) Fail(kEndOfFile);
+    const unsigned char* octets = m_data + m_position;
+    m_position += static_cast<std::size_t>(count);
+    return octets;
+}
+
+void CFastInfosetReader::ResetTables() {
+    ClearTables();
+    m_prefixes.push_back("xml");
+    m_namespaceNames.push_back(kXmlNamespace);
+    m_expansionBudget = kExpansionAllowance + kExpansionFactor * std::uint64_t{m_length};
+    m_depth = 0;
+}
+
+void CFastInfosetReader::ClearTables() {
+    m_elementNames.clear();
+    m_attributeNames.clear();
+    m_alphabets.clear();
+    m_localNames.clear();
+    m_namespaceNames.clear();
+    m_prefixes.clear();
+    m_attributeValues.clear();
+    m_characterChunks.clear();
+}
+
+}  // namespace QbXmlLib5

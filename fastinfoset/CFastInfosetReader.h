@@ -1,0 +1,170 @@
+// Decoding of Fast Infoset documents (ITU-T X.891) into a CXmlDocument tree.
+#ifndef QBXMLLIB5_FASTINFOSET_CFASTINFOSETREADER_H
+#define QBXMLLIB5_FASTINFOSET_CFASTINFOSETREADER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace QbXmlLib5 {
+
+class CBinaryData;
+class CXmlDocument;
+class CXmlElement;
+
+// Decodes one Fast Infoset document held in memory and builds the document
+// tree from it, as the text reader does for XML text.
+//
+// The whole vocabulary mechanism is supported: the tables built while the
+// document is read, an initial vocabulary carried in the document (honoured,
+// its external-vocabulary URI ignored), UTF-8 and big-endian UTF-16 strings,
+// the built-in and document-defined restricted alphabets and the ten built-in
+// encoding algorithms. Notations, unparsed entities, processing instructions,
+// comments, document type declarations and entity references are decoded and
+// dropped. Decoding stops after the root element; whatever follows it is not
+// examined. Prefixes are not kept in the tree.
+//
+// Every read is bounds-checked, nothing is allocated for a length the input
+// cannot back, and nesting is handled without recursion, so hostile input
+// ends in a CQbException ("Failed to parse FastInfoset. ...").
+//
+// The reader borrows both the document and the input; both must outlive it.
+class CFastInfosetReader {
+public:
+    CFastInfosetReader(CXmlDocument* document, const CBinaryData& data);
+    CFastInfosetReader(CXmlDocument* document, const unsigned char* data, std::size_t length);
+    ~CFastInfosetReader();
+    CFastInfosetReader(const CFastInfosetReader&) = delete;
+    CFastInfosetReader& operator=(const CFastInfosetReader&) = delete;
+
+    // Returns false, consuming nothing, when the input does not start like a
+    // Fast Infoset document (optionally behind an XML declaration naming the
+    // encoding finf); returns true once the root element has been decoded
+    // into the document. Throws CQbException on a malformed document; the
+    // elements added before the fault stay in the document.
+    bool Read();
+
+private:
+    using StringTable = std::vector<std::string>;
+
+    // An entry of the element or attribute name tables: 1-based indexes into
+    // the prefix, namespace-name and local-name tables, 0 for absent.
+    struct NameSurrogate {
+        std::uint32_t prefix;
+        std::uint32_t namespaceName;
+        std::uint32_t localName;
+    };
+
+    // A restricted alphabet: its characters in UTF-8, `starts[i]` being the
+    // offset of character i (with one extra entry marking the end).
+    struct Alphabet {
+        std::string utf8;
+        std::vector<std::uint32_t> starts;
+        std::size_t Size() const { return starts.empty() ? 0 : starts.size() - 1; }
+    };
+
+    // Where a literal string comes from: the two bits that select UTF-8,
+    // UTF-16, a restricted alphabet or an encoding algorithm, and the 8-bit
+    // table field of the latter two.
+    struct StringFormat {
+        unsigned kind;
+        unsigned field;
+    };
+
+    // Document structure.
+    bool Recognize();
+    void ReadHeader();
+    void ReadDocumentChildren();
+    void ReadRootElement(unsigned char first);
+    void ReadElementStart(unsigned char first);
+    void ReadNamespaceAttributes();
+    void ReadElementName(unsigned char octet);
+    void ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table);
+    void ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index);
+    bool ReadAttributes();
+    void ReadAttribute(unsigned char first);
+    void EndElement();
+    CXmlElement* CurrentElement() const;
+
+    // Optional components of the header.
+    void SkipAdditionalData();
+    void ReadInitialVocabulary();
+    void ReadStringTableItems(StringTable* table);
+    void ReadCharacterTableItems(StringTable* table);
+    void ReadAlphabetItems();
+    void ReadNameSurrogateItems(std::vector<NameSurrogate>& table);
+    std::uint32_t ReadIndexInto(const StringTable& table);
+    void SkipNotations();
+    void SkipUnparsedEntities();
+
+    // Items that are decoded and dropped.
+    void SkipProcessingInstruction();
+    void SkipComment();
+    bool SkipDocumentTypeDeclaration(unsigned char first);
+    void SkipEntityReference(unsigned char first);
+    void SkipIdentifyingString();
+    void SkipNonIdentifyingString();
+    void SkipOctetStringOnSecondBit();
+
+    // Strings.
+    std::uint32_t ReadIdentifyingString(StringTable& table, std::string& value);
+    const std::string& ReadNonIdentifyingString(StringTable& table);
+    const std::string& ReadCharacterChunk(unsigned char first);
+    void ReadEncodedString(unsigned char octet, bool fromThirdBit, bool decode);
+    void DecodeCharacters(StringFormat format, const unsigned char* data, std::size_t length,
+                          std::string& value);
+    void DecodeUtf16(const unsigned char* data, std::size_t length, std::string& value);
+    static Alphabet MakeAlphabet(const unsigned char* data, std::size_t length);
+    const Alphabet& FindAlphabet(unsigned field) const;
+    void DecodeAlphabet(unsigned field, const unsigned char* data, std::size_t length,
+                        std::string& value);
+    void DecodeAlgorithm(unsigned field, const unsigned char* data, std::size_t length,
+                         std::string& value);
+    const std::string& TableEntry(const StringTable& table, std::uint32_t index);
+    std::uint32_t AddToTable(StringTable& table, const std::string& value);
+
+    // Integers and lengths, each starting at the named bit of `first`.
+    std::uint32_t ReadIntegerOnSecondBit(unsigned char first, const char* message);
+    std::uint32_t ReadIntegerOnThirdBit(unsigned char first);
+    std::uint32_t ReadIntegerOnFourthBit(unsigned char first);
+    std::uint32_t ReadIntegerInLowBits(unsigned char first, unsigned width, const char* message);
+    std::uint64_t ReadLengthOnSecondBit(unsigned char first);
+    std::uint64_t ReadLengthOnFifthBit(unsigned char first);
+    std::uint64_t ReadLengthOnSeventhBit(unsigned char first);
+    std::uint32_t ReadSequenceLength();
+    std::uint32_t ReadBigEndian(unsigned count);
+
+    // Octets.
+    unsigned char ReadOctet();
+    const unsigned char* ReadOctets(std::uint64_t count);
+
+    void ResetTables();
+    void ClearTables();
+
+    CXmlDocument* m_document;
+    const unsigned char* m_data;
+    std::size_t m_length;
+    std::size_t m_position;
+    std::size_t m_depth;               // open elements below the document
+    std::uint64_t m_expansionBudget;   // bytes that indexed strings may still copy out
+
+    std::string m_prefix;
+    std::string m_namespace;
+    std::string m_localName;
+    std::string m_literal;
+    std::string m_utf8;                // restricted-alphabet output before conversion
+
+    std::vector<NameSurrogate> m_elementNames;
+    std::vector<NameSurrogate> m_attributeNames;
+    std::vector<Alphabet> m_alphabets;
+    StringTable m_localNames;
+    StringTable m_namespaceNames;
+    StringTable m_prefixes;
+    StringTable m_attributeValues;
+    StringTable m_characterChunks;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_FASTINFOSET_CFASTINFOSETREADER_H

@@ -1,0 +1,478 @@
+// Loading XML text into CXmlDocument, checked against libxml2 as an
+// independent parser, plus the error paths and the stream routing.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/CQbException.h"
+#include "xml/CXmlDocument.h"
+
+#ifdef QB_HAVE_LIBXML2
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#endif
+
+namespace QbXmlLib5 {
+namespace {
+
+std::vector<unsigned char> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("QB_TEST_TMP");
+    return std::string(dir ? dir : "/tmp") + "/xml_load_" + name;
+}
+
+void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Deflates with zlib itself: windowBits 15 gives a zlib wrapper, 31 gzip.
+std::vector<unsigned char> Deflate(const std::string& text, int windowBits) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::vector<unsigned char> out(deflateBound(&z, text.size()));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// UTF-8 to UTF-16 with a byte-order mark, little- or big-endian.
+std::vector<unsigned char> Utf16WithBom(const std::string& utf8, bool bigEndian) {
+    std::vector<unsigned char> out;
+    auto put = [&](unsigned unit) {
+        const unsigned char lo = unit & 0xFF, hi = (unit >> 8) & 0xFF;
+        out.push_back(bigEndian ? hi : lo);
+        out.push_back(bigEndian ? lo : hi);
+    };
+    put(0xFEFF);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
+        i += 1 + extra;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+// One line per element and attribute, text last, children indented.
+void Dump(const CXmlElement* e, std::string& out, const std::string& indent = "") {
+    out += indent + "{" + e->GetNamespaceURI() + "}" + e->GetLocalName() + "\n";
+    for (const CXmlAttribute* a : e->GetAttributes()) {
+        out += indent + " @{" + a->GetNamespaceURI() + "}" + a->GetLocalName() + "=" + a->GetValue() + "\n";
+    }
+    for (const CXmlElement* c = e->GetFirstElement(); c; c = c->GetNextSiblingElement()) {
+        Dump(c, out, indent + "  ");
+    }
+    out += indent + " text=" + e->GetText() + "\n";
+}
+
+std::string DumpDocument(const CXmlDocument& doc) {
+    std::string out;
+    if (doc.GetDocumentElement()) Dump(doc.GetDocumentElement(), out);
+    return out;
+}
+
+std::string LoadMessage(const std::function<void()>& load) {
+    try {
+        load();
+    } catch (const CQbException& e) {
+        return e.GetMessage();
+    }
+    return "(no exception)";
+}
+
+#ifdef QB_HAVE_LIBXML2
+std::string Str(const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : ""; }
+
+std::string WithoutCR(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+    return s;
+}
+
+void DumpLibxml(xmlNode* e, std::string& out, std::map<std::string, std::string>& aliases,
+                const std::string& indent = "") {
+    for (xmlNs* ns = e->nsDef; ns; ns = ns->next) aliases[Str(ns->prefix)] = Str(ns->href);
+    out += indent + "{" + (e->ns ? Str(e->ns->href) : "") + "}" + Str(e->name) + "\n";
+    for (xmlAttr* a = e->properties; a; a = a->next) {
+        xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(a));
+        out += indent + " @{" + (a->ns ? Str(a->ns->href) : "") + "}" + Str(a->name) + "=" + Str(value) + "\n";
+        xmlFree(value);
+    }
+    std::string text;
+    for (xmlNode* c = e->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) DumpLibxml(c, out, aliases, indent + "  ");
+        if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) text += Str(c->content);
+    }
+    out += indent + " text=" + WithoutCR(text) + "\n";
+}
+
+// Parses with libxml2 (entities substituted, DTD defaults applied) and checks
+// that our tree and alias map say exactly the same.
+void ExpectSameAsLibxml(const std::vector<unsigned char>& bytes, const CXmlDocument& ours) {
+    xmlDoc* doc = xmlReadMemory(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
+                                nullptr, nullptr,
+                                XML_PARSE_NOENT | XML_PARSE_DTDATTR | XML_PARSE_NONET | XML_PARSE_NOERROR |
+                                    XML_PARSE_NOWARNING);
+    ASSERT_NE(doc, nullptr) << "libxml2 rejects the document";
+    std::string expected;
+    std::map<std::string, std::string> aliases;
+    DumpLibxml(xmlDocGetRootElement(doc), expected, aliases);
+    xmlFreeDoc(doc);
+    EXPECT_EQ(DumpDocument(ours), expected);
+    for (const auto& alias : aliases) {
+        EXPECT_EQ(ours.LookupNamespaceFromAlias(alias.first.c_str()), alias.second) << alias.first;
+    }
+}
+
+const char* const kDocuments[] = {
+    // Default namespace, prefixed child, undeclaration, prefixed attributes.
+    ("<?xml version='1.0'?>\n"
+     "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
+     "  <p:child p:x='y' z='w'>text</p:child>\n"
+     "  <plain xmlns=''><inner q='r'/></plain>\n"
+     "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
+     "</root>"),
+    // CDATA, comments and processing instructions splitting text; mixed content.
+    "<m>one<![CDATA[<two> & ]]>three<!-- c -->four<?pi data?>five<e/>six&amp;&lt;&gt;&quot;&apos;</m>",
+    // Entities from the internal subset, character references (also beyond
+    // the BMP and a carriage return), DTD attribute defaults.
+    ("<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
+     "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>"),
+    // CRLF line ends, whitespace in attribute values, non-ASCII names and text.
+    "<caf\xC3\xA9 v='a\tb\r\nc'>\r\nline1\r\nline2\r\n<\xE6\x97\xA5 \xC3\xA9='\xF0\x9F\x98\x80'/></caf\xC3\xA9>",
+    // Declared ISO-8859-1 encoding.
+    "<?xml version='1.0' encoding='ISO-8859-1'?><l \xE9='\xE9'>\xE0\xFF</l>",
+    // Empty-looking elements and whitespace-only text.
+    "<w xmlns:a='urn:a' xmlns:b='urn:a'><a:x/><b:x a:k='1'/> \n\t </w>",
+};
+
+TEST(XmlLoad, TextMatchesLibxml2) {
+    for (const char* text : kDocuments) {
+        SCOPED_TRACE(text);
+        const std::vector<unsigned char> bytes = Bytes(text);
+        CXmlDocument fromString;
+        fromString.LoadXml(text);
+        ExpectSameAsLibxml(bytes, fromString);
+
+        CXmlDocument fromStream;
+        fromStream.LoadXmlStream(bytes.data(), bytes.size());
+        EXPECT_EQ(DumpDocument(fromStream), DumpDocument(fromString));
+    }
+}
+
+TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
+    for (const char* text : kDocuments) {
+        SCOPED_TRACE(text);
+        if (std::string(text).find("ISO-8859-1") != std::string::npos) continue;
+        CXmlDocument reference;
+        reference.LoadXml(text);
+        const std::string expected = DumpDocument(reference);
+
+        for (bool bigEndian : {false, true}) {
+            const std::vector<unsigned char> utf16 = Utf16WithBom(text, bigEndian);
+            CXmlDocument doc;
+            doc.LoadXmlStream(utf16.data(), utf16.size());
+            ExpectSameAsLibxml(utf16, doc);
+        }
+        for (int windowBits : {15, 31}) {
+            const std::vector<unsigned char> packed = Deflate(text, windowBits);
+            CXmlDocument doc;
+            doc.LoadXmlStream(packed.data(), packed.size());
+            EXPECT_EQ(DumpDocument(doc), expected);
+            const std::string path = TempPath("packed.xml");
+            WriteFile(path, packed);
+            CXmlDocument fromFile;
+            fromFile.Load(path.c_str());
+            EXPECT_EQ(DumpDocument(fromFile), expected);
+            std::remove(path.c_str());
+        }
+    }
+    // Compressed UTF-16 goes through both steps.
+    const std::string utf16 = [] {
+        const auto v = Utf16WithBom(kDocuments[0], false);
+        return std::string(v.begin(), v.end());
+    }();
+    const std::vector<unsigned char> packed = Deflate(utf16, 31);
+    CXmlDocument doc;
+    doc.LoadXmlStream(packed.data(), packed.size());
+    ExpectSameAsLibxml(Bytes(kDocuments[0]), doc);
+}
+// Random documents: nested elements with namespace (re)declarations,
+// prefixed and plain attributes, and text made of every kind of piece.
+class RandomXml {
+public:
+    explicit RandomXml(unsigned seed) : m_rng(seed) {}
+
+    std::string Document() {
+        std::string out = "<?xml version='1.0' encoding='UTF-8'?>\n<!-- head -->";
+        Element(out, 0);
+        return out + "\n<!-- tail -->";
+    }
+
+private:
+    std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng); }
+    template <std::size_t N>
+    const char* Pick(const char* const (&options)[N]) { return options[Pick(N)]; }
+
+    void Element(std::string& out, int depth) {
+        static const char* const kPrefixes[] = {"", "a:", "b:"};
+        static const char* const kNames[] = {"e", "item", "caf\xC3\xA9", "\xE6\x97\xA5"};
+        static const char* const kDecls[] = {"", "", " xmlns='urn:d1'", " xmlns=''", " xmlns:a='urn:a2'",
+                                             " xmlns:b='urn:b2' xmlns='urn:d2'"};
+        static const char* const kValues[] = {"v", "&quot;&lt;&amp;&gt;", "t\tn\nr\r\n.", "&#x1F600;\xC3\xA9",
+                                              "", "&#13;&#10;&#9;"};
+        const std::string name = std::string(Pick(kPrefixes)) + Pick(kNames);
+        out += "<" + name + (depth == 0 ? " xmlns:a='urn:a1' xmlns:b='urn:b1'" : Pick(kDecls));
+        const char* const attributes[] = {"x", "a:x", "b:x", "y", "a:y", "xml:lang"};
+        for (const char* attribute : attributes) {
+            if (Pick(3) == 0) out += std::string(" ") + attribute + "='" + Pick(kValues) + "'";
+        }
+        out += ">";
+        const std::size_t children = depth < 5 ? Pick(5) : 0;
+        for (std::size_t i = 0; i <= children; ++i) {
+            Text(out);
+            if (i < children) Element(out, depth + 1);
+        }
+        out += "</" + name + ">";
+    }
+
+    void Text(std::string& out) {
+        static const char* const kPieces[] = {"plain ", "&amp;&lt;&gt;", "&#x1F600;&#233;", "&#13;", "\r\n",
+                                              "<![CDATA[<cdata> & ]]>", "<!-- c -->", "<?pi data?>", " \t\n",
+                                              "\xE2\x82\xAC"};
+        for (std::size_t n = Pick(4); n > 0; --n) out += Pick(kPieces);
+    }
+
+    std::mt19937 m_rng;
+};
+
+TEST(XmlLoad, RandomDocumentsMatchLibxml2) {
+    RandomXml generator(20261206);
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = generator.Document();
+        SCOPED_TRACE(text);
+        CXmlDocument doc;
+        doc.LoadXml(text.c_str());
+        ExpectSameAsLibxml(Bytes(text), doc);
+        if (HasFailure()) break;
+    }
+}
+#endif  // QB_HAVE_LIBXML2
+
+TEST(XmlLoad, NamespaceDetails) {
+    CXmlDocument doc;
+    doc.LoadXml("<r xmlns='urn:d' xmlns:p='urn:p1' a='1' p:b='2'><p:c xmlns:p='urn:p2'/>"
+                "<u xmlns=''/></r>");
+    const CXmlElement* r = doc.GetDocumentElement();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->GetNamespaceURI(), "urn:d");
+    EXPECT_EQ(r->GetAttribute("a", ""), "1");  // unprefixed: no namespace
+    EXPECT_EQ(r->GetAttribute("a", "urn:d"), "");
+    EXPECT_EQ(r->GetAttribute("b", "urn:p1"), "2");
+    EXPECT_EQ(r->GetAttributes().size(), 2u);  // declarations are not attributes
+    EXPECT_EQ(r->GetFirstElement()->GetNamespaceURI(), "urn:p2");
+    EXPECT_EQ(r->GetFirstElement()->GetNextSiblingElement()->GetNamespaceURI(), "");
+    EXPECT_EQ(doc.LookupNamespaceFromAlias("p"), "urn:p2");  // the last declaration wins
+    EXPECT_EQ(doc.LookupNamespaceFromAlias(""), "");         // xmlns='' came last
+    EXPECT_EQ(doc.LookupNamespaceFromAlias("q"), "");
+
+    // Expat refuses a namespace URI that contains its separator "|".
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml("<x:e xmlns:x='urn:a|b'/>"); }), "syntax error at line 1");
+
+    // Without namespace processing names stay whole, declarations are attributes.
+    CXmlDocument plain(ST_NO_NAMESPACES);
+    plain.LoadXml("<p:a xmlns:p='urn:p' xmlns='urn:d' p:k='v'><p:b/></p:a>");
+    const CXmlElement* a = plain.GetDocumentElement();
+    EXPECT_EQ(a->GetLocalName(), "p:a");
+    EXPECT_EQ(a->GetNamespaceURI(), "");
+    EXPECT_EQ(a->GetAttribute("xmlns:p", ""), "urn:p");
+    EXPECT_EQ(a->GetAttribute("xmlns", ""), "urn:d");
+    EXPECT_EQ(a->GetAttribute("p:k", ""), "v");
+    EXPECT_EQ(a->GetFirstElement()->GetLocalName(), "p:b");
+    EXPECT_EQ(plain.LookupNamespaceFromAlias("p"), "");
+    EXPECT_EQ(plain.GetSchemaType(), ST_NO_NAMESPACES);
+    // Unbound prefixes are an error only with namespace processing.
+    plain.LoadXml("<u:a/>");
+    EXPECT_EQ(plain.GetDocumentElement()->GetLocalName(), "u:a");
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml("<u:a/>"); }), "unbound prefix at line 1");
+}
+
+TEST(XmlLoad, WideStrings) {
+    CXmlDocument doc;
+    doc.LoadXml(L"<?xml version='1.0' encoding='UTF-8'?>"
+                L"<w a='\u00E9\U0001F600'>x\u65E5\U0001F600\U0010FFFD</w>");
+    const CXmlElement* w = doc.GetDocumentElement();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetAttribute("a", ""), "\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(w->GetText(), "x\xE6\x97\xA5\xF0\x9F\x98\x80\xF4\x8F\xBF\xBD");
+
+    doc.LoadXml(L"\uFEFF<b/>");  // a leading byte-order mark character
+    EXPECT_EQ(doc.GetDocumentElement()->GetLocalName(), "b");
+
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(L""); }), "XML String is empty!");
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(L"<a>\n<b></a>"); }), "mismatched tag at line 2");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+TEST(XmlLoad, MalformedInput) {
+    CXmlDocument doc;
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"<a><b>x</b>", "no element found at line 1"},  // unclosed
+        {"<a>\n<b>x</b", "unclosed token at line 2"},    // truncated inside a tag
+        {"<a>\n\n<b></c></a>", "mismatched tag at line 3"},
+        {"<a>\x01</a>", "not well-formed (invalid token) at line 1"},
+        {"<a>\xFF</a>", "not well-formed (invalid token) at line 1"},
+        {"<a/><b/>", "junk after document element at line 1"},
+        {"<a>&undefined;</a>", "undefined entity at line 1"},
+        {"<?xml version='1.0'?>\n<!-- only a comment -->", "Invalid or empty XML document"},
+        {"   ", "Invalid or empty XML document"},
+        {"", "XML String is empty!"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LoadMessage([&] { doc.LoadXml(c.text); }), c.message) << c.text;
+        EXPECT_EQ(doc.GetDocumentElement(), nullptr) << c.text;
+        const std::vector<unsigned char> bytes = Bytes(c.text);
+        const std::string streamMessage = bytes.empty() ? "XML Stream is empty!" : c.message;
+        EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(bytes.data(), bytes.size()); }), streamMessage);
+        EXPECT_EQ(doc.GetDocumentElement(), nullptr) << c.text;
+    }
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
+
+    // Exponential entity expansion is stopped by Expat, not by memory.
+    std::string laughs = "<!DOCTYPE l [<!ENTITY l0 'ha'>";
+    for (int i = 1; i < 30; ++i) {
+        const std::string prev = "&l" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY l" + std::to_string(i) + " '" + prev + prev + prev + prev + "'>";
+    }
+    laughs += "]><l>&l29;</l>";
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
+
+    // A compressed document is not text: only streams and files inflate it.
+    const std::vector<unsigned char> packed = Deflate("<z/>", 15);
+    const std::string packedText(packed.begin(), packed.end());
+    EXPECT_NE(LoadMessage([&] { doc.LoadXml(packedText.c_str()); }), "(no exception)");
+    // A cut-off compressed stream is not inflated, and fails as text.
+    const std::vector<unsigned char> gz = Deflate("<z>some text to compress</z>", 31);
+    EXPECT_NE(LoadMessage([&] { doc.LoadXmlStream(gz.data(), gz.size() - 3); }), "(no exception)");
+    // Compressed nothing is an empty document.
+    const std::vector<unsigned char> none = Deflate("", 31);
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(none.data(), none.size()); }),
+              "Invalid or empty XML document");
+
+    // A load after a failure, and a second load, keep only the new tree.
+    doc.LoadXml("<first><x/></first>");
+    doc.LoadXml("<second/>");
+    EXPECT_EQ(DumpDocument(doc), "{}second\n text=\n");
+}
+
+TEST(XmlLoad, Files) {
+    const std::string path = TempPath("plain.xml");
+    WriteFile(path, Bytes("<f a='b'>c</f>"));
+    CXmlDocument doc;
+    doc.Load(path.c_str());
+    EXPECT_EQ(DumpDocument(doc), "{}f\n @{}a=b\n text=c\n");
+
+    WriteFile(path, {});
+    EXPECT_EQ(LoadMessage([&] { doc.Load(path.c_str()); }), "Invalid or empty XML document");
+    std::remove(path.c_str());
+
+    const std::string missing = TempPath("missing/none.xml");
+    EXPECT_EQ(LoadMessage([&] { doc.Load(missing.c_str()); }),
+              "Failed to open the file [" + missing + "] Error [0x00000002]");
+    EXPECT_EQ(LoadMessage([&] { doc.Load("/"); }),
+              "Failed to get the size of the file [/] Error [0x00000015]");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Binary input goes through Fast Infoset first; text input never does.
+TEST(XmlLoad, FastInfosetRouting) {
+    const std::string dir = QB_TEST_DATA_DIR "/fastinfoset/";
+    const std::vector<unsigned char> xml = ReadFile(dir + "java_sample.xml");
+    const std::vector<unsigned char> fi = ReadFile(dir + "java_sample.finf");
+    ASSERT_FALSE(xml.empty());
+    ASSERT_FALSE(fi.empty());
+    CXmlDocument text;
+    text.LoadXmlStream(xml.data(), xml.size());
+    const std::string expected = DumpDocument(text);
+
+    CXmlDocument doc;
+    doc.Load((dir + "java_sample.finf").c_str());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    doc.LoadXmlStream(fi.data(), fi.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    const std::vector<unsigned char> packed = Deflate(std::string(fi.begin(), fi.end()), 31);
+    doc.LoadXmlStream(packed.data(), packed.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    std::string declared = "<?xml version='1.0' encoding='finf'?>";
+    declared.append(fi.begin(), fi.end());
+    doc.LoadXmlStream(reinterpret_cast<const unsigned char*>(declared.data()), declared.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    EXPECT_NE(LoadMessage([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
+
+    // A gzip file of a Fast Infoset document inflates, then decodes.
+    doc.Load((dir + "java_big.finf.gz").c_str());
+    ASSERT_NE(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:big");
+
+    // A truncated Fast Infoset document fails as Fast Infoset, not as text.
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
+              "Failed to parse FastInfoset. Unexpected End of File.");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+TEST(XmlLoad, DeepDocumentLoadsAndFrees) {
+    const int depth = 1000000;
+    std::string text;
+    text.reserve(depth * 7);
+    for (int i = 0; i < depth; ++i) text += "<d>";
+    text += "leaf";
+    for (int i = 0; i < depth; ++i) text += "</d>";
+    {
+        CXmlDocument doc;
+        doc.LoadXml(text.c_str());
+        int levels = 0;
+        const CXmlElement* e = doc.GetDocumentElement();
+        for (; e->GetFirstElement(); e = e->GetFirstElement()) ++levels;
+        EXPECT_EQ(levels, depth - 1);
+        EXPECT_EQ(e->GetText(), "leaf");
+    }
+    // The same depth left unclosed is an error, and the partial tree is freed.
+    text.resize(depth * 3);
+    CXmlDocument doc;
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(text.c_str()); }), "no element found at line 1");
+}
+
+}  // namespace
+}  // namespace QbXmlLib5

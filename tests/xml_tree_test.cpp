@@ -1,0 +1,157 @@
+// Document tree construction and navigation, driven through the construction
+// operations the readers use.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/CQbException.h"
+#include "xml/CXmlDocument.h"
+
+namespace QbXmlLib5 {
+namespace {
+
+const char kXsi[] = "http://www.w3.org/2001/XMLSchema-instance";
+const char kXmlns[] = "http://www.w3.org/2000/xmlns/";
+
+// Exposes the construction operations the way a reader uses them.
+class TreeBuilder : public CXmlDocument {
+public:
+    using CXmlDocument::AddChildElement;
+    using CXmlDocument::AddDocElement;
+    using CXmlDocument::AddElementAttribute;
+    using CXmlDocument::AppendTextExcludingCR;
+    using CXmlDocument::EndElement;
+    using CXmlDocument::GetCurrentElement;
+};
+
+TEST(XmlTree, EmptyDocumentAndNavigation) {
+    TreeBuilder doc;
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.LookupNamespaceFromAlias(""), "");
+
+    CXmlElement* root = doc.AddDocElement("urn:r", "root");
+    CXmlElement* a = doc.AddChildElement("", "a");
+    doc.EndElement();
+    CXmlElement* b = doc.AddChildElement("urn:b", "b");
+    CXmlElement* c = doc.AddChildElement("", "c");
+    EXPECT_EQ(doc.GetCurrentElement(), c);
+    doc.EndElement();
+    doc.EndElement();
+    EXPECT_EQ(doc.GetCurrentElement(), root);
+
+    ASSERT_EQ(doc.GetDocumentElement(), root);
+    EXPECT_EQ(root->GetDocument(), &doc);
+    EXPECT_EQ(root->GetLocalName(), "root");
+    EXPECT_EQ(root->GetNamespaceURI(), "urn:r");
+    EXPECT_EQ(root->GetNextSiblingElement(), nullptr);
+    EXPECT_EQ(root->GetFirstElement(), a);
+    EXPECT_EQ(a->GetNextSiblingElement(), b);
+    EXPECT_EQ(b->GetNextSiblingElement(), nullptr);
+    EXPECT_EQ(b->GetFirstElement(), c);
+    EXPECT_EQ(c->GetDocument(), &doc);
+    EXPECT_EQ(b->GetNamespaceURI(), "urn:b");
+
+    // A second document element is a reader bug, refused without damage.
+    EXPECT_THROW(doc.AddDocElement("", "x"), CQbInvalidStateException);
+    doc.EndElement();
+    EXPECT_THROW(doc.AddChildElement("", "x"), CQbInvalidStateException);
+    doc.EndElement();  // popping an empty stack is harmless
+    EXPECT_EQ(doc.GetDocumentElement(), root);
+
+    doc.Cleanup();
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.GetCurrentElement(), nullptr);
+    EXPECT_NE(doc.AddDocElement("", "again"), nullptr);
+}
+
+TEST(XmlTree, Attributes) {
+    TreeBuilder doc;
+    CXmlElement* e = doc.AddDocElement("", "e");
+    TreeBuilder::AddElementAttribute(e, "a", "plain", "");
+    TreeBuilder::AddElementAttribute(e, "a", "qualified", "urn:x");
+    TreeBuilder::AddElementAttribute(e, "a", "duplicate", "");
+
+    ASSERT_EQ(e->GetAttributes().size(), 3u);
+    EXPECT_EQ(e->GetAttributes()[1]->GetValue(), "qualified");
+    EXPECT_EQ(e->GetAttributes()[1]->GetNamespaceURI(), "urn:x");
+    EXPECT_EQ(e->GetAttribute("a", ""), "plain");  // first match wins
+    EXPECT_EQ(e->GetAttribute("a", "urn:x"), "qualified");
+    EXPECT_EQ(e->GetAttribute("A", ""), "");  // case-sensitive
+    EXPECT_EQ(e->GetAttribute("a", "urn:y"), "");
+
+    // Every miss returns the same process-wide empty string.
+    const std::string& miss1 = e->GetAttribute("nope", "");
+    TreeBuilder other;
+    const std::string& miss2 = other.AddDocElement("", "o")->GetAttribute("a", "");
+    EXPECT_EQ(&miss1, &miss2);
+    EXPECT_TRUE(miss1.empty());
+}
+
+TEST(XmlTree, IsNamespaceAttribute) {
+    const char* machinery[] = {"xmlns", "type", "schemaLocation", "noNamespaceSchemaLocation"};
+    for (const char* name : machinery) {
+        EXPECT_TRUE(CXmlAttribute(name, "v", kXsi).IsNamespaceAttribute()) << name;
+        EXPECT_TRUE(CXmlAttribute(name, "v", kXmlns).IsNamespaceAttribute()) << name;
+        EXPECT_FALSE(CXmlAttribute(name, "v", "").IsNamespaceAttribute()) << name;
+        EXPECT_FALSE(CXmlAttribute(name, "v", "urn:other").IsNamespaceAttribute()) << name;
+    }
+    EXPECT_FALSE(CXmlAttribute("nil", "true", kXsi).IsNamespaceAttribute());
+    EXPECT_FALSE(CXmlAttribute("Type", "v", kXsi).IsNamespaceAttribute());
+    EXPECT_FALSE(CXmlAttribute("type", "v", std::string(kXsi) + "/").IsNamespaceAttribute());
+}
+
+TEST(XmlTree, TextAppendingDropsCarriageReturns) {
+    TreeBuilder doc;
+    CXmlElement* e = doc.AddDocElement("", "e");
+    TreeBuilder::AppendTextExcludingCR(e, "a\r\nb");
+    EXPECT_EQ(e->GetText(), "a\nb");
+    TreeBuilder::AppendTextExcludingCR(e, "\r\r\r");
+    EXPECT_EQ(e->GetText(), "a\nb");
+    TreeBuilder::AppendTextExcludingCR(e, "\rc\r\rd\r");
+    EXPECT_EQ(e->GetText(), "a\nbcd");
+
+    // The length limit and the NUL both stop copying.
+    TreeBuilder::AppendTextExcludingCR(e, "xy\rz", 3);
+    EXPECT_EQ(e->GetText(), "a\nbcdxy");
+    TreeBuilder::AppendTextExcludingCR(e, "p\0q", 3);
+    EXPECT_EQ(e->GetText(), "a\nbcdxyp");
+    TreeBuilder::AppendTextExcludingCR(e, "ignored", 0);
+    EXPECT_EQ(e->GetText(), "a\nbcdxyp");
+
+    // Text around a child is joined in the parent.
+    TreeBuilder doc2;
+    CXmlElement* p = doc2.AddDocElement("", "p");
+    TreeBuilder::AppendTextExcludingCR(p, "x");
+    doc2.AddChildElement("", "child");
+    doc2.EndElement();
+    TreeBuilder::AppendTextExcludingCR(doc2.GetCurrentElement(), "y");
+    EXPECT_EQ(p->GetText(), "xy");
+    EXPECT_EQ(p->GetFirstElement()->GetText(), "");
+
+    // Many small appends build the exact concatenation.
+    std::string expected;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string piece = std::to_string(i) + "\r";
+        TreeBuilder::AppendTextExcludingCR(p, piece.c_str());
+        expected += std::to_string(i);
+    }
+    EXPECT_EQ(p->GetText(), "xy" + expected);
+}
+
+// Freeing a very deep tree must not recurse.
+TEST(XmlTree, DeepTreeFreesIteratively) {
+    TreeBuilder doc;
+    doc.AddDocElement("", "d");
+    for (int i = 0; i < 1000000; ++i) {
+        doc.AddChildElement("", "d");
+    }
+    // Side branches near the bottom exercise the splice of siblings.
+    for (int i = 0; i < 1000; ++i) {
+        doc.EndElement();
+        doc.AddChildElement("", "s");
+        doc.EndElement();
+    }
+}
+
+}  // namespace
+}  // namespace QbXmlLib5

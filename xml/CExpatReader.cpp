@@ -1,0 +1,156 @@
+#include "xml/CExpatReader.h"
+
+#include <expat.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
+
+#include "core/CCharEncoding.h"
+#include "core/CQbException.h"
+#include "xml/CXmlDocument.h"
+
+namespace QbXmlLib5 {
+
+static_assert(std::is_same<XML_Char, char>::value, "Expat must be built for UTF-8 (char) output");
+
+namespace {
+
+const char kNamespaceSeparator = '|';
+
+// Expat takes int lengths; larger inputs go in pieces of this size.
+const std::size_t kMaxPiece = INT_MAX / 2;
+
+std::string ToLocal(const char* utf8, std::size_t length) { return Utf8ToLocal(utf8, length); }
+std::string ToLocal(const char* utf8) { return utf8 ? ToLocal(utf8, std::strlen(utf8)) : std::string(); }
+
+// Splits an Expat name into namespace URI and local name, both converted to
+// the local encoding. (Expat refuses namespace URIs that contain the
+// separator, so the first one splits.)
+void SplitName(const char* name, std::string& namespaceUri, std::string& localName) {
+    const char* separator = std::strchr(name, kNamespaceSeparator);
+    if (separator == nullptr) {
+        namespaceUri.clear();
+        localName = ToLocal(name);
+        return;
+    }
+    namespaceUri = ToLocal(name, static_cast<std::size_t>(separator - name));
+    localName = ToLocal(separator + 1);
+}
+
+struct ParserDeleter {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+};
+
+}  // namespace
+
+CExpatReader::CExpatReader(CXmlDocument* document) : m_document(document) {}
+
+CExpatReader::~CExpatReader() = default;
+
+void CExpatReader::Parse(const unsigned char* data, std::size_t length, const char* encoding) {
+    const bool namespaces = m_document->GetSchemaType() != ST_NO_NAMESPACES;
+    std::unique_ptr<XML_ParserStruct, ParserDeleter> parser(
+        namespaces ? XML_ParserCreateNS(encoding, kNamespaceSeparator) : XML_ParserCreate(encoding));
+    if (!parser) {
+        throw std::bad_alloc();
+    }
+    m_parser = parser.get();
+    m_failure = nullptr;
+    XML_SetUserData(parser.get(), this);
+    XML_SetElementHandler(parser.get(), OnStartElement, OnEndElement);
+    if (namespaces) {
+        XML_SetNamespaceDeclHandler(parser.get(), OnStartNamespace, OnEndNamespace);
+    }
+    XML_SetCharacterDataHandler(parser.get(), OnCharacterData);
+
+    // One pass over all the bytes, the last piece marked final so that an
+    // element left open or a token cut short at the end is an error.
+    XML_Status status = XML_STATUS_OK;
+    do {
+        const std::size_t piece = length < kMaxPiece ? length : kMaxPiece;
+        const bool last = piece == length;
+        status = XML_Parse(parser.get(), reinterpret_cast<const char*>(data), static_cast<int>(piece),
+                           last ? XML_TRUE : XML_FALSE);
+        data += piece;
+        length -= piece;
+    } while (status == XML_STATUS_OK && length > 0);
+    m_parser = nullptr;
+
+    if (m_failure) {
+        std::rethrow_exception(m_failure);
+    }
+    if (status == XML_STATUS_OK) {
+        return;
+    }
+    const XML_Error code = XML_GetErrorCode(parser.get());
+    if (code == XML_ERROR_NO_ELEMENTS && m_document->GetDocumentElement() == nullptr) {
+        return;  // no element at all: reported by the caller as an empty document
+    }
+    throw CQbException(FormatString("%s at line %lu", XML_ErrorString(code),
+                                    static_cast<unsigned long>(XML_GetCurrentLineNumber(parser.get()))));
+}
+
+template <typename Body>
+void CExpatReader::Guarded(void* userData, Body body) {
+    CExpatReader* reader = static_cast<CExpatReader*>(userData);
+    if (reader->m_failure) {
+        return;
+    }
+    try {
+        body(reader);
+    } catch (...) {
+        reader->m_failure = std::current_exception();
+        XML_StopParser(static_cast<XML_Parser>(reader->m_parser), XML_FALSE);
+    }
+}
+
+void CExpatReader::OnStartElement(void* userData, const char* name, const char** attributes) {
+    Guarded(userData, [=](CExpatReader* reader) { reader->StartElement(name, attributes); });
+}
+
+void CExpatReader::StartElement(const char* name, const char** attributes) {
+    std::string namespaceUri;
+    std::string localName;
+    SplitName(name, namespaceUri, localName);
+    CXmlElement* element =
+        m_document->GetDocumentElement() == nullptr
+            ? m_document->AddDocElement(namespaceUri.c_str(), localName.c_str())
+            : m_document->AddChildElement(namespaceUri.c_str(), localName.c_str());
+    for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
+        SplitName(pair[0], namespaceUri, localName);
+        CXmlDocument::AddElementAttribute(element, localName, ToLocal(pair[1]), namespaceUri);
+    }
+}
+
+void CExpatReader::OnEndElement(void* userData, const char* /*name*/) {
+    Guarded(userData, [](CExpatReader* reader) { reader->m_document->EndElement(); });
+}
+
+void CExpatReader::OnStartNamespace(void* userData, const char* prefix, const char* uri) {
+    Guarded(userData, [=](CExpatReader* reader) {
+        reader->m_document->AddNamespaceAlias(ToLocal(prefix), ToLocal(uri));
+    });
+}
+
+void CExpatReader::OnEndNamespace(void* /*userData*/, const char* /*prefix*/) {
+    // Declarations stay in the alias map for the whole document.
+}
+
+void CExpatReader::OnCharacterData(void* userData, const char* text, int length) {
+    if (length <= 0) {
+        return;
+    }
+    Guarded(userData, [=](CExpatReader* reader) {
+        CXmlElement* element = reader->m_document->GetCurrentElement();
+        if (element != nullptr) {
+            const std::string local = ToLocal(text, static_cast<std::size_t>(length));
+            CXmlDocument::AppendTextExcludingCR(element, local.c_str(), local.size());
+        }
+    });
+}
+
+}  // namespace QbXmlLib5

@@ -1,0 +1,56 @@
+// CExpatReader: builds a CXmlDocument from XML text through Expat. Internal to
+// the library's loading code; applications use CXmlDocument::Load*.
+//
+// Names, values and text arrive from Expat as UTF-8 and are stored in the
+// local character encoding. With namespace processing (every schema type but
+// ST_NO_NAMESPACES) Expat reports names as "namespace URI|local name" and
+// namespace declarations to a separate handler, which fills the document's
+// alias map.
+#ifndef QBXMLLIB5_XML_CEXPATREADER_H
+#define QBXMLLIB5_XML_CEXPATREADER_H
+
+#include <cstddef>
+#include <exception>
+
+namespace QbXmlLib5 {
+
+class CXmlDocument;
+
+class CExpatReader {
+public:
+    explicit CExpatReader(CXmlDocument* document);
+    virtual ~CExpatReader();
+
+    CExpatReader(const CExpatReader&) = delete;
+    CExpatReader& operator=(const CExpatReader&) = delete;
+
+    // Parses `length` bytes as one complete document (the end of the bytes is
+    // the end of the document). `encoding` names the encoding of the bytes
+    // and overrides their XML declaration; null lets Expat detect it. Throws
+    // CQbException "%s at line %d" with Expat's error text and line. A
+    // document without any element is not an error here: the caller sees it
+    // by the missing document element.
+    void Parse(const unsigned char* data, std::size_t length, const char* encoding);
+
+private:
+    // Expat callbacks; `userData` is the reader.
+    static void OnStartElement(void* userData, const char* name, const char** attributes);
+    static void OnEndElement(void* userData, const char* name);
+    static void OnStartNamespace(void* userData, const char* prefix, const char* uri);
+    static void OnEndNamespace(void* userData, const char* prefix);
+    static void OnCharacterData(void* userData, const char* text, int length);
+
+    void StartElement(const char* name, const char** attributes);
+    // Runs a callback body; an exception stops the parser and is kept for
+    // Parse to rethrow, so that it never unwinds through Expat.
+    template <typename Body>
+    static void Guarded(void* userData, Body body);
+
+    CXmlDocument* const m_document;
+    void* m_parser = nullptr;  // XML_Parser during Parse
+    std::exception_ptr m_failure;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CEXPATREADER_H

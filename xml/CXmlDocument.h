@@ -1,0 +1,119 @@
+// CXmlDocument: the light, read-only document tree that every reader builds
+// and the data-binding framework walks.
+//
+// A document owns its document element and, through it, the whole tree. It
+// is filled by Load (a file), LoadXml (a narrow or wide string) or
+// LoadXmlStream (bytes); each load first empties the document, so one
+// document can be loaded repeatedly. File and stream input may be gzip- or
+// zlib-compressed, or Fast Infoset; strings are always XML text. All strings
+// in the tree are in the local character encoding.
+//
+// Not thread-safe; one thread loads and walks a document at a time.
+// Documents cannot be copied.
+#ifndef QBXMLLIB5_XML_CXMLDOCUMENT_H
+#define QBXMLLIB5_XML_CXMLDOCUMENT_H
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/QbEnums.h"
+#include "xml/CXmlAttribute.h"
+#include "xml/CXmlElement.h"
+
+namespace QbXmlLib5 {
+
+class CExpatReader;
+class CFastInfosetReader;
+
+class CXmlDocument {
+public:
+    // With ST_NO_NAMESPACES, XML text is parsed without namespace processing:
+    // a prefixed name such as p:a stays whole as the local name, and xmlns
+    // declarations arrive as ordinary attributes.
+    explicit CXmlDocument(SchemaType schemaType = ST_DEFAULT);
+    virtual ~CXmlDocument();
+
+    CXmlDocument(const CXmlDocument&) = delete;
+    CXmlDocument& operator=(const CXmlDocument&) = delete;
+
+    // The root element, or null before a successful load.
+    const CXmlElement* GetDocumentElement() const { return m_documentElement; }
+
+    // The namespace URI of the last declaration of `alias` read anywhere in
+    // the document (not the one in scope at some element), or "" when the
+    // prefix was never declared. "" asks for the default namespace.
+    std::string LookupNamespaceFromAlias(const char* alias) const;
+
+    SchemaType GetSchemaType() const { return m_schemaType; }
+
+    // Loading. Each throws CQbException on failure: the three file messages
+    // ("Failed to open the file [%s] Error [0x%08x]" and its siblings),
+    // "XML Stream is empty!", "XML String is empty!", Expat's error text as
+    // "%s at line %d" (an unclosed document is an error too), Fast Infoset
+    // errors, and "Invalid or empty XML document" when no element was read.
+    // After a failure the document holds no usable tree; reload or destroy it.
+
+    // A file: XML text, possibly compressed, or Fast Infoset.
+    void Load(const char* fileName);
+    // XML text, UTF-8 unless its declaration names another encoding.
+    void LoadXml(const char* text);
+    // XML text as a NUL-terminated wide string: UTF-32 where wchar_t has 32
+    // bits, UTF-16 where it has 16.
+    void LoadXml(const wchar_t* text);
+    // Bytes: XML text (any encoding Expat detects), a complete gzip or zlib
+    // stream of it, or a Fast Infoset document.
+    void LoadXmlStream(const unsigned char* data, std::size_t length);
+
+    // Frees the tree and empties the alias map. The schema type stays.
+    virtual void Cleanup();
+
+protected:
+    // Tree construction, for the readers (and subclasses).
+
+    // Creates the document element and makes it the innermost open element.
+    // Throws CQbInvalidStateException when the document already has one.
+    CXmlElement* AddDocElement(const char* namespaceUri, const char* localName);
+    // Appends a child to the innermost open element and opens it. Throws
+    // CQbInvalidStateException when no element is open.
+    CXmlElement* AddChildElement(const char* namespaceUri, const char* localName);
+    // Closes the innermost open element (no effect when none is open).
+    void EndElement();
+    // The innermost open element, or null.
+    CXmlElement* GetCurrentElement() const;
+    // Records a namespace declaration; a later one of the same prefix wins.
+    void AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri);
+
+    static void AddElementAttribute(CXmlElement* element, const std::string& localName,
+                                    const std::string& value, const std::string& namespaceUri);
+    // Appends `text` to the element's text without its carriage returns,
+    // stopping at the NUL or after `maxLength` bytes, whichever comes first.
+    static void AppendTextExcludingCR(CXmlElement* element, const char* text,
+                                      std::size_t maxLength);
+    static void AppendTextExcludingCR(CXmlElement* element, const char* text);
+
+private:
+    friend class CExpatReader;
+    friend class CFastInfosetReader;
+
+    // Runs `load` on the emptied document and checks that it produced a
+    // document element; on failure the document is left empty.
+    template <typename LoadBody>
+    void LoadWith(LoadBody load);
+    // Stream input: inflates a complete zlib or gzip stream, then tries Fast
+    // Infoset, otherwise parses XML text.
+    void ParseStream(const unsigned char* data, std::size_t length);
+    bool ParseFastInfoset(const unsigned char* data, std::size_t length);
+    // XML text in `encoding`, or detected by Expat when null.
+    void ParseText(const unsigned char* data, std::size_t length, const char* encoding);
+
+    CXmlElement* m_documentElement = nullptr;     // owned
+    std::vector<CXmlElement*> m_elementStack;     // open elements, not owned
+    std::map<std::string, std::string> m_aliasMap;  // prefix -> namespace URI
+    const SchemaType m_schemaType;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CXMLDOCUMENT_H

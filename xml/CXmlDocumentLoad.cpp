@@ -1,0 +1,91 @@
+// Loading of CXmlDocument: files, strings and byte streams.
+#include <cstring>
+#include <vector>
+
+#include "core/CCharEncoding.h"
+#include "core/CPlatformFile.h"
+#include "core/CQbException.h"
+#include "fastinfoset/CFastInfosetReader.h"
+#include "types/CBinaryData.h"
+#include "xml/CExpatReader.h"
+#include "xml/CXmlDocument.h"
+
+namespace QbXmlLib5 {
+
+template <typename LoadBody>
+void CXmlDocument::LoadWith(LoadBody load) {
+    Cleanup();
+    try {
+        load();
+        if (m_documentElement == nullptr) {
+            throw CQbException("Invalid or empty XML document");
+        }
+    } catch (...) {
+        // A failed load leaves no partial tree behind.
+        Cleanup();
+        throw;
+    }
+    m_elementStack.clear();
+}
+
+void CXmlDocument::Load(const char* fileName) {
+    LoadWith([&] {
+        std::vector<unsigned char> content;
+        CPlatformFile::ReadAll(fileName, content);
+        ParseStream(content.data(), content.size());
+    });
+}
+
+void CXmlDocument::LoadXml(const char* text) {
+    LoadWith([&] {
+        if (text == nullptr || *text == '\0') {
+            throw CQbException("XML String is empty!");
+        }
+        ParseText(reinterpret_cast<const unsigned char*>(text), std::strlen(text), nullptr);
+    });
+}
+
+void CXmlDocument::LoadXml(const wchar_t* text) {
+    LoadWith([&] {
+        if (text == nullptr || *text == L'\0') {
+            throw CQbException("XML String is empty!");
+        }
+        // The characters are known to be wide, so their encoding is given to
+        // the parser: an XML declaration naming, say, UTF-8 (as text converted
+        // from a UTF-8 document usually has) does not contradict it.
+        const CBinaryData utf16 = WideToUtf16(text);
+        ParseText(utf16.GetData(), utf16.GetLength(), "UTF-16LE");
+    });
+}
+
+void CXmlDocument::LoadXmlStream(const unsigned char* data, std::size_t length) {
+    LoadWith([&] {
+        if (data == nullptr || length == 0) {
+            throw CQbException("XML Stream is empty!");
+        }
+        ParseStream(data, length);
+    });
+}
+
+void CXmlDocument::ParseStream(const unsigned char* data, std::size_t length) {
+    CBinaryData inflated;
+    if (CBinaryData::Decompress(data, length, inflated)) {
+        data = inflated.GetData();
+        length = inflated.GetLength();
+    }
+    if (!ParseFastInfoset(data, length)) {
+        ParseText(data, length, nullptr);
+    }
+}
+
+bool CXmlDocument::ParseFastInfoset(const unsigned char* data, std::size_t length) {
+    CFastInfosetReader reader(this, data, length);
+    return reader.Read();
+}
+
+void CXmlDocument::ParseText(const unsigned char* data, std::size_t length, const char* encoding) {
+    CExpatReader reader(this);
+    reader.Parse(data, length, encoding);
+}
+
+}  // namespace QbXmlLib5
