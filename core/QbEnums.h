@@ -1,19 +1,21 @@
 // Small enumerations shared by several subsystems: line ends, output
 // encodings, compression, byte renderings, Fast Infoset declarations, schema
 // dialects and object events. Their numeric values are part of the interface.
+// Each has the fixed underlying type int, so any int converts to it with a
+// defined value and the operations that take one can reject unknown values.
 #ifndef QBXMLLIB5_CORE_QBENUMS_H
 #define QBXMLLIB5_CORE_QBENUMS_H
 
 namespace QbXmlLib5 {
 
 // Line-end style of text output.
-enum EOLType {
+enum EOLType : int {
     EOL_CRLF = 0,  // carriage return + line feed
     EOL_LF = 1     // line feed
 };
 
 // Encoding named in the XML declaration and used for output bytes.
-enum XmlEncoding {
+enum XmlEncoding : int {
     XE_NONE = 0,           // no encoding attribute; text output only
     XE_UTF8 = 1,           // encoding="UTF-8", UTF-8 bytes
     XE_UTF16 = 2,          // encoding="UTF-16", UTF-16LE bytes
@@ -21,7 +23,7 @@ enum XmlEncoding {
 };
 
 // Compression applied to serialized bytes.
-enum CompressionType {
+enum CompressionType : int {
     CT_NONE = 0,  // as is
     CT_GZIP = 1,  // deflate in a gzip wrapper (RFC 1952)
     CT_ZLIB = 2   // deflate in a zlib wrapper (RFC 1950)
@@ -29,7 +31,7 @@ enum CompressionType {
 
 // Text renderings of binary data; 1 to 9 are the built-in encoding
 // algorithms of Fast Infoset (ITU-T X.891).
-enum ByteEncoding {
+enum ByteEncoding : int {
     BE_STRING = 0,
     BE_HEX = 1,
     BE_BASE64 = 2,
@@ -43,7 +45,7 @@ enum ByteEncoding {
 };
 
 // Optional XML declaration written in front of a Fast Infoset document.
-enum FInfoDecl {
+enum FInfoDecl : int {
     FI_DECL_NONE = 0,
     FI_DECL_ENCODING = 1,
     FI_DECL_ENCODING_STANDALONE_YES = 2,
@@ -58,14 +60,14 @@ enum FInfoDecl {
 
 // Schema dialect. Only ST_NO_NAMESPACES changes behaviour: matching ignores
 // namespaces and the text reader parses without namespace processing.
-enum SchemaType {
+enum SchemaType : int {
     ST_DEFAULT = 0,
     ST_XSD = 1,
     ST_NO_NAMESPACES = 2
 };
 
 // Events passed to CXmlObjectBase::OnEvent.
-enum MsgType {
+enum MsgType : int {
     MsgCollectionChanged = 0  // a collection held by the receiver changed
 };
 

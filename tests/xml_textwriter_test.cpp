@@ -1,0 +1,225 @@
+// Exact output of CXmlTextWriter and its block buffer.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "core/CQbException.h"
+#include "types/CBinaryData.h"
+#include "support/ExceptionMessage.h"
+#include "support/XmlOracle.h"
+#include "xml/CStringBuffer.h"
+#include "xml/CXmlTextWriter.h"
+
+using namespace QbXmlLib5;
+using QbTest::MessageOf;
+
+namespace {
+
+// root id="1" { a: "x", b: empty, c { d: "y" } }
+void WriteSample(CXmlTextWriter& w) {
+    w.WriteStartElement("root", "");
+    w.WriteAttribute("id", "", "1");
+    w.WriteStartElement("a", "");
+    w.WriteText("x");
+    w.WriteEndElement();
+    w.WriteStartElement("b", "");
+    w.WriteText("");  // nothing: b stays empty
+    w.WriteEndElement();
+    w.WriteStartElement("c", "");
+    w.WriteStartElement("d", "");
+    w.WriteText("y");
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteEndDocument();
+}
+
+std::string Sample(bool declaration, bool formatted, EOLType eol) {
+    CXmlTextWriter w;
+    w.SetFormatted(formatted);
+    w.SetEOLType(eol);
+    if (declaration) w.WriteStartDocument(XE_NONE);
+    WriteSample(w);
+    return w.GetXml();
+}
+
+TEST(XmlTextWriterTest, LayoutForEveryFormattingAndLineEndStyle) {
+    EXPECT_EQ(Sample(true, true, EOL_LF),
+              "<?xml version=\"1.0\"?>\n"
+              "<root id=\"1\">\n"
+              "\t<a>x</a>\n"
+              "\t<b/>\n"
+              "\t<c>\n"
+              "\t\t<d>y</d>\n"
+              "\t</c>\n"
+              "</root>\n");
+    EXPECT_EQ(Sample(true, true, EOL_CRLF),
+              "<?xml version=\"1.0\"?>\r\n"
+              "<root id=\"1\">\r\n"
+              "\t<a>x</a>\r\n"
+              "\t<b/>\r\n"
+              "\t<c>\r\n"
+              "\t\t<d>y</d>\r\n"
+              "\t</c>\r\n"
+              "</root>\r\n");
+    const std::string plain = "<root id=\"1\"><a>x</a><b/><c><d>y</d></c></root>";
+    EXPECT_EQ(Sample(false, false, EOL_LF), plain);
+    EXPECT_EQ(Sample(false, false, EOL_CRLF), plain);
+    EXPECT_EQ(Sample(true, false, EOL_CRLF), "<?xml version=\"1.0\"?>\r\n" + plain);
+    EXPECT_EQ(Sample(false, true, EOL_LF).substr(0, 15), "<root id=\"1\">\n\t");
+}
+
+TEST(XmlTextWriterTest, DeclarationNamesTheEncodingAndRestartsTheOutput) {
+    const std::pair<XmlEncoding, const char*> cases[] = {
+        {XE_NONE, "<?xml version=\"1.0\"?>\n"},
+        {XE_UTF8, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"},
+        {XE_UTF16, "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"},
+        {XE_UTF16_NO_DECL, "<?xml version=\"1.0\"?>\n"},
+        {static_cast<XmlEncoding>(7), "<?xml version=\"1.0\"?>\n"}};
+    for (const auto& c : cases) {
+        CXmlTextWriter w;
+        w.SetFormatted(false);  // the line end follows the declaration anyway
+        w.WriteProcessingInstruction("<?discarded?>");
+        w.WriteStartDocument(c.first);
+        EXPECT_EQ(w.GetXml(), c.second);
+    }
+}
+
+TEST(XmlTextWriterTest, EscapingOfTextAttributesAndComments) {
+    const std::string raw = "a&b<c>d\"e'f\tg\nh\ri\xC3\xA9";
+    for (EOLType eol : {EOL_LF, EOL_CRLF}) {
+        CXmlTextWriter w;
+        w.SetFormatted(false);
+        w.SetEOLType(eol);
+        w.WriteStartElement("r", "");
+        w.WriteAttribute("v", "", raw);
+        w.WriteText(raw);
+        w.WriteText(std::string("cut\0off", 7));  // text ends at its first NUL
+        w.WriteComment(raw);
+        w.WriteEndElement();
+        const std::string nl = eol == EOL_LF ? "\n" : "\r\n";
+        const std::string escaped = "a&amp;b&lt;c&gt;d&quot;e'f\tg" + nl + "hi\xC3\xA9";
+        EXPECT_EQ(w.GetXml(), "<r v=\"" + escaped + "\">" + escaped + "cut<!--" + escaped +
+                                  "-->" + nl + "</r>");
+#ifdef QB_HAVE_LIBXML2
+        QbTest::ExpectedElement r{"r", "", {{"v", "", raw}}};
+        r.text = raw + "cut\n";
+        QbTest::ExpectDocument(w.GetXml(), r, true);
+#endif
+    }
+}
+
+TEST(XmlTextWriterTest, ProcessingInstructionsCommentsAndTheInLineSchema) {
+    CXmlTextWriter w;
+    w.SetEOLType(EOL_CRLF);
+    w.WriteStartDocument(XE_UTF8);
+    w.WriteProcessingInstruction("<?xml-stylesheet href=\"a&b.xsl\"?>");  // unescaped
+    w.WriteComment("c");
+    w.WriteStartElement("root", "urn:r");
+    w.WriteAttribute("a", "", "1");
+    w.WriteInLineSchema("<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>");
+    w.WriteStartElement("child", "");
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteEndDocument();
+    const std::string xml = w.GetXml();
+    EXPECT_EQ(xml,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+              "<?xml-stylesheet href=\"a&b.xsl\"?>\r\n\r\n"
+              "<!--c-->\r\n"
+              "<AA:root xmlns:AA=\"urn:r\" a=\"1\">\r\n"
+              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>\r\n"
+              "\t<child/>\r\n"
+              "</AA:root>\r\n");
+#ifdef QB_HAVE_LIBXML2
+    QbTest::ExpectedElement root{"root", "urn:r", {{"a", "", "1"}}};
+    root.children.push_back(QbTest::ExpectedElement{"schema", "http://www.w3.org/2001/XMLSchema"});
+    root.children.push_back(QbTest::ExpectedElement{"child", ""});
+    QbTest::ExpectDocument(xml, root, false);
+#endif
+}
+
+TEST(XmlTextWriterTest, InvalidLineEndStyleIsRefused) {
+    CXmlTextWriter w;
+    EXPECT_EQ(MessageOf([&] { w.SetEOLType(static_cast<EOLType>(2)); }), "Invalid EOL type.");
+    // The previous style stays in force.
+    w.WriteStartDocument(XE_NONE);
+    EXPECT_EQ(w.GetXml(), "<?xml version=\"1.0\"?>\n");
+}
+
+TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
+    CXmlTextWriter w;
+    w.SetFormatted(false);
+    w.WriteStartDocument(XE_UTF16_NO_DECL);
+    w.WriteStartElement("r", "");
+    w.WriteText("a\xE2\x82\xAC\xF0\x9D\x84\x9E");  // a, euro sign, U+1D11E
+    w.WriteEndElement();
+    const std::string text = "<?xml version=\"1.0\"?>\n<r>a\xE2\x82\xAC\xF0\x9D\x84\x9E</r>";
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF8).GetString(), text);
+    std::string utf16;
+    for (char c : std::string("<?xml version=\"1.0\"?>\n<r>a")) utf16 += std::string{c, '\0'};
+    utf16 += std::string("\xAC\x20\x34\xD8\x1E\xDD<\0/\0r\0>\0", 14);
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF16_NO_DECL).GetString(), utf16);  // no byte-order mark
+    EXPECT_EQ(w.GetXmlBytes(XE_UTF16).GetString(), utf16);
+    for (XmlEncoding bad : {XE_NONE, static_cast<XmlEncoding>(4)}) {
+        EXPECT_EQ(MessageOf([&] { w.GetXmlBytes(bad); }).rfind("Unknown Encoding, select UTF-8 (", 0),
+                  0u);
+    }
+    EXPECT_EQ(w.GetXml(), text);  // taking bytes leaves the text as it was
+}
+
+TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
+    std::mt19937 rng(7);
+    for (std::size_t total : {std::size_t(0), std::size_t(1), CStringBuffer::kBlockSize - 1,
+                              CStringBuffer::kBlockSize, CStringBuffer::kBlockSize + 1,
+                              std::size_t(5 * CStringBuffer::kBlockSize + 17)}) {
+        SCOPED_TRACE(total);
+        CStringBuffer buffer;
+        std::string expected;
+        while (expected.size() < total) {
+            // Pieces of every size, some longer than a block.
+            std::size_t n = std::min<std::size_t>(total - expected.size(), rng() % 70000 + 1);
+            std::string piece(n, '\0');
+            for (char& c : piece) c = static_cast<char>('a' + rng() % 26);
+            if (n == 1) {
+                buffer.Append(piece[0]);
+            } else {
+                buffer.Append(piece.data(), piece.size());
+            }
+            expected += piece;
+        }
+        EXPECT_EQ(buffer.GetLength(), total);
+        const char* joined = buffer.Join();
+        EXPECT_TRUE(std::string(joined) == expected);
+        EXPECT_EQ(joined, buffer.Join());  // joining again changes nothing
+        buffer.Append("tail");
+        EXPECT_TRUE(std::string(buffer.Join()) == expected + "tail");
+        buffer.Reset();
+        EXPECT_EQ(buffer.GetLength(), 0u);
+        EXPECT_STREQ(buffer.Join(), "");
+    }
+}
+
+TEST(XmlTextWriterTest, LongDocumentsAreIdenticalToTheirPieces) {
+    CXmlTextWriter w;
+    w.SetFormatted(false);
+    w.WriteStartElement("list", "");
+    std::string expected = "<list>";
+    for (int i = 0; i < 20000; ++i) {
+        const std::string value = std::to_string(i * 7919) + "&";
+        w.WriteStartElement("item", "");
+        w.WriteAttribute("n", "", std::to_string(i));
+        w.WriteText(value);
+        w.WriteEndElement();
+        expected += "<item n=\"" + std::to_string(i) + "\">" + value.substr(0, value.size() - 1) +
+                    "&amp;</item>";
+    }
+    w.WriteEndElement();
+    expected += "</list>";
+    ASSERT_GT(expected.size(), 4 * CStringBuffer::kBlockSize);
+    EXPECT_TRUE(w.GetXml() == expected);
+}
+
+}  // namespace

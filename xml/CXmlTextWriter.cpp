@@ -1,0 +1,244 @@
+#include "xml/CXmlTextWriter.h"
+
+#include <cstring>
+
+#include "core/CCharEncoding.h"
+#include "core/CQbException.h"
+#include "types/CBinaryData.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+const char kInvalidEolType[] = "Invalid EOL type.";
+
+// The line end of `eolType`; throws for a value that names none.
+const char* LineEndOf(EOLType eolType) {
+    switch (eolType) {
+        case EOL_CRLF:
+            return "\r\n";
+        case EOL_LF:
+            return "\n";
+    }
+    throw CQbException(kInvalidEolType);
+}
+}  // namespace
+
+CXmlTextWriter::CXmlTextWriter()
+    : CXmlWriter("CXmlTextWriter"),
+      m_output(new CStringBuffer()),
+      m_lineEnd("\n"),
+      m_eolType(EOL_LF),
+      m_formatted(true),
+      m_encoding(XE_NONE) {}
+
+CXmlTextWriter::~CXmlTextWriter() = default;
+
+void CXmlTextWriter::SetEOLType(EOLType eolType) {
+    m_lineEnd = LineEndOf(eolType);
+    m_eolType = eolType;
+}
+
+void CXmlTextWriter::SetFormatted(bool formatted) { m_formatted = formatted; }
+
+void CXmlTextWriter::WriteStartDocument(XmlEncoding encoding) {
+    m_output->Reset();
+    m_encoding = encoding;
+    Write("<?xml version=\"1.0\"");
+    if (encoding == XE_UTF8) {
+        Write(" encoding=\"UTF-8\"");
+    } else if (encoding == XE_UTF16) {
+        Write(" encoding=\"UTF-16\"");
+    }
+    Write("?>");
+    Write(m_lineEnd);
+}
+
+std::string CXmlTextWriter::GetXml() {
+    const char* text = m_output->Join();
+    return std::string(text, m_output->GetLength());
+}
+
+CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
+    const char* text = m_output->Join();
+    const std::size_t length = m_output->GetLength();
+    switch (encoding) {
+        case XE_UTF8:
+            return LocalToUtf8(text, length);
+        case XE_UTF16:
+        case XE_UTF16_NO_DECL:
+            return LocalToUtf16(text, length);
+        case XE_NONE:
+            break;
+    }
+    throw CQbException(
+        "Unknown Encoding, select UTF-8 (if you need another encoding, ask on the QbXmlLib5 "
+        "issue tracker named in the README)");
+}
+
+void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
+
+void CXmlTextWriter::WriteEscaped(const std::string& text) {
+    const char* const lineEnd = LineEndOf(m_eolType);
+    const char* run = text.c_str();
+    for (const char* p = run;; ++p) {
+        const char* replacement;
+        switch (*p) {
+            case '\0':
+                m_output->Append(run, static_cast<std::size_t>(p - run));
+                return;
+            case '&':
+                replacement = "&amp;";
+                break;
+            case '<':
+                replacement = "&lt;";
+                break;
+            case '>':
+                replacement = "&gt;";
+                break;
+            case '"':
+                replacement = "&quot;";
+                break;
+            case '\n':
+                replacement = lineEnd;
+                break;
+            case '\r':
+                replacement = "";
+                break;
+            default:
+                continue;
+        }
+        m_output->Append(run, static_cast<std::size_t>(p - run));
+        m_output->Append(replacement);
+        run = p + 1;
+    }
+}
+
+void CXmlTextWriter::CloseOpenStartTag() {
+    CXmlWriterContext* current = GetCurrentContext();
+    if (current && current->IsStartTagOpen()) {
+        m_output->Append('>');
+        current->CloseStartTag();
+    }
+}
+
+void CXmlTextWriter::WriteIndent(std::uint32_t depth) {
+    for (std::uint32_t i = 0; i < depth; ++i) m_output->Append('\t');
+}
+
+void CXmlTextWriter::WriteDeclaration(const std::string& prefix,
+                                      const std::string& namespaceUri, bool leadingBlank) {
+    Write(leadingBlank ? " xmlns:" : "xmlns:");
+    Write(prefix);
+    Write("=\"");
+    Write(namespaceUri);
+    m_output->Append('"');
+}
+
+void CXmlTextWriter::WriteComment(const std::string& text) {
+    // A comment inside an element is content: it closes an open start tag.
+    CloseOpenStartTag();
+    Write("<!--");
+    WriteEscaped(text);
+    Write("-->");
+    Write(m_lineEnd);
+}
+
+void CXmlTextWriter::WriteProcessingInstruction(const std::string& text) {
+    Write(text);
+    Write(m_lineEnd);
+    Write(m_lineEnd);
+}
+
+void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
+    // The schema is markup, so it becomes the first content of the current
+    // element: written inside the start tag it would break the document.
+    CloseOpenStartTag();
+    Write(m_lineEnd);
+    Write(text);
+    Write(m_lineEnd);
+}
+
+void CXmlTextWriter::WriteStartElement(const std::string& localName,
+                                       const std::string& namespaceUri) {
+    const StartedElement started = BeginElement(localName, namespaceUri);
+    if (started.closesParentStartTag) {
+        m_output->Append('>');
+        if (m_formatted) Write(m_lineEnd);
+    }
+    if (m_formatted) WriteIndent(GetCurrentContext()->GetDepth());
+    m_output->Append('<');
+    if (!started.prefix.empty()) {
+        Write(started.prefix);
+        m_output->Append(':');
+    }
+    Write(localName);
+    if (started.declaresPrefix) WriteDeclaration(started.prefix, namespaceUri, true);
+    if (!started.isRoot) return;
+    if (!GetPendingDefaultNamespace().empty()) {
+        Write(" xmlns=\"");
+        Write(GetPendingDefaultNamespace());
+        m_output->Append('"');
+    }
+    for (const auto& declaration : GetPendingDeclarations()) {
+        WriteDeclaration(declaration.second, declaration.first, true);
+    }
+}
+
+void CXmlTextWriter::WriteText(const std::string& text) {
+    if (text.empty()) return;
+    RequireCurrentContext();
+    CloseOpenStartTag();
+    WriteEscaped(text);
+}
+
+void CXmlTextWriter::WriteEndElement() {
+    const CXmlWriterContext* current = &RequireCurrentContext();
+    if (current->IsStartTagOpen()) {
+        Write("/>");
+    } else {
+        if (m_formatted && current->GetChildCount() > 0) WriteIndent(current->GetDepth());
+        Write("</");
+        if (!current->GetPrefix().empty()) {
+            Write(current->GetPrefix());
+            m_output->Append(':');
+        }
+        Write(current->GetLocalName());
+        m_output->Append('>');
+    }
+    if (m_formatted) Write(m_lineEnd);
+    EndElementContext();
+}
+
+void CXmlTextWriter::WriteAttribute(const std::string& localName,
+                                    const std::string& namespaceUri, const std::string& value) {
+    CheckAttributesAllowed();
+    bool generated = false;
+    const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
+    m_output->Append(' ');
+    if (generated) {
+        WriteDeclaration(prefix, namespaceUri, false);
+        m_output->Append(' ');
+    }
+    if (!prefix.empty()) {
+        Write(prefix);
+        m_output->Append(':');
+    }
+    Write(localName);
+    Write("=\"");
+    WriteEscaped(value);
+    m_output->Append('"');
+}
+
+void CXmlTextWriter::WriteXsiType(const std::string& typeNamespaceUri,
+                                  const std::string& typeName) {
+    CheckAttributesAllowed();
+    std::string generatedPrefix;
+    const std::string value = ResolveXsiTypeValue(typeNamespaceUri, typeName, generatedPrefix);
+    if (!generatedPrefix.empty()) {
+        WriteDeclaration(generatedPrefix, typeNamespaceUri, true);
+        m_output->Append(' ');
+    }
+    WriteAttribute("type", kXsiNamespace, value);
+}
+
+}  // namespace QbXmlLib5

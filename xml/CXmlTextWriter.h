@@ -1,0 +1,82 @@
+// CXmlTextWriter: the CXmlWriter that produces XML text. The output is fixed
+// byte for byte: declaration, escaping, tab indentation and line ends are
+// what applications receive. Text is assembled in the local character
+// encoding and converted to UTF-8 or UTF-16LE bytes only by GetXmlBytes.
+//
+// Escaping of text, attribute values and comments: & < > and the double
+// quote become entities, a line feed becomes the selected line end, a
+// carriage return is dropped, every other byte (apostrophes, tabs, bytes of
+// 128 and above) is written as is; the text ends at its first NUL. Names,
+// namespace URIs, processing instructions and the in-line schema are written
+// unescaped.
+#ifndef QBXMLLIB5_XML_CXMLTEXTWRITER_H
+#define QBXMLLIB5_XML_CXMLTEXTWRITER_H
+
+#include <memory>
+#include <string>
+
+#include "core/QbEnums.h"
+#include "xml/CStringBuffer.h"
+#include "xml/CXmlWriter.h"
+
+namespace QbXmlLib5 {
+
+class CBinaryData;
+
+class CXmlTextWriter : public CXmlWriter {
+public:
+    // Formatted, line feeds, no declaration written. Comments and the in-line
+    // schema inside an element count as content and close its start tag.
+    CXmlTextWriter();
+    ~CXmlTextWriter() override;
+
+    // EOL_CRLF or EOL_LF; anything else throws "Invalid EOL type.".
+    void SetEOLType(EOLType eolType);
+    // When true (the default), line ends and tab indentation are written
+    // around elements.
+    void SetFormatted(bool formatted);
+    // Empties the output and writes the XML declaration naming `encoding`
+    // (UTF-8 for XE_UTF8, UTF-16 for XE_UTF16, none otherwise), then a line
+    // end.
+    void WriteStartDocument(XmlEncoding encoding);
+
+    // The whole output in the local character encoding.
+    std::string GetXml();
+    // The output as UTF-8 (XE_UTF8) or UTF-16LE without byte-order mark
+    // (XE_UTF16, XE_UTF16_NO_DECL); other values throw "Unknown Encoding,
+    // select UTF-8 ...".
+    CBinaryData GetXmlBytes(XmlEncoding encoding);
+
+    void WriteComment(const std::string& text) override;
+    void WriteProcessingInstruction(const std::string& text) override;
+    // The schema text unchanged between two line ends, as the first content
+    // of the current element (an open start tag is closed first).
+    void WriteInLineSchema(const std::string& text) override;
+    void WriteStartElement(const std::string& localName,
+                           const std::string& namespaceUri) override;
+    void WriteText(const std::string& text) override;
+    void WriteEndElement() override;
+    void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
+                        const std::string& value) override;
+    void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) override;
+
+private:
+    void Write(const std::string& text);
+    void WriteEscaped(const std::string& text);
+    void WriteIndent(std::uint32_t depth);
+    // Writes ">" when the current element's start tag is still open.
+    void CloseOpenStartTag();
+    // " xmlns:prefix=\"uri\"" (or without the leading blank).
+    void WriteDeclaration(const std::string& prefix, const std::string& namespaceUri,
+                          bool leadingBlank);
+
+    std::unique_ptr<CStringBuffer> m_output;
+    std::string m_lineEnd;
+    EOLType m_eolType;
+    bool m_formatted;
+    XmlEncoding m_encoding;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CXMLTEXTWRITER_H

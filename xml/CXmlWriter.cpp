@@ -1,0 +1,197 @@
+#include "xml/CXmlWriter.h"
+
+#include <set>
+#include <utility>
+
+#include "core/CQbException.h"
+
+namespace QbXmlLib5 {
+
+const char CXmlWriter::kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
+const char CXmlWriter::kXmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
+
+namespace {
+const std::string kXmlPrefix = "xml";
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// CXmlWriterContext
+
+CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
+                                                 const std::string& namespaceUri,
+                                                 const std::string& defaultNamespace,
+                                                 const NamespaceMap& declarations)
+    : m_childCount(0),
+      m_startTagOpen(true),
+      m_depth(0),
+      m_namespaceUri(namespaceUri),
+      m_localName(localName),
+      m_defaultNamespace(defaultNamespace),
+      m_map(new NamespaceMap(declarations)),
+      m_scope(this) {}
+
+CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
+                                                 const std::string& namespaceUri,
+                                                 std::unique_ptr<CXmlWriterContext> parent)
+    : m_childCount(0),
+      m_startTagOpen(true),
+      m_depth(parent->m_depth + 1),
+      m_namespaceUri(namespaceUri),
+      m_localName(localName),
+      m_parent(std::move(parent)),
+      m_scope(m_parent->m_scope) {}
+
+CXmlWriter::CXmlWriterContext::~CXmlWriterContext() {
+    // Unlink the outer chain one context at a time instead of letting each
+    // destructor recurse into its parent.
+    std::unique_ptr<CXmlWriterContext> outer = std::move(m_parent);
+    while (outer) {
+        outer = std::move(outer->m_parent);
+    }
+}
+
+const std::string& CXmlWriter::CXmlWriterContext::GetEffectiveDefaultNamespace() const {
+    return m_scope->m_defaultNamespace;
+}
+
+const CXmlWriter::NamespaceMap& CXmlWriter::CXmlWriterContext::GetEffectiveMap() const {
+    return *m_scope->m_map;
+}
+
+const std::string* CXmlWriter::CXmlWriterContext::FindPrefix(
+    const std::string& namespaceUri) const {
+    // The xml prefix is bound by definition and may not be bound to anything
+    // else, so it is never generated or declared.
+    if (namespaceUri == kXmlNamespace) return &kXmlPrefix;
+    const NamespaceMap& map = GetEffectiveMap();
+    const auto it = map.find(namespaceUri);
+    return it == map.end() ? nullptr : &it->second;
+}
+
+void CXmlWriter::CXmlWriterContext::OwnScope() {
+    if (m_scope == this) return;
+    m_map.reset(new NamespaceMap(*m_scope->m_map));
+    m_defaultNamespace = m_scope->m_defaultNamespace;
+    m_scope = this;
+}
+
+void CXmlWriter::CXmlWriterContext::AddNamespace(const std::string& prefix,
+                                                 const std::string& namespaceUri) {
+    OwnScope();
+    (*m_map)[namespaceUri] = prefix;
+}
+
+void CXmlWriter::CXmlWriterContext::SetDefaultNamespace(const std::string& namespaceUri) {
+    OwnScope();
+    m_defaultNamespace = namespaceUri;
+}
+
+// ---------------------------------------------------------------------------
+// CXmlWriter
+
+CXmlWriter::CXmlWriter(const char* /*className*/) {}
+
+CXmlWriter::~CXmlWriter() = default;
+
+void CXmlWriter::SetDefaultNamespace(const std::string& namespaceUri) {
+    if (m_current) {
+        m_current->SetDefaultNamespace(namespaceUri);
+    } else {
+        m_pendingDefaultNamespace = namespaceUri;
+    }
+}
+
+void CXmlWriter::AddNamespace(const std::string& prefix, const std::string& namespaceUri) {
+    if (m_current) {
+        m_current->AddNamespace(prefix, namespaceUri);
+    } else {
+        m_pendingDeclarations[namespaceUri] = prefix;
+    }
+}
+
+void CXmlWriter::WriteEndDocument() {
+    if (m_current) throw CQbException("An Element has not been closed.");
+}
+
+CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName,
+                                                    const std::string& namespaceUri) {
+    StartedElement started;
+    if (m_current) {
+        m_current->IncrementChildCount();
+        if (m_current->IsStartTagOpen()) {
+            m_current->CloseStartTag();
+            started.closesParentStartTag = true;
+        }
+        m_current.reset(new CXmlWriterContext(localName, namespaceUri, std::move(m_current)));
+    } else {
+        started.isRoot = true;
+        m_current.reset(new CXmlWriterContext(localName, namespaceUri, m_pendingDefaultNamespace,
+                                              m_pendingDeclarations));
+    }
+    if (namespaceUri.empty() || namespaceUri == m_current->GetEffectiveDefaultNamespace()) {
+        return started;
+    }
+    started.prefix = ResolveAttributePrefix(namespaceUri, started.declaresPrefix);
+    m_current->SetPrefix(started.prefix);
+    return started;
+}
+
+std::unique_ptr<CXmlWriter::CXmlWriterContext> CXmlWriter::EndElementContext() {
+    std::unique_ptr<CXmlWriterContext> ended = std::move(m_current);
+    if (ended) m_current = ended->DetachParent();
+    return ended;
+}
+
+CXmlWriter::CXmlWriterContext& CXmlWriter::RequireCurrentContext() const {
+    if (!m_current) throw CQbInvalidStateException("No element is open.");
+    return *m_current;
+}
+
+void CXmlWriter::CheckAttributesAllowed() const {
+    if (!m_current || !m_current->IsStartTagOpen()) {
+        throw CQbException("Attributes must be added before elements");
+    }
+}
+
+std::string CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri,
+                                               bool& generated) {
+    generated = false;
+    if (namespaceUri.empty()) return std::string();
+    if (const std::string* prefix = m_current->FindPrefix(namespaceUri)) return *prefix;
+    std::string prefix = GetUniquePrefix(m_current->GetEffectiveMap());
+    m_current->AddNamespace(prefix, namespaceUri);
+    generated = true;
+    return prefix;
+}
+
+std::string CXmlWriter::ResolveXsiTypeValue(const std::string& typeNamespaceUri,
+                                            const std::string& typeName,
+                                            std::string& generatedPrefix) {
+    generatedPrefix.clear();
+    if (typeNamespaceUri.empty() ||
+        typeNamespaceUri == m_current->GetEffectiveDefaultNamespace()) {
+        return typeName;
+    }
+    bool generated = false;
+    const std::string prefix = ResolveAttributePrefix(typeNamespaceUri, generated);
+    if (generated) generatedPrefix = prefix;
+    return prefix + ":" + typeName;
+}
+
+std::string CXmlWriter::GetUniquePrefix(const NamespaceMap& map) {
+    std::set<std::string> taken;
+    for (const auto& entry : map) taken.insert(entry.second);
+    for (int n = 0;; ++n) {
+        std::string candidate = NsIntToString(n);
+        if (taken.count(candidate) == 0) return candidate;
+    }
+}
+
+std::string CXmlWriter::NsIntToString(int n) {
+    std::string text(2, 'A');
+    text[0] = static_cast<char>('A' + n / 26);
+    text[1] = static_cast<char>('A' + n % 26);
+    return text;
+}
+
+}  // namespace QbXmlLib5

@@ -1,0 +1,179 @@
+// CXmlWriter: the event interface through which every bindable object writes
+// itself (start element, attributes, xsi:type, text, end element, plus a few
+// document-level items), and the part both encodings share: the stack of open
+// elements and the scoping of namespace declarations.
+//
+// Callers pass namespace URIs, never prefixes: the writer decides whether an
+// element or attribute needs a prefix and invents one (AA, AB, ...) for a
+// namespace nobody declared, declaring it on the element that first needs it.
+// Namespaces registered before the root element (AddNamespace,
+// SetDefaultNamespace) are declared on the root and hold for the whole
+// document. Registrations made while an element is open change later prefix
+// decisions inside that element only and write no declaration of their own.
+//
+// A writer serves one document on one thread.
+#ifndef QBXMLLIB5_XML_CXMLWRITER_H
+#define QBXMLLIB5_XML_CXMLWRITER_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace QbXmlLib5 {
+
+class CXmlWriter {
+public:
+    // Namespace URI -> prefix, ordered by byte-wise comparison of the URIs.
+    typedef std::map<std::string, std::string> NamespaceMap;
+
+    // The XML Schema instance namespace (prefix xsi by convention) and the
+    // namespace permanently bound to the prefix "xml".
+    static const char kXsiNamespace[];
+    static const char kXmlNamespace[];
+
+    // One open element. Its namespace scope is either its own (a default
+    // namespace and a map) or that of the nearest enclosing element with a
+    // scope of its own; the first change made through it copies the
+    // inherited scope (copy on write), so changes reach this element and its
+    // descendants only. A context owns its parent: the chain of open
+    // elements is a stack from the innermost element outwards.
+    class CXmlWriterContext {
+    public:
+        // Root element: its own scope, starting from the given default
+        // namespace and declarations.
+        CXmlWriterContext(const std::string& localName, const std::string& namespaceUri,
+                          const std::string& defaultNamespace, const NamespaceMap& declarations);
+        // Child element: inherits the scope of `parent`, which it now owns.
+        CXmlWriterContext(const std::string& localName, const std::string& namespaceUri,
+                          std::unique_ptr<CXmlWriterContext> parent);
+        CXmlWriterContext(const CXmlWriterContext&) = delete;
+        CXmlWriterContext& operator=(const CXmlWriterContext&) = delete;
+        // Deletes the whole outer chain (iteratively, so depth is no limit).
+        virtual ~CXmlWriterContext();
+
+        std::uint32_t GetChildCount() const { return m_childCount; }
+        void IncrementChildCount() { ++m_childCount; }
+        bool IsStartTagOpen() const { return m_startTagOpen; }
+        void CloseStartTag() { m_startTagOpen = false; }
+        // 0 for the root element.
+        std::uint32_t GetDepth() const { return m_depth; }
+        const std::string& GetNamespaceUri() const { return m_namespaceUri; }
+        const std::string& GetLocalName() const { return m_localName; }
+        // The prefix the start tag was written with; empty when none.
+        const std::string& GetPrefix() const { return m_prefix; }
+        void SetPrefix(const std::string& prefix) { m_prefix = prefix; }
+        CXmlWriterContext* GetParent() const { return m_parent.get(); }
+        std::unique_ptr<CXmlWriterContext> DetachParent() { return std::move(m_parent); }
+
+        // True while the element has declared nothing of its own.
+        bool InheritsScope() const { return m_scope != this; }
+        const std::string& GetEffectiveDefaultNamespace() const;
+        const NamespaceMap& GetEffectiveMap() const;
+        // Prefix of namespaceUri in scope, or null. The "xml" namespace always
+        // has the prefix "xml".
+        const std::string* FindPrefix(const std::string& namespaceUri) const;
+        // Records namespaceUri -> prefix in this element's own scope.
+        void AddNamespace(const std::string& prefix, const std::string& namespaceUri);
+        // Sets the default namespace of this element's own scope.
+        void SetDefaultNamespace(const std::string& namespaceUri);
+
+    private:
+        void OwnScope();
+
+        std::uint32_t m_childCount;
+        bool m_startTagOpen;
+        std::uint32_t m_depth;
+        std::string m_namespaceUri;
+        std::string m_localName;
+        std::string m_prefix;
+        std::unique_ptr<CXmlWriterContext> m_parent;
+        std::string m_defaultNamespace;          // meaningful when own scope
+        std::unique_ptr<NamespaceMap> m_map;     // null while inheriting
+        const CXmlWriterContext* m_scope;        // context holding the scope
+    };
+
+    CXmlWriter(const CXmlWriter&) = delete;
+    CXmlWriter& operator=(const CXmlWriter&) = delete;
+    virtual ~CXmlWriter();
+
+    // Before the root element: the default namespace declared on the root.
+    // With an element open: the default namespace of that element's subtree.
+    virtual void SetDefaultNamespace(const std::string& namespaceUri);
+    // Before the root element: a declaration written on the root. With an
+    // element open: a prefix used inside that element's subtree. A later
+    // registration of the same URI replaces its prefix.
+    virtual void AddNamespace(const std::string& prefix, const std::string& namespaceUri);
+    // Throws CQbException "An Element has not been closed." when an element
+    // is still open.
+    virtual void WriteEndDocument();
+
+    virtual void WriteComment(const std::string& text) = 0;
+    // A whole processing instruction ("<?target data?>"), before the root.
+    virtual void WriteProcessingInstruction(const std::string& text) = 0;
+    // The in-line schema, offered after the root element's attributes.
+    virtual void WriteInLineSchema(const std::string& text) = 0;
+    virtual void WriteStartElement(const std::string& localName,
+                                   const std::string& namespaceUri) = 0;
+    // Character content of the current element; empty text writes nothing.
+    virtual void WriteText(const std::string& text) = 0;
+    virtual void WriteEndElement() = 0;
+    // Attributes are written while the current element's start tag is open;
+    // afterwards they throw "Attributes must be added before elements".
+    virtual void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
+                                const std::string& value) = 0;
+    virtual void WriteXsiType(const std::string& typeNamespaceUri,
+                              const std::string& typeName) = 0;
+
+protected:
+    // How a new element is to be written (see BeginElement).
+    struct StartedElement {
+        bool closesParentStartTag = false;  // the parent's start tag must be closed first
+        bool isRoot = false;                // pending declarations go on this element
+        bool declaresPrefix = false;        // `prefix` was generated: declare it here
+        std::string prefix;                 // empty: the local name alone
+    };
+
+    // `className` names the concrete writer; nothing is kept from it.
+    explicit CXmlWriter(const char* className);
+
+    // The innermost open element, or null.
+    CXmlWriterContext* GetCurrentContext() const { return m_current.get(); }
+    // The innermost open element; throws CQbInvalidStateException
+    // "No element is open." when there is none (a caller's mistake).
+    CXmlWriterContext& RequireCurrentContext() const;
+    const std::string& GetPendingDefaultNamespace() const { return m_pendingDefaultNamespace; }
+    const NamespaceMap& GetPendingDeclarations() const { return m_pendingDeclarations; }
+
+    // Opens an element: counts it as a child of the current element, pushes
+    // its context and names it (generating a prefix when its namespace has
+    // none in scope). Writes nothing.
+    StartedElement BeginElement(const std::string& localName, const std::string& namespaceUri);
+    // Closes the current element: removes its context and returns it.
+    std::unique_ptr<CXmlWriterContext> EndElementContext();
+    // Throws "Attributes must be added before elements" unless the current
+    // element's start tag is open.
+    void CheckAttributesAllowed() const;
+    // Prefix of an attribute namespace on the current element: empty for no
+    // namespace; generated and scoped when none is in scope, in which case
+    // `generated` becomes true and the caller declares it.
+    std::string ResolveAttributePrefix(const std::string& namespaceUri, bool& generated);
+    // Value of xsi:type for the current element; `generatedPrefix` receives
+    // a prefix the caller must declare, or is emptied.
+    std::string ResolveXsiTypeValue(const std::string& typeNamespaceUri,
+                                    const std::string& typeName, std::string& generatedPrefix);
+
+    // The first of AA, AB, ... that is not a prefix in `map`.
+    static std::string GetUniquePrefix(const NamespaceMap& map);
+    // Two characters: 'A' + n / 26, then 'A' + n % 26 (0 -> AA, 675 -> ZZ).
+    static std::string NsIntToString(int n);
+
+private:
+    std::string m_pendingDefaultNamespace;
+    std::unique_ptr<CXmlWriterContext> m_current;
+    NamespaceMap m_pendingDeclarations;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CXMLWRITER_H
