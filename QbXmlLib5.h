@@ -14,6 +14,18 @@
 #include "core/CXmlSerializationContext.h"
 #include "core/QbEnums.h"
 
+// Document tree, text reading and writing
+#include "xml/CExpatReader.h"
+#include "xml/CStringBuffer.h"
+#include "xml/CXmlAttribute.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
+#include "xml/CXmlTextWriter.h"
+#include "xml/CXmlWriter.h"
+
+// Fast Infoset
+#include "fastinfoset/CFastInfosetReader.h"
+
 // XSD value types
 #include "types/CBigInteger.h"
 #include "types/CBinaryData.h"
