@@ -100,6 +100,16 @@ std::string FromUtf8(const unsigned char* data, std::size_t length) {
     return QbXmlLib5::Utf8ToLocal(reinterpret_cast<const char*>(data), length);
 }
 
+// UTF-16 character strings are big-endian.
+std::u16string BigEndianUnits(const unsigned char* data, std::size_t length) {
+    if (length % 2 != 0) Fail(kInvalidUtf16);
+    std::u16string units(length / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>((data[2 * i] << 8) | data[2 * i + 1]);
+    }
+    return units;
+}
+
 }  // namespace
 
 CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
@@ -367,18 +377,28 @@ void CFastInfosetReader::ReadCharacterTableItems(StringTable* table) {
     const std::uint32_t count = ReadSequenceLength();
     for (std::uint32_t i = 0; i < count; ++i) {
         // The first two bits are padding.
-        ReadEncodedString(ReadOctet(), true, table != nullptr);
-        if (table) AddToTable(*table, m_literal);
+        const EncodedString item = ReadEncodedString(ReadOctet(), true);
+        if (!table) continue;
+        DecodeCharacters(item, m_literal);
+        AddToTable(*table, m_literal);
     }
 }
 
 void CFastInfosetReader::ReadAlphabetItems() {
     const std::uint32_t count = ReadSequenceLength();
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t length = ReadLengthOnSecondBit(ReadOctet());
-        const unsigned char* data = ReadOctets(length);
-        if (m_alphabets.size() < kMaxDocumentAlphabets) {
-            m_alphabets.push_back(MakeAlphabet(data, static_cast<std::size_t>(length)));
+        // Written like the attribute values of the vocabulary, as other
+        // implementations (the Java one) read them.
+        const EncodedString item = ReadEncodedString(ReadOctet(), true);
+        if (m_alphabets.size() >= kMaxDocumentAlphabets) continue;
+        if (item.format.kind == kUtf8) {
+            m_alphabets.push_back(MakeAlphabet(item.data, item.length));
+        } else if (item.format.kind == kUtf16) {
+            const std::u16string units = BigEndianUnits(item.data, item.length);
+            const CBinaryData utf8 = Utf16ToUtf8(units.data(), units.size());
+            m_alphabets.push_back(MakeAlphabet(utf8.GetData(), utf8.GetLength()));
+        } else {
+            Fail(kInvalidComponent);
         }
     }
 }
@@ -473,7 +493,7 @@ void CFastInfosetReader::SkipIdentifyingString() {
 void CFastInfosetReader::SkipNonIdentifyingString() {
     const unsigned char octet = ReadOctet();
     if (!(octet & 0x80)) {
-        ReadEncodedString(octet, true, false);
+        ReadEncodedString(octet, true);
     } else if (octet != kDoubleTerminator) {
         ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit);
     }
@@ -512,7 +532,7 @@ const std::string& CFastInfosetReader::ReadNonIdentifyingString(StringTable& tab
         }
         return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit));
     }
-    ReadEncodedString(octet, true, true);
+    DecodeCharacters(ReadEncodedString(octet, true), m_literal);
     if (octet & 0x40) AddToTable(table, m_literal);
     return m_literal;
 }
@@ -521,7 +541,7 @@ const std::string& CFastInfosetReader::ReadNonIdentifyingString(StringTable& tab
 // stays valid until the next string is read.
 const std::string& CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
     if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
-    ReadEncodedString(first, false, true);
+    DecodeCharacters(ReadEncodedString(first, false), m_literal);
     if (first & 0x10) AddToTable(m_characterChunks, m_literal);
     return m_literal;
 }
@@ -530,48 +550,40 @@ const std::string& CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
 // third bit of `octet` (the length then starts on the fifth bit) or at its
 // fifth bit (the length on the seventh bit). For a restricted alphabet or an
 // encoding algorithm the 8-bit table field follows the selector and ends
-// inside the next octet, where the length then starts. With `decode` the
-// characters go to m_literal; otherwise they are only skipped.
-void CFastInfosetReader::ReadEncodedString(unsigned char octet, bool fromThirdBit, bool decode) {
+// inside the next octet, where the length then starts.
+CFastInfosetReader::EncodedString CFastInfosetReader::ReadEncodedString(unsigned char octet,
+                                                                        bool fromThirdBit) {
     const unsigned shift = fromThirdBit ? 4 : 2;
-    StringFormat format = {static_cast<unsigned>((octet >> shift) & 0x03), 0};
-    if (format.kind >= kRestrictedAlphabet) {
+    EncodedString result = {{static_cast<unsigned>((octet >> shift) & 0x03), 0}, nullptr, 0};
+    if (result.format.kind >= kRestrictedAlphabet) {
         const unsigned char next = ReadOctet();
-        format.field = ((octet & ((1u << shift) - 1)) << (8 - shift)) | (next >> shift);
+        result.format.field = ((octet & ((1u << shift) - 1)) << (8 - shift)) | (next >> shift);
         octet = next;
     }
     const std::uint64_t length =
         fromThirdBit ? ReadLengthOnFifthBit(octet) : ReadLengthOnSeventhBit(octet);
-    const unsigned char* data = ReadOctets(length);
-    if (decode) DecodeCharacters(format, data, static_cast<std::size_t>(length), m_literal);
+    result.data = ReadOctets(length);
+    result.length = static_cast<std::size_t>(length);
+    return result;
 }
 
-void CFastInfosetReader::DecodeCharacters(StringFormat format, const unsigned char* data,
-                                          std::size_t length, std::string& value) {
-    switch (format.kind) {
+void CFastInfosetReader::DecodeCharacters(const EncodedString& string, std::string& value) {
+    switch (string.format.kind) {
         case kUtf8:
-            value = FromUtf8(data, length);
+            value = FromUtf8(string.data, string.length);
             break;
-        case kUtf16:
-            DecodeUtf16(data, length, value);
+        case kUtf16: {
+            const std::u16string units = BigEndianUnits(string.data, string.length);
+            value = Utf16ToLocal(units.data(), units.size());
             break;
+        }
         case kRestrictedAlphabet:
-            DecodeAlphabet(format.field, data, length, value);
+            DecodeAlphabet(string.format.field, string.data, string.length, value);
             break;
         default:
-            DecodeAlgorithm(format.field, data, length, value);
+            DecodeAlgorithm(string.format.field, string.data, string.length, value);
             break;
     }
-}
-
-void CFastInfosetReader::DecodeUtf16(const unsigned char* data, std::size_t length,
-                                     std::string& value) {
-    if (length % 2 != 0) Fail(kInvalidUtf16);
-    std::u16string units(length / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>((data[2 * i] << 8) | data[2 * i + 1]);
-    }
-    value = Utf16ToLocal(units.data(), units.size());
 }
 
 CFastInfosetReader::Alphabet CFastInfosetReader::MakeAlphabet(const unsigned char* data,

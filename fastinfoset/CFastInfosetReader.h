@@ -22,12 +22,16 @@ class CXmlElement;
 // the built-in and document-defined restricted alphabets and the ten built-in
 // encoding algorithms. Notations, unparsed entities, processing instructions,
 // comments, document type declarations and entity references are decoded and
-// dropped. Decoding stops after the root element; whatever follows it is not
-// examined. Prefixes are not kept in the tree.
+// dropped, also before the root element. Decoding stops after the root
+// element; whatever follows it is not examined. Prefixes are not kept on the
+// nodes; namespace attributes and the prefixes of literal names go to the
+// document's alias map (LookupNamespaceFromAlias).
 //
 // Every read is bounds-checked, nothing is allocated for a length the input
-// cannot back, and nesting is handled without recursion, so hostile input
-// ends in a CQbException ("Failed to parse FastInfoset. ...").
+// cannot back, nesting is handled without recursion, and strings repeated by
+// index may not inflate the tree beyond 16 MiB plus 256 times the input
+// length, so hostile input ends in a CQbException ("Failed to parse
+// FastInfoset. ...").
 //
 // The reader borrows both the document and the input; both must outlive it.
 class CFastInfosetReader {
@@ -72,6 +76,13 @@ private:
         unsigned field;
     };
 
+    // A literal character string as it lies in the input.
+    struct EncodedString {
+        StringFormat format;
+        const unsigned char* data;
+        std::size_t length;
+    };
+
     // Document structure.
     bool Recognize();
     void ReadHeader();
@@ -111,10 +122,8 @@ private:
     std::uint32_t ReadIdentifyingString(StringTable& table, std::string& value);
     const std::string& ReadNonIdentifyingString(StringTable& table);
     const std::string& ReadCharacterChunk(unsigned char first);
-    void ReadEncodedString(unsigned char octet, bool fromThirdBit, bool decode);
-    void DecodeCharacters(StringFormat format, const unsigned char* data, std::size_t length,
-                          std::string& value);
-    void DecodeUtf16(const unsigned char* data, std::size_t length, std::string& value);
+    EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
+    void DecodeCharacters(const EncodedString& string, std::string& value);
     static Alphabet MakeAlphabet(const unsigned char* data, std::size_t length);
     const Alphabet& FindAlphabet(unsigned field) const;
     void DecodeAlphabet(unsigned field, const unsigned char* data, std::size_t length,

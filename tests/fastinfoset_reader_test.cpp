@@ -218,6 +218,10 @@ TEST(FastInfosetReader, RecognizesTheHeaderOrDeclinesWithoutConsuming) {
     CXmlDocument document;
     CFastInfosetReader fromNothing(&document, CBinaryData());
     EXPECT_FALSE(fromNothing.Read());
+    const CBinaryData data = plain.Data();
+    CFastInfosetReader fromBinaryData(&document, data);
+    EXPECT_TRUE(fromBinaryData.Read());
+    EXPECT_EQ(document.GetDocumentElement()->GetLocalName(), "a");
 }
 
 // A document of the Java FastInfoset library (XML_SAX_FI over
@@ -330,6 +334,14 @@ TEST(FastInfosetReader, NamesValuesAndTextFromLiteralsAndIndexes) {
     EXPECT_EQ(children[2]->GetAttribute("root", ""), "abc");
     EXPECT_EQ(children[3]->GetLocalName(), "root");
     EXPECT_EQ(Children(children[3]).size(), 0u);
+
+    // Namespace attributes, and the prefixes of literal names, are recorded
+    // for resolving prefixed values (xsi:type) later.
+    EXPECT_EQ(document->LookupNamespaceFromAlias("p"), "urn:a");
+    EXPECT_EQ(document->LookupNamespaceFromAlias(""), "urn:b");
+    Fi undeclared;
+    undeclared.Header().Raw({0x3F}).Id("q").Id("urn:q").Id("e").Raw({0xFF});
+    EXPECT_EQ(Parse(undeclared.bytes)->LookupNamespaceFromAlias("q"), "urn:q");
 }
 
 TEST(FastInfosetReader, DoubleTerminatorsEndTwoLevels) {
@@ -422,7 +434,7 @@ TEST(FastInfosetReader, InitialVocabularyAndOtherHeaderComponentsAreRead) {
     // namespace names, local names, other NCNames, other URIs, attribute
     // values, chunks, other strings, element and attribute names.
     fi.Raw({0x1F, 0xFF}).Id("urn:external");
-    fi.Raw({0x01}).Id("ab").Id("xyz");            // alphabets 33 and 34
+    fi.Raw({0x01}).Value("ab").Value("xyz");      // alphabets 33 and 34
     fi.Raw({0x00}).Id("urn:algorithm");
     fi.Raw({0x00}).Id("q");                       // prefix 2
     fi.Raw({0x00}).Id("urn:q");                   // namespace name 2
@@ -461,7 +473,7 @@ TEST(FastInfosetReader, RestrictedAlphabetWidths) {
     // codes, 300 characters 9-bit codes through the bit reader.
     auto document = [](const std::string& alphabet, std::initializer_list<unsigned> codes) {
         Fi fi;
-        fi.Header(0x20).Raw({0x08, 0x00}).Raw({0x00}).Id(alphabet);
+        fi.Header(0x20).Raw({0x08, 0x00}).Raw({0x00}).Value(alphabet);
         // Field 32 (alphabet 33) across the two octets, then the length.
         fi.Element("r").Raw({0x88}).LengthOn7(static_cast<std::uint32_t>(codes.size()), 0x80);
         return fi.Raw(codes).Raw({0xFF}).bytes;
@@ -476,6 +488,12 @@ TEST(FastInfosetReader, RestrictedAlphabetWidths) {
     std::string utf8;
     for (int i = 0; i < 200; ++i) utf8 += (i == 150) ? "\xC3\xA9" : std::string(1, 'a');
     EXPECT_EQ(TextOf(document(utf8, {150, 0})), "\xC3\xA9" "a");
+
+    // An alphabet given in UTF-16: U+00E9 U+20AC, codes 1 0 then the end.
+    Fi utf16;
+    utf16.Header(0x20).Raw({0x08, 0x00, 0x00, 0x13, 0x00, 0xE9, 0x20, 0xAC});
+    utf16.Element("r").Raw({0x88, 0x80, 0x4F, 0xFF});
+    EXPECT_EQ(TextOf(utf16.bytes), "\xE2\x82\xAC\xC3\xA9");
 
     // One character is too few.
     EXPECT_EQ(ParseError(document("a", {0x3F})),
@@ -630,7 +648,7 @@ TEST(FastInfosetReader, EveryTruncationFailsCleanly) {
     std::vector<Bytes> documents = {ReadFile("java_sample.finf")};
     Fi rich;
     rich.Header(0x7F).Raw({0x00}).Id("i").Id("d")
-        .Raw({0x1F, 0xFF}).Id("u").Raw({0x00}).Id("ab").Raw({0x00}).Id("a").Raw({0x00}).Id("p")
+        .Raw({0x1F, 0xFF}).Id("u").Raw({0x00}).Value("ab").Raw({0x00}).Id("a").Raw({0x00}).Id("p")
         .Raw({0x00}).Id("n").Raw({0x00}).Id("l").Raw({0x00}).Id("o").Raw({0x00}).Id("o")
         .Raw({0x00, 0x00, 0x61, 0x00, 0x00, 0x61, 0x00, 0x00, 0x61})
         .Raw({0x00, 0x01, 0x81, 0x80, 0x00, 0x00, 0x80})
