@@ -15,7 +15,6 @@
 #include "core/QbEnums.h"
 
 // Document tree, text reading and writing
-#include "xml/CExpatReader.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
