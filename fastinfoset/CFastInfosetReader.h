@@ -22,12 +22,16 @@ class CXmlElement;
 // the built-in and document-defined restricted alphabets and the ten built-in
 // encoding algorithms. Notations, unparsed entities, processing instructions,
 // comments, document type declarations and entity references are decoded and
-// dropped. Decoding stops after the root element; whatever follows it is not
-// examined. Prefixes are not kept in the tree.
+// dropped, also before the root element. Decoding stops after the root
+// element; whatever follows it is not examined. Prefixes are not kept on the
+// nodes; namespace attributes and the prefixes of literal names go to the
+// document's alias map (LookupNamespaceFromAlias).
 //
 // Every read is bounds-checked, nothing is allocated for a length the input
-// cannot back, and nesting is handled without recursion, so hostile input
-// ends in a CQbException ("Failed to parse FastInfoset. ...").
+// cannot back, nesting is handled without recursion, and strings repeated by
+// index may not inflate the tree beyond 16 MiB plus 256 times the input
+// length, so hostile input ends in a CQbException ("Failed to parse
+// FastInfoset. ...").
 //
 // The reader borrows both the document and the input; both must outlive it.
 class CFastInfosetReader {

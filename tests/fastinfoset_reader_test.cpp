@@ -218,6 +218,10 @@ TEST(FastInfosetReader, RecognizesTheHeaderOrDeclinesWithoutConsuming) {
     CXmlDocument document;
     CFastInfosetReader fromNothing(&document, CBinaryData());
     EXPECT_FALSE(fromNothing.Read());
+    const CBinaryData data = plain.Data();
+    CFastInfosetReader fromBinaryData(&document, data);
+    EXPECT_TRUE(fromBinaryData.Read());
+    EXPECT_EQ(document.GetDocumentElement()->GetLocalName(), "a");
 }
 
 // A document of the Java FastInfoset library (XML_SAX_FI over
@@ -330,6 +334,14 @@ TEST(FastInfosetReader, NamesValuesAndTextFromLiteralsAndIndexes) {
     EXPECT_EQ(children[2]->GetAttribute("root", ""), "abc");
     EXPECT_EQ(children[3]->GetLocalName(), "root");
     EXPECT_EQ(Children(children[3]).size(), 0u);
+
+    // Namespace attributes, and the prefixes of literal names, are recorded
+    // for resolving prefixed values (xsi:type) later.
+    EXPECT_EQ(document->LookupNamespaceFromAlias("p"), "urn:a");
+    EXPECT_EQ(document->LookupNamespaceFromAlias(""), "urn:b");
+    Fi undeclared;
+    undeclared.Header().Raw({0x3F}).Id("q").Id("urn:q").Id("e").Raw({0xFF});
+    EXPECT_EQ(Parse(undeclared.bytes)->LookupNamespaceFromAlias("q"), "urn:q");
 }
 
 TEST(FastInfosetReader, DoubleTerminatorsEndTwoLevels) {

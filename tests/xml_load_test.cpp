@@ -10,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,66 @@ TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
     doc.LoadXmlStream(packed.data(), packed.size());
     ExpectSameAsLibxml(Bytes(kDocuments[0]), doc);
 }
+// Random documents: nested elements with namespace (re)declarations,
+// prefixed and plain attributes, and text made of every kind of piece.
+class RandomXml {
+public:
+    explicit RandomXml(unsigned seed) : m_rng(seed) {}
+
+    std::string Document() {
+        std::string out = "<?xml version='1.0' encoding='UTF-8'?>\n<!-- head -->";
+        Element(out, 0);
+        return out + "\n<!-- tail -->";
+    }
+
+private:
+    std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng); }
+    template <std::size_t N>
+    const char* Pick(const char* const (&options)[N]) { return options[Pick(N)]; }
+
+    void Element(std::string& out, int depth) {
+        static const char* const kPrefixes[] = {"", "a:", "b:"};
+        static const char* const kNames[] = {"e", "item", "caf\xC3\xA9", "\xE6\x97\xA5"};
+        static const char* const kDecls[] = {"", "", " xmlns='urn:d1'", " xmlns=''", " xmlns:a='urn:a2'",
+                                             " xmlns:b='urn:b2' xmlns='urn:d2'"};
+        static const char* const kValues[] = {"v", "&quot;&lt;&amp;&gt;", "t\tn\nr\r\n.", "&#x1F600;\xC3\xA9",
+                                              "", "&#13;&#10;&#9;"};
+        const std::string name = std::string(Pick(kPrefixes)) + Pick(kNames);
+        out += "<" + name + (depth == 0 ? " xmlns:a='urn:a1' xmlns:b='urn:b1'" : Pick(kDecls));
+        const char* const attributes[] = {"x", "a:x", "b:x", "y", "a:y", "xml:lang"};
+        for (const char* attribute : attributes) {
+            if (Pick(3) == 0) out += std::string(" ") + attribute + "='" + Pick(kValues) + "'";
+        }
+        out += ">";
+        const std::size_t children = depth < 5 ? Pick(5) : 0;
+        for (std::size_t i = 0; i <= children; ++i) {
+            Text(out);
+            if (i < children) Element(out, depth + 1);
+        }
+        out += "</" + name + ">";
+    }
+
+    void Text(std::string& out) {
+        static const char* const kPieces[] = {"plain ", "&amp;&lt;&gt;", "&#x1F600;&#233;", "&#13;", "\r\n",
+                                              "<![CDATA[<cdata> & ]]>", "<!-- c -->", "<?pi data?>", " \t\n",
+                                              "\xE2\x82\xAC"};
+        for (std::size_t n = Pick(4); n > 0; --n) out += Pick(kPieces);
+    }
+
+    std::mt19937 m_rng;
+};
+
+TEST(XmlLoad, RandomDocumentsMatchLibxml2) {
+    RandomXml generator(20261206);
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = generator.Document();
+        SCOPED_TRACE(text);
+        CXmlDocument doc;
+        doc.LoadXml(text.c_str());
+        ExpectSameAsLibxml(Bytes(text), doc);
+        if (HasFailure()) break;
+    }
+}
 #endif  // QB_HAVE_LIBXML2
 
 TEST(XmlLoad, NamespaceDetails) {
@@ -303,6 +364,15 @@ TEST(XmlLoad, MalformedInput) {
     }
     EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
     EXPECT_EQ(LoadMessage([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
+
+    // Exponential entity expansion is stopped by Expat, not by memory.
+    std::string laughs = "<!DOCTYPE l [<!ENTITY l0 'ha'>";
+    for (int i = 1; i < 30; ++i) {
+        const std::string prev = "&l" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY l" + std::to_string(i) + " '" + prev + prev + prev + prev + "'>";
+    }
+    laughs += "]><l>&l29;</l>";
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
 
     // A compressed document is not text: only streams and files inflate it.
     const std::vector<unsigned char> packed = Deflate("<z/>", 15);
