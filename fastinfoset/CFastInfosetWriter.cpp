@@ -180,16 +180,28 @@ void CFastInfosetWriter::WriteStartTag() {
     m_inventedPrefixes.clear();
 }
 
+// A root in no namespace leaves the registered default namespace out rather
+// than declaring and undeclaring it on the same element.
+bool CFastInfosetWriter::DeclaresRegisteredDefault() const {
+    return GetCurrentContext()->GetDepth() == 0 && !GetPendingDefaultNamespace().empty() &&
+           !m_undeclareDefault;
+}
+
+bool CFastInfosetWriter::UndeclaresDefault() const {
+    return m_undeclareDefault && GetCurrentContext()->GetDepth() != 0;
+}
+
 bool CFastInfosetWriter::HasNamespaceAttributes() const {
-    if (!m_inventedPrefixes.empty() || m_undeclareDefault) return true;
-    return GetCurrentContext()->GetDepth() == 0 &&
-           (!GetPendingDefaultNamespace().empty() || !GetPendingDeclarations().empty());
+    if (!m_inventedPrefixes.empty() || DeclaresRegisteredDefault() || UndeclaresDefault()) {
+        return true;
+    }
+    return GetCurrentContext()->GetDepth() == 0 && !GetPendingDeclarations().empty();
 }
 
 void CFastInfosetWriter::WriteNamespaceAttributes() {
     // The root declares what was registered before it, always as literals.
     if (GetCurrentContext()->GetDepth() == 0) {
-        if (!GetPendingDefaultNamespace().empty()) {
+        if (DeclaresRegisteredDefault()) {
             m_encoder.AppendOctet(kDefaultNamespaceAttribute);
             m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES,
                                                Utf8(GetPendingDefaultNamespace(), 0));
@@ -211,7 +223,7 @@ void CFastInfosetWriter::WriteNamespaceAttributes() {
         m_encoder.IdentifyingString(Table::TBL_PREFIXES, Utf8(invented.first, 0));
         m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second, 0));
     }
-    if (m_undeclareDefault) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
+    if (UndeclaresDefault()) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
     m_encoder.AppendOctet(kTerminator);
 }
 

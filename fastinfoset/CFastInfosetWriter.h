@@ -80,6 +80,8 @@ private:
     // The namespace attributes of the held-back element; false when it has
     // none.
     bool HasNamespaceAttributes() const;
+    bool DeclaresRegisteredDefault() const;
+    bool UndeclaresDefault() const;
     void WriteNamespaceAttributes();
     void WritePendingTerminator();
     // `local` in UTF-8: itself when the local encoding is UTF-8, else a

@@ -309,6 +309,17 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
               Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
                    0x3F, 0x81, 0x81, 0x00, 'r', 0x38, 0xCC, 0xF0, 0x3C, 0x00, 'c', 0x3C, 0x00,
                    'd', 0xFF, 0xFF}));
+    // A root in no namespace leaves the registered default out; its child in
+    // that namespace gets an invented prefix.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.SetDefaultNamespace("urn:d");
+                  w.WriteStartElement("r", "");
+                  w.WriteStartElement("c", "urn:d");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r', 0x38, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'd',
+                   0xF0, 0x3F, 0x81, 0x81, 0x00, 'c', 0xFF, 0xF0}));
     // Registered declarations in URI order, reused by elements and
     // attributes; an attribute in an undeclared namespace gets an invented
     // prefix declared on its element, and a child reuses the parent's scope.
