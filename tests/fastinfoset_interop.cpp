@@ -50,20 +50,26 @@ void WriteFile(const std::string& path, const CBinaryData& data) {
               static_cast<std::streamsize>(data.GetLength()));
 }
 
+// `object` through our writer into base.ours.fi, decoded by Java into
+// base.java.xml, parsed by libxml2 and compared with `expected`.
+void CheckWithJavaDecoder(const CXmlObjectBase& object, FInfoDecl decl, const std::string& base,
+                          const Node& expected) {
+    WriteFile(base + ".ours.fi", object.ToFastInfosetStream(decl));
+    ASSERT_TRUE(RunConverter("FI_SAX_XML", base + ".ours.fi", base + ".java.xml"))
+        << "the Java decoder rejects our document; see " << base << ".java.xml.log";
+    XmlDocPtr decoded = Parse(base + ".java.xml");
+    ASSERT_TRUE(decoded) << "the Java decoder produced malformed XML: " << base << ".java.xml";
+    EXPECT_EQ(Diff(expected, Reference(decoded.get()), ""), "");
+}
+
 // Our writer -> Java decoder -> libxml2, compared with the reference.
 void CheckOurWriterWithJava(const std::string& xmlPath, FInfoDecl decl) {
     SCOPED_TRACE(xmlPath + " decl " + std::to_string(decl));
     XmlDocPtr doc = Parse(xmlPath);
     ASSERT_TRUE(doc) << "libxml2 rejects the corpus file";
-    const Node reference = Reference(doc.get());
-    CSmartPtr<CScriptedObject> object = Libxml2Object(doc.get());
-    const std::string base = TempDir() + "/interop_" + fs::path(xmlPath).stem().string();
-    WriteFile(base + ".ours.fi", object->ToFastInfosetStream(decl));
-    ASSERT_TRUE(RunConverter("FI_SAX_XML", base + ".ours.fi", base + ".java.xml"))
-        << "the Java decoder rejects our document; see " << base << ".java.xml.log";
-    XmlDocPtr decoded = Parse(base + ".java.xml");
-    ASSERT_TRUE(decoded) << "the Java decoder produced malformed XML: " << base << ".java.xml";
-    EXPECT_EQ(Diff(reference, Reference(decoded.get()), ""), "");
+    CheckWithJavaDecoder(*Libxml2Object(doc.get()), decl,
+                         TempDir() + "/interop_" + fs::path(xmlPath).stem().string(),
+                         Reference(doc.get()));
 }
 
 // Java encoder -> our reader, compared with the reference.
@@ -122,13 +128,7 @@ void CheckScriptWithJava(const char* name, std::function<void(CXmlWriter&)> scri
                          const Node& expected) {
     SCOPED_TRACE(name);
     CSmartPtr<CScriptedObject> object(new CScriptedObject(std::move(script)));
-    const std::string base = TempDir() + "/interop_script_" + name;
-    WriteFile(base + ".fi", object->ToFastInfosetStream(FI_DECL_NONE));
-    ASSERT_TRUE(RunConverter("FI_SAX_XML", base + ".fi", base + ".xml"))
-        << "the Java decoder rejects our document; see " << base << ".xml.log";
-    XmlDocPtr decoded = Parse(base + ".xml");
-    ASSERT_TRUE(decoded) << "the Java decoder produced malformed XML: " << base << ".xml";
-    EXPECT_EQ(Diff(expected, Reference(decoded.get()), ""), "");
+    CheckWithJavaDecoder(*object, FI_DECL_NONE, TempDir() + "/interop_script_" + name, expected);
 }
 
 TEST(FastInfosetInteropTest, JavaDecodesNamespaceEdgeCases) {
