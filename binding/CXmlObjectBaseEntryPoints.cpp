@@ -6,6 +6,8 @@
 #include "core/CQbException.h"
 #include "core/CXmlObjectBase.h"
 #include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
 #include "xml/CXmlTextWriter.h"
 
 namespace QbXmlLib5 {
@@ -31,6 +33,17 @@ CBinaryData EncodeDocument(const CXmlObjectBase& object, bool declaration, bool 
     CXmlTextWriter writer;
     WriteDocument(object, writer, declaration, formatted, encoding, eol, targetNamespace, ctx);
     return writer.GetXmlBytes(encoding);
+}
+
+// Loads a document with `load` and lets the object read its document element.
+// The document lives for this call only.
+template <typename Load>
+void ReadDocument(CXmlObjectBase& object, const CXmlSerializationContext& ctx, Load load) {
+    CXmlDocument document(ctx.GetSchemaType());
+    load(document);
+    const CXmlElement* root = document.GetDocumentElement();
+    if (!root) throw CQbException("Invalid or empty XML document");
+    CXmlObjectBase::FromXml_Int(&object, root, root->GetFirstElement(), ctx);
 }
 
 }  // namespace
@@ -74,6 +87,34 @@ void CXmlObjectBase::ToXmlFile(const char* fileName, bool declaration, bool form
         return;
     }
     bytes.CompressData(compression).ToFile(fileName, encoding);
+}
+
+void CXmlObjectBase::FromXml(const char* xml, const CXmlSerializationContext& ctx) {
+    ReadDocument(*this, ctx, [xml](CXmlDocument& document) { document.LoadXml(xml); });
+}
+
+void CXmlObjectBase::FromXml(const wchar_t* xml, const CXmlSerializationContext& ctx) {
+    ReadDocument(*this, ctx, [xml](CXmlDocument& document) { document.LoadXml(xml); });
+}
+
+void CXmlObjectBase::FromXmlFile(const char* fileName, const CXmlSerializationContext& ctx) {
+    ReadDocument(*this, ctx, [fileName](CXmlDocument& document) { document.Load(fileName); });
+}
+
+void CXmlObjectBase::FromXmlStream(const unsigned char* bytes, unsigned long length,
+                                   const CXmlSerializationContext& ctx) {
+    ReadDocument(*this, ctx, [bytes, length](CXmlDocument& document) {
+        document.LoadXmlStream(bytes, length);
+    });
+}
+
+void CXmlObjectBase::FromXmlStream(const CBinaryData& data, const CXmlSerializationContext& ctx) {
+    FromXmlStream(data.GetData(), data.GetLength(), ctx);
+}
+
+void CXmlObjectBase::FromXmlElement(const CXmlElement* element, CXmlSerializationContext& ctx) {
+    if (!element) throw CQbInvalidParamException("The element to read from is NULL");
+    FromXml_Int(this, element, element->GetFirstElement(), ctx);
 }
 
 }  // namespace QbXmlLib5

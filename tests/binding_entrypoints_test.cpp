@@ -16,6 +16,8 @@
 #include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
 #include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
 #include "xml/CXmlWriter.h"
 
 using namespace QbXmlLib5;
@@ -55,9 +57,25 @@ protected:
         if (!forgetEnd) w->WriteEndElement();
     }
 
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
+    // Replaces the content with what `parent` holds; unknown children are
+    // an error unless the context ignores them.
+    const CXmlElement* FromXml_Int(const CXmlElement* parent, const CXmlElement* current,
+                                   const CXmlSerializationContext& ctx, bool) override {
+        id = parent->GetAttribute("id", "");
+        note.clear();
+        items.clear();
+        for (; current; current = current->GetNextSiblingElement()) {
+            const std::string& name = current->GetLocalName();
+            const bool ours = current->GetNamespaceURI() == "urn:order";
+            if (ours && name == "note") {
+                note = current->GetText();
+            } else if (ours && name == "item") {
+                items.push_back(current->GetText());
+            } else if (!ctx.GetIgnoreUnknownElements()) {
+                throw CQbValidationException("Unexpected element [" + name + "]");
+            }
+        }
+        return nullptr;
     }
 
 private:
@@ -125,6 +143,26 @@ std::string Inflate(const std::string& compressed) {
     EXPECT_EQ(z.avail_in, 0u);
     inflateEnd(&z);
     return out;
+}
+
+// UTF-8 -> wchar_t text through iconv.
+std::wstring Wide(const std::string& utf8) {
+    iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
+    std::wstring out(utf8.size() + 1, L'\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* outPtr = reinterpret_cast<char*>(&out[0]);
+    std::size_t outLeft = out.size() * sizeof(wchar_t);
+    EXPECT_NE(iconv(cd, &in, &inLeft, &outPtr, &outLeft), static_cast<std::size_t>(-1));
+    iconv_close(cd);
+    out.resize(out.size() - outLeft / sizeof(wchar_t));
+    return out;
+}
+
+void ExpectSameOrder(const COrder& read, const COrder& written) {
+    EXPECT_EQ(read.id, written.id);
+    EXPECT_EQ(read.note, written.note);
+    EXPECT_EQ(read.items, written.items);
 }
 
 std::string TempPath(const char* name) {
@@ -269,6 +307,87 @@ TEST(EntryPointsTest, WritingFailuresCarryTheLibraryMessages) {
               "An Element has not been closed.");
     // Without the declaration the end of the document is not checked.
     EXPECT_EQ(MessageOf([&] { order->ToXml(false, true, EOL_LF, ctx); }), "(no exception)");
+}
+
+TEST(EntryPointsTest, EveryWrittenFormReadsBack) {
+    CSmartPtr<COrder> written = MakeOrder(300);
+    written->id = "a&b\"c";
+    CXmlSerializationContext ctx;
+    CSmartPtr<COrder> read(new COrder());
+
+    read->FromXml(written->ToXml(true, true, EOL_CRLF, ctx).c_str(), ctx);
+    ExpectSameOrder(*read, *written);
+    read->FromXml(Wide(written->ToXml(false, false, EOL_LF, ctx)).c_str(), ctx);
+    ExpectSameOrder(*read, *written);
+
+    for (XmlEncoding encoding : {XE_UTF8, XE_UTF16, XE_UTF16_NO_DECL}) {
+        for (CompressionType compression : {CT_NONE, CT_GZIP, CT_ZLIB}) {
+            SCOPED_TRACE(encoding * 10 + compression);
+            read = new COrder();
+            const CBinaryData bytes =
+                written->ToXmlStream(true, true, encoding, EOL_CRLF, ctx, compression);
+            read->FromXmlStream(bytes, ctx);
+            ExpectSameOrder(*read, *written);
+            read = new COrder();
+            read->FromXmlStream(bytes.GetData(), bytes.GetLength(), ctx);
+            ExpectSameOrder(*read, *written);
+        }
+    }
+
+    const std::string path = TempPath("roundtrip.xml");
+    for (XmlEncoding encoding : {XE_UTF8, XE_UTF16}) {
+        for (CompressionType compression : {CT_NONE, CT_GZIP}) {
+            SCOPED_TRACE(encoding * 10 + compression);
+            written->ToXmlFile(path.c_str(), true, false, encoding, EOL_LF, ctx, compression);
+            read = new COrder();
+            read->FromXmlFile(path.c_str(), ctx);
+            ExpectSameOrder(*read, *written);
+        }
+    }
+    std::remove(path.c_str());
+}
+
+TEST(EntryPointsTest, ReadingHonoursTheContextAndReportsLoadErrors) {
+    const std::string xml =
+        "<o:order xmlns:o=\"urn:order\" id=\"9\"><o:note>n</o:note><o:extra/>"
+        "<o:item>i</o:item></o:order>";
+    CSmartPtr<COrder> order = MakeOrder(3);
+    CXmlSerializationContext strict;
+    CXmlSerializationContext lenient;
+    lenient.SetIgnoreUnknownElements(true);
+    EXPECT_EQ(MessageOf([&] { order->FromXml(xml.c_str(), strict); }),
+              "Unexpected element [extra]");
+    EXPECT_EQ(MessageOf([&] { order->FromXml(Wide(xml).c_str(), strict); }),
+              "Unexpected element [extra]");
+    order->FromXml(xml.c_str(), lenient);
+    EXPECT_EQ(order->note, "n");
+    EXPECT_EQ(order->items, std::vector<std::string>{"i"});
+    order->FromXml(Wide(xml).c_str(), lenient);
+    EXPECT_EQ(order->id, "9");
+
+    EXPECT_EQ(MessageOf([&] { order->FromXmlStream(CBinaryData(), strict); }),
+              "XML Stream is empty!");
+    const std::string broken = MessageOf([&] { order->FromXml("<o>\n<p></o>", strict); });
+    EXPECT_NE(broken.find("at line 2"), std::string::npos) << broken;
+    const std::string missing = TempPath("missing.xml");
+    EXPECT_EQ(MessageOf([&] { order->FromXmlFile(missing.c_str(), strict); })
+                  .rfind("Failed to open the file [" + missing + "]", 0),
+              0u);
+}
+
+TEST(EntryPointsTest, FromXmlElementReadsAnElementOfAnExistingTree) {
+    CXmlDocument document;
+    document.LoadXml(
+        "<wrapper><order xmlns=\"urn:order\" id=\"3\"><note>inner</note>"
+        "<item>1</item><item>2</item></order></wrapper>");
+    CSmartPtr<COrder> order(new COrder());
+    CXmlSerializationContext ctx;
+    order->FromXmlElement(document.GetDocumentElement()->GetFirstElement(), ctx);
+    EXPECT_EQ(order->id, "3");
+    EXPECT_EQ(order->note, "inner");
+    EXPECT_EQ(order->items, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(MessageOf([&] { order->FromXmlElement(static_cast<const CXmlElement*>(nullptr), ctx); }),
+              "The element to read from is NULL");
 }
 
 }  // namespace

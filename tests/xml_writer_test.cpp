@@ -210,6 +210,12 @@ TEST(XmlWriterTest, MisuseIsReportedWithTheLibraryMessages) {
     p.w.WriteEndElement();
     EXPECT_EQ(MessageOf([&] { p.w.WriteEndDocument(); }), "(no exception)");
     EXPECT_EQ(p.w.GetXml(), "<root>t<child/></root>");
+    // Events with no element open are refused, not followed.
+    EXPECT_EQ(MessageOf([&] { p.w.WriteEndElement(); }), "No element is open.");
+    EXPECT_EQ(MessageOf([&] { p.w.WriteText("x"); }), "No element is open.");
+    EXPECT_EQ(MessageOf([&] { p.w.WriteAttribute("a", "", "v"); }),
+              "Attributes must be added before elements");
+    EXPECT_EQ(p.w.GetXml(), "<root>t<child/></root>");
 }
 
 TEST(XmlWriterTest, VeryDeepDocumentsAreWrittenAndReleased) {

@@ -186,12 +186,13 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
 
 void CXmlTextWriter::WriteText(const std::string& text) {
     if (text.empty()) return;
+    RequireCurrentContext();
     CloseOpenStartTag();
     WriteEscaped(text);
 }
 
 void CXmlTextWriter::WriteEndElement() {
-    const CXmlWriterContext* current = GetCurrentContext();
+    const CXmlWriterContext* current = &RequireCurrentContext();
     if (current->IsStartTagOpen()) {
         Write("/>");
     } else {

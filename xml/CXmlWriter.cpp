@@ -142,6 +142,11 @@ std::unique_ptr<CXmlWriter::CXmlWriterContext> CXmlWriter::EndElementContext() {
     return ended;
 }
 
+CXmlWriter::CXmlWriterContext& CXmlWriter::RequireCurrentContext() const {
+    if (!m_current) throw CQbInvalidStateException("No element is open.");
+    return *m_current;
+}
+
 void CXmlWriter::CheckAttributesAllowed() const {
     if (!m_current || !m_current->IsStartTagOpen()) {
         throw CQbException("Attributes must be added before elements");

@@ -139,6 +139,9 @@ protected:
 
     // The innermost open element, or null.
     CXmlWriterContext* GetCurrentContext() const { return m_current.get(); }
+    // The innermost open element; throws CQbInvalidStateException
+    // "No element is open." when there is none (a caller's mistake).
+    CXmlWriterContext& RequireCurrentContext() const;
     const std::string& GetPendingDefaultNamespace() const { return m_pendingDefaultNamespace; }
     const NamespaceMap& GetPendingDeclarations() const { return m_pendingDeclarations; }
 
