@@ -191,12 +191,15 @@ TEST(UntypedRoundTripTest, EveryCorpusDocumentSurvivesReadAndWrite) {
         again->FromXml(output.c_str());
         EXPECT_EQ(again->ToXml(false, false, EOL_LF), output);
 
-        // The stream entry point agrees with the file one.
+        // The stream entry point and the generic one agree with the file.
         const std::string raw = ReadFile(file);
         CSmartPtr<CElement> streamed = new CElement("placeholder");
         streamed->FromXmlStream(reinterpret_cast<const unsigned char*>(raw.data()),
                                 static_cast<unsigned long>(raw.size()));
         EXPECT_EQ(streamed->ToXml(false, false, EOL_LF), output);
+        CSmartPtr<CElement> generic = new CElement("placeholder");
+        static_cast<CXmlObjectBase*>(generic.GetPtr())->FromXmlFile(file.c_str());
+        EXPECT_EQ(generic->ToXml(false, false, EOL_LF), output);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlSerializationContext.h"
+#include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
 #include "xml/CXmlTextWriter.h"
@@ -410,6 +411,41 @@ TEST(UntypedTest, ElementNameMatchingAndChoiceCollections) {
             m->Choice_Read_Collection(tooFew, doc->GetDocumentElement(), current, count, plain);
         },
         "The Minimum number of [] elements allowed in this collection is 4");
+}
+
+TEST(UntypedTest, ConversionsThroughTheEntryPoints) {
+    CSmartPtr<CElement> source = new CElement("src", "urn:s");
+    source->GetAttributes()->Add("a", "1", "urn:x");
+    source->GetChildElements()->Add("kid", "urn:s")->SetText("k");
+    source->SetText("t");
+
+    CSmartPtr<CElement> copy = new CElement(static_cast<CXmlObjectBase*>(source.GetPtr()));
+    EXPECT_EQ(Write(copy), Write(source));
+    EXPECT_EQ(copy->GetNamespaceRestriction(), "##any");
+
+    CSmartPtr<CAttributeCol> attributes = new CAttributeCol("", "##any", "");
+    attributes->FromXmlElement(source.GetPtr());
+    ASSERT_EQ(attributes->GetCount(), 1);
+    EXPECT_EQ(attributes->Item(0)->GetNamespace(), "urn:x");
+
+    CSmartPtr<CElement> target = new CElement("target");
+    target->FromXmlElement(source.GetPtr());
+    EXPECT_EQ(Write(target), Write(source));
+
+    // Every loading entry point reads the document element itself, also
+    // when called through the base class.
+    const std::string xml = Write(source);
+    CSmartPtr<CElement> wide = new CElement("w");
+    wide->FromXml(L"<a xmlns=\"urn:\u00e9\"><b>\U0001F600</b></a>");
+    EXPECT_EQ(Write(wide), "<AA:a xmlns:AA=\"urn:\xc3\xa9\"><AA:b>\xf0\x9f\x98\x80</AA:b></AA:a>");
+    CSmartPtr<CElement> viaBase = new CElement("b");
+    CXmlObjectBase* base = viaBase;
+    base->FromXml(xml.c_str());
+    EXPECT_EQ(Write(viaBase), xml);
+    base->FromXml("<other/>");
+    base->FromXmlStream(source->ToXmlStream(false, false, XE_UTF16, EOL_CRLF,
+                                            CXmlSerializationContext(), CT_GZIP));
+    EXPECT_EQ(Write(viaBase), xml);
 }
 
 }  // namespace
