@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -146,18 +149,18 @@ void ExpectSameAsLibxml(const std::vector<unsigned char>& bytes, const CXmlDocum
 
 const char* const kDocuments[] = {
     // Default namespace, prefixed child, undeclaration, prefixed attributes.
-    "<?xml version='1.0'?>\n"
-    "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
-    "  <p:child p:x='y' z='w'>text</p:child>\n"
-    "  <plain xmlns=''><inner q='r'/></plain>\n"
-    "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
-    "</root>",
+    ("<?xml version='1.0'?>\n"
+     "<root xmlns='urn:default' xmlns:p='urn:p' a='1' p:b='2' xml:lang='en'>\n"
+     "  <p:child p:x='y' z='w'>text</p:child>\n"
+     "  <plain xmlns=''><inner q='r'/></plain>\n"
+     "  <p:re xmlns:p='urn:p2'><p:deep/></p:re>\n"
+     "</root>"),
     // CDATA, comments and processing instructions splitting text; mixed content.
     "<m>one<![CDATA[<two> & ]]>three<!-- c -->four<?pi data?>five<e/>six&amp;&lt;&gt;&quot;&apos;</m>",
     // Entities from the internal subset, character references (also beyond
     // the BMP and a carriage return), DTD attribute defaults.
-    "<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
-    "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>",
+    ("<!DOCTYPE d [<!ENTITY e 'entity &#x41; text'><!ATTLIST d def CDATA 'dflt'>]>\n"
+     "<d att='&e; &#x1F600;'>&e;|&#233;&#x1F600;|a&#13;b|&#10;</d>"),
     // CRLF line ends, whitespace in attribute values, non-ASCII names and text.
     "<caf\xC3\xA9 v='a\tb\r\nc'>\r\nline1\r\nline2\r\n<\xE6\x97\xA5 \xC3\xA9='\xF0\x9F\x98\x80'/></caf\xC3\xA9>",
     // Declared ISO-8859-1 encoding.
@@ -216,6 +219,66 @@ TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
     CXmlDocument doc;
     doc.LoadXmlStream(packed.data(), packed.size());
     ExpectSameAsLibxml(Bytes(kDocuments[0]), doc);
+}
+// Random documents: nested elements with namespace (re)declarations,
+// prefixed and plain attributes, and text made of every kind of piece.
+class RandomXml {
+public:
+    explicit RandomXml(unsigned seed) : m_rng(seed) {}
+
+    std::string Document() {
+        std::string out = "<?xml version='1.0' encoding='UTF-8'?>\n<!-- head -->";
+        Element(out, 0);
+        return out + "\n<!-- tail -->";
+    }
+
+private:
+    std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng); }
+    template <std::size_t N>
+    const char* Pick(const char* const (&options)[N]) { return options[Pick(N)]; }
+
+    void Element(std::string& out, int depth) {
+        static const char* const kPrefixes[] = {"", "a:", "b:"};
+        static const char* const kNames[] = {"e", "item", "caf\xC3\xA9", "\xE6\x97\xA5"};
+        static const char* const kDecls[] = {"", "", " xmlns='urn:d1'", " xmlns=''", " xmlns:a='urn:a2'",
+                                             " xmlns:b='urn:b2' xmlns='urn:d2'"};
+        static const char* const kValues[] = {"v", "&quot;&lt;&amp;&gt;", "t\tn\nr\r\n.", "&#x1F600;\xC3\xA9",
+                                              "", "&#13;&#10;&#9;"};
+        const std::string name = std::string(Pick(kPrefixes)) + Pick(kNames);
+        out += "<" + name + (depth == 0 ? " xmlns:a='urn:a1' xmlns:b='urn:b1'" : Pick(kDecls));
+        const char* const attributes[] = {"x", "a:x", "b:x", "y", "a:y", "xml:lang"};
+        for (const char* attribute : attributes) {
+            if (Pick(3) == 0) out += std::string(" ") + attribute + "='" + Pick(kValues) + "'";
+        }
+        out += ">";
+        const std::size_t children = depth < 5 ? Pick(5) : 0;
+        for (std::size_t i = 0; i <= children; ++i) {
+            Text(out);
+            if (i < children) Element(out, depth + 1);
+        }
+        out += "</" + name + ">";
+    }
+
+    void Text(std::string& out) {
+        static const char* const kPieces[] = {"plain ", "&amp;&lt;&gt;", "&#x1F600;&#233;", "&#13;", "\r\n",
+                                              "<![CDATA[<cdata> & ]]>", "<!-- c -->", "<?pi data?>", " \t\n",
+                                              "\xE2\x82\xAC"};
+        for (std::size_t n = Pick(4); n > 0; --n) out += Pick(kPieces);
+    }
+
+    std::mt19937 m_rng;
+};
+
+TEST(XmlLoad, RandomDocumentsMatchLibxml2) {
+    RandomXml generator(20261206);
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = generator.Document();
+        SCOPED_TRACE(text);
+        CXmlDocument doc;
+        doc.LoadXml(text.c_str());
+        ExpectSameAsLibxml(Bytes(text), doc);
+        if (HasFailure()) break;
+    }
 }
 #endif  // QB_HAVE_LIBXML2
 
@@ -302,6 +365,15 @@ TEST(XmlLoad, MalformedInput) {
     EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
     EXPECT_EQ(LoadMessage([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
 
+    // Exponential entity expansion is stopped by Expat, not by memory.
+    std::string laughs = "<!DOCTYPE l [<!ENTITY l0 'ha'>";
+    for (int i = 1; i < 30; ++i) {
+        const std::string prev = "&l" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY l" + std::to_string(i) + " '" + prev + prev + prev + prev + "'>";
+    }
+    laughs += "]><l>&l29;</l>";
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
+
     // A compressed document is not text: only streams and files inflate it.
     const std::vector<unsigned char> packed = Deflate("<z/>", 15);
     const std::string packedText(packed.begin(), packed.end());
@@ -336,6 +408,47 @@ TEST(XmlLoad, Files) {
               "Failed to open the file [" + missing + "] Error [0x00000002]");
     EXPECT_EQ(LoadMessage([&] { doc.Load("/"); }),
               "Failed to get the size of the file [/] Error [0x00000015]");
+    EXPECT_EQ(doc.GetDocumentElement(), nullptr);
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Binary input goes through Fast Infoset first; text input never does.
+TEST(XmlLoad, FastInfosetRouting) {
+    const std::string dir = QB_TEST_DATA_DIR "/fastinfoset/";
+    const std::vector<unsigned char> xml = ReadFile(dir + "java_sample.xml");
+    const std::vector<unsigned char> fi = ReadFile(dir + "java_sample.finf");
+    ASSERT_FALSE(xml.empty());
+    ASSERT_FALSE(fi.empty());
+    CXmlDocument text;
+    text.LoadXmlStream(xml.data(), xml.size());
+    const std::string expected = DumpDocument(text);
+
+    CXmlDocument doc;
+    doc.Load((dir + "java_sample.finf").c_str());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    doc.LoadXmlStream(fi.data(), fi.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    const std::vector<unsigned char> packed = Deflate(std::string(fi.begin(), fi.end()), 31);
+    doc.LoadXmlStream(packed.data(), packed.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    std::string declared = "<?xml version='1.0' encoding='finf'?>";
+    declared.append(fi.begin(), fi.end());
+    doc.LoadXmlStream(reinterpret_cast<const unsigned char*>(declared.data()), declared.size());
+    EXPECT_EQ(DumpDocument(doc), expected);
+    EXPECT_NE(LoadMessage([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
+
+    // A gzip file of a Fast Infoset document inflates, then decodes.
+    doc.Load((dir + "java_big.finf.gz").c_str());
+    ASSERT_NE(doc.GetDocumentElement(), nullptr);
+    EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:big");
+
+    // A truncated Fast Infoset document fails as Fast Infoset, not as text.
+    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
+              "Failed to parse FastInfoset. Unexpected End of File.");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include "core/CCharEncoding.h"
 #include "core/CPlatformFile.h"
 #include "core/CQbException.h"
+#include "fastinfoset/CFastInfosetReader.h"
 #include "types/CBinaryData.h"
 #include "xml/CExpatReader.h"
 #include "xml/CXmlDocument.h"
@@ -77,10 +78,9 @@ void CXmlDocument::ParseStream(const unsigned char* data, std::size_t length) {
     }
 }
 
-bool CXmlDocument::ParseFastInfoset(const unsigned char* /*data*/, std::size_t /*length*/) {
-    // FAST INFOSET CALL SITE: hand the bytes to CFastInfosetReader here; it
-    // returns false when they are not a Fast Infoset document.
-    return false;
+bool CXmlDocument::ParseFastInfoset(const unsigned char* data, std::size_t length) {
+    CFastInfosetReader reader(this, data, length);
+    return reader.Read();
 }
 
 void CXmlDocument::ParseText(const unsigned char* data, std::size_t length, const char* encoding) {
