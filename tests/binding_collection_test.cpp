@@ -174,6 +174,37 @@ TEST(CollectionTest, RemovalReleasesItemsAndFiresEvents) {
     EXPECT_EQ(listener->sources.size(), 13u);
 }
 
+// A listener that unregisters another one (and itself) when told.
+class CUnregistering : public CItem {
+public:
+    CXmlCollectionBase* collection = nullptr;
+    CXmlObjectBase* victim = nullptr;
+
+protected:
+    void OnEvent(CXmlObjectBase* source, MsgType type, void* data) override {
+        CItem::OnEvent(source, type, data);
+        collection->RemoveEventListener(victim);
+        collection->RemoveEventListener(this);
+    }
+};
+
+TEST(CollectionTest, ListenersRemovedDuringAnEventAreNotCalled) {
+    CSmartPtr<CItemCol> col = new CItemCol;
+    CSmartPtr<CUnregistering> first = new CUnregistering;
+    CSmartPtr<CItem> second = new CItem;
+    CSmartPtr<CItem> third = new CItem;
+    first->collection = col;
+    first->victim = second;
+    col->AddEventListener(first);
+    col->AddEventListener(second);
+    col->AddEventListener(third);
+    col->AppendItem(new CItem);
+    col->AppendItem(new CItem);
+    EXPECT_EQ(first->sources.size(), 1u);
+    EXPECT_EQ(second->sources.size(), 0u);
+    EXPECT_EQ(third->sources.size(), 2u);
+}
+
 TEST(CollectionTest, SameObjectTwiceKeepsTwoReferencesAndIdentityUsesFirstNode) {
     CSmartPtr<CItemCol> col = new CItemCol;
     CSmartPtr<CItem> a = new CItem(nullptr, 1);
