@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace QbXmlLib5 {
 
@@ -153,9 +154,7 @@ CBinaryData Utf16UnitsToLittleEndian(const char16_t* units, std::size_t count) {
         bytes[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
     }
-    CBinaryData result(bytes.get(), 2 * count, true);
-    bytes.release();
-    return result;
+    return CBinaryData(std::move(bytes), 2 * count);
 }
 
 // ---------------------------------------------------------------------------
@@ -331,7 +330,10 @@ CBinaryData LocalToUtf8(const char* text) { return LocalToUtf8(text, text ? std:
 CBinaryData LocalToUtf8(const char* text, std::size_t length) {
     if (!text || length == 0) return CBinaryData();
     if (IsUtf8CodePage(GetLocalCharEncoding())) {
-        return CBinaryData(reinterpret_cast<unsigned char*>(const_cast<char*>(text)), length, false);
+        // An exact-size copy: whole documents pass through here.
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[length]);
+        std::memcpy(bytes.get(), text, length);
+        return CBinaryData(std::move(bytes), length);
     }
     return ConvertLocal(kLocalToUtf8, text, length);
 }
@@ -366,9 +368,7 @@ CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count) {
     const std::size_t size = ascii ? count : EncodeUtf8(units, count, nullptr, 0);
     std::unique_ptr<unsigned char[]> bytes(new unsigned char[size > 0 ? size : 1]);
     const std::size_t written = EncodeUtf8(units, count, bytes.get(), size);
-    CBinaryData result(bytes.get(), written, true);
-    bytes.release();
-    return result;
+    return CBinaryData(std::move(bytes), written);
 }
 
 CBinaryData WideToUtf16(const wchar_t* text) {

@@ -112,6 +112,18 @@ TEST_F(CharEncodingTest, InvalidUtf8BecomesReplacementInUtf16) {
     EXPECT_EQ(Hex(LocalToUtf16(bad.c_str())), PythonRecode(Hex(bad), "utf-8", "utf-16-le", "replace"));
 }
 
+TEST_F(CharEncodingTest, RandomBytesDecodeLikePython) {
+    // Bytes drawn mostly from lead and continuation ranges hit every
+    // malformation: truncation, overlongs, surrogates, values past U+10FFFF.
+    std::mt19937 rng(11);
+    const unsigned char pool[] = {0x41, 0x80, 0xBF, 0x9F, 0xA0, 0x8F, 0x90, 0xC0, 0xC2,
+                                  0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(pool[rng() % sizeof pool]);
+    EXPECT_EQ(Hex(LocalToUtf16(bytes.data(), bytes.size())),
+              PythonRecode(Hex(bytes), "utf-8", "utf-16-le", "replace"));
+}
+
 TEST_F(CharEncodingTest, CodePagesMatchPythonCodecs) {
     const std::string text = "caf\xC3\xA9 \xE2\x82\xAC 5 \xC3\xBF \xE6\x97\xA5 \xF0\x9F\x98\x80 <a/>";
     struct Case {

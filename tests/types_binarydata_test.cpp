@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -93,6 +94,11 @@ TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
     unsigned char* owned = new unsigned char[2]{1, 2};
     CBinaryData adopted(owned, 2, true);
     EXPECT_EQ(adopted.GetData(), owned);
+    std::unique_ptr<unsigned char[]> unique(new unsigned char[3]{4, 5, 6});
+    const unsigned char* uniqueData = unique.get();
+    CBinaryData fromUnique(std::move(unique), 2);
+    EXPECT_EQ(fromUnique.GetData(), uniqueData);
+    EXPECT_EQ(Bytes(fromUnique), (std::vector<unsigned char>{4, 5}));
 
     CBinaryData shared(adopted);
     unsigned char* released = adopted.ReleaseData();
@@ -150,7 +156,7 @@ TEST(BinaryDataTest, Base64RoundTripsAndToleratesBadInput) {
     // All byte values, every length up to 300, round trip; no line breaks.
     const std::vector<unsigned char> all = RandomBytes(300, 1);
     for (std::size_t n = 0; n <= all.size(); ++n) {
-        CBinaryData b(const_cast<unsigned char*>(all.data()), n, false);
+        CBinaryData b(all.data(), n);
         const std::string text = b.GetAsBase64();
         ASSERT_EQ(text.size(), (n + 2) / 3 * 4);
         ASSERT_EQ(text.find('\n'), std::string::npos);
@@ -290,6 +296,19 @@ TEST(BinaryDataTest, DecompressionDetectsWrappersAndRejectsBadStreams) {
     EXPECT_EQ(xml.GetString(), "<a/>");
     CBinaryData none;
     EXPECT_FALSE(CBinaryData::DecompressBuffer(none));
+
+    // Valid headers followed by noise never crash or read out of bounds.
+    std::mt19937 rng(13);
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<unsigned char> junk = RandomBytes(1 + rng() % 64, static_cast<unsigned>(i));
+        const unsigned char headers[][2] = {{0x78, 0x9C}, {0x78, 0x01}, {0x1F, 0x8B}};
+        junk.insert(junk.begin(), headers[i % 3], headers[i % 3] + 2);
+        if (i % 3 == 2 && junk.size() > 2) junk[2] = 8;  // gzip: deflate method
+        CBinaryData noise(junk.data(), junk.size());
+        if (!CBinaryData::DecompressBuffer(noise)) {
+            EXPECT_EQ(Bytes(noise), junk);
+        }
+    }
 }
 
 TEST(BinaryDataTest, ToFileWritesByteOrderMarkOnlyForUtf16) {

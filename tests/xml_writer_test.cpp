@@ -10,6 +10,9 @@
 #include "core/CQbException.h"
 #include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
+#include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
 #include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
@@ -327,21 +330,59 @@ private:
     std::string m_default;
 };
 
+// Compares the library's own document tree with what was written: the
+// writer and the reader must agree with each other as well as with libxml2.
+void ExpectOwnTree(const CXmlElement* e, const ExpectedElement& expected) {
+    ASSERT_TRUE(e != nullptr);
+    EXPECT_EQ(e->GetLocalName(), expected.localName);
+    EXPECT_EQ(e->GetNamespaceURI(), expected.namespaceUri);
+    EXPECT_EQ(e->GetText(), QbTest::ParsedText(expected.text));
+    EXPECT_EQ(e->GetAttributes().size(),
+              expected.attributes.size() + (expected.hasXsiType ? 1 : 0));
+    for (const ExpectedAttribute& a : expected.attributes) {
+        EXPECT_EQ(e->GetAttribute(a.localName, a.namespaceUri),
+                  QbTest::ParsedAttributeValue(a.value));
+    }
+    if (expected.hasXsiType) {
+        const std::string& type = e->GetAttribute("type", kXsi);
+        EXPECT_EQ(type.substr(type.find(':') + 1), expected.xsiTypeName);
+    }
+    const CXmlElement* child = e->GetFirstElement();
+    for (const ExpectedElement& c : expected.children) {
+        ExpectOwnTree(child, c);
+        if (!child) return;
+        child = child->GetNextSiblingElement();
+    }
+    EXPECT_TRUE(child == nullptr) << "extra child in " << expected.localName;
+}
+
 TEST(XmlWriterTest, RandomDocumentsAreNamespaceCorrectForLibxml2) {
+    // Variants: plain LF text; CRLF with a declaration; formatted; UTF-16
+    // bytes with a declaration naming UTF-16.
     for (unsigned seed = 1; seed <= 400; ++seed) {
         SCOPED_TRACE(seed);
-        for (int variant = 0; variant < 3; ++variant) {
+        for (int variant = 0; variant < 4; ++variant) {
             CXmlTextWriter w;
             w.SetFormatted(variant == 2);
             w.SetEOLType(variant == 1 ? EOL_CRLF : EOL_LF);
-            if (variant != 0) w.WriteStartDocument(XE_NONE);
+            if (variant != 0) w.WriteStartDocument(variant == 3 ? XE_UTF16 : XE_NONE);
             RandomDocument generator(seed);
             const ExpectedElement root = generator.Write(w);
             w.WriteEndDocument();
             // Formatting adds white space around elements, so text is
             // compared only when it is off.
-            QbTest::ExpectDocument(w.GetXml(), root, variant != 2);
-            if (HasFatalFailure() || HasFailure()) return;
+            if (variant == 3) {
+                QbTest::ExpectDocument(w.GetXmlBytes(XE_UTF16).GetString(), root, true,
+                                       "UTF-16LE");
+            } else {
+                QbTest::ExpectDocument(w.GetXml(), root, variant != 2);
+            }
+            if (variant == 0) {
+                CXmlDocument document;
+                document.LoadXml(w.GetXml().c_str());
+                ExpectOwnTree(document.GetDocumentElement(), root);
+            }
+            if (HasFailure()) return;
         }
     }
 }

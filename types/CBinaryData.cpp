@@ -151,6 +151,14 @@ CBinaryData::CBinaryData(unsigned char* data, std::size_t length, bool adopt)
     }
 }
 
+CBinaryData::CBinaryData(std::unique_ptr<unsigned char[]> buffer, std::size_t length)
+    : m_holder(new CDataHolder(buffer.get(), length, length)) {
+    buffer.release();
+}
+
+CBinaryData::CBinaryData(const unsigned char* data, std::size_t length)
+    : m_holder(CDataHolder::Copy(data, length)) {}
+
 CBinaryData::CBinaryData(const char* text)
     : m_holder(CDataHolder::Copy(reinterpret_cast<const unsigned char*>(text),
                                  text ? std::strlen(text) : 0)) {}

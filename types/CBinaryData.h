@@ -11,6 +11,7 @@
 #define QBXMLLIB5_TYPES_CBINARYDATA_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "core/QbEnums.h"
@@ -27,6 +28,11 @@ public:
     // adopt = true: takes ownership of `data`, which must come from array new
     // (capacity = length). adopt = false: copies the bytes, as SetBuffer.
     CBinaryData(unsigned char* data, std::size_t length, bool adopt);
+    // Takes over `buffer`, of which `length` bytes are in use (capacity =
+    // length).
+    CBinaryData(std::unique_ptr<unsigned char[]> buffer, std::size_t length);
+    // Copies `length` bytes (as SetBuffer).
+    CBinaryData(const unsigned char* data, std::size_t length);
     // Copies the characters of a zero-terminated text, without the terminator.
     // A null text gives a record of length 0.
     explicit CBinaryData(const char* text);
@@ -81,7 +87,8 @@ public:
     // Inflates `length` bytes that form one complete zlib or gzip stream
     // (detected automatically) into `result`. Returns false, leaving `result`
     // untouched, when the bytes are not such a stream (no header, corrupt or
-    // truncated). Memory grows only as output is actually produced.
+    // truncated). Bytes after the end of the stream are ignored. Memory grows
+    // only as output is actually produced.
     static bool Decompress(const unsigned char* data, std::size_t length, CBinaryData& result);
     // Replaces `buffer` by its inflated bytes when it holds one complete zlib
     // or gzip stream and returns true; otherwise leaves it untouched and

@@ -21,7 +21,7 @@ void CStringBuffer::Append(const char* text) {
     if (text) Append(text, std::strlen(text));
 }
 
-void CStringBuffer::Append(const char* data, std::size_t length) {
+void CStringBuffer::AppendSpanning(const char* data, std::size_t length) {
     while (length > 0) {
         if (m_used == m_capacity) StartBlock();
         const std::size_t chunk = std::min(length, m_capacity - m_used);
@@ -31,8 +31,6 @@ void CStringBuffer::Append(const char* data, std::size_t length) {
         length -= chunk;
     }
 }
-
-void CStringBuffer::Append(char c) { Append(&c, 1); }
 
 void CStringBuffer::Reset() {
     m_blocks.clear();

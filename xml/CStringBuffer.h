@@ -5,6 +5,7 @@
 #define QBXMLLIB5_XML_CSTRINGBUFFER_H
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -23,8 +24,18 @@ public:
     // Appends text up to its terminating NUL.
     void Append(const char* text);
     // Appends `length` bytes.
-    void Append(const char* data, std::size_t length);
-    void Append(char c);
+    void Append(const char* data, std::size_t length) {
+        if (length != 0 && length <= m_capacity - m_used) {  // the common case: it fits
+            std::memcpy(m_current + m_used, data, length);
+            m_used += length;
+        } else {
+            AppendSpanning(data, length);
+        }
+    }
+    void Append(char c) {
+        if (m_used == m_capacity) StartBlock();
+        m_current[m_used++] = c;
+    }
     // Releases every block.
     void Reset();
     // All text appended so far as one NUL-terminated area, owned by the
@@ -35,6 +46,7 @@ public:
 
 private:
     void StartBlock();
+    void AppendSpanning(const char* data, std::size_t length);
 
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::vector<std::size_t> m_lengths;  // recorded length of each block

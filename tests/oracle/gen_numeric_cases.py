@@ -1,0 +1,399 @@
+#!/usr/bin/env python3
+"""Writes random CBigInteger / CDecimal cases with results computed by Python.
+
+The expected values come from Python's int, math.isqrt, fractions.Fraction and
+decimal (ROUND_HALF_DOWN for "nearest, an exact half toward zero",
+ROUND_HALF_UP for ToString(places)), not from the library's algorithms.
+
+Output: one case per line, fields separated by tabs, backslash escapes for
+tab, line feed, carriage return and backslash. The first line is
+"# seed <seed>". An expected value starting with '!' is the message of the
+exception the operation must throw.
+
+Usage: gen_numeric_cases.py --seed N --count N --out FILE
+"""
+import argparse
+import decimal
+import math
+import random
+from decimal import Decimal, ROUND_HALF_DOWN, ROUND_HALF_UP, ROUND_DOWN
+from fractions import Fraction
+
+CTX = decimal.Context(prec=100000, rounding=ROUND_HALF_DOWN,
+                      traps=[decimal.InvalidOperation, decimal.Inexact])
+decimal.setcontext(CTX)
+# Rounding is meant to be inexact; only the arithmetic above must be exact.
+ROUNDING = decimal.Context(prec=100000, traps=[decimal.InvalidOperation])
+
+INT32 = (-2**31, 2**31 - 1)
+INT64 = (-2**63, 2**63 - 1)
+MAX_DOUBLE_INT = 17 * 10**307
+MSG_DIV = "!ERROR: Overflow in operator/!"
+MSG_DIV_ASSIGN = "!ERROR: Overflow in operator /=!"
+MSG_MOD = "!ERROR: Overflow in operator%!"
+MSG_MOD_ASSIGN = "!ERROR: Overflow in operator%=!"
+MSG_SQRT = "!ERROR: Negative Number in function SquareRoot()!"
+MSG_DOMAIN = "!ERROR: Domain in operator int()!"
+MSG_LONG = "!The Decimal value if to large to fit into a LONG"
+MSG_LONGLONG = "!The Decimal value if to large to fit into a LONGLONG"
+MSG_DOUBLE = "!The Decimal value if to large to fit into a Double"
+MSG_BADCHAR = ("!The string representing a Decimal, contained an invalid char "
+               "at position %d [%s]")
+WS = " \t\r\n"
+
+
+def esc(s):
+    return (s.replace("\\", "\\\\").replace("\t", "\\t")
+            .replace("\n", "\\n").replace("\r", "\\r"))
+
+
+# ----------------------------------------------------------------- values
+
+def rand_digits(rng, n):
+    if n == 0:
+        return ""
+    return "".join(rng.choice("0123456789") for _ in range(n))
+
+
+def rand_length(rng, small=20, large=320):
+    r = rng.random()
+    if r < 0.5:
+        return rng.randint(1, small)
+    if r < 0.9:
+        return rng.randint(1, 60)
+    return rng.randint(1, large)
+
+
+def special_ints():
+    vals = [0, 1, -1, 2, 9, 10, 99, 100, 2**31 - 1, 2**31, -2**31, -2**31 - 1,
+            2**63 - 1, 2**63, -2**63, -2**63 - 1, 2**64 - 1, 2**64]
+    for k in (1, 2, 3, 5, 11):
+        vals += [10**(9 * k), 10**(9 * k) - 1, 10**(9 * k) + 1, 5 * 10**(9 * k - 1)]
+    return vals
+
+
+def rand_int(rng):
+    r = rng.random()
+    if r < 0.12:
+        v = rng.choice(special_ints())
+    elif r < 0.25:
+        # Limb-boundary shapes stress the long division's corrections.
+        k = rng.randint(1, 12)
+        v = rng.choice([10**(9 * k) - rng.randint(1, 1000),
+                        (10**9 - 1) * 10**(9 * k) + rng.randint(0, 10**9),
+                        rng.randint(1, 10**9) * 10**(9 * k)])
+    else:
+        v = int(rand_digits(rng, rand_length(rng)) or "0")
+    return -v if rng.random() < 0.5 else v
+
+
+def trunc_div(a, b):
+    q = abs(a) // abs(b)
+    return q if (a < 0) == (b < 0) else -q
+
+
+def round_half_down_int(x):
+    """Fraction or Decimal to the nearest integer, an exact half toward zero."""
+    x = Fraction(x)
+    m = abs(x)
+    f = math.floor(m)
+    if m - f > Fraction(1, 2):
+        f += 1
+    return -f if x < 0 else f
+
+
+# ----------------------------------------------------------- decimal text
+
+def canon(v):
+    """Canonical print of an exact (rationalised) Decimal value."""
+    if v == v.to_integral_value(rounding=ROUND_DOWN):
+        return str(int(v))
+    s = format(v, "f")
+    if "." in s:
+        s = s.rstrip("0")
+    return s
+
+
+def frac_digits(v):
+    if v == v.to_integral_value(rounding=ROUND_DOWN):
+        return 0
+    return -v.normalize().as_tuple().exponent
+
+
+def quantize(v, places, rounding):
+    return v.quantize(Decimal(1).scaleb(-places), rounding=rounding, context=ROUNDING)
+
+
+def rounded_text(v, places):
+    """v rounded to `places` (half toward zero), keeping all places."""
+    q = quantize(v, places, ROUND_HALF_DOWN)
+    if q == q.to_integral_value(rounding=ROUND_DOWN):
+        return str(int(q))
+    return format(q, "f")
+
+
+def fit(v, places, keep_zeros):
+    """Result of an exact value limited to `places`: (value, text)."""
+    if frac_digits(v) <= places:
+        return v, canon(v)
+    q = quantize(v, places, ROUND_HALF_DOWN)
+    return q, (rounded_text(v, places) if keep_zeros else canon(q))
+
+
+class DecText:
+    """A lenient decimal text and its exact value."""
+
+    def __init__(self, rng, max_int=40, max_frac=40, lenient=True):
+        self.negative = rng.random() < 0.5
+        r = rng.random()
+        ni = 0 if r < 0.1 else rand_length(rng, 12, max_int) if r < 0.95 else rng.randint(1, 200)
+        self.int_digits = rand_digits(rng, min(ni, max_int if r < 0.95 else 200))
+        if rng.random() < 0.15:
+            self.int_digits = "0" * rng.randint(1, 4) + self.int_digits
+        self.point = rng.random() < 0.8
+        self.frac_digits = rand_digits(rng, rng.randint(0, max_frac)) if self.point else ""
+        if self.point and rng.random() < 0.2:
+            self.frac_digits += "0" * rng.randint(1, 5)
+        self.exponent = None
+        if rng.random() < 0.15:
+            self.exponent = (rng.random() < 0.5, rand_digits(rng, rng.randint(0, 2)))
+        self.text = self._render(rng, lenient)
+
+    def _render(self, rng, lenient):
+        parts = []
+        signs_at = []
+        # A sign anywhere in the integer phase; the last one counts.
+        if self.negative or rng.random() < 0.3:
+            parts.append("-" if self.negative else "+")
+        for ch in self.int_digits:
+            if lenient and rng.random() < 0.05:
+                parts.append(rng.choice(WS))
+            parts.append(ch)
+        if lenient and rng.random() < 0.05:
+            # A sign after the digits still counts for the whole value.
+            parts.append("-" if self.negative else "+")
+            signs_at.append(len(parts))
+        if self.point:
+            parts.append(".")
+            for ch in self.frac_digits:
+                if lenient and rng.random() < 0.03:
+                    parts.append(rng.choice(WS))
+                parts.append(ch)
+        if self.exponent is not None:
+            neg, digits = self.exponent
+            parts.append(rng.choice("eE"))
+            if lenient and rng.random() < 0.3:
+                parts.append(rng.choice(WS))
+            if neg or rng.random() < 0.3:
+                parts.append("-" if neg else "+")
+            parts.append(digits)
+        if lenient and rng.random() < 0.1:
+            parts.insert(0, rng.choice(WS))
+        if lenient and self.exponent is None and rng.random() < 0.1:
+            parts.append(rng.choice(WS))
+        return "".join(parts)
+
+    def value(self):
+        exp = 0
+        if self.exponent is not None:
+            neg, digits = self.exponent
+            exp = int(digits or "0") * (-1 if neg else 1)
+        v = Decimal((1 if self.negative else 0,
+                     tuple(int(c) for c in (self.int_digits + self.frac_digits) or "0"),
+                     -len(self.frac_digits))).scaleb(exp)
+        return v
+
+    def parsed(self, places):
+        """(value, printed text) after CDecimal parsing with `places` in force."""
+        return fit(self.value(), places, keep_zeros=self.exponent is None)
+
+
+def rand_places(rng):
+    return 30 if rng.random() < 0.7 else rng.choice([0, 1, 2, 3, 5, 9, 10, 18, 40])
+
+
+# ------------------------------------------------------------ case makers
+
+def big_cases(rng, n, out):
+    for _ in range(n):
+        a, b = rand_int(rng), rand_int(rng)
+        if rng.random() < 0.3:
+            # Quotient and remainder of a known shape.
+            b = rand_int(rng) or 7
+            a = b * rand_int(rng) + trunc_div(b, rng.choice([1, 2, 3, -2])) + rng.randint(-2, 2)
+        out.append(("badd", str(a), str(b), str(a + b)))
+        out.append(("bsub", str(a), str(b), str(a - b)))
+        out.append(("bmul", str(a), str(b), str(a * b)))
+        if b == 0:
+            out.append(("bdiv", str(a), str(b), MSG_DIV))
+            out.append(("bmod", str(a), str(b), MSG_MOD))
+            out.append(("bdivassign", str(a), str(b), MSG_DIV_ASSIGN))
+            out.append(("bmodassign", str(a), str(b), MSG_MOD_ASSIGN))
+        else:
+            q = trunc_div(a, b)
+            out.append(("bdiv", str(a), str(b), str(q)))
+            out.append(("bmod", str(a), str(b), str(a - b * q)))
+        out.append(("bcmp", str(a), str(b), str((a > b) - (a < b))))
+    for _ in range(n // 3):
+        v = rand_int(rng)
+        if rng.random() < 0.3:
+            r = abs(rand_int(rng))
+            v = r * r + rng.choice([-1, 0, 1, 2 * r])
+        if v < 0:
+            exp = MSG_SQRT
+        elif v == 0:
+            exp = MSG_DIV
+        else:
+            exp = str(math.isqrt(v))
+        out.append(("bsqrt", str(v), exp))
+    for v in special_ints() + [rand_int(rng) for _ in range(n // 3)]:
+        out.append(("bint32", str(v), str(v) if INT32[0] <= v <= INT32[1] else MSG_DOMAIN))
+        out.append(("bint64", str(v), str(v) if INT64[0] <= v <= INT64[1] else MSG_DOMAIN))
+        if INT64[0] <= v <= 2**64 - 1:
+            out.append(("bfromnative", str(v), str(v)))
+
+
+def big_parse_cases(rng, n, out):
+    for _ in range(n):
+        v = rand_int(rng)
+        digits = "0" * rng.randint(0, 3) * (rng.random() < 0.3) + str(abs(v))
+        text = (" " * rng.randint(0, 3) + ("-" if v < 0 else "") + digits +
+                " " * rng.randint(0, 3))
+        out.append(("bparse", text, str(v)))
+        # Anything else goes through the decimal syntax and is rounded.
+        d = DecText(rng, max_int=30, max_frac=45)
+        out.append(("bparse", d.text, str(round_half_down_int(d.value()))))
+
+
+def double_cases(rng, n, out):
+    import struct
+    for _ in range(n):
+        r = rng.random()
+        if r < 0.3:
+            x = rng.uniform(-1000, 1000)
+        elif r < 0.5:
+            x = rng.randint(-10**6, 10**6) + rng.choice([0.5, -0.5, 0.25, 0.75])
+        elif r < 0.8:
+            x = struct.unpack("<d", struct.pack("<Q", rng.getrandbits(64)))[0]
+            if math.isnan(x) or math.isinf(x):
+                x = 1e308
+        else:
+            x = rng.uniform(-1, 1) * 10.0 ** rng.randint(0, 308)
+        out.append(("bfromdouble", repr(x), str(round_half_down_int(x))))
+        if abs(x) < 1e300:
+            out.append(("dfromdouble", repr(x), canon(Decimal("%.13f" % x))))
+    for x in (0.1, 0.5, 1.5, 2.5, -2.5, -2.6, 2.6, 2.0**53 + 1, 2.0**52 + 1, 2.0**64,
+              -2.0**63, 1.7e308, float("nan")):
+        exp = "0" if math.isnan(x) else str(round_half_down_int(x))
+        out.append(("bfromdouble", repr(x), exp))
+    out.append(("bfromdouble", "inf", "!ERROR: Infinite value in CBigInteger(double)!"))
+
+
+def decimal_arith_cases(rng, n, out):
+    for _ in range(n):
+        places = rand_places(rng)
+        a, b = DecText(rng), DecText(rng)
+        if rng.random() < 0.1:
+            b = DecText(rng, max_int=3, max_frac=3)
+        va, _ = a.parsed(places)
+        vb, _ = b.parsed(places)
+        head = (str(places), a.text, b.text)
+        out.append(("dadd",) + head + (canon(va + vb),))
+        out.append(("dsub",) + head + (canon(va - vb),))
+        out.append(("dmul",) + head + (fit(va * vb, places, True)[1],))
+        out.append(("ddiv",) + head + (quotient_text(va, vb, places),))
+        out.append(("dcmp",) + head + (str((va > vb) - (va < vb)),))
+
+
+def quotient_text(a, b, places):
+    """Division result: exact when it ends within `places`, else rounded."""
+    if b == 0:
+        return MSG_DIV
+    q = Fraction(a) / Fraction(b)
+    scaled = q * 10**(places + 2)
+    t = math.floor(abs(scaled))
+    if t % 100 == 0:
+        v = Decimal(t).scaleb(-(places + 2))
+        return canon(-v if q < 0 else v)
+    m = abs(q) * 10**places
+    f = math.floor(m)
+    if m - f > Fraction(1, 2):
+        f += 1
+    v = Decimal(f).scaleb(-places)
+    v = -v if q < 0 else v
+    if f % 10**places == 0:
+        return str(int(v))
+    text = format(v, "f")
+    # Cross-check with decimal's own rounding when the quotient terminates.
+    if (q.denominator // math.gcd(q.denominator, 10**600)) == 1:
+        exact = Decimal(q.numerator) / Decimal(q.denominator)
+        assert format(quantize(exact, places, ROUND_HALF_DOWN), "f") == text
+    return text
+
+
+def decimal_parse_cases(rng, n, out):
+    for _ in range(n):
+        places = rand_places(rng)
+        d = DecText(rng, max_frac=45)
+        out.append(("dparse", str(places), d.text, d.parsed(places)[1]))
+        # A character the syntax does not know fails exactly where it stands.
+        pos = rng.randint(0, len(d.text))
+        bad = d.text[:pos] + rng.choice("x#,/_") + d.text[pos:]
+        out.append(("dparse", str(places), bad, MSG_BADCHAR % (pos, bad)))
+        if d.exponent is not None and d.exponent[1]:
+            bad = d.text + rng.choice(WS)
+            out.append(("dparse", str(places), bad, MSG_BADCHAR % (len(d.text), bad)))
+
+
+def to_string_places(v, places):
+    s = -1 if v < 0 else 1
+    total = v + s * Decimal(5).scaleb(-(places + 1))
+    shown = min(places, max(frac_digits(total), 1))
+    q = quantize(abs(v), places, ROUND_HALF_UP)
+    text = format(q, "f")
+    whole, _, fraction = text.partition(".")
+    return ("-" if v < 0 else "") + whole + "." + fraction[:shown]
+
+
+def decimal_convert_cases(rng, n, out):
+    for _ in range(n):
+        places = rand_places(rng)
+        d = DecText(rng, max_int=rng.choice([5, 12, 20, 40]))
+        v, _ = d.parsed(places)
+        head = (str(places), d.text)
+        p = rng.randint(0, 35)
+        out.append(("dtostr",) + head + (str(p), to_string_places(v, p)))
+        whole = int(quantize(v, 0, ROUND_HALF_DOWN))
+        out.append(("dbigint",) + head + (str(whole),))
+        out.append(("dlong",) + head + (str(whole) if INT32[0] <= whole <= INT32[1] else MSG_LONG,))
+        tenths = int(quantize(v, 1, ROUND_HALF_DOWN))  # int() truncates
+        out.append(("dlonglong",) + head +
+                   (str(tenths) if INT64[0] <= tenths <= INT64[1] else MSG_LONGLONG,))
+        if abs(int(v)) > MAX_DOUBLE_INT:
+            out.append(("ddouble",) + head + (MSG_DOUBLE,))
+        else:
+            out.append(("ddouble",) + head + (repr(float(v)),))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--seed", type=int, required=True)
+    ap.add_argument("--count", type=int, required=True)
+    ap.add_argument("--out", required=True)
+    args = ap.parse_args()
+    rng = random.Random(args.seed)
+    cases = []
+    big_cases(rng, args.count, cases)
+    big_parse_cases(rng, args.count, cases)
+    double_cases(rng, args.count // 2, cases)
+    decimal_arith_cases(rng, args.count, cases)
+    decimal_parse_cases(rng, args.count, cases)
+    decimal_convert_cases(rng, args.count, cases)
+    with open(args.out, "w", encoding="utf-8", newline="\n") as f:
+        f.write("# seed %d count %d\n" % (args.seed, args.count))
+        for case in cases:
+            f.write("\t".join(esc(x) for x in case) + "\n")
+
+
+if __name__ == "__main__":
+    main()

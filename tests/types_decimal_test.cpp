@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "core/CQbException.h"
+#include "types/CBigInteger.h"
+#include "types/CDecimal.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+// Every test starts and ends with the default of 30 places.
+class DecimalTest : public ::testing::Test {
+protected:
+    void SetUp() override { CDecimal::SetMaxDecimalPlaces(30); }
+    void TearDown() override { CDecimal::SetMaxDecimalPlaces(30); }
+};
+
+template <typename Exception, typename Op>
+void ExpectThrow(Op op, const std::string& message) {
+    try {
+        op();
+        ADD_FAILURE() << "no exception, expected: " << message;
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.GetMessage(), message);
+    }
+}
+
+std::string BadChar(int position, const std::string& text) {
+    return "The string representing a Decimal, contained an invalid char at position " +
+           std::to_string(position) + " [" + text + "]";
+}
+
+std::string S(const char* text) { return CDecimal(text).ToString(); }
+
+TEST_F(DecimalTest, LenientParsing) {
+    EXPECT_EQ(S("-0.50"), "-0.5");
+    EXPECT_EQ(S("+3"), "3");
+    EXPECT_EQ(S(".5"), "0.5");
+    EXPECT_EQ(S("5."), "5");
+    EXPECT_EQ(S("1 000.25"), "1000.25");
+    EXPECT_EQ(S("\t1\r\n2 . 5 0 "), "12.5");
+    EXPECT_EQ(S("1-2"), "-12");
+    EXPECT_EQ(S("-+7"), "7");
+    EXPECT_EQ(S(""), "0");
+    EXPECT_EQ(CDecimal(static_cast<const char*>(nullptr)).ToString(), "0");
+    EXPECT_EQ(S("-0"), "0");
+    EXPECT_EQ(S("007.000"), "7");
+    EXPECT_EQ(S("1.5e2"), "150");
+    EXPECT_EQ(S("15E-1"), "1.5");
+    EXPECT_EQ(S("1e 5"), "100000");
+    EXPECT_EQ(S("2e-+3"), "2000");
+    EXPECT_EQ(S("1e"), "1");
+    EXPECT_EQ(S("1.7E+308"), "17" + std::string(307, '0'));
+    EXPECT_EQ(S("5e-99999999999999999999999999"), "0");
+
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("12a"); }, BadChar(2, "12a"));
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("1e5 "); }, BadChar(3, "1e5 "));
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("1.5.3"); }, BadChar(3, "1.5.3"));
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("1.-5"); }, BadChar(2, "1.-5"));
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("1e5x"); }, BadChar(3, "1e5x"));
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal("1,5"); }, BadChar(1, "1,5"));
+    ExpectThrow<CQbInvalidValueException>(
+        [] { CDecimal("1e100001"); },
+        "The string representing a Decimal, contained an exponent out of range at position 2 "
+        "[1e100001]");
+    EXPECT_EQ(CDecimal("1e100000").ToString().size(), 100001u);
+}
+
+TEST_F(DecimalTest, RoundsToTheMaximumNumberOfPlaces) {
+    const std::string thirds(30, '3');
+    EXPECT_EQ((CDecimal(1) / CDecimal(3)).ToString(), "0." + thirds);
+    EXPECT_EQ((CDecimal(2) / CDecimal(3)).ToString(), "0." + std::string(29, '6') + "7");
+    EXPECT_EQ((CDecimal(-2) / CDecimal(3)).ToString(), "-0." + std::string(29, '6') + "7");
+    // 31 digits, the last an exact half: toward zero.
+    EXPECT_EQ(S("0.0000000000000000000000000000015"), "0.000000000000000000000000000001");
+    EXPECT_EQ(S("-0.0000000000000000000000000000015"), "-0.000000000000000000000000000001");
+    EXPECT_EQ(S("0.00000000000000000000000000000150001"), "0.000000000000000000000000000002");
+    // A quotient just above a half rounds up although its first 32 places
+    // look like an exact half.
+    CDecimal q = CDecimal("0.000000000000000000000000000003") / CDecimal("1.9999999999");
+    EXPECT_EQ(q.ToString(), "0.000000000000000000000000000002");
+
+    CDecimal::SetMaxDecimalPlaces(2);
+    EXPECT_EQ(CDecimal::GetMaxDecimalPlaces(), 2);
+    EXPECT_EQ(S("0.996"), "1");
+    EXPECT_EQ(S("0.125"), "0.12");
+    EXPECT_EQ(S("0.126"), "0.13");
+    EXPECT_EQ(S("-0.126"), "-0.13");
+    EXPECT_EQ((CDecimal("0.5") * CDecimal("0.25")).ToString(), "0.12");
+    CDecimal::SetMaxDecimalPlaces(3);
+    // A rounded value keeps its places; an exponent's result is rationalised.
+    EXPECT_EQ(S("0.1996"), "0.200");
+    EXPECT_EQ(S("0.01996e1"), "0.2");
+    CDecimal::SetMaxDecimalPlaces(0);
+    EXPECT_EQ(S("2.5"), "2");
+    EXPECT_EQ((CDecimal(7) / CDecimal(2)).ToString(), "3");
+    CDecimal::SetMaxDecimalPlaces(-4);
+    EXPECT_EQ(CDecimal::GetMaxDecimalPlaces(), 0);
+
+    CDecimal::SetMaxDecimalPlaces(30);
+    std::string longFraction = "0." + std::string(5000, '9');
+    EXPECT_EQ(CDecimal(longFraction).ToString(), "1");
+}
+
+TEST_F(DecimalTest, ExactArithmeticAndComparison) {
+    EXPECT_TRUE(CDecimal("0.1") + CDecimal("0.2") == CDecimal("0.3"));
+    EXPECT_EQ((CDecimal("1.5") - CDecimal(2)).ToString(), "-0.5");
+    EXPECT_EQ((CDecimal("-0.05") * CDecimal(1)).ToString(), "-0.05");
+    EXPECT_EQ((CDecimal("12.5") * CDecimal("-0.2")).ToString(), "-2.5");
+    EXPECT_TRUE(CDecimal("1.50") == CDecimal("1.5"));
+    EXPECT_TRUE(CDecimal("-0") == CDecimal(0));
+    EXPECT_FALSE(CDecimal("-0") < CDecimal(0));
+    EXPECT_TRUE(CDecimal("-0.5") < CDecimal(0));
+    EXPECT_TRUE(CDecimal("-1.5") < CDecimal("-1.25"));
+    EXPECT_TRUE(CDecimal("2") >= 2);
+    EXPECT_TRUE(CDecimal("2.000001") > CBigInteger(2));
+    EXPECT_TRUE(CDecimal("1e3") != CDecimal("999.999"));
+
+    CDecimal d("2.5");
+    CDecimal old = d++;
+    EXPECT_EQ(old.ToString(), "2.5");
+    EXPECT_EQ(d.ToString(), "3.5");
+    EXPECT_EQ((--d).ToString(), "2.5");
+    EXPECT_EQ((d--).ToString(), "2.5");
+    EXPECT_EQ(d.ToString(), "1.5");
+    d += CDecimal("0.25");
+    d -= CDecimal(1);
+    d *= CDecimal(4);
+    d /= CDecimal(-2);
+    EXPECT_EQ(d.ToString(), "-1.5");
+    EXPECT_EQ(d.GetNegative().ToString(), "1.5");
+    d.Negate();
+    EXPECT_EQ(d.ToString(), "1.5");
+
+    ExpectThrow<CQbInvalidValueException>([] { CDecimal(1) / CDecimal("0.000"); },
+                                          "ERROR: Overflow in operator/!");
+    ExpectThrow<CQbInvalidValueException>([&] { d /= CDecimal(); }, "ERROR: Overflow in operator/!");
+    EXPECT_EQ(d.ToString(), "1.5");
+}
+
+TEST_F(DecimalTest, PrintsWithFixedPlaces) {
+    EXPECT_EQ(CDecimal("1.005").ToString(2), "1.01");
+    EXPECT_EQ(CDecimal("-1.005").ToString(2), "-1.01");
+    EXPECT_EQ(CDecimal("1.004").ToString(2), "1.00");
+    EXPECT_EQ(CDecimal("2.5").ToString(0), "3.");
+    EXPECT_EQ(CDecimal("-2.5").ToString(0), "-3.");
+    EXPECT_EQ(CDecimal("1.5").ToString(4), "1.5000");
+    EXPECT_EQ(CDecimal("-0.001").ToString(2), "-0.00");
+    EXPECT_EQ(CDecimal(0).ToString(3), "0.000");
+    EXPECT_EQ(CDecimal("7").ToString(-3), "7.");
+    // The rounding sum is rationalised before the places are cut.
+    EXPECT_EQ(CDecimal("0.995").ToString(2), "1.0");
+    EXPECT_EQ(CDecimal("1.2395").ToString(3), "1.24");
+    EXPECT_EQ(CDecimal("1.23951").ToString(3), "1.240");
+    EXPECT_EQ(CDecimal("12.5").ToString(), "12.5");
+    EXPECT_EQ(CDecimal("-0.05").ToString(), "-0.05");
+}
+
+TEST_F(DecimalTest, ConvertsToNativeTypes) {
+    EXPECT_EQ(CDecimal("2.5").ToLong(), 2);
+    EXPECT_EQ(CDecimal("2.6").ToLong(), 3);
+    EXPECT_EQ(CDecimal("-2.6").ToLong(), -3);
+    EXPECT_EQ(CDecimal("-2147483648.4").ToLong(), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(CDecimal("2.6").ToLongLong(), 2);
+    EXPECT_EQ(CDecimal("2.96").ToLongLong(), 3);
+    EXPECT_EQ(CDecimal("-2.96").ToLongLong(), -3);
+    EXPECT_EQ(CDecimal("-9223372036854775808").ToLongLong(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(CDecimal("2.5").ToBigInteger().ToString(), "2");
+    EXPECT_EQ(CBigInteger(CDecimal("-2.51")).ToString(), "-3");
+    EXPECT_EQ(CDecimal("0.1").ToDouble(), 0.1);
+    EXPECT_EQ(CDecimal("-123.456e-2").ToDouble(), -1.23456);
+    EXPECT_EQ(CDecimal("1.7E+308").ToDouble(), 1.7e308);
+
+    const std::string tooLarge = "The Decimal value if to large to fit into a ";
+    ExpectThrow<CQbOverFlowException>([] { CDecimal("3000000000").ToLong(); }, tooLarge + "LONG");
+    ExpectThrow<CQbOverFlowException>([] { CDecimal("2147483647.6").ToLong(); }, tooLarge + "LONG");
+    ExpectThrow<CQbOverFlowException>([] { CDecimal("9223372036854775807.96").ToLongLong(); },
+                                      tooLarge + "LONGLONG");
+    ExpectThrow<CQbOverFlowException>([] { CDecimal("-1e30").ToLongLong(); }, tooLarge + "LONGLONG");
+    ExpectThrow<CQbOverFlowException>([] { CDecimal("1.8E+308").ToDouble(); }, tooLarge + "Double");
+}
+
+TEST_F(DecimalTest, ConstructsFromNativeValues) {
+    EXPECT_EQ(CDecimal(0.1).ToString(), "0.1");
+    EXPECT_EQ(CDecimal(-2.5).ToString(), "-2.5");
+    EXPECT_EQ(CDecimal(1e-14).ToString(), "0");
+    EXPECT_EQ(CDecimal(1e20).ToString(), "100000000000000000000");
+    EXPECT_EQ(CDecimal(1e308).ToString().size(), 309u);
+    EXPECT_THROW(CDecimal(std::nan("")), CQbInvalidValueException);
+    EXPECT_THROW((void)CDecimal(HUGE_VAL), CQbInvalidValueException);
+    EXPECT_EQ(CDecimal(std::numeric_limits<std::int64_t>::min()).ToString(), "-9223372036854775808");
+    EXPECT_EQ(CDecimal(std::numeric_limits<std::uint64_t>::max()).ToString(), "18446744073709551615");
+    EXPECT_EQ(CDecimal(-7L).ToString(), "-7");
+    EXPECT_EQ(CDecimal(CBigInteger("-12345678901234567890")).ToString(), "-12345678901234567890");
+    EXPECT_EQ(CDecimal().ToString(), "0");
+}
+
+}  // namespace
