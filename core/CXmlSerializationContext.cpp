@@ -1,5 +1,6 @@
 #include "core/CXmlSerializationContext.h"
 
+#include "binding/CAttributeCol.h"
 #include "core/CQbException.h"
 
 namespace QbXmlLib5 {
@@ -44,6 +45,13 @@ void CXmlSerializationContext::SetIgnoreMissingMandatoryElements(bool value) {
             "IgnoreMissingMandatoryElements to true");
     }
     m_ignoreMissingMandatoryElements = value;
+}
+
+CSmartPtr<CAttributeCol> CXmlSerializationContext::GetAdditionalRootAttributes() const {
+    if (!m_additionalRootAttributes) {
+        m_additionalRootAttributes = new CAttributeCol("", "##any", "");
+    }
+    return m_additionalRootAttributes;
 }
 
 bool CXmlSerializationContext::GetIgnoreNamespaces() const {

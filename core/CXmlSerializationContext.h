@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "core/CNamespaceAliasMap.h"
+#include "core/CSmartPtr.h"
 #include "core/QbEnums.h"
 
 namespace QbXmlLib5 {
+
+class CAttributeCol;
 
 class CXmlSerializationContext {
 public:
@@ -62,6 +65,12 @@ public:
     std::string GetInLineSchema() const { return m_inLineSchema; }
     void SetInLineSchema(const char* schema) { m_inLineSchema = schema ? schema : ""; }
 
+    // Attributes written on the root element of every object written with
+    // this context, before the object's own. Created on the first call (no
+    // namespace, restriction "##any"); copies of the context made after that
+    // share the one collection.
+    CSmartPtr<CAttributeCol> GetAdditionalRootAttributes() const;
+
 private:
     std::string m_defaultNamespaceUri;
     CNamespaceAliasMap m_namespaceAliases;
@@ -74,6 +83,8 @@ private:
     bool m_ignoreUnknownAttributes;
     bool m_ignoreNamespaces;
     SchemaType m_schemaType;
+    // Shared by copies; null until first requested.
+    mutable CSmartPtr<CAttributeCol> m_additionalRootAttributes;
 };
 
 }  // namespace QbXmlLib5

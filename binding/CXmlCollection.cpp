@@ -1,0 +1,123 @@
+#include "binding/CXmlCollection.h"
+
+#include "core/CQbException.h"
+
+namespace QbXmlLib5 {
+
+CXmlCollection::CXmlCollection() : m_first(nullptr), m_last(nullptr), m_count(0) {}
+
+CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri,
+                               int minOccurs, int maxOccurs)
+    : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
+      m_first(nullptr),
+      m_last(nullptr),
+      m_count(0) {}
+
+CXmlCollection::~CXmlCollection() {
+    // No events here: the usual listener is the object that owns this
+    // collection, and it is typically being destroyed itself right now.
+    while (m_first) RemoveNode(m_first);
+}
+
+void CXmlCollection::Clear() {
+    while (GetCount() > 0) Remove(0);
+}
+
+void CXmlCollection::Remove(int index) {
+    RemoveNode(GetNodeAtIndex(index));
+    FireOnCollectionChange();
+}
+
+void CXmlCollection::AttributesToXml_Int(CXmlWriter* writer,
+                                         const CXmlSerializationContext& ctx) const {
+    for (const CNode* node = m_first; node; node = node->next) {
+        if (node->item) CXmlObjectBase::AttributesToXml_Int(node->item, writer, ctx);
+    }
+}
+
+void CXmlCollection::InsertBefore(CNode* before, CXmlObjectBase* item) {
+    CNode* node = new CNode{item, before, before ? before->prev : m_last};
+    if (item) item->AddRef();
+    if (node->prev) {
+        node->prev->next = node;
+    } else {
+        m_first = node;
+    }
+    if (before) {
+        before->prev = node;
+    } else {
+        m_last = node;
+    }
+    ++m_count;
+    FireOnCollectionChange();
+}
+
+void CXmlCollection::AppendItem(CXmlObjectBase* item) { InsertBefore(nullptr, item); }
+
+void CXmlCollection::PrependItem(CXmlObjectBase* item) { InsertBefore(m_first, item); }
+
+void CXmlCollection::AddAfterItem(const CXmlObjectBase* existing, CXmlObjectBase* item) {
+    if (!existing) {
+        PrependItem(item);
+        return;
+    }
+    InsertBefore(GetNodeForItem(existing)->next, item);
+}
+
+void CXmlCollection::AddBeforeItem(const CXmlObjectBase* existing, CXmlObjectBase* item) {
+    if (!existing) {
+        AppendItem(item);
+        return;
+    }
+    InsertBefore(GetNodeForItem(existing), item);
+}
+
+void CXmlCollection::AddItemAt(int index, CXmlObjectBase* item) {
+    if (index < 0 || index > m_count) throw CQbInvalidParamException("Index out of range");
+    CNode* before = m_first;
+    for (int i = 0; i < index; ++i) before = before->next;
+    InsertBefore(before, item);
+}
+
+CNode* CXmlCollection::GetNodeAtIndex(int index) const {
+    const int count = GetCount();
+    // The virtual count may differ from the node count in a derived class;
+    // never walk past the list whatever it says.
+    if (index < 0 || index >= count || index >= m_count) {
+        throw CQbInvalidParamException(
+            FormatString("Index %d is out of range, use 0 - %d", index, count));
+    }
+    CNode* node = m_first;
+    for (int i = 0; i < index; ++i) node = node->next;
+    return node;
+}
+
+CNode* CXmlCollection::GetNodeForItem(const CXmlObjectBase* item) const {
+    const CXmlObjectBase* wanted = item ? item->GetBase() : nullptr;
+    for (CNode* node = m_first; node; node = node->next) {
+        const CXmlObjectBase* held = node->item ? node->item->GetBase() : nullptr;
+        if (held == wanted) return node;
+    }
+    throw CQbInvalidParamException("The object was not found in the collection");
+}
+
+void CXmlCollection::RemoveNode(CNode* node) {
+    if (node->prev) {
+        node->prev->next = node->next;
+    } else {
+        m_first = node->next;
+    }
+    if (node->next) {
+        node->next->prev = node->prev;
+    } else {
+        m_last = node->prev;
+    }
+    --m_count;
+    CXmlObjectBase* item = node->item;
+    delete node;
+    // Last: releasing may destroy the item, whose destructor may run
+    // arbitrary code; the list is consistent by then.
+    if (item) item->Release();
+}
+
+}  // namespace QbXmlLib5

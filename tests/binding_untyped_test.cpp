@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "binding/CAttribute.h"
+#include "binding/CAttributeCol.h"
+#include "binding/CElement.h"
+#include "binding/CElementCol.h"
+#include "core/CQbException.h"
+#include "core/CSmartPtr.h"
+#include "core/CXmlSerializationContext.h"
+#include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
+#include "xml/CXmlTextWriter.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+const char kInvalidNs[] =
+    "Invalid namespace [%s]. The namespace must be one of [%s] where the target namespace is "
+    "[%s]";
+
+template <class E, class F>
+void ExpectThrow(F f, const std::string& message) {
+    try {
+        f();
+        ADD_FAILURE() << "no exception, expected: " << message;
+    } catch (const E& e) {
+        EXPECT_EQ(e.GetMessage(), message);
+    }
+}
+
+// Counts the change events of the collections it listens to.
+class CListener : public CXmlObjectBase {
+public:
+    CXmlObjectBase* GetBase() override { return this; }
+    std::string GetNamespace() override { return ""; }
+    int events = 0;
+
+protected:
+    std::string GetTargetNamespace() override { return ""; }
+    void OnEvent(CXmlObjectBase*, MsgType, void*) override { ++events; }
+    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
+                   bool) const override {}
+    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
+                                   const CXmlSerializationContext&, bool) override {
+        return current;
+    }
+};
+
+// Writes any bindable object as one line of XML text through the text
+// writer (independent of the ToXml entry point).
+std::string Write(const CXmlObjectBase* object) {
+    CXmlTextWriter writer;
+    writer.SetFormatted(false);
+    writer.SetEOLType(EOL_LF);
+    CXmlObjectBase::ToXml_Int(object, &writer, true, "", CXmlSerializationContext(), false);
+    return writer.GetXml();
+}
+
+std::vector<std::string> Names(const CElementCol& col) {
+    std::vector<std::string> names;
+    for (CElement* e : col) names.push_back(e->GetName());
+    return names;
+}
+
+TEST(UntypedTest, ElementConstructionChecksItsArguments) {
+    CSmartPtr<CElement> plain = new CElement("a");
+    EXPECT_EQ(plain->GetName(), "a");
+    EXPECT_EQ(plain->GetNamespace(), "");
+    EXPECT_EQ(plain->GetNamespaceRestriction(), "##any");
+    EXPECT_EQ(plain->GetRestrictionTargetNamespace(), "");
+    // A name-only element accepts children and attributes of any namespace.
+    EXPECT_NO_THROW(plain->GetChildElements()->Add("c", "urn:any"));
+    EXPECT_NO_THROW(plain->GetAttributes()->Add("x", "1", "urn:other"));
+
+    CSmartPtr<CElement> qualified = new CElement("b", "urn:b");
+    EXPECT_EQ(qualified->GetNamespaceRestriction(), "urn:b");
+    EXPECT_EQ(qualified->GetNamespace(), "urn:b");
+
+    for (const char* keyword : {"##any", "##other", "##local", "##targetNamespace"}) {
+        ExpectThrow<CQbInvalidNamespaceException>([&] { new CElement("b", keyword); },
+                                                  std::string("Invalid Namespace [") + keyword +
+                                                      "]");
+    }
+    ExpectThrow<CQbInvalidNamespaceException>([] { new CElement(static_cast<const char*>(nullptr)); },
+                                              "Element Name must have a value");
+    ExpectThrow<CQbInvalidNamespaceException>([] { new CElement("a", "", nullptr, ""); },
+                                              "Namespace Restriction must have a value");
+    ExpectThrow<CQbInvalidNamespaceException>([] { new CElement("a", "", "##any", nullptr); },
+                                              "Target Namespace must have a value");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [] { new CElement("a", "urn:t", "##other", "urn:t"); },
+        FormatString(kInvalidNs, "urn:t", "##other", "urn:t"));
+    EXPECT_NO_THROW(CSmartPtr<CElement>(new CElement("a", "", "##targetNamespace ##local", "t")));
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [] { new CElement("a", "u", "##targetNamespace ##local", "t"); },
+        FormatString(kInvalidNs, "u", "##targetNamespace ##local", "t"));
+}
+
+TEST(UntypedTest, AttributeCollectionAddsWithinItsRestriction) {
+    EXPECT_EQ(CAttributeCol::DefaultNamespace("urn:given", "urn:a"), "urn:given");
+    EXPECT_EQ(CAttributeCol::DefaultNamespace("", "  urn:a urn:b"), "urn:a");
+    EXPECT_EQ(CAttributeCol::DefaultNamespace(nullptr, "##other"), "");
+    EXPECT_EQ(CAttributeCol::DefaultNamespace("", "u"), "");
+    EXPECT_EQ(CAttributeCol::DefaultNamespace("", "u#x"), "");
+    EXPECT_EQ(CAttributeCol::DefaultNamespace("", ""), "");
+
+    CSmartPtr<CAttributeCol> col = new CAttributeCol("", "urn:a urn:b", "urn:t");
+    EXPECT_EQ(col->GetNamespace(), "urn:a");
+    CSmartPtr<CListener> listener = new CListener;
+    col->AddEventListener(listener);
+
+    CSmartPtr<CAttribute> full = col->Add("x", "1", "urn:b");
+    CSmartPtr<CAttribute> noNs = col->Add("y", "2");
+    CSmartPtr<CAttribute> nameOnly = col->Add("z");
+    EXPECT_EQ(noNs->GetNamespace(), "urn:a");
+    EXPECT_EQ(nameOnly->GetValue(), "");
+    EXPECT_EQ(nameOnly->GetNamespace(), "urn:a");
+    EXPECT_EQ(listener->events, 3);
+
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { col->Add("w", "3", "urn:c"); },
+        FormatString(kInvalidNs, "urn:c", "urn:a urn:b", "urn:t"));
+    EXPECT_EQ(col->GetCount(), 3);
+    EXPECT_EQ(listener->events, 3);
+
+    // The pointer forms test no namespace; the attribute is shared.
+    CSmartPtr<CAttribute> outsider = CSmartPtr<CAttributeCol>(new CAttributeCol("", "##any", ""))
+                                         ->Add("o", "9", "urn:elsewhere");
+    EXPECT_EQ(col->Add(outsider).GetPtr(), outsider.GetPtr());
+    CSmartPtr<CAttributeCol> other = new CAttributeCol("", "##local", "");
+    other->Add("l", "0");
+    col->AddAfter(full, other->Item(0));
+    col->AddBefore(nullptr, other->Item(0));
+    EXPECT_EQ(listener->events, 6);
+    std::vector<std::string> names;
+    for (CAttribute* a : *col) names.push_back(a->GetName());
+    EXPECT_EQ(names, (std::vector<std::string>{"x", "l", "y", "z", "o", "l"}));
+    EXPECT_EQ(col->Item(4)->GetValue(), "9");
+    ExpectThrow<CQbInvalidParamException>([&] { col->Item(6); },
+                                          "Index 6 is out of range, use 0 - 6");
+
+    outsider->SetName("renamed");
+    outsider->SetValue("v");
+    outsider->SetNamespace("##notChecked");
+    EXPECT_EQ(col->Item(4)->GetNamespace(), "##notChecked");
+    col->RemoveEventListener(listener);
+}
+
+TEST(UntypedTest, ElementCollectionAddsWithinItsRestriction) {
+    CSmartPtr<CElementCol> noNs = new CElementCol("", "##any", "urn:t", 0, -1);
+    EXPECT_EQ(noNs->GetNamespace(), "urn:t");
+    ExpectThrow<CQbInvalidStateException>([&] { noNs->Add("a"); },
+                                          "A Namespace has not been set for this Collection");
+
+    CSmartPtr<CElementCol> col = new CElementCol("", "urn:a ##local", "urn:t", 0, 2);
+    EXPECT_EQ(col->GetCollectionNamespace(), "urn:a");
+    CSmartPtr<CListener> listener = new CListener;
+    col->AddEventListener(listener);
+    CSmartPtr<CElement> a = col->Add("a");
+    EXPECT_EQ(a->GetNamespace(), "urn:a");
+    EXPECT_EQ(a->GetNamespaceRestriction(), "urn:a ##local");
+    col->Add("b", "");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { col->Add("c", "urn:t"); }, FormatString(kInvalidNs, "urn:t", "urn:a ##local", "urn:t"));
+    CSmartPtr<CElement> stranger = new CElement("s", "urn:s");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { col->Add(stranger); }, FormatString(kInvalidNs, "urn:s", "urn:a ##local", "urn:t"));
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { col->AddAfter(a, stranger); },
+        FormatString(kInvalidNs, "urn:s", "urn:a ##local", "urn:t"));
+    EXPECT_EQ(listener->events, 2);
+    col->AddBefore(a, new CElement("first"));
+    EXPECT_EQ(Names(*col), (std::vector<std::string>{"first", "a", "b"}));
+    EXPECT_EQ(listener->events, 3);
+
+    // maxOccurs 2 is checked when the collection is written.
+    CSmartPtr<CElement> holder = new CElement("h");
+    holder->GetChildElements()->Add(new CElement("x"));
+    EXPECT_EQ(Write(holder), "<h><x/></h>");
+    ExpectThrow<CQbValidationException>(
+        [&] { Write(col); }, "The Maximum number of [] elements allowed in this collection is 2");
+    col->RemoveEventListener(listener);
+
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [] { new CElementCol("urn:z", "##other", "urn:z", 0, -1); },
+        FormatString(kInvalidNs, "urn:z", "##other", "urn:z"));
+}
+
+TEST(UntypedTest, ElementWritesAttributesThenChildrenThenText) {
+    CSmartPtr<CElement> e = new CElement("e", "urn:e");
+    e->SetText("t & <u>");
+    e->GetChildElements()->Add("c", "");
+    e->GetAttributes()->Add("plain", "1", "");
+    e->GetAttributes()->Add("q", "\"2\"", "urn:q");
+    EXPECT_EQ(Write(e),
+              "<AA:e xmlns:AA=\"urn:e\" plain=\"1\" xmlns:AB=\"urn:q\" AB:q=\"&quot;2&quot;\">"
+              "<c/>t &amp; &lt;u&gt;</AA:e>");
+    CSmartPtr<CElement> empty = new CElement("x");
+    EXPECT_EQ(Write(empty), "<x/>");
+}
+
+TEST(UntypedTest, SetNamespaceRestrictionsChecksTheWholeTreeFirst) {
+    CSmartPtr<CElement> root = new CElement("root", "urn:r", "##any", "");
+    CSmartPtr<CElement> child = root->GetChildElements()->Add("child", "urn:r");
+    CSmartPtr<CElement> grandchild = child->GetChildElements()->Add("g", "urn:g");
+
+    // The element's own namespace: the namespace test's message.
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { root->SetNamespaceRestrictions("##other", "urn:r"); },
+        FormatString(kInvalidNs, "urn:r", "##other", "urn:r"));
+    // A descendant: wrapped once per level, naming the element.
+    try {
+        root->SetNamespaceRestrictions("urn:r", "");
+        ADD_FAILURE();
+    } catch (const CQbInvalidNamespaceException& e) {
+        EXPECT_EQ(e.GetFullMessage(),
+                  "The namespace urn:r in the class root is invalid against restriction urn:r\n"
+                  "The namespace urn:r in the class child is invalid against restriction urn:r\n" +
+                      FormatString(kInvalidNs, "urn:g", "urn:r", ""));
+    }
+    EXPECT_EQ(root->GetNamespaceRestriction(), "##any");
+    EXPECT_EQ(child->GetNamespaceRestriction(), "##any");
+
+    child->GetAttributes()->Add("a", "1", "urn:attr");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { child->SetNamespaceRestrictions("urn:r urn:g", "t"); },
+        "The namespace urn:r in the class child is invalid against restriction urn:r urn:g");
+
+    root->SetNamespaceRestrictions("urn:r urn:g urn:attr", "t");
+    for (CElement* e : {root.GetPtr(), child.GetPtr(), grandchild.GetPtr()}) {
+        EXPECT_EQ(e->GetNamespaceRestriction(), "urn:r urn:g urn:attr");
+        EXPECT_EQ(e->GetRestrictionTargetNamespace(), "t");
+    }
+}
+
+TEST(UntypedTest, ContextSharesItsAdditionalRootAttributes) {
+    CXmlSerializationContext ctx;
+    CSmartPtr<CAttributeCol> first = ctx.GetAdditionalRootAttributes();
+    EXPECT_EQ(first.GetPtr(), ctx.GetAdditionalRootAttributes().GetPtr());
+    EXPECT_EQ(first->GetNamespaceRestriction(), "##any");
+    EXPECT_EQ(first->GetNamespace(), "");
+    first->Add("schemaLocation", "urn:x x.xsd", "http://www.w3.org/2001/XMLSchema-instance");
+
+    CXmlSerializationContext copy(ctx);
+    EXPECT_EQ(copy.GetAdditionalRootAttributes().GetPtr(), first.GetPtr());
+    CXmlSerializationContext assigned;
+    assigned = ctx;
+    EXPECT_EQ(assigned.GetAdditionalRootAttributes()->GetCount(), 1);
+    EXPECT_NE(CXmlSerializationContext().GetAdditionalRootAttributes().GetPtr(), first.GetPtr());
+}
+
+// Exposes the protected matching services of CXmlObjectBase.
+class CMatcher : public CListener {
+public:
+    using CXmlObjectBase::Choice_Read_Collection;
+    using CXmlObjectBase::DoesElementNameMatch;
+};
+
+std::unique_ptr<CXmlDocument> Load(const char* xml) {
+    auto document = std::make_unique<CXmlDocument>(ST_DEFAULT);
+    document->LoadXml(xml);
+    return document;
+}
+
+TEST(UntypedTest, ReadingFillsNameNamespaceTextAttributesAndChildren) {
+    CSmartPtr<CElement> e = new CElement("placeholder");
+    e->FromXml("<a x=\"1\"><b/>text<c xmlns=\"urn:c\" y=\"2\">inner</c> tail</a>");
+    EXPECT_EQ(e->GetName(), "a");
+    EXPECT_EQ(e->GetNamespace(), "");
+    EXPECT_EQ(e->GetText(), "text tail");
+    ASSERT_EQ(e->GetAttributes()->GetCount(), 1);
+    EXPECT_EQ(e->GetAttributes()->Item(0)->GetName(), "x");
+    EXPECT_EQ(e->GetAttributes()->Item(0)->GetValue(), "1");
+    EXPECT_EQ(Names(*e->GetChildElements()), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(e->GetChildElements()->Item(0)->GetText(), "");
+    CSmartPtr<CElement> c = e->GetChildElements()->Item(1);
+    EXPECT_EQ(c->GetNamespace(), "urn:c");
+    EXPECT_EQ(c->GetText(), "inner");
+    EXPECT_EQ(c->GetAttributes()->Item(0)->GetNamespace(), "");
+    EXPECT_EQ(Write(e), "<a x=\"1\"><b/><AA:c xmlns:AA=\"urn:c\" y=\"2\">inner</AA:c>text tail</a>");
+
+    // Reading again replaces everything; a failed read changes nothing.
+    e->FromXml("<z/>");
+    EXPECT_EQ(Write(e), "<z/>");
+    e->FromXml("<a x=\"1\"><b/></a>");
+    EXPECT_THROW(e->FromXml("<a><b></a>"), CQbException);
+    EXPECT_EQ(Write(e), "<a x=\"1\"><b/></a>");
+
+    // A document element outside the restriction is silently not read.
+    CSmartPtr<CElement> restricted = new CElement("keep", "urn:a");
+    restricted->FromXml("<other xmlns=\"urn:b\"><x/></other>");
+    EXPECT_EQ(Write(restricted), "<AA:keep xmlns:AA=\"urn:a\"/>");
+    restricted->FromXml("<nons/>");  // the empty namespace passes a URI list
+    EXPECT_EQ(Write(restricted), "<nons/>");
+}
+
+TEST(UntypedTest, WildcardRestrictionsRejectWhileReading) {
+    const auto doc =
+        Load("<r xmlns:t=\"urn:T\" xmlns:o=\"urn:O\" o:ok=\"1\" plain=\"2\" t:x=\"3\"/>");
+    const CXmlElement* root = doc->GetDocumentElement();
+    const CXmlSerializationContext ctx;
+
+    CSmartPtr<CAttributeCol> other = new CAttributeCol("", "##other", "urn:T");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { CXmlObjectBase::FromXml_Int(other, root, nullptr, ctx); },
+        "Invalid Attribute [x]. The attributes namespace is Inappropriate.");
+
+    CSmartPtr<CAttributeCol> any = new CAttributeCol("", "##any", "");
+    EXPECT_EQ(CXmlObjectBase::FromXml_Int(any, root, root, ctx), root);
+    ASSERT_EQ(any->GetCount(), 3);
+    EXPECT_EQ(any->Item(2)->GetNamespace(), "urn:T");
+
+    CSmartPtr<CAttribute> attribute = any->Item(0);
+    ExpectThrow<CQbException>([&] { CXmlObjectBase::FromXml_Int(attribute, root, root, ctx); },
+                              "This should be done by the collection");
+
+    // An element collection stops at the first sibling outside its
+    // restriction and returns it.
+    const auto list = Load(
+        "<l xmlns=\"urn:T\"><a/><b/><c xmlns=\"urn:O\"/><d/></l>");
+    const CXmlElement* first = list->GetDocumentElement()->GetFirstElement();
+    CSmartPtr<CElementCol> local = new CElementCol("", "##targetNamespace", "urn:T", 0, -1);
+    const CXmlElement* rest =
+        CXmlObjectBase::FromXml_Int(local, list->GetDocumentElement(), first, ctx);
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(rest->GetLocalName(), "c");
+    EXPECT_EQ(Names(*local), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(local->Item(0)->GetNamespaceRestriction(), "##targetNamespace");
+}
+
+class CLockCol : public CElementCol {
+public:
+    CLockCol() : CElementCol("", "##any", "urn:t", 0, -1) {}
+    using CElementCol::FromXmlLockElementName_Int;
+};
+
+TEST(UntypedTest, NameLockedReadingAndDepthLimit) {
+    const auto doc = Load("<r xmlns:n=\"urn:n\"><n:a/><n:a>2</n:a><a/><n:a/></r>");
+    CSmartPtr<CLockCol> col = new CLockCol;
+    const CXmlElement* first = doc->GetDocumentElement()->GetFirstElement();
+    const CXmlElement* rest = col->FromXmlLockElementName_Int(
+        "a", "urn:n", doc->GetDocumentElement(), first, CXmlSerializationContext());
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(rest->GetNamespaceURI(), "");  // the unqualified <a/> stops the run
+    ASSERT_EQ(col->GetCount(), 2);
+    EXPECT_EQ(col->Item(1)->GetText(), "2");
+    EXPECT_EQ(col->Item(1)->GetNamespaceRestriction(), "##any");
+    EXPECT_EQ(col->Item(1)->GetRestrictionTargetNamespace(), "urn:t");
+
+    // Deep documents read (and are freed) up to the limit, and are refused
+    // with an exception beyond it.
+    auto nest = [](int levels) {
+        std::string xml;
+        for (int i = 0; i < levels; ++i) xml += "<d>";
+        for (int i = 0; i < levels; ++i) xml += "</d>";
+        return xml;
+    };
+    CSmartPtr<CElement> e = new CElement("e");
+    e->FromXml(nest(5000).c_str());
+    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
+    ExpectThrow<CQbException>([&] { e->FromXml(nest(5001).c_str()); },
+                              "The element [d] is nested more than 5000 levels deep");
+    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
+}
+
+TEST(UntypedTest, ElementNameMatchingAndChoiceCollections) {
+    const auto doc = Load("<r xmlns=\"urn:r\"><item/><item/><other/></r>");
+    const CXmlElement* item = doc->GetDocumentElement()->GetFirstElement();
+    CSmartPtr<CMatcher> m = new CMatcher;
+    CXmlSerializationContext ctx;
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:r"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "item", ""));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "Item", "urn:r"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, nullptr, "item", "urn:r"));
+    ctx.SetIgnoreNamespaces(true);
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
+    ctx.SetIgnoreNamespaces(false);
+    ctx.SetSchemaType(ST_NO_NAMESPACES);
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "other", "urn:r"));
+
+    // Choice_Read_Collection reads once, then counts the member as present.
+    const CXmlSerializationContext plain;
+    CSmartPtr<CElementCol> items = new CElementCol("", "##any", "", 0, 5);
+    const CXmlElement* current = item;
+    std::int32_t count = 0;
+    m->Choice_Read_Collection(items, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(current, nullptr);
+    EXPECT_EQ(items->GetCount(), 3);
+    current = item;
+    m->Choice_Read_Collection(items, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(current, item);
+    EXPECT_EQ(count, 1);
+
+    CSmartPtr<CElementCol> nothing = new CElementCol("", "##local", "", 0, -1);
+    count = 0;
+    m->Choice_Read_Collection(nothing, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(current, item);
+
+    CSmartPtr<CElementCol> tooFew = new CElementCol("", "##any", "", 4, -1);
+    ExpectThrow<CQbValidationException>(
+        [&] {
+            m->Choice_Read_Collection(tooFew, doc->GetDocumentElement(), current, count, plain);
+        },
+        "The Minimum number of [] elements allowed in this collection is 4");
+}
+
+TEST(UntypedTest, ConversionsThroughTheEntryPoints) {
+    CSmartPtr<CElement> source = new CElement("src", "urn:s");
+    source->GetAttributes()->Add("a", "1", "urn:x");
+    source->GetChildElements()->Add("kid", "urn:s")->SetText("k");
+    source->SetText("t");
+
+    CSmartPtr<CElement> copy = new CElement(static_cast<CXmlObjectBase*>(source.GetPtr()));
+    EXPECT_EQ(Write(copy), Write(source));
+    EXPECT_EQ(copy->GetNamespaceRestriction(), "##any");
+
+    CSmartPtr<CAttributeCol> attributes = new CAttributeCol("", "##any", "");
+    attributes->FromXmlElement(source.GetPtr());
+    ASSERT_EQ(attributes->GetCount(), 1);
+    EXPECT_EQ(attributes->Item(0)->GetNamespace(), "urn:x");
+
+    CSmartPtr<CElement> target = new CElement("target");
+    target->FromXmlElement(source.GetPtr());
+    EXPECT_EQ(Write(target), Write(source));
+
+    // Every loading entry point reads the document element itself, also
+    // when called through the base class.
+    const std::string xml = Write(source);
+    CSmartPtr<CElement> wide = new CElement("w");
+    wide->FromXml(L"<a xmlns=\"urn:\u00e9\"><b>\U0001F600</b></a>");
+    EXPECT_EQ(Write(wide), "<AA:a xmlns:AA=\"urn:\xc3\xa9\"><AA:b>\xf0\x9f\x98\x80</AA:b></AA:a>");
+    CSmartPtr<CElement> viaBase = new CElement("b");
+    CXmlObjectBase* base = viaBase;
+    base->FromXml(xml.c_str());
+    EXPECT_EQ(Write(viaBase), xml);
+    base->FromXml("<other/>");
+    base->FromXmlStream(source->ToXmlStream(false, false, XE_UTF16, EOL_CRLF,
+                                            CXmlSerializationContext(), CT_GZIP));
+    EXPECT_EQ(Write(viaBase), xml);
+}
+
+}  // namespace
