@@ -1,0 +1,185 @@
+#include "fastinfoset/CFastInfosetEncoder.h"
+
+#include "core/CQbException.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+
+// The namespace name Namespaces in XML binds to the prefix xml; X.891's
+// built-in vocabulary gives both index 1.
+const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+}  // namespace
+
+std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
+    const auto it = m_index.find(text);
+    return it == m_index.end() ? 0 : it->second;
+}
+
+bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
+    if (IsFull()) return false;
+    m_index.emplace(text, Size() + 1);
+    return true;
+}
+
+CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
+    : m_tables{CTable(tableCapacity), CTable(tableCapacity), CTable(tableCapacity),
+               CTable(tableCapacity), CTable(tableCapacity), CTable(tableCapacity),
+               CTable(tableCapacity)} {
+    m_tables[TBL_PREFIXES].Add("xml");
+    m_tables[TBL_NAMESPACES].Add(kXmlNamespace);
+}
+
+void CFastInfosetEncoder::AppendBytes(const std::string& bytes) {
+    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+}
+
+void CFastInfosetEncoder::IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
+    static const Range kRanges[] = {{64, 0x00, 0}, {8256, 0x40, 1}, {kMaxTableSize, 0x60, 2}};
+    AppendRanged(high, value, kRanges);
+}
+
+void CFastInfosetEncoder::IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
+    static const Range kRanges[] = {
+        {32, 0x00, 0}, {2080, 0x20, 1}, {526368, 0x28, 2}, {kMaxTableSize, 0x30, 3}};
+    AppendRanged(high, value, kRanges);
+}
+
+void CFastInfosetEncoder::IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
+    static const Range kRanges[] = {
+        {16, 0x00, 0}, {1040, 0x10, 1}, {263184, 0x14, 2}, {kMaxTableSize, 0x18, 3}};
+    AppendRanged(high, value, kRanges);
+}
+
+void CFastInfosetEncoder::LengthOnSecondBit(unsigned char high, std::size_t length) {
+    static const Range kRanges[] = {{64, 0x00, 0}, {320, 0x40, 1}, {320 + kFourOctets, 0x60, 4}};
+    AppendRanged(high, length, kRanges);
+}
+
+void CFastInfosetEncoder::LengthOnFifthBit(unsigned char high, std::size_t length) {
+    static const Range kRanges[] = {{8, 0x00, 0}, {264, 0x08, 1}, {264 + kFourOctets, 0x0C, 4}};
+    AppendRanged(high, length, kRanges);
+}
+
+void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t length) {
+    static const Range kRanges[] = {{2, 0x00, 0}, {258, 0x02, 1}, {258 + kFourOctets, 0x03, 4}};
+    AppendRanged(high, length, kRanges);
+}
+
+template <std::size_t N>
+void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
+                                       const Range (&ranges)[N]) {
+    std::uint64_t base = 0;
+    for (const Range& range : ranges) {
+        if (value <= range.last) {
+            const std::uint64_t rest = value - 1 - base;
+            AppendOctet(static_cast<unsigned char>(high | range.flag |
+                                                   (rest >> (8 * range.extraOctets))));
+            for (unsigned k = range.extraOctets; k-- > 0;) {
+                AppendOctet(static_cast<unsigned char>(rest >> (8 * k)));
+            }
+            return;
+        }
+        base = range.last;
+    }
+    throw CQbException("Failed to write FastInfoset. String too long.");
+}
+
+void CFastInfosetEncoder::LiteralIdentifyingString(TableId table, const std::string& text) {
+    if (text.empty()) {
+        throw CQbException("Failed to write FastInfoset. Empty name.");
+    }
+    LengthOnSecondBit(0x00, text.size());
+    AppendBytes(text);
+    m_tables[table].Add(text);
+}
+
+void CFastInfosetEncoder::IdentifyingString(TableId table, const std::string& text) {
+    const std::uint32_t index = m_tables[table].Find(text);
+    if (index != 0) {
+        IntegerOnSecondBit(0x80, index);
+    } else {
+        LiteralIdentifyingString(table, text);
+    }
+}
+
+void CFastInfosetEncoder::LiteralNonIdentifying(const std::string& text, bool chunk, bool add) {
+    if (chunk) {
+        LengthOnSeventhBit(static_cast<unsigned char>(0x80 | (add ? 0x10 : 0x00)), text.size());
+    } else {
+        LengthOnFifthBit(static_cast<unsigned char>(add ? 0x40 : 0x00), text.size());
+    }
+    AppendBytes(text);
+}
+
+void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
+                                         std::size_t localLength, bool chunk) {
+    if (localLength == std::string::npos) localLength = text.size();
+    if (localLength >= kLiteralLengthLimit) {
+        LiteralNonIdentifying(text, chunk, false);
+        return;
+    }
+    const std::uint32_t index = m_tables[table].Find(text);
+    if (index == 0) {
+        LiteralNonIdentifying(text, chunk, m_tables[table].Add(text));
+    } else if (chunk) {
+        IntegerOnFourthBit(0xA0, index);
+    } else {
+        IntegerOnSecondBit(0x80, index);
+    }
+}
+
+void CFastInfosetEncoder::AttributeValue(const std::string& value, std::size_t localLength) {
+    if (value.empty()) {
+        AppendOctet(0xFF);  // index 0: the empty string
+        return;
+    }
+    NonIdentifying(TBL_ATTRIBUTE_VALUES, value, localLength, false);
+}
+
+void CFastInfosetEncoder::CharacterChunk(const std::string& text, std::size_t localLength) {
+    if (text.empty()) return;  // X.891 has no empty chunk
+    NonIdentifying(TBL_CHARACTER_CHUNKS, text, localLength, true);
+}
+
+const std::string& CFastInfosetEncoder::Key(const QName& name) {
+    m_key.assign(name.prefix);
+    m_key += '\x01';
+    m_key += name.namespaceUri;
+    m_key += '\x01';
+    m_key += name.localName;
+    return m_key;
+}
+
+void CFastInfosetEncoder::LiteralQName(unsigned char literalBits, const QName& name) {
+    const bool hasPrefix = !name.prefix.empty();
+    const bool hasNamespace = !name.namespaceUri.empty();
+    AppendOctet(static_cast<unsigned char>(literalBits | (hasPrefix ? 0x02 : 0x00) |
+                                           (hasNamespace ? 0x01 : 0x00)));
+    if (hasPrefix) IdentifyingString(TBL_PREFIXES, name.prefix);
+    if (hasNamespace) IdentifyingString(TBL_NAMESPACES, name.namespaceUri);
+    IdentifyingString(TBL_LOCAL_NAMES, name.localName);
+}
+
+void CFastInfosetEncoder::ElementName(unsigned char high, const QName& name) {
+    const std::uint32_t index = m_tables[TBL_ELEMENT_NAMES].Find(Key(name));
+    if (index != 0) {
+        IntegerOnThirdBit(high, index);
+        return;
+    }
+    LiteralQName(static_cast<unsigned char>(high | 0x3C), name);
+    m_tables[TBL_ELEMENT_NAMES].Add(m_key);  // LiteralQName leaves m_key alone
+}
+
+void CFastInfosetEncoder::AttributeName(const QName& name) {
+    const std::uint32_t index = m_tables[TBL_ATTRIBUTE_NAMES].Find(Key(name));
+    if (index != 0) {
+        IntegerOnSecondBit(0x00, index);
+        return;
+    }
+    LiteralQName(0x78, name);
+    m_tables[TBL_ATTRIBUTE_NAMES].Add(m_key);
+}
+
+}  // namespace QbXmlLib5

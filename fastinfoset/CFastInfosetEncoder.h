@@ -1,0 +1,134 @@
+// CFastInfosetEncoder: the octet-level half of the Fast Infoset writer
+// (ITU-T X.891, clause C): integers, lengths, identifying and
+// non-identifying strings, and the vocabulary tables the document builds as
+// it is written.
+//
+// The encoder knows nothing about elements or namespace scoping; the writer
+// decides what to encode and the encoder appends the exact octets. Strings
+// handed to it are UTF-8.
+#ifndef QBXMLLIB5_FASTINFOSET_CFASTINFOSETENCODER_H
+#define QBXMLLIB5_FASTINFOSET_CFASTINFOSETENCODER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace QbXmlLib5 {
+
+class CFastInfosetEncoder {
+public:
+    // Largest index a table may hand out: X.891 cannot express more.
+    static constexpr std::uint32_t kMaxTableSize = 1u << 20;
+    // Non-identifying strings of this many bytes or more are never indexed.
+    static constexpr std::size_t kLiteralLengthLimit = 6;
+
+    // One vocabulary table: string -> 1-based index. Once it holds its
+    // capacity it stops growing; strings that would need a new entry are then
+    // written literally.
+    class CTable {
+    public:
+        explicit CTable(std::uint32_t capacity = kMaxTableSize) : m_capacity(capacity) {}
+        // Index of text, or 0 when it is not in the table.
+        std::uint32_t Find(const std::string& text) const;
+        // Adds text with index Size() + 1; returns false (and adds nothing)
+        // when the table is full.
+        bool Add(const std::string& text);
+        std::uint32_t Size() const { return static_cast<std::uint32_t>(m_index.size()); }
+        bool IsFull() const { return Size() >= m_capacity; }
+
+    private:
+        std::unordered_map<std::string, std::uint32_t> m_index;
+        std::uint32_t m_capacity;
+    };
+
+    enum TableId {
+        TBL_PREFIXES,
+        TBL_NAMESPACES,
+        TBL_LOCAL_NAMES,
+        TBL_ELEMENT_NAMES,
+        TBL_ATTRIBUTE_NAMES,
+        TBL_ATTRIBUTE_VALUES,
+        TBL_CHARACTER_CHUNKS,
+        TBL_COUNT
+    };
+
+    // A qualified name in UTF-8; empty prefix / namespace mean absent. It
+    // refers to the caller's strings.
+    struct QName {
+        const std::string& prefix;
+        const std::string& namespaceUri;
+        const std::string& localName;
+    };
+
+    // tableCapacity applies to every table; anything but the default is for
+    // tests of the full-table behaviour.
+    explicit CFastInfosetEncoder(std::uint32_t tableCapacity = kMaxTableSize);
+
+    std::vector<unsigned char>& Output() { return m_out; }
+    const std::vector<unsigned char>& Output() const { return m_out; }
+    const CTable& Table(TableId id) const { return m_tables[id]; }
+
+    void AppendOctet(unsigned char octet) { m_out.push_back(octet); }
+    void AppendBytes(const std::string& bytes);
+
+    // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
+    // the integer in its first octet.
+    void IntegerOnSecondBit(unsigned char high, std::uint32_t value);
+    void IntegerOnThirdBit(unsigned char high, std::uint32_t value);
+    void IntegerOnFourthBit(unsigned char high, std::uint32_t value);
+
+    // Non-empty octet-string lengths (C.22, C.23, C.24).
+    void LengthOnSecondBit(unsigned char high, std::size_t length);
+    void LengthOnFifthBit(unsigned char high, std::size_t length);
+    void LengthOnSeventhBit(unsigned char high, std::size_t length);
+
+    // Identifying string (C.13) of a prefix, namespace or local name: its
+    // index when known, otherwise the literal, which is then added.
+    void IdentifyingString(TableId table, const std::string& text);
+    // Identifying string always written literally (namespace attributes).
+    void LiteralIdentifyingString(TableId table, const std::string& text);
+
+    // Attribute value (C.14) and character chunk (C.15, with the leading bits
+    // 10 of a content item). `localLength`, the length of the string in the
+    // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
+    void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
+    void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
+
+    // Element qualified name on the third bit (C.18); `high` carries the
+    // element bits (attribute and namespace-attribute flags).
+    void ElementName(unsigned char high, const QName& name);
+    // Attribute qualified name on the second bit (C.17), first bit 0.
+    void AttributeName(const QName& name);
+
+private:
+    // The table key of a qualified name, built in m_key.
+    const std::string& Key(const QName& name);
+    // Shared body of the two qualified-name kinds: the literal is the prefix
+    // and namespace presence bits followed by the identifying strings.
+    void LiteralQName(unsigned char literalBits, const QName& name);
+    void NonIdentifying(TableId table, const std::string& text, std::size_t localLength,
+                        bool chunk);
+    void LiteralNonIdentifying(const std::string& text, bool chunk, bool add);
+    // One size class of an integer or length encoding: values up to `last`
+    // (and above the previous class) are `flag` followed by value - 1 -
+    // previous last in the remaining bits and `extraOctets` further octets.
+    struct Range {
+        std::uint64_t last;
+        unsigned char flag;
+        unsigned extraOctets;
+    };
+    // Number of values four octets hold: the last length class of each kind.
+    static constexpr std::uint64_t kFourOctets = 1ull << 32;
+    template <std::size_t N>
+    void AppendRanged(unsigned char high, std::uint64_t value, const Range (&ranges)[N]);
+
+    std::vector<unsigned char> m_out;
+    CTable m_tables[TBL_COUNT];
+    std::string m_key;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_FASTINFOSET_CFASTINFOSETENCODER_H

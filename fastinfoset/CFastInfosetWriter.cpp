@@ -1,0 +1,224 @@
+#include "fastinfoset/CFastInfosetWriter.h"
+
+#include "core/CCharEncoding.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+
+// X.891 identification, version 1, then the padding bit and the seven
+// optional-component bits, all clear.
+const unsigned char kHeader[] = {0xE0, 0x00, 0x00, 0x01, 0x00};
+
+const unsigned char kTerminator = 0xF0;
+const unsigned char kDoubleTerminator = 0xFF;
+// Element bits: attributes present, namespace attributes present.
+const unsigned char kElementHasAttributes = 0x40;
+const unsigned char kElementHasNamespaceAttributes = 0x38;
+// Namespace attribute with a namespace name, without / with a prefix.
+const unsigned char kDefaultNamespaceAttribute = 0xCD;
+const unsigned char kPrefixedNamespaceAttribute = 0xCF;
+// Namespace attribute with neither: xmlns="".
+const unsigned char kDefaultNamespaceUndeclaration = 0xCC;
+
+bool LocalEncodingIsUtf8() {
+    const unsigned int codePage = GetLocalCharEncoding();
+    return codePage == 65001 || codePage == 0 || codePage == 3;
+}
+
+using Table = CFastInfosetEncoder::TableId;
+
+}  // namespace
+
+CFastInfosetWriter::CFastInfosetWriter()
+    : CFastInfosetWriter(CFastInfosetEncoder::kMaxTableSize) {}
+
+CFastInfosetWriter::CFastInfosetWriter(std::uint32_t tableCapacity)
+    : CXmlWriter("CFastInfosetWriter"),
+      m_encoder(tableCapacity),
+      m_elementPending(false),
+      m_terminatorPending(false),
+      m_undeclareDefault(false),
+      m_localIsUtf8(LocalEncodingIsUtf8()) {}
+
+const std::string& CFastInfosetWriter::Utf8(const std::string& local, int slot) {
+    if (m_localIsUtf8) return local;
+    m_utf8[slot] = LocalToUtf8(local.data(), local.size()).GetString();
+    return m_utf8[slot];
+}
+
+CFastInfosetWriter::~CFastInfosetWriter() = default;
+
+const char* CFastInfosetWriter::GetDeclarationText(FInfoDecl decl) {
+    switch (decl) {
+        case FI_DECL_ENCODING: return "<?xml encoding='finf'?>";
+        case FI_DECL_ENCODING_STANDALONE_YES: return "<?xml encoding='finf' standalone='yes'?>";
+        case FI_DECL_ENCODING_STANDALONE_NO: return "<?xml encoding='finf' standalone='no'?>";
+        case FI_DECL_1_0: return "<?xml version='1.0' encoding='finf'?>";
+        case FI_DECL_1_0_STANDALONE_YES:
+            return "<?xml version='1.0' encoding='finf' standalone='yes'?>";
+        case FI_DECL_1_0_STANDALONE_NO:
+            return "<?xml version='1.0' encoding='finf' standalone='no'?>";
+        case FI_DECL_1_1: return "<?xml version='1.1' encoding='finf'?>";
+        case FI_DECL_1_1_STANDALONE_YES:
+            return "<?xml version='1.1' encoding='finf' standalone='yes'?>";
+        case FI_DECL_1_1_STANDALONE_NO:
+            return "<?xml version='1.1' encoding='finf' standalone='no'?>";
+        default: return "";
+    }
+}
+
+void CFastInfosetWriter::WriteHeader(FInfoDecl decl) {
+    m_encoder.Output().clear();
+    m_encoder.AppendBytes(GetDeclarationText(decl));
+    for (unsigned char octet : kHeader) m_encoder.AppendOctet(octet);
+}
+
+CBinaryData CFastInfosetWriter::GetOutput() const {
+    const std::vector<unsigned char>& out = m_encoder.Output();
+    return CBinaryData(out.empty() ? nullptr : const_cast<unsigned char*>(out.data()),
+                       out.size(), false);
+}
+
+void CFastInfosetWriter::WriteEndDocument() {
+    CXmlWriter::WriteEndDocument();
+    // The last element's terminator and the document's share one octet.
+    m_encoder.AppendOctet(m_terminatorPending ? kDoubleTerminator : kTerminator);
+    m_terminatorPending = false;
+}
+
+void CFastInfosetWriter::WriteComment(const std::string&) {}
+
+void CFastInfosetWriter::WriteProcessingInstruction(const std::string&) { WriteStartTag(); }
+
+void CFastInfosetWriter::WriteInLineSchema(const std::string&) {}
+
+void CFastInfosetWriter::WriteStartElement(const std::string& localName,
+                                           const std::string& namespaceUri) {
+    WriteStartTag();
+    WritePendingTerminator();
+    const StartedElement started = BeginElement(localName, namespaceUri);
+    m_elementPending = true;
+    if (started.declaresPrefix) {
+        m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
+        m_elementPrefix = started.prefix;
+    } else {
+        // The binary form names the prefix even where the text form relies on
+        // the default namespace.
+        m_elementPrefix = PrefixFor(namespaceUri);
+    }
+    // An element in no namespace below a declared default namespace
+    // undeclares it, or decoders would put it in that namespace.
+    CXmlWriterContext* current = GetCurrentContext();
+    m_undeclareDefault = namespaceUri.empty() && !current->GetEffectiveDefaultNamespace().empty();
+    if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
+}
+
+void CFastInfosetWriter::WriteText(const std::string& text) {
+    WriteStartTag();
+    if (text.empty()) return;
+    WritePendingTerminator();
+    m_encoder.CharacterChunk(Utf8(text, 0), text.size());
+}
+
+void CFastInfosetWriter::WriteEndElement() {
+    WriteStartTag();
+    // Two terminators in a row share the octet FF, so the element's own
+    // terminator waits for whatever comes next.
+    if (m_terminatorPending) {
+        m_encoder.AppendOctet(kDoubleTerminator);
+        m_terminatorPending = false;
+    } else {
+        m_terminatorPending = true;
+    }
+    EndElementContext();
+}
+
+void CFastInfosetWriter::WriteAttribute(const std::string& localName,
+                                        const std::string& namespaceUri,
+                                        const std::string& value) {
+    CheckAttributesAllowed();
+    m_attributes.push_back({PrefixFor(namespaceUri), namespaceUri, localName, value});
+}
+
+void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
+                                      const std::string& typeName) {
+    CheckAttributesAllowed();
+    std::string invented;
+    const std::string value = ResolveXsiTypeValue(typeNamespaceUri, typeName, invented);
+    if (!invented.empty()) m_inventedPrefixes.emplace_back(invented, typeNamespaceUri);
+    WriteAttribute("type", kXsiNamespace, value);
+}
+
+std::string CFastInfosetWriter::PrefixFor(const std::string& namespaceUri) {
+    bool invented = false;
+    std::string prefix = ResolveAttributePrefix(namespaceUri, invented);
+    if (invented) m_inventedPrefixes.emplace_back(prefix, namespaceUri);
+    return prefix;
+}
+
+void CFastInfosetWriter::WriteStartTag() {
+    if (!m_elementPending) return;
+    m_elementPending = false;
+    CXmlWriterContext* current = GetCurrentContext();
+    current->CloseStartTag();
+    unsigned char bits = m_attributes.empty() ? 0x00 : kElementHasAttributes;
+    if (HasNamespaceAttributes()) {
+        m_encoder.AppendOctet(bits | kElementHasNamespaceAttributes);
+        WriteNamespaceAttributes();
+        bits = 0x00;  // the name starts on the third bit of a fresh octet
+    }
+    m_encoder.ElementName(bits, {Utf8(m_elementPrefix, 0), Utf8(current->GetNamespaceUri(), 1),
+                                 Utf8(current->GetLocalName(), 2)});
+    for (const PendingAttribute& a : m_attributes) {
+        m_encoder.AttributeName(
+            {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
+    }
+    if (!m_attributes.empty()) m_encoder.AppendOctet(kTerminator);
+    m_attributes.clear();
+    m_inventedPrefixes.clear();
+}
+
+bool CFastInfosetWriter::HasNamespaceAttributes() const {
+    if (!m_inventedPrefixes.empty() || m_undeclareDefault) return true;
+    return GetCurrentContext()->GetDepth() == 0 &&
+           (!GetPendingDefaultNamespace().empty() || !GetPendingDeclarations().empty());
+}
+
+void CFastInfosetWriter::WriteNamespaceAttributes() {
+    // The root declares what was registered before it, always as literals.
+    if (GetCurrentContext()->GetDepth() == 0) {
+        if (!GetPendingDefaultNamespace().empty()) {
+            m_encoder.AppendOctet(kDefaultNamespaceAttribute);
+            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES,
+                                               Utf8(GetPendingDefaultNamespace(), 0));
+        }
+        for (const auto& declaration : GetPendingDeclarations()) {
+            // An empty prefix can only declare the default namespace.
+            if (declaration.second.empty()) {
+                m_encoder.AppendOctet(kDefaultNamespaceAttribute);
+            } else {
+                m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
+                m_encoder.LiteralIdentifyingString(Table::TBL_PREFIXES,
+                                                   Utf8(declaration.second, 0));
+            }
+            m_encoder.LiteralIdentifyingString(Table::TBL_NAMESPACES, Utf8(declaration.first, 0));
+        }
+    }
+    for (const auto& invented : m_inventedPrefixes) {
+        m_encoder.AppendOctet(kPrefixedNamespaceAttribute);
+        m_encoder.IdentifyingString(Table::TBL_PREFIXES, Utf8(invented.first, 0));
+        m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second, 0));
+    }
+    if (m_undeclareDefault) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
+    m_encoder.AppendOctet(kTerminator);
+}
+
+void CFastInfosetWriter::WritePendingTerminator() {
+    if (!m_terminatorPending) return;
+    m_encoder.AppendOctet(kTerminator);
+    m_terminatorPending = false;
+}
+
+}  // namespace QbXmlLib5

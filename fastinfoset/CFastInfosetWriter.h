@@ -1,0 +1,108 @@
+// CFastInfosetWriter: the CXmlWriter that produces a binary Fast Infoset
+// document (ITU-T X.891) instead of XML text.
+//
+// It streams: each event is encoded as soon as enough is known about it. An
+// element's start tag (name and attributes) is held back until it closes, so
+// that every prefix it uses can be declared on it. The vocabulary tables are built as the document is written (no
+// initial or external vocabulary); strings shorter than six bytes are indexed
+// so that repeated short values cost one or two octets. A table stops growing
+// at 2^20 entries, the largest index X.891 can express; later strings of that
+// table are written literally.
+//
+// Usage: WriteHeader, the element events, WriteEndDocument, GetOutput.
+// Comments, processing instructions and in-line schemas are not written.
+// Every element in a namespace carries a prefix in the binary form; the
+// default namespace only appears as a declaration on the root. A prefix the
+// writer invents (AA, AB, ...) is declared by a namespace attribute on the
+// element that introduces it, as X.891 decoders need to report the mapping,
+// and an element in no namespace below a declared default namespace carries
+// the undeclaration.
+#ifndef QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
+#define QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/QbEnums.h"
+#include "fastinfoset/CFastInfosetEncoder.h"
+#include "types/CBinaryData.h"
+#include "xml/CXmlWriter.h"
+
+namespace QbXmlLib5 {
+
+class CFastInfosetWriter : public CXmlWriter {
+public:
+    CFastInfosetWriter();
+    ~CFastInfosetWriter() override;
+
+    // Empties the output, then writes the XML declaration `decl` names (none
+    // for FI_DECL_NONE) and the X.891 header of version 1 with no optional
+    // components.
+    void WriteHeader(FInfoDecl decl);
+    // The octets written so far.
+    CBinaryData GetOutput() const;
+
+    // The base check ("An Element has not been closed."), then the document
+    // terminator.
+    void WriteEndDocument() override;
+    void WriteComment(const std::string& text) override;
+    // Closes the pending start tag, if any; the instruction itself is dropped.
+    void WriteProcessingInstruction(const std::string& text) override;
+    void WriteInLineSchema(const std::string& text) override;
+    void WriteStartElement(const std::string& localName,
+                           const std::string& namespaceUri) override;
+    void WriteText(const std::string& text) override;
+    void WriteEndElement() override;
+    void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
+                        const std::string& value) override;
+    void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) override;
+
+    // The declaration text of `decl`, "" for FI_DECL_NONE or an unknown value.
+    static const char* GetDeclarationText(FInfoDecl decl);
+
+protected:
+    // For tests of the full-table behaviour: every table holds at most
+    // `tableCapacity` entries instead of 2^20.
+    explicit CFastInfosetWriter(std::uint32_t tableCapacity);
+
+private:
+    struct PendingAttribute {
+        std::string prefix;
+        std::string namespaceUri;
+        std::string localName;
+        std::string value;
+    };
+
+    // Encodes the held-back start tag, if any, and closes it.
+    void WriteStartTag();
+    // The namespace attributes of the held-back element; false when it has
+    // none.
+    bool HasNamespaceAttributes() const;
+    void WriteNamespaceAttributes();
+    void WritePendingTerminator();
+    // `local` in UTF-8: itself when the local encoding is UTF-8, else a
+    // conversion kept in one of three slots (one per part of a name).
+    const std::string& Utf8(const std::string& local, int slot);
+    // Prefix of namespaceUri for the current element, invented and queued for
+    // declaration when none is in scope; "" for no namespace.
+    std::string PrefixFor(const std::string& namespaceUri);
+
+    CFastInfosetEncoder m_encoder;
+    bool m_elementPending;
+    bool m_terminatorPending;
+    // The held-back start tag: element prefix, invented prefixes to declare
+    // (prefix, namespace URI), attributes in call order.
+    std::string m_elementPrefix;
+    std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
+    std::vector<PendingAttribute> m_attributes;
+    // The held-back element has no namespace while a default one is declared.
+    bool m_undeclareDefault;
+    bool m_localIsUtf8;
+    std::string m_utf8[3];
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H

@@ -1,0 +1,521 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "core/CCharEncoding.h"
+#include "fastinfoset/CFastInfosetEncoder.h"
+#include "fastinfoset/CFastInfosetWriter.h"
+#include "QbXmlLib5.h"
+#include "fastinfoset_infoset.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Runs one encoder operation on a fresh encoder and returns its octets.
+template <typename F>
+Bytes Encode(F op, std::uint32_t capacity = CFastInfosetEncoder::kMaxTableSize) {
+    CFastInfosetEncoder enc(capacity);
+    op(enc);
+    return enc.Output();
+}
+
+TEST(FastInfosetEncoderTest, IntegersAtEveryRangeBoundary) {
+    struct Case {
+        int bit;
+        std::uint32_t value;
+        Bytes expected;
+    };
+    const std::vector<Case> cases = {
+        {2, 1, {0x80}},
+        {2, 64, {0xBF}},
+        {2, 65, {0xC0, 0x00}},
+        {2, 8256, {0xDF, 0xFF}},
+        {2, 8257, {0xE0, 0x00, 0x00}},
+        {2, 1u << 20, {0xEF, 0xDF, 0xBF}},
+        {3, 1, {0x00}},
+        {3, 32, {0x1F}},
+        {3, 33, {0x20, 0x00}},
+        {3, 2080, {0x27, 0xFF}},
+        {3, 2081, {0x28, 0x00, 0x00}},
+        {3, 526368, {0x2F, 0xFF, 0xFF}},
+        {3, 526369, {0x30, 0x00, 0x00, 0x00}},
+        {3, 1u << 20, {0x30, 0x07, 0xF7, 0xDF}},
+        {4, 1, {0xA0}},
+        {4, 16, {0xAF}},
+        {4, 17, {0xB0, 0x00}},
+        {4, 1040, {0xB3, 0xFF}},
+        {4, 1041, {0xB4, 0x00, 0x00}},
+        {4, 263184, {0xB7, 0xFF, 0xFF}},
+        {4, 263185, {0xB8, 0x00, 0x00, 0x00}},
+        {4, 1u << 20, {0xB8, 0x0B, 0xFB, 0xEF}},
+    };
+    for (const Case& c : cases) {
+        const Bytes got = Encode([&](CFastInfosetEncoder& e) {
+            if (c.bit == 2) e.IntegerOnSecondBit(0x80, c.value);
+            if (c.bit == 3) e.IntegerOnThirdBit(0x00, c.value);
+            if (c.bit == 4) e.IntegerOnFourthBit(0xA0, c.value);
+        });
+        EXPECT_EQ(got, c.expected) << "bit " << c.bit << " value " << c.value;
+    }
+}
+
+TEST(FastInfosetEncoderTest, LengthsAtEveryRangeBoundary) {
+    struct Case {
+        int bit;
+        std::size_t length;
+        Bytes expected;
+    };
+    const std::vector<Case> cases = {
+        {2, 1, {0x00}},
+        {2, 64, {0x3F}},
+        {2, 65, {0x40, 0x00}},
+        {2, 320, {0x40, 0xFF}},
+        {2, 321, {0x60, 0x00, 0x00, 0x00, 0x00}},
+        {2, 321 + 0x01020304, {0x60, 0x01, 0x02, 0x03, 0x04}},
+        {5, 1, {0x40}},
+        {5, 8, {0x47}},
+        {5, 9, {0x48, 0x00}},
+        {5, 264, {0x48, 0xFF}},
+        {5, 265, {0x4C, 0x00, 0x00, 0x00, 0x00}},
+        {7, 1, {0x90}},
+        {7, 2, {0x91}},
+        {7, 3, {0x92, 0x00}},
+        {7, 258, {0x92, 0xFF}},
+        {7, 259, {0x93, 0x00, 0x00, 0x00, 0x00}},
+    };
+    for (const Case& c : cases) {
+        const Bytes got = Encode([&](CFastInfosetEncoder& e) {
+            if (c.bit == 2) e.LengthOnSecondBit(0x00, c.length);
+            if (c.bit == 5) e.LengthOnFifthBit(0x40, c.length);
+            if (c.bit == 7) e.LengthOnSeventhBit(0x90, c.length);
+        });
+        EXPECT_EQ(got, c.expected) << "bit " << c.bit << " length " << c.length;
+    }
+}
+
+TEST(FastInfosetEncoderTest, StringsAreIndexedAfterTheirFirstOccurrence) {
+    // Identifying strings: literal then index; the built-in xml prefix is 1.
+    EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
+                  e.IdentifyingString(CFastInfosetEncoder::TBL_PREFIXES, "xml");
+                  e.IdentifyingString(CFastInfosetEncoder::TBL_PREFIXES, "p");
+                  e.IdentifyingString(CFastInfosetEncoder::TBL_PREFIXES, "p");
+              }),
+              (Bytes{0x80, 0x00, 'p', 0x81}));
+    // Short attribute values are added, long ones never; empty is FF.
+    EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
+                  e.AttributeValue("abcde");
+                  e.AttributeValue("abcde");
+                  e.AttributeValue("abcdef");
+                  e.AttributeValue("abcdef");
+                  e.AttributeValue("");
+              }),
+              (Bytes{0x44, 'a', 'b', 'c', 'd', 'e', 0x80, 0x05, 'a', 'b', 'c', 'd', 'e', 'f',
+                     0x05, 'a', 'b', 'c', 'd', 'e', 'f', 0xFF}));
+    EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
+                  e.CharacterChunk("hi");
+                  e.CharacterChunk("hi");
+                  e.CharacterChunk("");
+                  e.CharacterChunk("123456");
+              }),
+              (Bytes{0x91, 'h', 'i', 0xA0, 0x82, 0x03, '1', '2', '3', '4', '5', '6'}));
+    // Qualified names: literal with presence bits, then the name index.
+    const CFastInfosetEncoder::QName ns{"p", "urn:p", "a"};
+    EXPECT_EQ(Encode([&](CFastInfosetEncoder& e) {
+                  e.ElementName(0x40, ns);
+                  e.ElementName(0x40, ns);
+                  e.AttributeName(ns);
+                  e.AttributeName({"", "", "a"});
+                  e.AttributeName(ns);
+              }),
+              (Bytes{0x7F, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p', 0x00, 'a', 0x40,
+                     0x7B, 0x81, 0x81, 0x80, 0x78, 0x80, 0x00}));
+}
+
+TEST(FastInfosetEncoderTest, FullTableWritesFurtherStringsLiterally) {
+    // Capacity 3: the value table takes "a", "b", "c"; "d" stays literal.
+    EXPECT_EQ(Encode(
+                  [](CFastInfosetEncoder& e) {
+                      for (const char* v : {"a", "b", "c", "d", "d", "c"}) e.AttributeValue(v);
+                      EXPECT_EQ(e.Table(CFastInfosetEncoder::TBL_ATTRIBUTE_VALUES).Size(), 3u);
+                  },
+                  3),
+              (Bytes{0x40, 'a', 0x40, 'b', 0x40, 'c', 0x00, 'd', 0x00, 'd', 0x82}));
+    // Identifying strings: the prefix table already holds xml.
+    EXPECT_EQ(Encode(
+                  [](CFastInfosetEncoder& e) {
+                      for (const char* p : {"p", "q", "q"}) {
+                          e.IdentifyingString(CFastInfosetEncoder::TBL_PREFIXES, p);
+                      }
+                  },
+                  2),
+              (Bytes{0x00, 'p', 0x00, 'q', 0x00, 'q'}));
+}
+
+TEST(FastInfosetEncoderTest, RealTableStopsAtTwoToTheTwenty) {
+    CFastInfosetEncoder enc;
+    std::string v = "00000";
+    for (std::uint32_t i = 0; i < (1u << 20); ++i) {
+        for (int k = 0; k < 5; ++k) v[k] = static_cast<char>('0' + (i >> (4 * k)) % 16);
+        enc.CharacterChunk(v);
+    }
+    EXPECT_EQ(enc.Table(CFastInfosetEncoder::TBL_CHARACTER_CHUNKS).Size(), 1u << 20);
+    enc.Output().clear();
+    enc.CharacterChunk("zzzzz");
+    enc.CharacterChunk("zzzzz");
+    enc.CharacterChunk(v);  // the last one added: index 2^20
+    EXPECT_EQ(enc.Output(), (Bytes{0x82, 0x02, 'z', 'z', 'z', 'z', 'z', 0x82, 0x02, 'z', 'z',
+                                   'z', 'z', 'z', 0xB8, 0x0B, 0xFB, 0xEF}));
+}
+
+using QbXmlLib5Test::CScriptedObject;
+
+Bytes ToBytes(const CBinaryData& data) {
+    return Bytes(data.GetData(), data.GetData() + data.GetLength());
+}
+
+Bytes Stream(std::function<void(CXmlWriter&)> script, FInfoDecl decl = FI_DECL_NONE,
+             CompressionType compression = CT_NONE) {
+    CSmartPtr<CScriptedObject> object(new CScriptedObject(std::move(script)));
+    return ToBytes(object->ToFastInfosetStream(
+        decl, CXmlSerializationContext::GetDefaultContext(), compression));
+}
+
+// The header of every document without declaration.
+Bytes Doc(const Bytes& body) {
+    Bytes out = {0xE0, 0x00, 0x00, 0x01, 0x00};
+    for (unsigned char octet : body) out.push_back(octet);
+    return out;
+}
+
+void Leaf(CXmlWriter& w, const char* name, const char* text) {
+    w.WriteStartElement(name, "");
+    w.WriteText(text);
+    w.WriteEndElement();
+}
+
+TEST(FastInfosetWriterTest, HeaderAndDeclarations) {
+    const auto empty = [](CXmlWriter& w) {
+        w.WriteStartElement("a", "");
+        w.WriteEndElement();
+    };
+    EXPECT_EQ(Stream(empty), Doc({0x3C, 0x00, 'a', 0xFF}));
+    const std::string decl10 = "<?xml version='1.0' encoding='finf'?>";
+    ASSERT_EQ(decl10.size(), 37u);
+    Bytes expected(decl10.begin(), decl10.end());
+    const Bytes doc = Doc({0x3C, 0x00, 'a', 0xFF});
+    expected.insert(expected.end(), doc.begin(), doc.end());
+    EXPECT_EQ(Stream(empty, FI_DECL_1_0), expected);
+    for (int d = FI_DECL_ENCODING; d <= FI_DECL_1_1_STANDALONE_NO; ++d) {
+        const std::string text = CFastInfosetWriter::GetDeclarationText(static_cast<FInfoDecl>(d));
+        const Bytes got = Stream(empty, static_cast<FInfoDecl>(d));
+        ASSERT_EQ(got.size(), text.size() + doc.size());
+        EXPECT_EQ(std::string(got.begin(), got.begin() + text.size()), text);
+        EXPECT_TRUE(std::equal(doc.begin(), doc.end(), got.begin() + text.size()));
+        EXPECT_EQ(text.find("encoding='finf'"), text.find("encoding"));
+    }
+    EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_1_1_STANDALONE_YES),
+                 "<?xml version='1.1' encoding='finf' standalone='yes'?>");
+    EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_ENCODING_STANDALONE_NO),
+                 "<?xml encoding='finf' standalone='no'?>");
+}
+
+TEST(FastInfosetWriterTest, RepeatedNamesAndShortValuesAreIndexed) {
+    // Siblings: the second b is the element-name index 2, the octet 01.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  Leaf(w, "b", "");
+                  Leaf(w, "b", "");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'b', 0xF0, 0x01, 0xFF, 0xF0}));
+    // Five-byte text indexed the second time, six-byte text never.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteText("abcde");
+                  w.WriteText("abcde");
+                  w.WriteText("abcdef");
+                  w.WriteText("abcdef");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r', 0x92, 0x02, 'a', 'b', 'c', 'd', 'e', 0xA0, 0x82, 0x03, 'a',
+                   'b', 'c', 'd', 'e', 'f', 0x82, 0x03, 'a', 'b', 'c', 'd', 'e', 'f', 0xFF}));
+    // Attributes: names and short values indexed; empty value FF; the
+    // attribute list ends with F0 before the content.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteAttribute("x", "", "1");
+                  w.WriteAttribute("y", "", "");
+                  w.WriteStartElement("c", "");
+                  w.WriteAttribute("x", "", "1");
+                  w.WriteEndElement();
+                  w.WriteText("t");
+                  w.WriteEndElement();
+              }),
+              Doc({0x7C, 0x00, 'r', 0x78, 0x00, 'x', 0x40, '1', 0x78, 0x00, 'y', 0xFF, 0xF0,
+                   0x7C, 0x00, 'c', 0x00, 0x80, 0xF0, 0xF0, 0x90, 't', 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, TerminatorsKeepTextInItsElement) {
+    // a holding an empty b, then text: b's terminator comes before the chunk.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("a", "");
+                  Leaf(w, "b", "");
+                  w.WriteText("t");
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'a', 0x3C, 0x00, 'b', 0xF0, 0x90, 't', 0xFF}));
+    // Nesting three deep: two double terminators and the document's.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("a", "");
+                  w.WriteStartElement("b", "");
+                  Leaf(w, "c", "");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'a', 0x3C, 0x00, 'b', 0x3C, 0x00, 'c', 0xFF, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
+    // Default namespace only: declared with CD; the element takes AA, which
+    // is declared too.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.SetDefaultNamespace("urn:d");
+                  w.WriteStartElement("r", "urn:d");
+                  w.WriteEndElement();
+              }),
+              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
+                   0x3F, 0x81, 0x81, 0x00, 'r', 0xFF}));
+    // An element in no namespace below the default namespace undeclares it
+    // (CC); its descendants need not.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.SetDefaultNamespace("urn:d");
+                  w.WriteStartElement("r", "urn:d");
+                  w.WriteStartElement("c", "");
+                  w.WriteStartElement("d", "");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
+                   0x3F, 0x81, 0x81, 0x00, 'r', 0x38, 0xCC, 0xF0, 0x3C, 0x00, 'c', 0x3C, 0x00,
+                   'd', 0xFF, 0xFF}));
+    // Registered declarations in URI order, reused by elements and
+    // attributes; an attribute in an undeclared namespace gets an invented
+    // prefix declared on its element, and a child reuses the parent's scope.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.AddNamespace("q", "urn:q");
+                  w.AddNamespace("p", "urn:p");
+                  w.WriteStartElement("r", "urn:q");
+                  w.WriteAttribute("a", "urn:x", "v");
+                  w.WriteStartElement("r", "urn:q");
+                  w.WriteAttribute("a", "urn:p", "v");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x78, 0xCF, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p',  //
+                   0xCF, 0x00, 'q', 0x04, 'u', 'r', 'n', ':', 'q',        //
+                   0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'x', 0xF0,
+                   0x3F, 0x82, 0x82, 0x00, 'r',                           // q:r
+                   0x7B, 0x83, 0x83, 0x00, 'a', 0x40, 'v', 0xF0,          // AA:a
+                   0x40,                                                  // q:r again
+                   0x7B, 0x81, 0x81, 0x81, 0x80, 0xF0, 0xFF, 0xF0}));
+    // An invented prefix lives in its element's scope only: the sibling
+    // declares it again, the child reuses it.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+                  w.WriteStartElement("e", "urn:e");
+                  w.WriteEndElement();
+                  w.WriteEndElement();
+              }),
+              Doc({0x3C, 0x00, 'r',                                                //
+                   0x38, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'e', 0xF0,  //
+                   0x3F, 0x81, 0x81, 0x00, 'e',                                    //
+                   0x01, 0xFF,                                                     //
+                   0x38, 0xCF, 0x81, 0x81, 0xF0, 0x01, 0xFF, 0xF0}));
+    // xsi:type: the type namespace and the instance namespace get invented
+    // prefixes, both declared.
+    EXPECT_EQ(Stream([](CXmlWriter& w) {
+                  w.WriteStartElement("r", "");
+                  w.WriteXsiType("urn:t", "T");
+                  w.WriteEndElement();
+              }),
+              Doc({0x78, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 't',  //
+                   0xCF, 0x01, 'A', 'B', 0x28, 'h', 't', 't', 'p', ':', '/', '/', 'w', 'w', 'w',
+                   '.', 'w', '3', '.', 'o', 'r', 'g', '/', '2', '0', '0', '1', '/', 'X', 'M', 'L',
+                   'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e', 0xF0,
+                   0x3C, 0x00, 'r', 0x7B, 0x82, 0x82, 0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A',
+                   ':', 'T', 0xF0, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, LocalTextIsWrittenAsUtf8) {
+    // ISO-8859-1: three local bytes become six UTF-8 bytes, and the local
+    // length decides that the chunk is still indexed.
+    SetLocalCharEncoding(28591);
+    const Bytes got = Stream([](CXmlWriter& w) {
+        w.WriteStartElement("\xE9", "");
+        w.WriteText("\xE9\xE9\xE9");
+        w.WriteText("\xE9\xE9\xE9");
+        w.WriteEndElement();
+    });
+    SetLocalCharEncoding(65001);
+    EXPECT_EQ(got, Doc({0x3C, 0x01, 0xC3, 0xA9, 0x92, 0x03, 0xC3, 0xA9, 0xC3, 0xA9, 0xC3, 0xA9,
+                        0xA0, 0xFF}));
+}
+
+TEST(FastInfosetWriterTest, MisuseIsRefused) {
+    try {
+        Stream([](CXmlWriter& w) {
+            w.WriteStartElement("r", "");
+            Leaf(w, "c", "");
+            w.WriteAttribute("x", "", "1");
+        });
+        FAIL() << "attribute after a child accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "Attributes must be added before elements");
+    }
+    try {
+        Stream([](CXmlWriter& w) { w.WriteStartElement("r", ""); });
+        FAIL() << "open element accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "An Element has not been closed.");
+    }
+}
+
+// A document large enough for deflate to pay off.
+void Catalogue(CXmlWriter& w) {
+    w.WriteStartElement("catalogue", "urn:c");
+    for (int i = 0; i < 200; ++i) {
+        w.WriteStartElement("item", "urn:c");
+        w.WriteAttribute("id", "", std::to_string(i));
+        Leaf(w, "description", "A reasonably long description that repeats.");
+        w.WriteEndElement();
+    }
+    w.WriteEndElement();
+}
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("QB_TEST_TMP");
+    return std::string(dir ? dir : "/tmp") + "/" + name;
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(FastInfosetWriterTest, CompressionAndFiles) {
+    const Bytes plain = Stream(Catalogue);
+    const Bytes gzip = Stream(Catalogue, FI_DECL_NONE, CT_GZIP);
+    ASSERT_GE(gzip.size(), 2u);
+    EXPECT_EQ(gzip[0], 0x1F);
+    EXPECT_EQ(gzip[1], 0x8B);
+    CBinaryData inflated;
+    ASSERT_TRUE(CBinaryData::Decompress(gzip.data(), gzip.size(), inflated));
+    EXPECT_EQ(ToBytes(inflated), plain);
+    const Bytes zlib = Stream(Catalogue, FI_DECL_NONE, CT_ZLIB);
+    ASSERT_TRUE(CBinaryData::Decompress(zlib.data(), zlib.size(), inflated));
+    EXPECT_EQ(ToBytes(inflated), plain);
+
+    CSmartPtr<CScriptedObject> object(new CScriptedObject(Catalogue));
+    const std::string path = TempPath("fastinfoset_writer_file.fi");
+    std::remove(path.c_str());
+    try {
+        object->ToFastInfosetFile(path.c_str(), FI_DECL_NONE,
+                                  CXmlSerializationContext::GetDefaultContext(), CT_ZLIB);
+        FAIL() << "zlib file accepted";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "ZLIB Compression only available for To Stream methods.");
+    }
+    EXPECT_FALSE(std::ifstream(path).good()) << "file created before the refusal";
+    object->ToFastInfosetFile(path.c_str(), FI_DECL_1_0);
+    const std::string decl = "<?xml version='1.0' encoding='finf'?>";
+    Bytes expected(decl.begin(), decl.end());
+    expected.insert(expected.end(), plain.begin(), plain.end());
+    EXPECT_EQ(ReadFile(path), expected);
+    object->ToFastInfosetFile(path.c_str(), FI_DECL_NONE,
+                              CXmlSerializationContext::GetDefaultContext(), CT_GZIP);
+    EXPECT_EQ(ReadFile(path), gzip);
+    std::remove(path.c_str());
+}
+
+#ifdef QB_HAVE_LIBXML2
+
+// Our writer, then our reader: the infoset survives, for every corpus
+// document and with every table kind past its small index classes.
+void CheckRoundTrip(const std::string& path) {
+    SCOPED_TRACE(path);
+    QbXmlLib5Test::XmlDocPtr doc = QbXmlLib5Test::Parse(path);
+    ASSERT_TRUE(doc) << "libxml2 rejects the corpus file";
+    CSmartPtr<CScriptedObject> object = QbXmlLib5Test::Libxml2Object(doc.get());
+    const QbXmlLib5Test::Node reference =
+        QbXmlLib5Test::WithoutCarriageReturns(QbXmlLib5Test::Reference(doc.get()));
+    for (CompressionType compression : {CT_NONE, CT_GZIP}) {
+        for (FInfoDecl decl : {FI_DECL_NONE, FI_DECL_1_0_STANDALONE_YES}) {
+            CBinaryData stream;
+            try {
+                stream = object->ToFastInfosetStream(
+                    decl, CXmlSerializationContext::GetDefaultContext(), compression);
+            } catch (const CQbException&) {
+                continue;  // deflate cannot shrink a tiny document
+            }
+            try {
+                EXPECT_EQ(Diff(reference, QbXmlLib5Test::LoadWithOurReader(stream), ""), "");
+            } catch (const CQbException& e) {
+                ADD_FAILURE() << "our reader rejects our document: " << e.GetFullMessage();
+            }
+        }
+    }
+}
+
+TEST(FastInfosetWriterTest, RoundTripsThroughOurReader) {
+    for (const std::string& file : QbXmlLib5Test::Corpus()) CheckRoundTrip(file);
+    CheckRoundTrip(QbXmlLib5Test::WriteVocabularyDocument(QbXmlLib5Test::TempDir()));
+}
+
+#endif  // QB_HAVE_LIBXML2
+
+// Exposes the table-capacity hook.
+class CSmallTableWriter : public CFastInfosetWriter {
+public:
+    explicit CSmallTableWriter(std::uint32_t capacity) : CFastInfosetWriter(capacity) {}
+};
+
+TEST(FastInfosetWriterTest, FullTablesFallBackToLiterals) {
+    CSmallTableWriter w(2);
+    w.WriteHeader(FI_DECL_NONE);
+    w.WriteStartElement("r", "");
+    for (const char* name : {"a", "b", "c", "c"}) Leaf(w, name, name);
+    w.WriteEndElement();
+    w.WriteEndDocument();
+    // Element names r, a fill their table; b and c stay literal (their local
+    // names are indexed until that table is full too). Chunks a, b fill theirs.
+    EXPECT_EQ(ToBytes(w.GetOutput()),
+              Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'a', 0x90, 'a', 0xF0,  //
+                   0x3C, 0x00, 'b', 0x90, 'b', 0xF0,                   //
+                   0x3C, 0x00, 'c', 0x80, 'c', 0xF0,                   //
+                   0x3C, 0x00, 'c', 0x80, 'c', 0xFF, 0xF0}));
+    // And our reader takes the literals as the same names and texts.
+    const QbXmlLib5Test::Node read = QbXmlLib5Test::LoadWithOurReader(w.GetOutput());
+    ASSERT_EQ(read.children.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const char* expected[] = {"a", "b", "c", "c"};
+        EXPECT_EQ(read.children[i].name, expected[i]);
+        EXPECT_EQ(read.children[i].text, expected[i]);
+    }
+}
+
+}  // namespace
