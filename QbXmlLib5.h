@@ -35,4 +35,13 @@
 #include "types/CWhitespaceUtils.h"
 #include "types/ItemType.h"
 
+// Data binding
+#include "binding/CAttribute.h"
+#include "binding/CAttributeCol.h"
+#include "binding/CElement.h"
+#include "binding/CElementCol.h"
+#include "binding/CQbIterator.h"
+#include "binding/CXmlCollection.h"
+#include "binding/CXmlCollectionBase.h"
+
 #endif  // QBXMLLIB5_H

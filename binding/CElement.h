@@ -28,7 +28,6 @@
 namespace QbXmlLib5 {
 
 class CElementCol;
-class CXmlDocument;
 
 class CElement : public CXmlObjectBase {
 public:
@@ -64,20 +63,14 @@ public:
     // every child element. On failure nothing changes.
     void SetNamespaceRestrictions(const char* restriction, const char* targetNamespace);
 
-    // Loading entry points: read the document element itself (see above).
-    // Each replaces the element's name, namespace, text, attributes and
-    // children; on failure the element is unchanged.
+    // Loading (these and the inherited FromXmlFile, FromXmlStream) read the
+    // document element itself (see above). Each replaces the element's name,
+    // namespace, text, attributes and children; on failure the element is
+    // unchanged.
     void FromXml(const char* xml);
     void FromXml(const char* xml, const CXmlSerializationContext& ctx);
     void FromXml(const wchar_t* xml, const CXmlSerializationContext& ctx =
                                          CXmlSerializationContext::GetDefaultContext());
-    void FromXmlFile(const char* fileName, const CXmlSerializationContext& ctx =
-                                               CXmlSerializationContext::GetDefaultContext());
-    void FromXmlStream(const unsigned char* bytes, unsigned long length,
-                       const CXmlSerializationContext& ctx =
-                           CXmlSerializationContext::GetDefaultContext());
-    void FromXmlStream(const CBinaryData& data, const CXmlSerializationContext& ctx =
-                                                    CXmlSerializationContext::GetDefaultContext());
 
 protected:
     friend class CElementCol;
@@ -105,8 +98,6 @@ protected:
 private:
     void Init(const char* name, const char* namespaceUri, const char* restriction,
               const char* targetNamespace);
-    // Reads the document element of a loaded document.
-    void ReadDocument(const CXmlDocument& document, const CXmlSerializationContext& ctx);
     // Throws when this subtree does not satisfy the restriction.
     void CheckRestriction(const std::string& restriction,
                           const std::string& targetNamespace) const;

@@ -34,10 +34,13 @@ void CXmlCollectionBase::RemoveEventListener(CXmlObjectBase* listener) {
 }
 
 void CXmlCollectionBase::FireOnCollectionChange() {
-    // A listener may (un)register listeners while it is being told; iterate
-    // over the registrations as they were when the change happened.
+    // A listener may (un)register listeners while it is being told: those
+    // registered when the change happened are told, unless removed by then.
     const std::vector<CXmlObjectBase*> listeners = m_listeners;
     for (CXmlObjectBase* listener : listeners) {
+        if (std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end()) {
+            continue;
+        }
         FireOnCollectionChangeEvent(listener, this);
     }
 }

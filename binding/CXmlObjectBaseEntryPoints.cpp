@@ -3,6 +3,7 @@
 // virtual ToXml_Int / FromXml_Int, and package the result.
 #include <string>
 
+#include "binding/CElement.h"
 #include "core/CQbException.h"
 #include "core/CXmlObjectBase.h"
 #include "types/CBinaryData.h"
@@ -43,6 +44,12 @@ void ReadDocument(CXmlObjectBase& object, const CXmlSerializationContext& ctx, L
     load(document);
     const CXmlElement* root = document.GetDocumentElement();
     if (!root) throw CQbException("Invalid or empty XML document");
+    // An untyped element takes the whole document: the document element
+    // itself, not its first child.
+    if (dynamic_cast<CElement*>(object.GetBase())) {
+        CXmlObjectBase::FromXml_Int(&object, nullptr, root, ctx);
+        return;
+    }
     CXmlObjectBase::FromXml_Int(&object, root, root->GetFirstElement(), ctx);
 }
 

@@ -8,6 +8,7 @@
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlSerializationContext.h"
+#include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
 
@@ -37,6 +38,10 @@ protected:
         EXPECT_EQ(type, MsgCollectionChanged);
         EXPECT_EQ(data, nullptr);
         sources.push_back(source);
+    }
+    void AttributesToXml_Int(CXmlWriter* writer,
+                             const CXmlSerializationContext&) const override {
+        writer->WriteAttribute("a" + std::to_string(id), "", std::to_string(id * 10));
     }
     void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
                    bool) const override {}
@@ -169,6 +174,37 @@ TEST(CollectionTest, RemovalReleasesItemsAndFiresEvents) {
     EXPECT_EQ(listener->sources.size(), 13u);
 }
 
+// A listener that unregisters another one (and itself) when told.
+class CUnregistering : public CItem {
+public:
+    CXmlCollectionBase* collection = nullptr;
+    CXmlObjectBase* victim = nullptr;
+
+protected:
+    void OnEvent(CXmlObjectBase* source, MsgType type, void* data) override {
+        CItem::OnEvent(source, type, data);
+        collection->RemoveEventListener(victim);
+        collection->RemoveEventListener(this);
+    }
+};
+
+TEST(CollectionTest, ListenersRemovedDuringAnEventAreNotCalled) {
+    CSmartPtr<CItemCol> col = new CItemCol;
+    CSmartPtr<CUnregistering> first = new CUnregistering;
+    CSmartPtr<CItem> second = new CItem;
+    CSmartPtr<CItem> third = new CItem;
+    first->collection = col;
+    first->victim = second;
+    col->AddEventListener(first);
+    col->AddEventListener(second);
+    col->AddEventListener(third);
+    col->AppendItem(new CItem);
+    col->AppendItem(new CItem);
+    EXPECT_EQ(first->sources.size(), 1u);
+    EXPECT_EQ(second->sources.size(), 0u);
+    EXPECT_EQ(third->sources.size(), 2u);
+}
+
 TEST(CollectionTest, SameObjectTwiceKeepsTwoReferencesAndIdentityUsesFirstNode) {
     CSmartPtr<CItemCol> col = new CItemCol;
     CSmartPtr<CItem> a = new CItem(nullptr, 1);
@@ -213,6 +249,19 @@ TEST(CollectionTest, ValidateCountChecksMaximumFirstThenMinimum) {
     ExpectThrowMessage<CQbException>([&] { open->TargetNamespace(); },
                                      "CXmlCollectionBase::GetTargetNamespace Should not be "
                                      "used from within a Collection (program logic error)");
+}
+
+TEST(CollectionTest, AttributesOfAllItemsGoOntoTheOpenElement) {
+    CSmartPtr<CItemCol> col = new CItemCol;
+    col->AppendItem(new CItem(nullptr, 2));
+    col->AppendItem(nullptr);
+    col->AppendItem(new CItem(nullptr, 1));
+    CXmlTextWriter writer;
+    writer.SetFormatted(false);
+    writer.WriteStartElement("e", "");
+    CXmlObjectBase::AttributesToXml_Int(col, &writer, CXmlSerializationContext());
+    writer.WriteEndElement();
+    EXPECT_EQ(writer.GetXml(), "<e a2=\"20\" a1=\"10\"/>");
 }
 
 TEST(CollectionTest, IteratorVisitsEveryItemOnceInBothLoopForms) {

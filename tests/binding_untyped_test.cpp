@@ -11,6 +11,7 @@
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlSerializationContext.h"
+#include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
 #include "xml/CXmlTextWriter.h"
@@ -252,6 +253,199 @@ TEST(UntypedTest, ContextSharesItsAdditionalRootAttributes) {
     assigned = ctx;
     EXPECT_EQ(assigned.GetAdditionalRootAttributes()->GetCount(), 1);
     EXPECT_NE(CXmlSerializationContext().GetAdditionalRootAttributes().GetPtr(), first.GetPtr());
+}
+
+// Exposes the protected matching services of CXmlObjectBase.
+class CMatcher : public CListener {
+public:
+    using CXmlObjectBase::Choice_Read_Collection;
+    using CXmlObjectBase::DoesElementNameMatch;
+};
+
+std::unique_ptr<CXmlDocument> Load(const char* xml) {
+    auto document = std::make_unique<CXmlDocument>(ST_DEFAULT);
+    document->LoadXml(xml);
+    return document;
+}
+
+TEST(UntypedTest, ReadingFillsNameNamespaceTextAttributesAndChildren) {
+    CSmartPtr<CElement> e = new CElement("placeholder");
+    e->FromXml("<a x=\"1\"><b/>text<c xmlns=\"urn:c\" y=\"2\">inner</c> tail</a>");
+    EXPECT_EQ(e->GetName(), "a");
+    EXPECT_EQ(e->GetNamespace(), "");
+    EXPECT_EQ(e->GetText(), "text tail");
+    ASSERT_EQ(e->GetAttributes()->GetCount(), 1);
+    EXPECT_EQ(e->GetAttributes()->Item(0)->GetName(), "x");
+    EXPECT_EQ(e->GetAttributes()->Item(0)->GetValue(), "1");
+    EXPECT_EQ(Names(*e->GetChildElements()), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(e->GetChildElements()->Item(0)->GetText(), "");
+    CSmartPtr<CElement> c = e->GetChildElements()->Item(1);
+    EXPECT_EQ(c->GetNamespace(), "urn:c");
+    EXPECT_EQ(c->GetText(), "inner");
+    EXPECT_EQ(c->GetAttributes()->Item(0)->GetNamespace(), "");
+    EXPECT_EQ(Write(e), "<a x=\"1\"><b/><AA:c xmlns:AA=\"urn:c\" y=\"2\">inner</AA:c>text tail</a>");
+
+    // Reading again replaces everything; a failed read changes nothing.
+    e->FromXml("<z/>");
+    EXPECT_EQ(Write(e), "<z/>");
+    e->FromXml("<a x=\"1\"><b/></a>");
+    EXPECT_THROW(e->FromXml("<a><b></a>"), CQbException);
+    EXPECT_EQ(Write(e), "<a x=\"1\"><b/></a>");
+
+    // A document element outside the restriction is silently not read.
+    CSmartPtr<CElement> restricted = new CElement("keep", "urn:a");
+    restricted->FromXml("<other xmlns=\"urn:b\"><x/></other>");
+    EXPECT_EQ(Write(restricted), "<AA:keep xmlns:AA=\"urn:a\"/>");
+    restricted->FromXml("<nons/>");  // the empty namespace passes a URI list
+    EXPECT_EQ(Write(restricted), "<nons/>");
+}
+
+TEST(UntypedTest, WildcardRestrictionsRejectWhileReading) {
+    const auto doc =
+        Load("<r xmlns:t=\"urn:T\" xmlns:o=\"urn:O\" o:ok=\"1\" plain=\"2\" t:x=\"3\"/>");
+    const CXmlElement* root = doc->GetDocumentElement();
+    const CXmlSerializationContext ctx;
+
+    CSmartPtr<CAttributeCol> other = new CAttributeCol("", "##other", "urn:T");
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { CXmlObjectBase::FromXml_Int(other, root, nullptr, ctx); },
+        "Invalid Attribute [x]. The attributes namespace is Inappropriate.");
+
+    CSmartPtr<CAttributeCol> any = new CAttributeCol("", "##any", "");
+    EXPECT_EQ(CXmlObjectBase::FromXml_Int(any, root, root, ctx), root);
+    ASSERT_EQ(any->GetCount(), 3);
+    EXPECT_EQ(any->Item(2)->GetNamespace(), "urn:T");
+
+    CSmartPtr<CAttribute> attribute = any->Item(0);
+    ExpectThrow<CQbException>([&] { CXmlObjectBase::FromXml_Int(attribute, root, root, ctx); },
+                              "This should be done by the collection");
+
+    // An element collection stops at the first sibling outside its
+    // restriction and returns it.
+    const auto list = Load(
+        "<l xmlns=\"urn:T\"><a/><b/><c xmlns=\"urn:O\"/><d/></l>");
+    const CXmlElement* first = list->GetDocumentElement()->GetFirstElement();
+    CSmartPtr<CElementCol> local = new CElementCol("", "##targetNamespace", "urn:T", 0, -1);
+    const CXmlElement* rest =
+        CXmlObjectBase::FromXml_Int(local, list->GetDocumentElement(), first, ctx);
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(rest->GetLocalName(), "c");
+    EXPECT_EQ(Names(*local), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(local->Item(0)->GetNamespaceRestriction(), "##targetNamespace");
+}
+
+class CLockCol : public CElementCol {
+public:
+    CLockCol() : CElementCol("", "##any", "urn:t", 0, -1) {}
+    using CElementCol::FromXmlLockElementName_Int;
+};
+
+TEST(UntypedTest, NameLockedReadingAndDepthLimit) {
+    const auto doc = Load("<r xmlns:n=\"urn:n\"><n:a/><n:a>2</n:a><a/><n:a/></r>");
+    CSmartPtr<CLockCol> col = new CLockCol;
+    const CXmlElement* first = doc->GetDocumentElement()->GetFirstElement();
+    const CXmlElement* rest = col->FromXmlLockElementName_Int(
+        "a", "urn:n", doc->GetDocumentElement(), first, CXmlSerializationContext());
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(rest->GetNamespaceURI(), "");  // the unqualified <a/> stops the run
+    ASSERT_EQ(col->GetCount(), 2);
+    EXPECT_EQ(col->Item(1)->GetText(), "2");
+    EXPECT_EQ(col->Item(1)->GetNamespaceRestriction(), "##any");
+    EXPECT_EQ(col->Item(1)->GetRestrictionTargetNamespace(), "urn:t");
+
+    // Deep documents read (and are freed) up to the limit, and are refused
+    // with an exception beyond it.
+    auto nest = [](int levels) {
+        std::string xml;
+        for (int i = 0; i < levels; ++i) xml += "<d>";
+        for (int i = 0; i < levels; ++i) xml += "</d>";
+        return xml;
+    };
+    CSmartPtr<CElement> e = new CElement("e");
+    e->FromXml(nest(5000).c_str());
+    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
+    ExpectThrow<CQbException>([&] { e->FromXml(nest(5001).c_str()); },
+                              "The element [d] is nested more than 5000 levels deep");
+    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
+}
+
+TEST(UntypedTest, ElementNameMatchingAndChoiceCollections) {
+    const auto doc = Load("<r xmlns=\"urn:r\"><item/><item/><other/></r>");
+    const CXmlElement* item = doc->GetDocumentElement()->GetFirstElement();
+    CSmartPtr<CMatcher> m = new CMatcher;
+    CXmlSerializationContext ctx;
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:r"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "item", ""));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "Item", "urn:r"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, nullptr, "item", "urn:r"));
+    ctx.SetIgnoreNamespaces(true);
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
+    ctx.SetIgnoreNamespaces(false);
+    ctx.SetSchemaType(ST_NO_NAMESPACES);
+    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
+    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "other", "urn:r"));
+
+    // Choice_Read_Collection reads once, then counts the member as present.
+    const CXmlSerializationContext plain;
+    CSmartPtr<CElementCol> items = new CElementCol("", "##any", "", 0, 5);
+    const CXmlElement* current = item;
+    std::int32_t count = 0;
+    m->Choice_Read_Collection(items, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(current, nullptr);
+    EXPECT_EQ(items->GetCount(), 3);
+    current = item;
+    m->Choice_Read_Collection(items, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(current, item);
+    EXPECT_EQ(count, 1);
+
+    CSmartPtr<CElementCol> nothing = new CElementCol("", "##local", "", 0, -1);
+    count = 0;
+    m->Choice_Read_Collection(nothing, doc->GetDocumentElement(), current, count, plain);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(current, item);
+
+    CSmartPtr<CElementCol> tooFew = new CElementCol("", "##any", "", 4, -1);
+    ExpectThrow<CQbValidationException>(
+        [&] {
+            m->Choice_Read_Collection(tooFew, doc->GetDocumentElement(), current, count, plain);
+        },
+        "The Minimum number of [] elements allowed in this collection is 4");
+}
+
+TEST(UntypedTest, ConversionsThroughTheEntryPoints) {
+    CSmartPtr<CElement> source = new CElement("src", "urn:s");
+    source->GetAttributes()->Add("a", "1", "urn:x");
+    source->GetChildElements()->Add("kid", "urn:s")->SetText("k");
+    source->SetText("t");
+
+    CSmartPtr<CElement> copy = new CElement(static_cast<CXmlObjectBase*>(source.GetPtr()));
+    EXPECT_EQ(Write(copy), Write(source));
+    EXPECT_EQ(copy->GetNamespaceRestriction(), "##any");
+
+    CSmartPtr<CAttributeCol> attributes = new CAttributeCol("", "##any", "");
+    attributes->FromXmlElement(source.GetPtr());
+    ASSERT_EQ(attributes->GetCount(), 1);
+    EXPECT_EQ(attributes->Item(0)->GetNamespace(), "urn:x");
+
+    CSmartPtr<CElement> target = new CElement("target");
+    target->FromXmlElement(source.GetPtr());
+    EXPECT_EQ(Write(target), Write(source));
+
+    // Every loading entry point reads the document element itself, also
+    // when called through the base class.
+    const std::string xml = Write(source);
+    CSmartPtr<CElement> wide = new CElement("w");
+    wide->FromXml(L"<a xmlns=\"urn:\u00e9\"><b>\U0001F600</b></a>");
+    EXPECT_EQ(Write(wide), "<AA:a xmlns:AA=\"urn:\xc3\xa9\"><AA:b>\xf0\x9f\x98\x80</AA:b></AA:a>");
+    CSmartPtr<CElement> viaBase = new CElement("b");
+    CXmlObjectBase* base = viaBase;
+    base->FromXml(xml.c_str());
+    EXPECT_EQ(Write(viaBase), xml);
+    base->FromXml("<other/>");
+    base->FromXmlStream(source->ToXmlStream(false, false, XE_UTF16, EOL_CRLF,
+                                            CXmlSerializationContext(), CT_GZIP));
+    EXPECT_EQ(Write(viaBase), xml);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/CQbException.h"
+#include "xml/CExpatReader.h"
 #include "xml/CXmlDocument.h"
 
 #ifdef QB_HAVE_LIBXML2
@@ -390,6 +391,24 @@ TEST(XmlLoad, MalformedInput) {
     doc.LoadXml("<first><x/></first>");
     doc.LoadXml("<second/>");
     EXPECT_EQ(DumpDocument(doc), "{}second\n text=\n");
+}
+
+// An exception raised while building the tree stops Expat and reaches the
+// caller unchanged, without unwinding through the parser.
+TEST(XmlLoad, ExceptionInsideCallbackStopsTheParse) {
+    class ClosedDocument : public CXmlDocument {
+    public:
+        ClosedDocument() {
+            AddDocElement("", "closed");
+            EndElement();  // nothing open: adding a child now throws
+        }
+    };
+    ClosedDocument doc;
+    CExpatReader reader(&doc);
+    const std::string text = "<a><b/>" + std::string(100000, 'x') + "</a>";
+    EXPECT_THROW(reader.Parse(reinterpret_cast<const unsigned char*>(text.data()), text.size(), nullptr),
+                 CQbInvalidStateException);
+    EXPECT_EQ(doc.GetDocumentElement()->GetFirstElement(), nullptr);
 }
 
 TEST(XmlLoad, Files) {

@@ -202,24 +202,4 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
     }
 }
 
-TEST(XmlTextWriterTest, LongDocumentsAreIdenticalToTheirPieces) {
-    CXmlTextWriter w;
-    w.SetFormatted(false);
-    w.WriteStartElement("list", "");
-    std::string expected = "<list>";
-    for (int i = 0; i < 20000; ++i) {
-        const std::string value = std::to_string(i * 7919) + "&";
-        w.WriteStartElement("item", "");
-        w.WriteAttribute("n", "", std::to_string(i));
-        w.WriteText(value);
-        w.WriteEndElement();
-        expected += "<item n=\"" + std::to_string(i) + "\">" + value.substr(0, value.size() - 1) +
-                    "&amp;</item>";
-    }
-    w.WriteEndElement();
-    expected += "</list>";
-    ASSERT_GT(expected.size(), 4 * CStringBuffer::kBlockSize);
-    EXPECT_TRUE(w.GetXml() == expected);
-}
-
 }  // namespace

@@ -120,6 +120,9 @@ void CExpatReader::StartElement(const char* name, const char** attributes) {
         m_document->GetDocumentElement() == nullptr
             ? m_document->AddDocElement(namespaceUri.c_str(), localName.c_str())
             : m_document->AddChildElement(namespaceUri.c_str(), localName.c_str());
+    std::size_t count = 0;
+    while (attributes[2 * count] != nullptr) ++count;
+    element->m_attributes.reserve(count);
     for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
         SplitName(pair[0], namespaceUri, localName);
         CXmlDocument::AddElementAttribute(element, localName, ToLocal(pair[1]), namespaceUri);

@@ -53,7 +53,7 @@ public:
     // "XML Stream is empty!", "XML String is empty!", Expat's error text as
     // "%s at line %d" (an unclosed document is an error too), Fast Infoset
     // errors, and "Invalid or empty XML document" when no element was read.
-    // After a failure the document holds no usable tree; reload or destroy it.
+    // After a failure the document is empty: GetDocumentElement() is null.
 
     // A file: XML text, possibly compressed, or Fast Infoset.
     void Load(const char* fileName);
