@@ -174,7 +174,10 @@ inline Node LoadWithOurReader(const CBinaryData& bytes) {
 using XmlDocPtr = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
 
 inline XmlDocPtr Parse(const std::string& path) {
-    return XmlDocPtr(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_HUGE),
+    // Entities expanded and DTD default attributes added: the infoset that
+    // SAX-based encoders see.
+    const int options = XML_PARSE_NOENT | XML_PARSE_DTDATTR | XML_PARSE_NONET | XML_PARSE_HUGE;
+    return XmlDocPtr(xmlReadFile(path.c_str(), nullptr, options),
                      &xmlFreeDoc);
 }
 
