@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "QbXmlLib5.h"
-#include "binding/CElement.h"
-#include "types/CBinaryData.h"
 
 using namespace QbXmlLib5;
 
