@@ -24,6 +24,7 @@
 
 // Fast Infoset
 #include "fastinfoset/CFastInfosetReader.h"
+#include "fastinfoset/CFastInfosetWriter.h"
 
 // XSD value types
 #include "types/CBigInteger.h"
