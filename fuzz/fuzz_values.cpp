@@ -68,12 +68,38 @@ CDecimal ParseDecimalRoundTrip(const std::string& text) {
     return value;
 }
 
+// 10^exponent, exactly.
+CDecimal Pow10Decimal(int exponent) { return CDecimal("1e" + std::to_string(exponent)); }
+
+// Fractional digits of a value as printed (0 for a whole number).
+std::size_t PlacesOf(const CDecimal& value) {
+    const std::string text = value.ToString();
+    const std::size_t point = text.find('.');
+    return point == std::string::npos ? 0 : text.size() - point - 1;
+}
+
 void DecimalArithmetic(const CDecimal& a, const CDecimal& b) {
     (void)a.ToBigInteger();
     const CDecimal sum = a + b;
     Check(sum - b == a, "CDecimal (a + b) - b != a", a.ToString() + " " + b.ToString());
-    (void)(a * b);
-    Expect([&] { (void)(a / b); });
+    const CDecimal product = a * b;
+    if (b != CDecimal(0)) {
+        // |a / b - q| is at most half a unit of the last place, and the
+        // check's own product rounds once more: |q * b - a| <= (|b| + 1) ulp.
+        const CDecimal q = a / b;
+        CDecimal error = q * b - a;
+        if (error < CDecimal(0)) error.Negate();
+        CDecimal bound = b < CDecimal(0) ? b.GetNegative() : b;
+        bound += CDecimal(2);
+        bound = bound * Pow10Decimal(-CDecimal::GetMaxDecimalPlaces());
+        Check(error <= bound, "CDecimal quotient not within a unit of the last place",
+              a.ToString() + " / " + b.ToString() + " = " + q.ToString());
+        if (PlacesOf(a) + PlacesOf(b) <= static_cast<std::size_t>(CDecimal::GetMaxDecimalPlaces())) {
+            Check(product / b == a, "CDecimal exact product / b != a", a.ToString() + " " + b.ToString());
+        }
+    } else {
+        Expect([&] { (void)(a / b); });
+    }
     const bool less = a < b, greater = a > b, equal = a == b;
     Check(less + greater + equal == 1, "CDecimal order", a.ToString() + " " + b.ToString());
     Check((a <= b) == (less || equal), "CDecimal <=", a.ToString() + " " + b.ToString());
@@ -97,6 +123,14 @@ void FuzzNumber(const Input& in, T (*parse)(const std::string&), Single single, 
     }
     pair(a, b);
 }
+
+// Sets CDecimal's maximum places for one input, then restores the default.
+struct MaxPlacesScope {
+    explicit MaxPlacesScope(int places) { CDecimal::SetMaxDecimalPlaces(places); }
+    ~MaxPlacesScope() { CDecimal::SetMaxDecimalPlaces(30); }
+    MaxPlacesScope(const MaxPlacesScope&) = delete;
+    MaxPlacesScope& operator=(const MaxPlacesScope&) = delete;
+};
 
 void DecimalConversions(const CDecimal& a) {
     for (int places : {0, 1, 3, 40}) (void)a.ToString(places);
@@ -373,9 +407,12 @@ void FuzzEncodings(const Input& in, unsigned selector) {
 void Dispatch(unsigned selector, const Input& in) {
     const unsigned parameter = selector / 16;
     switch (selector % 16) {
-        case 0: case 1:
+        case 0: case 1: {
+            static const int kPlaces[] = {30, 0, 1, 3, 50, 30, 30, 30};
+            const MaxPlacesScope places(kPlaces[parameter % 8]);
             FuzzNumber(in, ParseDecimalRoundTrip, DecimalConversions, DecimalArithmetic);
             break;
+        }
         case 2: case 3:
             FuzzNumber(in, ParseBigIntegerRoundTrip, BigIntegerConversions, BigIntegerArithmetic);
             break;
