@@ -171,6 +171,9 @@ void BigIntegerArithmetic(const CBigInteger& a, const CBigInteger& b) {
 }
 
 void BigIntegerConversions(const CBigInteger& a) {
+    // Integer texts read the same through CDecimal.
+    const std::string text = a.ToString();
+    Check(CDecimal(text).ToBigInteger() == a, "CDecimal and CBigInteger disagree", text);
     Expect([&] { (void)static_cast<std::int32_t>(a); });
     Expect([&] { (void)static_cast<std::int64_t>(a); });
 }
@@ -204,7 +207,11 @@ void ExerciseDate(const CDateTime& value) {
     Expect([&] { (void)value.GetAsSystemTime(); });
     Expect([&] { (void)value.GetDayOfWeek(); });
     Expect([&] { (void)value.GetDayOfYear(); });
-    Expect([&] { (void)value.GetNormalized().ToString(); });
+    Expect([&] {
+        const CDateTime normalized = value.GetNormalized();
+        Check(normalized.CompareTo(value) == CDateTime::Equal, "CDateTime normalization moved the value",
+              value.ToString() + " -> " + normalized.ToString());
+    });
 }
 
 // Which date parser reads the text.

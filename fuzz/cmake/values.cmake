@@ -6,6 +6,7 @@ add_executable(fuzz_values ${CMAKE_CURRENT_LIST_DIR}/../fuzz_values.cpp)
 target_link_libraries(fuzz_values PRIVATE QbXmlLib5::QbXmlLib5)
 target_compile_options(fuzz_values PRIVATE ${QB_FUZZ_VALUES_FLAGS})
 target_link_options(fuzz_values PRIVATE ${QB_FUZZ_VALUES_FLAGS})
+qb_set_warnings(fuzz_values)
 
 # libFuzzer adds what it finds to the first directory only: a scratch copy in
 # the build tree, so the committed seeds stay as they are.
