@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -210,8 +211,13 @@ private:
 
 thread_local CConverterCache t_converters;
 
-// How many input bytes an unconvertible character at `p` occupies.
-std::size_t SkipLength(Direction dir, const unsigned char* p, std::size_t left) {
+// How many input bytes an unconvertible character at `p` occupies. A local
+// UTF-16 text is skipped a unit at a time, so that the rest stays aligned.
+std::size_t SkipLength(Direction dir, unsigned int codePage, const unsigned char* p,
+                       std::size_t left) {
+    if ((dir == kLocalToUtf8 || dir == kLocalToUtf16Le) && (codePage == 1200 || codePage == 1201)) {
+        return std::min<std::size_t>(2, left);
+    }
     if (dir == kUtf8ToLocal) {
         std::uint32_t cp;
         return DecodeUtf8Char(p, left, cp);
@@ -235,13 +241,21 @@ const char* Replacement(Direction dir, std::size_t& size) {
     }
 }
 
+// glibc's iconv locates an unconvertible character by converting the input
+// it was handed over again, so a text full of them took quadratic time: the
+// input goes to iconv in slices of this many bytes (a character never spans
+// more than a few, so a slice always holds a whole one). Small slices keep
+// the cost of each bad character small.
+const std::size_t kIconvSlice = 64;
+
 // Converts `length` bytes with the local code page's converter for `dir`,
 // appending the output to `sink(const char*, std::size_t)` through the work
 // area. Returns false when no converter exists for the code page.
 template <class Sink>
 bool Convert(Direction dir, const char* in, std::size_t length, char* work, std::size_t workSize,
              Sink sink) {
-    iconv_t cd = t_converters.Get(dir, g_localCodePage.load(std::memory_order_relaxed));
+    const unsigned int cp = g_localCodePage.load(std::memory_order_relaxed);
+    iconv_t cd = t_converters.Get(dir, cp);
     if (cd == kNone()) return false;
     char* input = const_cast<char*>(in);  // iconv does not write the input
     std::size_t inLeft = length;
@@ -250,18 +264,25 @@ bool Convert(Direction dir, const char* in, std::size_t length, char* work, std:
         char* out = work;
         std::size_t outLeft = workSize;
         const bool flushing = inLeft == 0;
+        const std::size_t slice = std::min(inLeft, kIconvSlice);
+        std::size_t sliceLeft = slice;
         const std::size_t rc = flushing ? iconv(cd, nullptr, nullptr, &out, &outLeft)
-                                        : iconv(cd, &input, &inLeft, &out, &outLeft);
+                                        : iconv(cd, &input, &sliceLeft, &out, &outLeft);
         const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+        inLeft -= slice - sliceLeft;
         sink(work, workSize - outLeft);
         if (error == E2BIG) continue;
+        // A character cut by the end of the slice rather than of the input is
+        // read whole from the next slice (unless it fills a slice alone).
+        const bool cutBySlice = error == EINVAL && inLeft > sliceLeft;
+        if (cutBySlice && sliceLeft < slice) continue;
         if (error == EILSEQ || error == EINVAL) {
             std::size_t size;
             const char* replacement = Replacement(dir, size);
             sink(replacement, size);
-            const std::size_t skip = error == EINVAL
-                                         ? inLeft
-                                         : SkipLength(dir, reinterpret_cast<unsigned char*>(input), inLeft);
+            const unsigned char* at = reinterpret_cast<unsigned char*>(input);
+            const std::size_t skip =
+                error == EINVAL && !cutBySlice ? inLeft : SkipLength(dir, cp, at, inLeft);
             input += skip;
             inLeft -= skip;
             continue;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/CCharEncoding.h"
@@ -149,6 +150,39 @@ TEST_F(CharEncodingTest, CodePagesMatchPythonCodecs) {
     }
     SetLocalCharEncoding(20127);
     EXPECT_EQ(Hex(LocalToUtf16("a\x80z")), "6100fdff7a00");  // invalid local byte
+}
+
+// Long texts reach iconv in pieces: characters cut by a piece boundary must
+// come out whole, and a text full of unconvertible characters must convert
+// each one (this once took quadratic time inside iconv).
+TEST_F(CharEncodingTest, LongTextsConvertWholeCharactersAcrossPieces) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += i % 7 == 0 ? "a" : "\xE6\x97\xA5\xF0\x9F\x98\x80\xC3\xA9";
+    for (const auto& c : {std::make_pair(932u, "cp932"), std::make_pair(1252u, "cp1252")}) {
+        SCOPED_TRACE(c.second);
+        SetLocalCharEncoding(c.first);
+        const std::string expected = PythonRecode(Hex(text), "utf-8", c.second);
+        const std::string local = Utf8ToLocal(text.data(), text.size());
+        EXPECT_EQ(Hex(local), expected);
+        EXPECT_EQ(Hex(LocalToUtf8(local.c_str())), PythonRecode(expected, c.second, "utf-8"));
+        EXPECT_EQ(Hex(LocalToUtf16(local.c_str())), PythonRecode(expected, c.second, "utf-16-le"));
+    }
+    // A local text ending inside a character loses just that character.
+    SetLocalCharEncoding(932);
+    const std::string cut = std::string(100, 'x') + "\x93\xfa\x93";
+    EXPECT_EQ(LocalToUtf8(cut.c_str()).GetString(),
+              std::string(100, 'x') + "\xE6\x97\xA5\xEF\xBF\xBD");
+}
+
+// A bad unit in a UTF-16 local text is skipped whole: the rest stays aligned.
+TEST_F(CharEncodingTest, BadUnitInUtf16LocalTextKeepsTheRestAligned) {
+    const std::string le("A\0\x00\xD8" "B\0C\0", 8);  // A, lone high surrogate, B, C
+    SetLocalCharEncoding(1200);
+    EXPECT_EQ(Hex(LocalToUtf8(le.data(), le.size())), "41efbfbd4243");
+    EXPECT_EQ(Hex(LocalToUtf16(le.data(), le.size())), "4100fdff42004300");
+    const std::string be("\0A\xDC\x00\0B", 6);  // A, lone low surrogate, B
+    SetLocalCharEncoding(1201);
+    EXPECT_EQ(Hex(LocalToUtf8(be.data(), be.size())), "41efbfbd42");
 }
 
 TEST_F(CharEncodingTest, UnknownCodePageGivesEmptyResults) {

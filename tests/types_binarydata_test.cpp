@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -309,6 +310,59 @@ TEST(BinaryDataTest, DecompressionDetectsWrappersAndRejectsBadStreams) {
             EXPECT_EQ(Bytes(noise), junk);
         }
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QB_TEST_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QB_TEST_UNDER_ASAN 1
+#endif
+#endif
+
+#if !defined(QB_TEST_UNDER_ASAN)
+// A gzip stream of `megabytes` MiB of zeros, about a thousandth of that size.
+std::vector<unsigned char> ZeroBomb(std::size_t megabytes) {
+    z_stream strm;
+    std::memset(&strm, 0, sizeof strm);
+    EXPECT_EQ(deflateInit2(&strm, 9, Z_DEFLATED, 31, 9, Z_RLE), Z_OK);
+    std::vector<unsigned char> zeros(1 << 20), out;
+    std::vector<unsigned char> chunk(1 << 16);
+    for (std::size_t i = 0; i <= megabytes; ++i) {
+        strm.next_in = zeros.data();
+        strm.avail_in = i < megabytes ? static_cast<uInt>(zeros.size()) : 0;
+        do {
+            strm.next_out = chunk.data();
+            strm.avail_out = static_cast<uInt>(chunk.size());
+            deflate(&strm, i < megabytes ? Z_NO_FLUSH : Z_FINISH);
+            out.insert(out.end(), chunk.data(), strm.next_out);
+        } while (strm.avail_out == 0);
+    }
+    deflateEnd(&strm);
+    return out;
+}
+#endif
+
+// A bomb whose output does not fit in memory is refused like a bad stream
+// (the caller then reads the bytes as they are) instead of throwing
+// std::bad_alloc. Address space is limited in a child process, which the
+// sanitizers' huge reservations rule out.
+TEST(BinaryDataTest, DecompressionBombBeyondMemoryIsRefused) {
+#if defined(QB_TEST_UNDER_ASAN)
+    GTEST_SKIP() << "address space limits do not work under AddressSanitizer";
+#else
+    const std::vector<unsigned char> bomb = ZeroBomb(256);
+    ASSERT_LT(bomb.size(), 1u << 20);
+    const auto inflateWithLittleMemory = [&bomb] {
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max = 128u << 20;
+        setrlimit(RLIMIT_AS, &limit);
+        CBinaryData result("kept");
+        const bool inflated = CBinaryData::Decompress(bomb.data(), bomb.size(), result);
+        std::exit(!inflated && result.GetString() == "kept" ? 0 : 1);
+    };
+    EXPECT_EXIT(inflateWithLittleMemory(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(BinaryDataTest, ToFileWritesByteOrderMarkOnlyForUtf16) {

@@ -367,6 +367,34 @@ TEST(DateTimeTest, NormalizesOffsetsAndAddsDurations) {
     EXPECT_EQ((CDateTime(9999, 12, 31) + Span("P1D")).ToString(), "10000-01-01");  // not validated
 }
 
+// Millions of days are added by whole 400-year cycles, not month by month:
+// the result must equal the same days added in pieces shorter than a cycle,
+// on both sides of the absent year 0 and up to the arithmetic limit.
+TEST(DateTimeTest, AddsMillionsOfDaysLikeShortStepsDo) {
+    const CDateTimeSpan step = Span("P99991DT7H");
+    CDateTimeSpan back = step;
+    back.Negate();
+    const std::pair<CDateTime, const CDateTimeSpan*> starts[] = {
+        {CDateTime(-9999, 1, 1, 12, 0, 0), &step}, {CDateTime(2000, 2, 29, 0, 0, 0), &step},
+        {CDateTime(9999, 12, 31, 23, 0, 0), &back}, {CDateTime(1, 3, 1, 0, 0, 0), &back}};
+    for (const auto& start : starts) {
+        CDateTime stepped = start.first;
+        for (std::uint32_t n = 1; n <= 110; ++n) {
+            SCOPED_TRACE(start.first.ToString() + " + " + std::to_string(n) + " steps");
+            stepped += *start.second;
+            CDateTimeSpan whole(0, 0, 99991 * n, 7 * n, 0, 0);
+            if (start.second->IsNegative()) whole.Negate();
+            ASSERT_EQ((start.first + whole).ToString(), stepped.ToString());
+        }
+    }
+    // Past the limit the same error as before, whatever the route.
+    using Invalid = CQbInvalidValueException;
+    ExpectThrow<Invalid>([] { (void)(CDateTime(2000, 1, 1) + Span("P11700000D")); },
+                         "Invalid Year [32768] (-32767 <= year <= 32767 && year != 0)");
+    ExpectThrow<Invalid>([] { (void)(CDateTime(2000, 1, 1) - Span("P12700000D")); },
+                         "Invalid Year [-32768] (-32767 <= year <= 32767 && year != 0)");
+}
+
 TEST(DateTimeTest, ConvertsClockValues) {
     EXPECT_EQ(CDateTime(std::int64_t{0}).ToString(), "1970-01-01T00:00:00");
     EXPECT_EQ(CDateTime(std::int64_t{951782400}).ToString(), "2000-02-29T00:00:00");

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "core/CPlatformFile.h"
 #include "core/CQbException.h"
@@ -493,9 +494,10 @@ bool CBinaryData::Decompress(const unsigned char* data, std::size_t length, CBin
             rc = inflate(&strm, Z_NO_FLUSH);
             if (rc == Z_OK || rc == Z_STREAM_END) inflated.Append(chunk.get(), kChunk - strm.avail_out);
         }
-    } catch (...) {
-        inflateEnd(&strm);
-        throw;
+    } catch (const std::bad_alloc&) {
+        // More output than memory holds (a decompression bomb): not a stream
+        // this process can take, so the bytes count as uncompressed.
+        rc = Z_MEM_ERROR;
     }
     inflateEnd(&strm);
     if (rc != Z_STREAM_END) return false;

@@ -87,7 +87,8 @@ public:
     // Inflates `length` bytes that form one complete zlib or gzip stream
     // (detected automatically) into `result`. Returns false, leaving `result`
     // untouched, when the bytes are not such a stream (no header, corrupt or
-    // truncated). Bytes after the end of the stream are ignored. Memory grows
+    // truncated) or when their output does not fit in memory. Bytes after the
+    // end of the stream are ignored. Memory grows
     // only as output is actually produced.
     static bool Decompress(const unsigned char* data, std::size_t length, CBinaryData& result);
     // Replaces `buffer` by its inflated bytes when it holds one complete zlib

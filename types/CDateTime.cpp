@@ -1,5 +1,6 @@
 #include "types/CDateTime.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/CQbException.h"
@@ -224,13 +225,32 @@ void WrapMonth(CWorkFields& w) {
     }
 }
 
-// Moves the date by `days` days one month at a time.
+// Moves the date by whole 400-year cycles (146097 days, the calendar's
+// period) while that stays on one side of the absent year 0 and inside the
+// arithmetic range, so that the month steps below stay few.
+void AddCycles(CWorkFields& w, std::int64_t& days) {
+    const std::int64_t kCycleDays = 146097;
+    const std::int64_t cycles = days / kCycleDays;
+    if (cycles == 0) return;
+    // Years reachable without crossing year 0 or leaving the range.
+    const std::int64_t room = days > 0 ? (w.year > 0 ? kMaxArithmeticYear - w.year : -1 - w.year)
+                                       : (w.year > 0 ? w.year - 1 : kMaxArithmeticYear + w.year);
+    const std::int64_t n = std::min(cycles > 0 ? cycles : -cycles, room / 400);
+    if (n <= 0) return;
+    const std::int64_t sign = days > 0 ? 1 : -1;
+    w.year += sign * 400 * n;
+    days -= sign * kCycleDays * n;
+}
+
+// Moves the date by `days` days: whole cycles where it can, else a month at
+// a time.
 void AddDays(CWorkFields& w, std::int64_t days) {
     // Far more days than the year field can span: fail before looping.
     if (days > 366 * 2 * kMaxArithmeticYear || days < -366 * 2 * kMaxArithmeticYear) {
         AddYears(w.year, days / 365);
     }
     while (days != 0) {
+        AddCycles(w, days);
         const std::int64_t length = DaysInMonth(w.year, w.month);
         if (days < 0 && w.day - 1 < -days) {
             days += w.day;
