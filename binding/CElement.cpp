@@ -22,8 +22,9 @@ bool IsWildcardKeyword(const char* ns) {
 }
 
 // Reading and copying recurse once per level of the document; deeper
-// documents are refused rather than allowed to exhaust the stack.
-constexpr int kMaxDepth = 5000;
+// documents are refused rather than allowed to exhaust the stack. The limit
+// leaves room for sanitizer builds and for threads with small stacks.
+constexpr int kMaxDepth = 1000;
 thread_local int t_depth = 0;
 
 class CDepthGuard {

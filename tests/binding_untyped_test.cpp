@@ -362,10 +362,10 @@ TEST(UntypedTest, NameLockedReadingAndDepthLimit) {
         return xml;
     };
     CSmartPtr<CElement> e = new CElement("e");
-    e->FromXml(nest(5000).c_str());
+    e->FromXml(nest(1000).c_str());
     EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
-    ExpectThrow<CQbException>([&] { e->FromXml(nest(5001).c_str()); },
-                              "The element [d] is nested more than 5000 levels deep");
+    ExpectThrow<CQbException>([&] { e->FromXml(nest(1001).c_str()); },
+                              "The element [d] is nested more than 1000 levels deep");
     EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
 }
 
