@@ -16,6 +16,10 @@ CXmlAttribute::CXmlAttribute(std::string localName, std::string value, std::stri
       m_value(std::move(value)),
       m_namespaceUri(std::move(namespaceUri)) {}
 
+CXmlAttribute::CXmlAttribute(FromViews, std::string_view localName, std::string_view value,
+                             std::string_view namespaceUri)
+    : m_localName(localName), m_value(value), m_namespaceUri(namespaceUri) {}
+
 CXmlAttribute::~CXmlAttribute() = default;
 
 bool CXmlAttribute::IsNamespaceAttribute() const {

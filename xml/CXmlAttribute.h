@@ -6,6 +6,9 @@
 #define QBXMLLIB5_XML_CXMLATTRIBUTE_H
 
 #include <string>
+#include <string_view>
+
+#include "xml/CBlockPool.h"
 
 namespace QbXmlLib5 {
 
@@ -27,6 +30,14 @@ public:
     bool IsNamespaceAttribute() const;
 
 private:
+    friend class CBlockPool<CXmlAttribute>;
+    friend class CXmlDocument;
+
+    // Readers build attributes straight from the parser's buffers.
+    struct FromViews {};
+    CXmlAttribute(FromViews, std::string_view localName, std::string_view value,
+                  std::string_view namespaceUri);
+
     std::string m_localName;
     std::string m_value;
     std::string m_namespaceUri;
