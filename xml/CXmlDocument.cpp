@@ -108,23 +108,20 @@ void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::strin
     m_aliasMap[prefix] = namespaceUri;
 }
 
-void CXmlDocument::AddElementAttribute(CXmlElement* element, std::string localName,
-                                       std::string value, std::string namespaceUri) {
-    element->m_attributes.push_back(AttributePoolOf(element).Create(
-        std::move(localName), std::move(value), std::move(namespaceUri)));
+void CXmlDocument::AddElementAttribute(CXmlElement* element, const std::string& localName,
+                                       const std::string& value, const std::string& namespaceUri) {
+    AddAttributeFromViews(element, localName, value, namespaceUri);
 }
 
 void CXmlDocument::AddAttributeFromViews(CXmlElement* element, std::string_view localName,
                                          std::string_view value, std::string_view namespaceUri) {
-    element->m_attributes.push_back(AttributePoolOf(element).Create(
-        CXmlAttribute::FromViews(), localName, value, namespaceUri));
-}
-
-CBlockPool<CXmlAttribute>& CXmlDocument::AttributePoolOf(const CXmlElement* element) {
     // Elements are created only by a document, which stays writable while it
     // builds them; the element merely remembers it as const for navigation.
-    return const_cast<CXmlDocument*>(element->m_document)->m_attributePool;
+    CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
+    element->m_attributes.push_back(document->m_attributePool.Create(
+        document->InternName(localName), value, document->InternName(namespaceUri)));
 }
+
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,
                                          std::size_t maxLength) {

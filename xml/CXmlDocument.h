@@ -94,8 +94,8 @@ protected:
 
     // Appends an attribute to `element` (allocated by the element's
     // document); duplicates are accepted.
-    static void AddElementAttribute(CXmlElement* element, std::string localName, std::string value,
-                             std::string namespaceUri);
+    static void AddElementAttribute(CXmlElement* element, const std::string& localName,
+                                    const std::string& value, const std::string& namespaceUri);
     // Appends `text` to the element's text without its carriage returns,
     // stopping at the NUL or after `maxLength` bytes, whichever comes first.
     static void AppendTextExcludingCR(CXmlElement* element, const char* text,
@@ -119,7 +119,6 @@ private:
     // AddElementAttribute without intermediate strings.
     static void AddAttributeFromViews(CXmlElement* element, std::string_view localName,
                                       std::string_view value, std::string_view namespaceUri);
-    static CBlockPool<CXmlAttribute>& AttributePoolOf(const CXmlElement* element);
     // A new element with these names, not yet linked into the tree.
     CXmlElement* CreateElement(std::string_view namespaceUri, std::string_view localName);
     // The document's one copy of `name`, kept until Cleanup.
