@@ -1,6 +1,7 @@
 // Tree construction and navigation. Loading lives in CXmlDocumentLoad.cpp.
 #include "xml/CXmlDocument.h"
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -74,9 +75,11 @@ const std::string* CXmlDocument::InternName(std::string_view name) {
     }
     // A document uses few names over and over: a small direct-mapped cache
     // answers most lookups without hashing the whole name.
-    const std::size_t slot =
-        (name.size() * 31u + static_cast<unsigned char>(name.front()) * 7u +
-         static_cast<unsigned char>(name.back())) % kNameCacheSize;
+    const std::uint32_t key = static_cast<std::uint32_t>(name.size()) << 24 ^
+                              static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16 ^
+                              static_cast<std::uint32_t>(static_cast<unsigned char>(name[name.size() / 2])) << 8 ^
+                              static_cast<unsigned char>(name.back());
+    const std::size_t slot = (key * 0x9E3779B1u) >> (32 - kNameCacheBits);
     const std::string* cached = m_nameCache[slot];
     if (cached != nullptr && *cached == name) {
         return cached;
@@ -118,6 +121,9 @@ void CXmlDocument::AddAttributeFromViews(CXmlElement* element, std::string_view 
     // Elements are created only by a document, which stays writable while it
     // builds them; the element merely remembers it as const for navigation.
     CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
+    if (element->m_attributes.capacity() == 0) {
+        element->m_attributes.reserve(4);  // readers that cannot count first
+    }
     element->m_attributes.push_back(document->m_attributePool.Create(
         document->InternName(localName), value, document->InternName(namespaceUri)));
 }

@@ -129,7 +129,8 @@ private:
     CBlockPool<CXmlAttribute> m_attributePool;
     // Element names repeat throughout a document: each is stored once.
     std::unordered_map<std::string_view, std::unique_ptr<const std::string>> m_names;
-    static constexpr std::size_t kNameCacheSize = 64;
+    static constexpr unsigned kNameCacheBits = 8;
+    static constexpr std::size_t kNameCacheSize = std::size_t{1} << kNameCacheBits;
     std::array<const std::string*, kNameCacheSize> m_nameCache{};  // into m_names
     std::vector<CXmlElement*> m_elementStack;     // open elements, not owned
     std::map<std::string, std::string> m_aliasMap;  // prefix -> namespace URI
