@@ -314,6 +314,8 @@ void SetLocalCharEncoding(unsigned int codePage) {
 
 unsigned int GetLocalCharEncoding() { return g_localCodePage.load(std::memory_order_relaxed); }
 
+bool IsLocalCharEncodingUtf8() { return IsUtf8CodePage(GetLocalCharEncoding()); }
+
 std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch,
                         std::size_t scratchCapacity) {
     if (!utf8 || length == 0) return std::string();

@@ -29,6 +29,8 @@ namespace QbXmlLib5 {
 // Replaces the process-wide local code page; no validation.
 void SetLocalCharEncoding(unsigned int codePage);
 unsigned int GetLocalCharEncoding();
+// True when the local encoding is UTF-8, so UTF-8 text needs no conversion.
+bool IsLocalCharEncodingUtf8();
 
 // `length` UTF-8 bytes to the local encoding. `scratch` is an optional
 // caller-owned work area for the converter's output (any size; a few hundred

@@ -1,6 +1,7 @@
 #include "fastinfoset/CFastInfosetReader.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
@@ -238,9 +239,9 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
     }
     ReadElementName(octet);
     if (m_depth == 0) {
-        m_document->AddDocElement(m_namespace.c_str(), m_localName.c_str());
+        m_document->AddDocElement(std::string_view(m_namespace), std::string_view(m_localName));
     } else {
-        m_document->AddChildElement(m_namespace.c_str(), m_localName.c_str());
+        m_document->AddChildElement(std::string_view(m_namespace), std::string_view(m_localName));
     }
     ++m_depth;
     if ((first & 0x40) && ReadAttributes()) EndElement();
@@ -323,7 +324,7 @@ void CFastInfosetReader::ReadAttribute(unsigned char first) {
         ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
     }
     const std::string& value = ReadNonIdentifyingString(m_attributeValues);
-    CXmlDocument::AddElementAttribute(CurrentElement(), m_localName, value, m_namespace);
+    CXmlDocument::AddAttributeFromViews(CurrentElement(), m_localName, value, m_namespace);
 }
 
 void CFastInfosetReader::EndElement() {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "core/CCharEncoding.h"
 
 #include "core/CQbException.h"
 #include "xml/CXmlDocument.h"
@@ -151,6 +154,57 @@ TEST(XmlTree, DeepTreeFreesIteratively) {
         doc.AddChildElement("", "s");
         doc.EndElement();
     }
+}
+
+// Names are stored once per document and survive growth of the name table;
+// a reload starts from a fresh table.
+TEST(XmlTree, SharedNamesStayValid) {
+    TreeBuilder doc;
+    CXmlElement* root = doc.AddDocElement("urn:r", "root");
+    std::vector<CXmlElement*> children;
+    for (int i = 0; i < 2000; ++i) {
+        children.push_back(doc.AddChildElement("urn:n" + std::to_string(i % 300),
+                                               "e" + std::to_string(i % 700)));
+        TreeBuilder::AddElementAttribute(children.back(), "a", std::to_string(i), "");
+        doc.EndElement();
+    }
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_EQ(children[i]->GetNamespaceURI(), "urn:n" + std::to_string(i % 300));
+        EXPECT_EQ(children[i]->GetLocalName(), "e" + std::to_string(i % 700));
+        EXPECT_EQ(children[i]->GetAttribute("a", ""), std::to_string(i));
+    }
+    EXPECT_EQ(&children[0]->GetLocalName(), &children[700]->GetLocalName());
+    EXPECT_EQ(root->GetLocalName(), "root");
+
+    doc.LoadXml("<root xmlns='urn:r'><e0/></root>");
+    EXPECT_EQ(doc.GetDocumentElement()->GetFirstElement()->GetLocalName(), "e0");
+    EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:r");
+}
+
+// With a local encoding other than UTF-8, names, values and text are
+// converted; with UTF-8 they are taken as they are. Both give the same tree
+// for ASCII-only content.
+TEST(XmlTree, LoadingConvertsToTheLocalEncoding) {
+    const char* xml =
+        "<r xmlns='urn:\xC3\xA9' a='\xC3\xA9&#13;'>x\xC3\xA9&#13;y<\xC3\xA9l/>z</r>";
+    const unsigned int saved = GetLocalCharEncoding();
+    SetLocalCharEncoding(28591);  // ISO-8859-1
+    CXmlDocument latin1;
+    latin1.LoadXml(xml);
+    SetLocalCharEncoding(saved);
+    const CXmlElement* r = latin1.GetDocumentElement();
+    EXPECT_EQ(r->GetNamespaceURI(), "urn:\xE9");
+    EXPECT_EQ(r->GetAttribute("a", ""), "\xE9\r");  // attribute values keep a referenced CR
+    EXPECT_EQ(r->GetText(), "x\xE9yz");
+    EXPECT_EQ(r->GetFirstElement()->GetLocalName(), "\xE9l");
+
+    CXmlDocument utf8;
+    utf8.LoadXml(xml);
+    r = utf8.GetDocumentElement();
+    EXPECT_EQ(r->GetNamespaceURI(), "urn:\xC3\xA9");
+    EXPECT_EQ(r->GetAttribute("a", ""), "\xC3\xA9\r");
+    EXPECT_EQ(r->GetText(), "x\xC3\xA9yz");
+    EXPECT_EQ(r->GetFirstElement()->GetLocalName(), "\xC3\xA9l");
 }
 
 }  // namespace

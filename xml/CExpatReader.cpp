@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "core/CCharEncoding.h"
@@ -24,21 +25,22 @@ const char kNamespaceSeparator = '|';
 // Expat takes int lengths; larger inputs go in pieces of this size.
 const std::size_t kMaxPiece = INT_MAX / 2;
 
-std::string ToLocal(const char* utf8, std::size_t length) { return Utf8ToLocal(utf8, length); }
-std::string ToLocal(const char* utf8) { return utf8 ? ToLocal(utf8, std::strlen(utf8)) : std::string(); }
+std::string ToLocal(const char* utf8) {
+    return utf8 ? Utf8ToLocal(utf8, std::strlen(utf8)) : std::string();
+}
 
-// Splits an Expat name into namespace URI and local name, both converted to
-// the local encoding. (Expat refuses namespace URIs that contain the
-// separator, so the first one splits.)
-void SplitName(const char* name, std::string& namespaceUri, std::string& localName) {
+// Splits an Expat name into namespace URI and local name, still in UTF-8.
+// (Expat refuses namespace URIs that contain the separator, so the first one
+// splits.)
+void SplitName(const char* name, std::string_view& namespaceUri, std::string_view& localName) {
     const char* separator = std::strchr(name, kNamespaceSeparator);
     if (separator == nullptr) {
-        namespaceUri.clear();
-        localName = ToLocal(name);
+        namespaceUri = std::string_view();
+        localName = name;
         return;
     }
-    namespaceUri = ToLocal(name, static_cast<std::size_t>(separator - name));
-    localName = ToLocal(separator + 1);
+    namespaceUri = std::string_view(name, static_cast<std::size_t>(separator - name));
+    localName = separator + 1;
 }
 
 struct ParserDeleter {
@@ -60,6 +62,7 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
     }
     m_parser = parser.get();
     m_failure = nullptr;
+    m_localIsUtf8 = IsLocalCharEncodingUtf8();
     XML_SetUserData(parser.get(), this);
     XML_SetElementHandler(parser.get(), OnStartElement, OnEndElement);
     if (namespaces) {
@@ -112,20 +115,46 @@ void CExpatReader::OnStartElement(void* userData, const char* name, const char**
     Guarded(userData, [=](CExpatReader* reader) { reader->StartElement(name, attributes); });
 }
 
+inline std::string_view CExpatReader::LocalView(std::string_view utf8, std::string& buffer) const {
+    if (m_localIsUtf8) {
+        return utf8;
+    }
+    buffer = Utf8ToLocal(utf8.data(), utf8.size());
+    return buffer;
+}
+
 void CExpatReader::StartElement(const char* name, const char** attributes) {
-    std::string namespaceUri;
-    std::string localName;
+    std::string_view namespaceUri;
+    std::string_view localName;
     SplitName(name, namespaceUri, localName);
-    CXmlElement* element =
-        m_document->GetDocumentElement() == nullptr
-            ? m_document->AddDocElement(namespaceUri.c_str(), localName.c_str())
-            : m_document->AddChildElement(namespaceUri.c_str(), localName.c_str());
+    namespaceUri = LocalView(namespaceUri, m_namespaceBuffer);
+    localName = LocalView(localName, m_localNameBuffer);
+    CXmlElement* element = m_document->GetDocumentElement() == nullptr
+                               ? m_document->AddDocElement(namespaceUri, localName)
+                               : m_document->AddChildElement(namespaceUri, localName);
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;
     element->m_attributes.reserve(count);
     for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
         SplitName(pair[0], namespaceUri, localName);
-        CXmlDocument::AddElementAttribute(element, localName, ToLocal(pair[1]), namespaceUri);
+        CXmlDocument::AddAttributeFromViews(element, LocalView(localName, m_localNameBuffer),
+                                            LocalView(pair[1], m_valueBuffer),
+                                            LocalView(namespaceUri, m_namespaceBuffer));
+    }
+}
+
+void CExpatReader::CharacterData(const char* text, std::size_t length) {
+    CXmlElement* element = m_document->GetCurrentElement();
+    if (element == nullptr) {
+        return;
+    }
+    // Expat has already normalised line ends: a carriage return here came
+    // from a character reference, which is rare.
+    if (m_localIsUtf8 && std::memchr(text, '\r', length) == nullptr) {
+        element->m_text.append(text, length);
+    } else {
+        const std::string_view local = LocalView(std::string_view(text, length), m_valueBuffer);
+        CXmlDocument::AppendTextExcludingCR(element, local.data(), local.size());
     }
 }
 
@@ -148,11 +177,7 @@ void CExpatReader::OnCharacterData(void* userData, const char* text, int length)
         return;
     }
     Guarded(userData, [=](CExpatReader* reader) {
-        CXmlElement* element = reader->m_document->GetCurrentElement();
-        if (element != nullptr) {
-            const std::string local = ToLocal(text, static_cast<std::size_t>(length));
-            CXmlDocument::AppendTextExcludingCR(element, local.c_str(), local.size());
-        }
+        reader->CharacterData(text, static_cast<std::size_t>(length));
     });
 }
 

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 #include <exception>
+#include <string>
+#include <string_view>
 
 namespace QbXmlLib5 {
 
@@ -41,6 +43,10 @@ private:
     static void OnCharacterData(void* userData, const char* text, int length);
 
     void StartElement(const char* name, const char** attributes);
+    void CharacterData(const char* text, std::size_t length);
+    // `utf8` in the local encoding: `utf8` itself when that is UTF-8,
+    // otherwise converted into `buffer`.
+    std::string_view LocalView(std::string_view utf8, std::string& buffer) const;
     // Runs a callback body; an exception stops the parser and is kept for
     // Parse to rethrow, so that it never unwinds through Expat.
     template <typename Body>
@@ -49,6 +55,12 @@ private:
     CXmlDocument* const m_document;
     void* m_parser = nullptr;  // XML_Parser during Parse
     std::exception_ptr m_failure;
+    bool m_localIsUtf8 = true;  // fixed for the duration of Parse
+    // Conversion buffers, reused so that a non-UTF-8 local encoding costs no
+    // allocation per name once they have grown.
+    std::string m_namespaceBuffer;
+    std::string m_localNameBuffer;
+    std::string m_valueBuffer;
 };
 
 }  // namespace QbXmlLib5

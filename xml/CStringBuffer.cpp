@@ -10,7 +10,7 @@ CStringBuffer::CStringBuffer() : m_used(0), m_capacity(0), m_current(nullptr) {}
 CStringBuffer::~CStringBuffer() = default;
 
 void CStringBuffer::StartBlock() {
-    m_blocks.emplace_back(new char[kBlockSize + 1]());
+    m_blocks.emplace_back(new char[kBlockSize + 1]);
     m_lengths.push_back(kBlockSize);
     m_current = m_blocks.back().get();
     m_used = 0;
@@ -47,9 +47,22 @@ std::size_t CStringBuffer::GetLength() const {
     return total;
 }
 
+std::string CStringBuffer::ToString() const {
+    std::string result;
+    result.reserve(GetLength());
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const std::size_t length = (i + 1 == m_blocks.size()) ? m_used : m_lengths[i];
+        result.append(m_blocks[i].get(), length);
+    }
+    return result;
+}
+
 const char* CStringBuffer::Join() {
     if (m_blocks.empty()) return "";
-    if (m_blocks.size() == 1) return m_current;
+    if (m_blocks.size() == 1) {
+        m_current[m_used] = '\0';
+        return m_current;
+    }
     const std::size_t total = GetLength();
     std::unique_ptr<char[]> joined(new char[total + 1]);
     std::size_t offset = 0;

@@ -7,13 +7,15 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace QbXmlLib5 {
 
 class CStringBuffer {
 public:
-    // Capacity of each block; every block has one more byte, always NUL.
+    // Capacity of each block; every block has one more byte, for the NUL
+    // that Join writes.
     static constexpr std::size_t kBlockSize = 65535;
 
     CStringBuffer();
@@ -41,6 +43,9 @@ public:
     // All text appended so far as one NUL-terminated area, owned by the
     // buffer and valid until the next change. Joining again is cheap.
     const char* Join();
+    // A copy of all text appended so far; unlike Join, leaves the blocks
+    // as they are.
+    std::string ToString() const;
     // Number of bytes appended so far.
     std::size_t GetLength() const;
 

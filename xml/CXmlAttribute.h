@@ -1,11 +1,16 @@
 // CXmlAttribute: one attribute of a CXmlElement in a read-only document tree.
 //
 // All three strings are in the local character encoding. The namespace URI is
-// empty for an unqualified attribute. Attributes are owned by their element.
+// empty for an unqualified attribute. Attributes read into a document belong
+// to the document and share its copies of the names.
 #ifndef QBXMLLIB5_XML_CXMLATTRIBUTE_H
 #define QBXMLLIB5_XML_CXMLATTRIBUTE_H
 
+#include <memory>
 #include <string>
+#include <string_view>
+
+#include "xml/CBlockPool.h"
 
 namespace QbXmlLib5 {
 
@@ -17,9 +22,9 @@ public:
     CXmlAttribute(const CXmlAttribute&) = delete;
     CXmlAttribute& operator=(const CXmlAttribute&) = delete;
 
-    const std::string& GetLocalName() const { return m_localName; }
+    const std::string& GetLocalName() const { return *m_localName; }
     const std::string& GetValue() const { return m_value; }
-    const std::string& GetNamespaceURI() const { return m_namespaceUri; }
+    const std::string& GetNamespaceURI() const { return *m_namespaceUri; }
 
     // True for the attributes that drive XML machinery rather than carry data:
     // local name xmlns, type, schemaLocation or noNamespaceSchemaLocation in
@@ -27,9 +32,19 @@ public:
     bool IsNamespaceAttribute() const;
 
 private:
-    std::string m_localName;
+    friend class CBlockPool<CXmlAttribute>;
+
+    // An attribute of a document, whose names are the document's shared
+    // copies (they must outlive the attribute).
+    CXmlAttribute(const std::string* localName, std::string_view value,
+                  const std::string* namespaceUri);
+
+    const std::string* m_localName;
+    const std::string* m_namespaceUri;
     std::string m_value;
-    std::string m_namespaceUri;
+    // The names of an attribute made by the public constructor: local name,
+    // namespace URI. Null for an attribute of a document.
+    std::unique_ptr<std::string[]> m_ownNames;
 };
 
 }  // namespace QbXmlLib5

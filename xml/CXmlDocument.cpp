@@ -1,7 +1,9 @@
 // Tree construction and navigation. Loading lives in CXmlDocumentLoad.cpp.
 #include "xml/CXmlDocument.h"
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "core/CQbException.h"
 
@@ -12,9 +14,12 @@ CXmlDocument::CXmlDocument(SchemaType schemaType) : m_schemaType(schemaType) {}
 CXmlDocument::~CXmlDocument() { CXmlDocument::Cleanup(); }
 
 void CXmlDocument::Cleanup() {
-    delete m_documentElement;
     m_documentElement = nullptr;
     m_elementStack.clear();
+    m_elementPool.Clear();
+    m_attributePool.Clear();
+    m_names.clear();
+    m_nameCache.fill(nullptr);
     m_aliasMap.clear();
 }
 
@@ -23,27 +28,73 @@ std::string CXmlDocument::LookupNamespaceFromAlias(const char* alias) const {
     return found != m_aliasMap.end() ? found->second : std::string();
 }
 
+namespace {
+
+std::string_view View(const char* text) { return text != nullptr ? text : std::string_view(); }
+
+}  // namespace
+
 CXmlElement* CXmlDocument::AddDocElement(const char* namespaceUri, const char* localName) {
+    return AddDocElement(View(namespaceUri), View(localName));
+}
+
+CXmlElement* CXmlDocument::AddDocElement(std::string_view namespaceUri, std::string_view localName) {
     if (m_documentElement != nullptr) {
         throw CQbInvalidStateException("The document already has a document element");
     }
-    CXmlElement* element = new CXmlElement(this);
+    CXmlElement* element = CreateElement(namespaceUri, localName);
     m_documentElement = element;
-    element->SetNamespace(namespaceUri);
-    element->SetElementName(localName);
     m_elementStack.push_back(element);
     return element;
 }
 
 CXmlElement* CXmlDocument::AddChildElement(const char* namespaceUri, const char* localName) {
+    return AddChildElement(View(namespaceUri), View(localName));
+}
+
+CXmlElement* CXmlDocument::AddChildElement(std::string_view namespaceUri,
+                                           std::string_view localName) {
     if (m_elementStack.empty()) {
         throw CQbInvalidStateException("No open element to add a child element to");
     }
-    CXmlElement* element = m_elementStack.back()->CreateNewChildElement();
-    element->SetNamespace(namespaceUri);
-    element->SetElementName(localName);
+    CXmlElement* element = CreateElement(namespaceUri, localName);
+    m_elementStack.back()->AppendChild(element);
     m_elementStack.push_back(element);
     return element;
+}
+
+CXmlElement* CXmlDocument::CreateElement(std::string_view namespaceUri,
+                                         std::string_view localName) {
+    return m_elementPool.Create(this, InternName(namespaceUri), InternName(localName));
+}
+
+const std::string* CXmlDocument::InternName(std::string_view name) {
+    static const std::string empty;
+    if (name.empty()) {
+        return &empty;
+    }
+    // A document uses few names over and over: a small direct-mapped cache
+    // answers most lookups without hashing the whole name.
+    const std::uint32_t key = static_cast<std::uint32_t>(name.size()) << 24 ^
+                              static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16 ^
+                              static_cast<std::uint32_t>(static_cast<unsigned char>(name[name.size() / 2])) << 8 ^
+                              static_cast<unsigned char>(name.back());
+    const std::size_t slot = (key * 0x9E3779B1u) >> (32 - kNameCacheBits);
+    const std::string* cached = m_nameCache[slot];
+    if (cached != nullptr && *cached == name) {
+        return cached;
+    }
+    const auto found = m_names.find(name);
+    const std::string* result;
+    if (found != m_names.end()) {
+        result = found->second.get();
+    } else {
+        auto stored = std::make_unique<const std::string>(name);
+        result = stored.get();
+        m_names.emplace(std::string_view(*result), std::move(stored));
+    }
+    m_nameCache[slot] = result;
+    return result;
 }
 
 void CXmlDocument::EndElement() {
@@ -62,8 +113,21 @@ void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::strin
 
 void CXmlDocument::AddElementAttribute(CXmlElement* element, const std::string& localName,
                                        const std::string& value, const std::string& namespaceUri) {
-    element->AddAttribute(localName, value, namespaceUri);
+    AddAttributeFromViews(element, localName, value, namespaceUri);
 }
+
+void CXmlDocument::AddAttributeFromViews(CXmlElement* element, std::string_view localName,
+                                         std::string_view value, std::string_view namespaceUri) {
+    // Elements are created only by a document, which stays writable while it
+    // builds them; the element merely remembers it as const for navigation.
+    CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
+    if (element->m_attributes.capacity() == 0) {
+        element->m_attributes.reserve(4);  // readers that cannot count first
+    }
+    element->m_attributes.push_back(document->m_attributePool.Create(
+        document->InternName(localName), value, document->InternName(namespaceUri)));
+}
+
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,
                                          std::size_t maxLength) {

@@ -13,12 +13,17 @@
 #ifndef QBXMLLIB5_XML_CXMLDOCUMENT_H
 #define QBXMLLIB5_XML_CXMLDOCUMENT_H
 
+#include <array>
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/QbEnums.h"
+#include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
 
@@ -75,9 +80,11 @@ protected:
     // Creates the document element and makes it the innermost open element.
     // Throws CQbInvalidStateException when the document already has one.
     CXmlElement* AddDocElement(const char* namespaceUri, const char* localName);
+    CXmlElement* AddDocElement(std::string_view namespaceUri, std::string_view localName);
     // Appends a child to the innermost open element and opens it. Throws
     // CQbInvalidStateException when no element is open.
     CXmlElement* AddChildElement(const char* namespaceUri, const char* localName);
+    CXmlElement* AddChildElement(std::string_view namespaceUri, std::string_view localName);
     // Closes the innermost open element (no effect when none is open).
     void EndElement();
     // The innermost open element, or null.
@@ -85,6 +92,8 @@ protected:
     // Records a namespace declaration; a later one of the same prefix wins.
     void AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri);
 
+    // Appends an attribute to `element` (allocated by the element's
+    // document); duplicates are accepted.
     static void AddElementAttribute(CXmlElement* element, const std::string& localName,
                                     const std::string& value, const std::string& namespaceUri);
     // Appends `text` to the element's text without its carriage returns,
@@ -107,8 +116,22 @@ private:
     bool ParseFastInfoset(const unsigned char* data, std::size_t length);
     // XML text in `encoding`, or detected by Expat when null.
     void ParseText(const unsigned char* data, std::size_t length, const char* encoding);
+    // AddElementAttribute without intermediate strings.
+    static void AddAttributeFromViews(CXmlElement* element, std::string_view localName,
+                                      std::string_view value, std::string_view namespaceUri);
+    // A new element with these names, not yet linked into the tree.
+    CXmlElement* CreateElement(std::string_view namespaceUri, std::string_view localName);
+    // The document's one copy of `name`, kept until Cleanup.
+    const std::string* InternName(std::string_view name);
 
-    CXmlElement* m_documentElement = nullptr;     // owned
+    CXmlElement* m_documentElement = nullptr;     // in m_elementPool
+    CBlockPool<CXmlElement> m_elementPool;
+    CBlockPool<CXmlAttribute> m_attributePool;
+    // Element names repeat throughout a document: each is stored once.
+    std::unordered_map<std::string_view, std::unique_ptr<const std::string>> m_names;
+    static constexpr unsigned kNameCacheBits = 8;
+    static constexpr std::size_t kNameCacheSize = std::size_t{1} << kNameCacheBits;
+    std::array<const std::string*, kNameCacheSize> m_nameCache{};  // into m_names
     std::vector<CXmlElement*> m_elementStack;     // open elements, not owned
     std::map<std::string, std::string> m_aliasMap;  // prefix -> namespace URI
     const SchemaType m_schemaType;

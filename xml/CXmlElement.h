@@ -7,7 +7,9 @@
 // links and no text, comment or processing-instruction nodes.
 //
 // Elements are created only by the readers, through CXmlDocument, and live as
-// long as their document. Applications only navigate.
+// long as their document, which allocates them (and their attributes) in
+// blocks. Names are shared by all elements of a document that have them.
+// Applications only navigate.
 #ifndef QBXMLLIB5_XML_CXMLELEMENT_H
 #define QBXMLLIB5_XML_CXMLELEMENT_H
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
 
 namespace QbXmlLib5 {
@@ -25,8 +28,8 @@ class CFastInfosetReader;
 
 class CXmlElement {
 public:
-    // Frees the whole subtree without recursion, so a document nested a
-    // million levels deep is freed without exhausting the stack.
+    // Frees the element's own text and attribute list; children and
+    // attributes belong to the document, which destroys them all together.
     virtual ~CXmlElement();
 
     CXmlElement(const CXmlElement&) = delete;
@@ -36,8 +39,8 @@ public:
     const CXmlElement* GetFirstElement() const { return m_firstChild; }
     const CXmlElement* GetNextSiblingElement() const { return m_nextSibling; }
 
-    const std::string& GetLocalName() const { return m_localName; }
-    const std::string& GetNamespaceURI() const { return m_namespaceUri; }
+    const std::string& GetLocalName() const { return *m_localName; }
+    const std::string& GetNamespaceURI() const { return *m_namespaceUri; }
     const std::string& GetText() const { return m_text; }
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
@@ -51,28 +54,26 @@ private:
     friend class CXmlDocument;
     friend class CExpatReader;
     friend class CFastInfosetReader;
+    friend class CBlockPool<CXmlElement>;
 
-    explicit CXmlElement(const CXmlDocument* document);
+    // The names must outlive the element (the document keeps them).
+    CXmlElement(const CXmlDocument* document, const std::string* namespaceUri,
+                const std::string* localName);
 
-    // Appends a new, empty last child bound to the same document.
-    CXmlElement* CreateNewChildElement();
-    // Appends an attribute; duplicates are accepted.
-    void AddAttribute(const std::string& localName, const std::string& value,
-                      const std::string& namespaceUri);
+    // Appends `child` as the last child.
+    void AppendChild(CXmlElement* child);
     // Appends to the text: up to the NUL, or exactly `length` bytes.
     void AppendText(const char* text);
     void AppendText(const char* text, std::size_t length);
-    void SetElementName(const char* localName) { m_localName = localName; }
-    void SetNamespace(const char* namespaceUri) { m_namespaceUri = namespaceUri; }
 
     const CXmlDocument* const m_document;
+    const std::string* const m_localName;
+    const std::string* const m_namespaceUri;
     CXmlElement* m_nextSibling = nullptr;
-    CXmlElement* m_firstChild = nullptr;  // owns the chain of children
-    CXmlElement* m_lastChild = nullptr;   // constant-time append
-    std::vector<CXmlAttribute*> m_attributes;  // owned
+    CXmlElement* m_firstChild = nullptr;
+    CXmlElement* m_lastChild = nullptr;  // constant-time append
+    std::vector<CXmlAttribute*> m_attributes;  // owned by the document
     std::string m_text;
-    std::string m_localName;
-    std::string m_namespaceUri;
 };
 
 }  // namespace QbXmlLib5

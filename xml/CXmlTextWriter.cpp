@@ -1,5 +1,6 @@
 #include "xml/CXmlTextWriter.h"
 
+#include <array>
 #include <cstring>
 
 #include "core/CCharEncoding.h"
@@ -53,10 +54,7 @@ void CXmlTextWriter::WriteStartDocument(XmlEncoding encoding) {
     Write(m_lineEnd);
 }
 
-std::string CXmlTextWriter::GetXml() {
-    const char* text = m_output->Join();
-    return std::string(text, m_output->GetLength());
-}
+std::string CXmlTextWriter::GetXml() { return m_output->ToString(); }
 
 CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
     const char* text = m_output->Join();
@@ -78,37 +76,39 @@ CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
 void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
 
 void CXmlTextWriter::WriteEscaped(const std::string& text) {
+    // Bytes that end a run of plain text: those replaced below, and the NUL
+    // at which writing stops.
+    static const std::array<bool, 256> kStopsRun = [] {
+        std::array<bool, 256> table{};
+        for (unsigned char c : {'\0', '&', '<', '>', '"', '\n', '\r'}) table[c] = true;
+        return table;
+    }();
     const char* const lineEnd = LineEndOf(m_eolType);
     const char* run = text.c_str();
     for (const char* p = run;; ++p) {
-        const char* replacement;
+        while (!kStopsRun[static_cast<unsigned char>(*p)]) ++p;
+        m_output->Append(run, static_cast<std::size_t>(p - run));
         switch (*p) {
             case '\0':
-                m_output->Append(run, static_cast<std::size_t>(p - run));
                 return;
             case '&':
-                replacement = "&amp;";
+                Write("&amp;");
                 break;
             case '<':
-                replacement = "&lt;";
+                Write("&lt;");
                 break;
             case '>':
-                replacement = "&gt;";
+                Write("&gt;");
                 break;
             case '"':
-                replacement = "&quot;";
+                Write("&quot;");
                 break;
             case '\n':
-                replacement = lineEnd;
+                Write(lineEnd);
                 break;
-            case '\r':
-                replacement = "";
+            default:  // '\r' is dropped
                 break;
-            default:
-                continue;
         }
-        m_output->Append(run, static_cast<std::size_t>(p - run));
-        m_output->Append(replacement);
         run = p + 1;
     }
 }

@@ -62,6 +62,7 @@ public:
 
 private:
     void Write(const std::string& text);
+    void Write(const char* text) { m_output->Append(text); }
     void WriteEscaped(const std::string& text);
     void WriteIndent(std::uint32_t depth);
     // Writes ">" when the current element's start tag is still open.
