@@ -1,6 +1,7 @@
 #include "xml/CXmlWriter.h"
 
-#include <set>
+#include <algorithm>
+#include <bitset>
 #include <utility>
 
 #include "core/CQbException.h"
@@ -179,11 +180,27 @@ std::string CXmlWriter::ResolveXsiTypeValue(const std::string& typeNamespaceUri,
 }
 
 std::string CXmlWriter::GetUniquePrefix(const NamespaceMap& map) {
-    std::set<std::string> taken;
-    for (const auto& entry : map) taken.insert(entry.second);
-    for (int n = 0;; ++n) {
-        std::string candidate = NsIntToString(n);
-        if (taken.count(candidate) == 0) return candidate;
+    // Invented prefixes are two capital letters, so only such prefixes can
+    // collide; mark them in a bitmap instead of building a set per call.
+    constexpr int kTwoLetterPrefixes = 26 * 26;
+    std::bitset<kTwoLetterPrefixes> taken;
+    for (const auto& entry : map) {
+        const std::string& prefix = entry.second;
+        if (prefix.size() == 2 && prefix[0] >= 'A' && prefix[0] <= 'Z' && prefix[1] >= 'A' &&
+            prefix[1] <= 'Z') {
+            taken.set(static_cast<std::size_t>((prefix[0] - 'A') * 26 + (prefix[1] - 'A')));
+        }
+    }
+    int n = 0;
+    while (n < kTwoLetterPrefixes && taken.test(static_cast<std::size_t>(n))) ++n;
+    if (n < kTwoLetterPrefixes) return NsIntToString(n);
+    // Beyond ZZ (more than 676 namespaces in scope) fall back to a search.
+    for (int k = n;; ++k) {
+        std::string candidate = NsIntToString(k);
+        if (std::none_of(map.begin(), map.end(),
+                         [&](const auto& entry) { return entry.second == candidate; })) {
+            return candidate;
+        }
     }
 }
 
