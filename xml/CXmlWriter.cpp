@@ -42,6 +42,21 @@ CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
       m_parent(std::move(parent)),
       m_scope(m_parent->m_scope) {}
 
+void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
+                                          const std::string& namespaceUri,
+                                          std::unique_ptr<CXmlWriterContext> parent) {
+    m_childCount = 0;
+    m_startTagOpen = true;
+    m_depth = parent->m_depth + 1;
+    m_namespaceUri.assign(namespaceUri);
+    m_localName.assign(localName);
+    m_prefix.clear();
+    m_parent = std::move(parent);
+    m_defaultNamespace.clear();
+    m_map.reset();
+    m_scope = m_parent->m_scope;
+}
+
 CXmlWriter::CXmlWriterContext::~CXmlWriterContext() {
     // Unlink the outer chain one context at a time instead of letting each
     // destructor recurse into its parent.
@@ -123,7 +138,14 @@ CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName
             m_current->CloseStartTag();
             started.closesParentStartTag = true;
         }
-        m_current.reset(new CXmlWriterContext(localName, namespaceUri, std::move(m_current)));
+        if (m_spareContexts.empty()) {
+            m_current.reset(new CXmlWriterContext(localName, namespaceUri, std::move(m_current)));
+        } else {
+            std::unique_ptr<CXmlWriterContext> context = std::move(m_spareContexts.back());
+            m_spareContexts.pop_back();
+            context->Reuse(localName, namespaceUri, std::move(m_current));
+            m_current = std::move(context);
+        }
     } else {
         started.isRoot = true;
         m_current.reset(new CXmlWriterContext(localName, namespaceUri, m_pendingDefaultNamespace,
@@ -137,10 +159,11 @@ CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName
     return started;
 }
 
-std::unique_ptr<CXmlWriter::CXmlWriterContext> CXmlWriter::EndElementContext() {
+void CXmlWriter::EndElementContext() {
+    if (!m_current) return;
     std::unique_ptr<CXmlWriterContext> ended = std::move(m_current);
-    if (ended) m_current = ended->DetachParent();
-    return ended;
+    m_current = ended->DetachParent();
+    m_spareContexts.push_back(std::move(ended));
 }
 
 CXmlWriter::CXmlWriterContext& CXmlWriter::RequireCurrentContext() const {

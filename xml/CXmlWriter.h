@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace QbXmlLib5 {
 
@@ -65,6 +66,11 @@ public:
         void SetPrefix(const std::string& prefix) { m_prefix = prefix; }
         CXmlWriterContext* GetParent() const { return m_parent.get(); }
         std::unique_ptr<CXmlWriterContext> DetachParent() { return std::move(m_parent); }
+        // Makes a finished context the child context of `parent` again, reusing
+        // its string buffers (writers recycle contexts instead of allocating one
+        // per element).
+        void Reuse(const std::string& localName, const std::string& namespaceUri,
+                   std::unique_ptr<CXmlWriterContext> parent);
 
         // True while the element has declared nothing of its own.
         bool InheritsScope() const { return m_scope != this; }
@@ -149,8 +155,8 @@ protected:
     // its context and names it (generating a prefix when its namespace has
     // none in scope). Writes nothing.
     StartedElement BeginElement(const std::string& localName, const std::string& namespaceUri);
-    // Closes the current element: removes its context and returns it.
-    std::unique_ptr<CXmlWriterContext> EndElementContext();
+    // Closes the current element: removes its context (kept for reuse).
+    void EndElementContext();
     // Throws "Attributes must be added before elements" unless the current
     // element's start tag is open.
     void CheckAttributesAllowed() const;
@@ -172,6 +178,8 @@ private:
     std::string m_pendingDefaultNamespace;
     std::unique_ptr<CXmlWriterContext> m_current;
     NamespaceMap m_pendingDeclarations;
+    // Contexts of closed elements, kept for reuse by later elements.
+    std::vector<std::unique_ptr<CXmlWriterContext>> m_spareContexts;
 };
 
 }  // namespace QbXmlLib5
