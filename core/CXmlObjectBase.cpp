@@ -137,23 +137,30 @@ void CXmlObjectBase::Choice_SetElementValid(bool valid, const char* elementName,
 
 bool CXmlObjectBase::IsNamespaceValid(const char* namespaceUri, const char* restriction,
                                       const char* targetNamespace) const {
-    const std::string ns = Safe(namespaceUri);
-    const std::string target = Safe(targetNamespace);
+    // Called for every element and attribute read into untyped content, so
+    // the tokens are compared in place rather than copied into strings.
+    const char* ns = Safe(namespaceUri);
+    const char* target = Safe(targetNamespace);
+    const bool nsIsTarget = std::strcmp(ns, target) == 0;
+    const std::size_t nsLength = std::strlen(ns);
     const char* p = Safe(restriction);
     while (*p) {
         while (*p == ' ') ++p;
         const char* start = p;
         while (*p && *p != ' ') ++p;
-        if (p == start) break;
-        const std::string token(start, p);
-        if (token == "##any") return true;
-        if (token == "##other") {
-            if (ns != target) return true;
-        } else if (token == "##local") {
-            if (ns.empty()) return true;
-        } else if (token == "##targetNamespace") {
-            if (ns == target) return true;
-        } else if (ns == token || ns.empty()) {
+        const std::size_t length = static_cast<std::size_t>(p - start);
+        if (length == 0) break;
+        auto is = [&](const char* keyword) {
+            return std::strlen(keyword) == length && std::memcmp(start, keyword, length) == 0;
+        };
+        if (is("##any")) return true;
+        if (is("##other")) {
+            if (!nsIsTarget) return true;
+        } else if (is("##local")) {
+            if (*ns == '\0') return true;
+        } else if (is("##targetNamespace")) {
+            if (nsIsTarget) return true;
+        } else if (*ns == '\0' || (nsLength == length && std::memcmp(ns, start, length) == 0)) {
             return true;
         }
     }
