@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "support/ExceptionMessage.h"
 
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
@@ -89,14 +92,9 @@ protected:
     }
 };
 
-template <class E = CQbInvalidParamException, class F>
-void ExpectThrowMessage(F f, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(e.GetMessage(), message);
-    }
+template <typename E = CQbInvalidParamException>
+void ExpectThrowMessage(const std::function<void()>& f, const std::string& message) {
+    QbTest::ExpectThrow<E>(f, message);
 }
 
 TEST(CollectionTest, InsertionFormsPlaceItemsAndFireOneEventEach) {

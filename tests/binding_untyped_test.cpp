@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ExceptionMessage.h"
 #include "binding/CAttribute.h"
 #include "binding/CAttributeCol.h"
 #include "binding/CElement.h"
@@ -24,15 +25,7 @@ const char kInvalidNs[] =
     "Invalid namespace [%s]. The namespace must be one of [%s] where the target namespace is "
     "[%s]";
 
-template <class E, class F>
-void ExpectThrow(F f, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(e.GetMessage(), message);
-    }
-}
+using QbTest::ExpectThrow;
 
 // Counts the change events of the collections it listens to.
 class CListener : public CXmlObjectBase {

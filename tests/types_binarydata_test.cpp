@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ExceptionMessage.h"
 #include "core/CPlatformFile.h"
 #include "core/CQbException.h"
 #include "types/CBinaryData.h"
@@ -23,14 +24,7 @@ std::vector<unsigned char> Bytes(const CBinaryData& b) {
     return std::vector<unsigned char>(b.GetData(), b.GetData() + b.GetLength());
 }
 
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const CQbException& e) {
-        return e.GetMessage();
-    }
-    return "(no exception)";
-}
+using QbTest::MessageOf;
 
 std::vector<unsigned char> RandomBytes(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);

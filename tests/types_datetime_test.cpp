@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "support/ExceptionMessage.h"
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
 #include "types/CDateTime.h"
@@ -18,15 +19,7 @@ namespace {
 // Runs `action`, expecting exactly exception type E with message `message`.
 template <typename E>
 void ExpectThrow(const std::function<void()>& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(e.GetMessage(), message);
-        EXPECT_EQ(typeid(e), typeid(E)) << message;
-    } catch (const CQbException& e) {
-        ADD_FAILURE() << "wrong exception type for: " << e.GetMessage();
-    }
+    QbTest::ExpectThrow<E>(action, message, true);
 }
 
 void ExpectBad(const char* text, const std::string& message,

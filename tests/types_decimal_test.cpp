@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "support/ExceptionMessage.h"
 #include "core/CQbException.h"
 #include "types/CBigInteger.h"
 #include "types/CDecimal.h"
@@ -20,15 +21,7 @@ protected:
     void TearDown() override { CDecimal::SetMaxDecimalPlaces(30); }
 };
 
-template <typename Exception, typename Op>
-void ExpectThrow(Op op, const std::string& message) {
-    try {
-        op();
-        ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.GetMessage(), message);
-    }
-}
+using QbTest::ExpectThrow;
 
 std::string BadChar(int position, const std::string& text) {
     return "The string representing a Decimal, contained an invalid char at position " +

@@ -1,9 +1,13 @@
-// Test support: the message of the CQbException an action throws.
+// Test support: checking the exceptions an action throws.
 #ifndef QBXMLLIB5_TESTS_SUPPORT_EXCEPTIONMESSAGE_H
 #define QBXMLLIB5_TESTS_SUPPORT_EXCEPTIONMESSAGE_H
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
 
 #include "core/CQbException.h"
 
@@ -17,6 +21,28 @@ inline std::string MessageOf(const std::function<void()>& action) {
         return e.GetMessage();
     }
     return "(no exception)";
+}
+
+// Expects `action` to throw an E (exactly E when `exactType`) whose own
+// message is `message`.
+template <typename E>
+void ExpectThrow(const std::function<void()>& action, const std::string& message,
+                 bool exactType = false) {
+    try {
+        action();
+        ADD_FAILURE() << "no exception, expected: " << message;
+    } catch (const QbXmlLib5::CQbException& e) {
+        if constexpr (!std::is_same_v<E, QbXmlLib5::CQbException>) {
+            if (!dynamic_cast<const E*>(&e)) {
+                ADD_FAILURE() << "wrong exception type for: " << e.GetMessage();
+                return;
+            }
+        }
+        EXPECT_EQ(e.GetMessage(), message);
+        if (exactType) {
+            EXPECT_EQ(typeid(e), typeid(E)) << message;
+        }
+    }
 }
 
 }  // namespace QbTest
