@@ -42,7 +42,12 @@ TEST(BigIntegerTest, ParsesPlainAndLenientTexts) {
     EXPECT_EQ(CBigInteger("1.9").ToString(), "2");
     EXPECT_EQ(CBigInteger("2.5").ToString(), "2");
     EXPECT_EQ(CBigInteger("-2.5").ToString(), "-2");
-    EXPECT_EQ(CBigInteger("2.5000000000000000000000000000000000001").ToString(), "3");
+    // Through the decimal rule: rounded to the places in force first.
+    EXPECT_EQ(CBigInteger("2.5000000000000000000000000000000000001").ToString(), "2");
+    CDecimal::SetMaxDecimalPlaces(1);
+    EXPECT_EQ(CBigInteger("2.51").ToString(), CBigInteger(CDecimal("2.51")).ToString());
+    EXPECT_EQ(CBigInteger("2.51").ToString(), "2");
+    CDecimal::SetMaxDecimalPlaces(30);
     EXPECT_EQ(CBigInteger("1.7E+308").ToString(), "17" + std::string(307, '0'));
     EXPECT_EQ(CBigInteger("1.7E+308"), CBigInteger::MAX_DOUBLE);
     ExpectInvalid([] { CBigInteger("12a"); },

@@ -77,6 +77,10 @@ TEST_F(DecimalTest, RoundsToTheMaximumNumberOfPlaces) {
     // look like an exact half.
     CDecimal q = CDecimal("0.000000000000000000000000000003") / CDecimal("1.9999999999");
     EXPECT_EQ(q.ToString(), "0.000000000000000000000000000002");
+    // Rounded once from the exact quotient: the 30th place's zero stays.
+    EXPECT_EQ((CDecimal("177497967814609585781363026526") /
+               CDecimal("458579291564434183666600762781")).ToString(),
+              "0.387060582716412638324537552310");
 
     CDecimal::SetMaxDecimalPlaces(2);
     EXPECT_EQ(CDecimal::GetMaxDecimalPlaces(), 2);
@@ -86,9 +90,12 @@ TEST_F(DecimalTest, RoundsToTheMaximumNumberOfPlaces) {
     EXPECT_EQ(S("-0.126"), "-0.13");
     EXPECT_EQ((CDecimal("0.5") * CDecimal("0.25")).ToString(), "0.12");
     CDecimal::SetMaxDecimalPlaces(3);
-    // A rounded value keeps its places; an exponent's result is rationalised.
+    // A rounded value keeps its places, whatever the path.
     EXPECT_EQ(S("0.1996"), "0.200");
-    EXPECT_EQ(S("0.01996e1"), "0.2");
+    EXPECT_EQ(S("0.01996e1"), "0.200");
+    EXPECT_EQ(S("1996e-4"), "0.200");
+    EXPECT_EQ((CDecimal("0.25") * CDecimal("0.799")).ToString(), "0.200");
+    EXPECT_EQ((CDecimal(1) / CDecimal("5.01")).ToString(), "0.200");
     CDecimal::SetMaxDecimalPlaces(0);
     EXPECT_EQ(S("2.5"), "2");
     EXPECT_EQ((CDecimal(7) / CDecimal(2)).ToString(), "3");

@@ -57,9 +57,10 @@ public:
 
     // Replaces the value with the text's. Blanks around an optional '-' and
     // the digits are ignored; an empty text is zero. Any other text (a '+',
-    // a point, an exponent, blanks or signs among the digits) is read with
-    // the lenient CDecimal syntax and rounded to a whole number, an exact
-    // half toward zero: "1.9" gives 2, "2.5" gives 2, "1 2" gives 12.
+    // a point, an exponent, blanks or signs among the digits) gives what
+    // CBigInteger(CDecimal(text)) gives: the decimal (rounded to the maximum
+    // places in force) rounded to a whole number, an exact half toward zero:
+    // "1.9" gives 2, "2.5" gives 2, "1 2" gives 12.
     // Throws CQbInvalidValueException (the CDecimal message) for bad text.
     void Parse(const char* text);
 

@@ -131,11 +131,11 @@ CDecimal::ParsedText CDecimal::Scan(const char* text) {
     return parsed;
 }
 
-bool CDecimal::ParseExact(const char* text) {
+void CDecimal::ParseExact(const char* text) {
     ParsedText parsed = Scan(text ? text : "");
     m_mantissa = std::move(parsed.mantissa);
     m_places = parsed.fractionDigits;
-    if (!parsed.hasExponent) return false;
+    if (!parsed.hasExponent) return;
     if (parsed.negativeExponent) {
         m_places += parsed.exponent;
     } else if (parsed.exponent >= m_places) {
@@ -144,23 +144,16 @@ bool CDecimal::ParseExact(const char* text) {
     } else {
         m_places -= parsed.exponent;
     }
-    return true;
 }
 
 void CDecimal::Parse(const char* text) {
-    const bool hadExponent = ParseExact(text);
+    ParseExact(text);
     Finish();
-    // An exponent is applied by multiplying or dividing, whose rounded
-    // results are rationalised like any other parsed value.
-    if (hadExponent) Rationalise();
 }
 
 CBigInteger CDecimal::ParseInteger(const char* text) {
-    // Rounded once, from the exact value.
-    CDecimal value;
-    value.ParseExact(text);
-    value.ChangeFractionalDivider(0);
-    return value.m_mantissa;
+    // Through the decimal first, so that text and CDecimal give one answer.
+    return CDecimal(text).ToBigInteger();
 }
 
 // ---------------------------------------------------------------------------
@@ -191,11 +184,13 @@ void CDecimal::Rationalise() {
     m_places -= zeros;
 }
 
-void CDecimal::Finish(bool sticky) {
-    Rationalise();
+void CDecimal::Finish(bool inexact) {
+    // An inexact value is rounded as it stands: zeros among its first places
+    // are digits of the result, not trailing zeros of an exact value.
+    if (!inexact) Rationalise();
     const std::size_t max = static_cast<std::size_t>(m_maxDivider);
     if (m_places <= max) return;
-    CBigInteger::RoundOff(m_mantissa.m_limbs, m_places - max, sticky);
+    CBigInteger::RoundOff(m_mantissa.m_limbs, m_places - max, inexact);
     m_places = max;
 }
 
@@ -240,7 +235,8 @@ CDecimal CDecimal::Quotient(const CDecimal& a, const CDecimal& b) {
     const std::size_t places = std::max(a.m_places, b.m_places);
     const CBigInteger divisor = Aligned(b, places);
     if (divisor.IsZero()) throw CQbInvalidValueException("ERROR: Overflow in operator/!");
-    // Two guard places and a sticky remainder make the final rounding exact.
+    // Two guard places and the remainder (sticky) round once, as from the
+    // exact quotient.
     const std::size_t guard = static_cast<std::size_t>(m_maxDivider) + 2;
     CBigInteger::Limbs dividend = Aligned(a, places).m_limbs;
     CBigInteger::ShiftLeft(dividend, guard);

@@ -125,9 +125,8 @@ private:
     static ParsedText Scan(const char* text);
     // The text rounded to a whole number, for CBigInteger::Parse.
     static CBigInteger ParseInteger(const char* text);
-    // Reads the text exactly, without the maximum number of places; returns
-    // whether it had an exponent.
-    bool ParseExact(const char* text);
+    // Reads the text exactly, without the maximum number of places.
+    void ParseExact(const char* text);
     void Parse(const char* text);
 
     static int Order(const CDecimal& a, const CDecimal& b);
@@ -136,8 +135,10 @@ private:
     void ChangeFractionalDivider(std::size_t n);
     // Drops trailing fractional zeros, keeping at least one place.
     void Rationalise();
-    // Rationalises, then rounds to the maximum when more places remain.
-    void Finish(bool sticky = false);
+    // Rationalises an exact value, then rounds to the maximum when more
+    // places remain; an inexact one (digits lost beyond its last place) is
+    // rounded without rationalising.
+    void Finish(bool inexact = false);
     // Brings a copy of `from` to `places` places (at least its own).
     static CBigInteger Aligned(const CDecimal& from, std::size_t places);
     // Integer part, truncated toward zero.
