@@ -29,6 +29,7 @@
 // XSD value types
 #include "types/CBigInteger.h"
 #include "types/CBinaryData.h"
+#include "types/CCalendar.h"
 #include "types/CConversions.h"
 #include "types/CDateTime.h"
 #include "types/CDateTimeSpan.h"

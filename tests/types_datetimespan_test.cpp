@@ -118,9 +118,15 @@ TEST(DateTimeSpanTest, ComparesByThePartialOrderOfDurations) {
     EXPECT_TRUE(Span("-PT0S") == Span("PT0S"));
     EXPECT_TRUE(Span("PT60M") == Span("PT1H"));
     EXPECT_TRUE(Span("PT0.000000001S") > Span("PT0S"));
-    // Too large for the calendar: indeterminate, never an exception.
-    EXPECT_EQ(Span("P65535Y").CompareTo(Span("P1D")), CDateTime::Indeterminate);
-    EXPECT_EQ(Span("P4294967295D").CompareTo(Span("P4294967295D")), CDateTime::Indeterminate);
+    // Any size compares, and equals itself.
+    EXPECT_TRUE(Span("P40000Y") == Span("P40000Y"));
+    EXPECT_TRUE(Span("P65535Y") > Span("P1D"));
+    EXPECT_TRUE(Span("P4294967295D") == Span("P4294967295D"));
+    EXPECT_TRUE(Span("-P65535Y4294967295M") < Span("-P65535Y4294967294M"));
+    const CDateTimeSpan widest(65535, UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT64_MAX, UINT64_MAX,
+                               999, 999, 999);
+    EXPECT_TRUE(widest == widest && widest.GetAsNegative() == widest.GetAsNegative());
+    EXPECT_TRUE(widest.GetAsNegative() < widest);
 }
 
 }  // namespace

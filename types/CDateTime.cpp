@@ -15,6 +15,9 @@ const int kMinYear = -9999;
 const int kMaxYear = 9999;
 // Arithmetic results may leave the lexical range but must fit the field.
 const std::int64_t kMaxArithmeticYear = 32767;
+// Kinds without a full date are computed on a stand-in date (a leap year,
+// January, the 1st) so that the fields they do have follow the calendar.
+const std::int64_t kStandInYear = 2000;
 const int kDaysInMonth[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 const int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
@@ -31,48 +34,11 @@ int ReadDigits(const std::string& text, std::size_t pos, std::size_t count) {
     return value;
 }
 
-bool IsLeapYear(std::int64_t year) {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+using Wide = CCalendar::Fields;
 
-int DaysInMonth(std::int64_t year, std::int64_t month) {
-    if (month == 2 && !IsLeapYear(year)) return 28;
-    return kDaysInMonth[month - 1];
-}
+bool IsLeapYear(std::int64_t year) { return CCalendar::IsLeapYear(year); }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return q;
-}
-
-std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - FloorDiv(a, b) * b; }
-
-// The year `delta` years after `year`, skipping the absent year 0. Throws
-// when the result leaves what the year field can hold.
-std::int64_t AddYears(std::int64_t year, std::int64_t delta) {
-    std::int64_t result = year + delta;
-    if (year > 0 && result <= 0) --result;
-    if (year < 0 && result >= 0) ++result;
-    if (result < -kMaxArithmeticYear || result > kMaxArithmeticYear) {
-        throw CQbInvalidValueException(FormatString("Invalid Year [%lld] (%d <= year <= %d && year != 0)",
-                                                    static_cast<long long>(result),
-                                                    static_cast<int>(-kMaxArithmeticYear),
-                                                    static_cast<int>(kMaxArithmeticYear)));
-    }
-    return result;
-}
-
-// Days from 1970-01-01 to the given proleptic Gregorian date (H. Hinnant's
-// days_from_civil); negative years are taken as they are numbered.
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yoe = year - era * 400;
-    const std::int64_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
+int DaysInMonth(std::int64_t year, std::int64_t month) { return CCalendar::DaysInMonth(year, month); }
 
 bool KindHasYear(CDateTime::DTType t) {
     return t == CDateTime::dt_dateTime || t == CDateTime::dt_date || t == CDateTime::dt_gYearMonth ||
@@ -178,95 +144,12 @@ CDateTime::DTCompareResult CompareNumbers(std::int64_t a, std::int64_t b) {
     return CDateTime::Equal;
 }
 
-// A span's time part carried into whole days plus a remainder below one
-// day, computed on the magnitudes so that nothing overflows.
-struct CSpanParts {
-    std::int64_t days, hours, minutes, seconds, milli, micro, nano;
-};
-
-CSpanParts SplitSpan(const CDateTimeSpan& span) {
-    CSpanParts p;
-    std::uint64_t carry = 0;
-    auto carryInto = [&carry](std::uint64_t value, std::uint64_t base) {
-        const std::uint64_t rest = value % base + carry;
-        carry = value / base + rest / base;
-        return static_cast<std::int64_t>(rest % base);
-    };
-    p.nano = carryInto(span.GetNanoSeconds(), 1000);
-    p.micro = carryInto(span.GetMicroSeconds(), 1000);
-    p.milli = carryInto(span.GetMilliSeconds(), 1000);
-    p.seconds = carryInto(span.GetSeconds(), 60);
-    p.minutes = carryInto(span.GetMinutes(), 60);
-    p.hours = carryInto(span.GetHours(), 24);
-    p.days = static_cast<std::int64_t>(carry + span.GetDays());
-    return p;
-}
-
-// All calendar fields as wide signed numbers while a span is added.
-struct CWorkFields {
-    std::int64_t year, month, day, hour, minute, second, milli, micro, nano;
-};
-
-// Adds `delta` to `field`, keeps the remainder modulo `base` and returns
-// the carry (floor division).
-std::int64_t AddWithCarry(std::int64_t& field, std::int64_t delta, std::int64_t base) {
-    const std::int64_t sum = field + delta;
-    field = FloorMod(sum, base);
-    return FloorDiv(sum, base);
-}
-
-void WrapMonth(CWorkFields& w) {
-    if (w.month == 0) {
-        w.month = 12;
-        w.year = AddYears(w.year, -1);
-    } else if (w.month == 13) {
-        w.month = 1;
-        w.year = AddYears(w.year, 1);
-    }
-}
-
-// Moves the date by whole 400-year cycles (146097 days, the calendar's
-// period) while that stays on one side of the absent year 0 and inside the
-// arithmetic range, so that the month steps below stay few.
-void AddCycles(CWorkFields& w, std::int64_t& days) {
-    const std::int64_t kCycleDays = 146097;
-    const std::int64_t cycles = days / kCycleDays;
-    if (cycles == 0) return;
-    // Years reachable without crossing year 0 or leaving the range.
-    const std::int64_t room = days > 0 ? (w.year > 0 ? kMaxArithmeticYear - w.year : -1 - w.year)
-                                       : (w.year > 0 ? w.year - 1 : kMaxArithmeticYear + w.year);
-    const std::int64_t n = std::min(cycles > 0 ? cycles : -cycles, room / 400);
-    if (n <= 0) return;
-    const std::int64_t sign = days > 0 ? 1 : -1;
-    w.year += sign * 400 * n;
-    days -= sign * kCycleDays * n;
-}
-
-// Moves the date by `days` days: whole cycles where it can, else a month at
-// a time.
-void AddDays(CWorkFields& w, std::int64_t days) {
-    // Far more days than the year field can span: fail before looping.
-    if (days > 366 * 2 * kMaxArithmeticYear || days < -366 * 2 * kMaxArithmeticYear) {
-        AddYears(w.year, days / 365);
-    }
-    while (days != 0) {
-        AddCycles(w, days);
-        const std::int64_t length = DaysInMonth(w.year, w.month);
-        if (days < 0 && w.day - 1 < -days) {
-            days += w.day;
-            --w.month;
-            WrapMonth(w);
-            w.day = DaysInMonth(w.year, w.month);
-        } else if (days > 0 && w.day + days > length) {
-            days = days + w.day - length - 1;
-            w.day = 1;
-            ++w.month;
-            WrapMonth(w);
-        } else {
-            w.day += days;
-            days = 0;
-        }
-    }
+// A total offset in minutes as a span to add: west of UTC is added.
+CDateTimeSpan ShiftToUtc(int offsetMinutes) {
+    CDateTimeSpan shift(0, static_cast<std::uint64_t>(offsetMinutes < 0 ? -offsetMinutes : offsetMinutes),
+                        0);
+    if (offsetMinutes > 0) shift.Negate();
+    return shift;
 }
 
 }  // namespace
@@ -389,6 +272,7 @@ void CDateTime::Clear() {
     m_isUTC = m_hasTimeZone = false;
     m_zoneHour = 0;
     m_zoneMinute = 0;
+    m_zoneNegative = false;
 }
 
 // ---------------------------------------------------------------- setters
@@ -513,6 +397,7 @@ void CDateTime::SetTimeZone(std::int16_t hour, std::uint8_t minute) {
     m_hasTimeZone = true;
     m_zoneHour = hour;
     m_zoneMinute = minute;
+    m_zoneNegative = hour < 0;
 }
 
 void CDateTime::SetUTC() {
@@ -520,6 +405,7 @@ void CDateTime::SetUTC() {
     m_hasTimeZone = false;
     m_zoneHour = 0;
     m_zoneMinute = 0;
+    m_zoneNegative = false;
 }
 
 std::int16_t CDateTime::GetZoneHour() const {
@@ -589,8 +475,8 @@ std::uint8_t CDateTime::GetDayOfWeek() const {
     RequireKind(KindHasCalendarDate(m_type), "Failed to GetDayOfWeek. Invalid Date Type: %s.",
                 m_type);
     // 1970-01-01 was a Thursday (4 counting from Sunday = 0).
-    const std::int64_t days = DaysFromCivil(m_year, m_month, m_day);
-    return static_cast<std::uint8_t>(FloorMod(days + 4, 7) + 1);
+    const std::int64_t days = CCalendar::DayNumber(m_year, m_month, m_day);
+    return static_cast<std::uint8_t>(CCalendar::FloorMod(days + 4, 7) + 1);
 }
 
 std::uint16_t CDateTime::GetDayOfYear() const {
@@ -728,6 +614,8 @@ void CDateTime::ParseZone(const std::string& zone) {
     }
     const int signedHour = (hour == 24 ? 0 : hour) * (zone[0] == '-' ? -1 : 1);
     SetTimeZone(static_cast<std::int16_t>(signedHour), static_cast<std::uint8_t>(minute));
+    // -00:30 is west of UTC although its hour carries no sign.
+    m_zoneNegative = zone[0] == '-' && ZoneOffsetMinutes() != 0;
 }
 
 // ---------------------------------------------------------------- validation
@@ -826,7 +714,7 @@ std::string CDateTime::ToString(const char* format) const {
     }
     if (KindHasTime(m_type)) out += CFractionText::Format(m_milliSecond, m_microSecond, m_nanoSecond);
     if (m_hasTimeZone) {
-        out += FormatString("%c%02d:%02d", m_zoneHour >= 0 ? '+' : '-',
+        out += FormatString("%c%02d:%02d", m_zoneNegative ? '-' : '+',
                             m_zoneHour < 0 ? -m_zoneHour : m_zoneHour, m_zoneMinute);
     } else if (m_isUTC) {
         out += 'Z';
@@ -836,53 +724,77 @@ std::string CDateTime::ToString(const char* format) const {
 
 // ---------------------------------------------------------------- comparison
 
-CDateTime::DTCompareResult CDateTime::CompareFields(const CDateTime& other) const {
+int CDateTime::ZoneOffsetMinutes() const {
+    if (!m_hasTimeZone) return 0;
+    const int minutes = (m_zoneHour < 0 ? -m_zoneHour : m_zoneHour) * 60 + m_zoneMinute;
+    return m_zoneNegative ? -minutes : minutes;
+}
+
+CCalendar::Fields CDateTime::GetWideFields() const {
+    return {KindHasYear(m_type) ? m_year : kStandInYear,
+            KindHasMonth(m_type) ? m_month : 1,
+            KindHasDay(m_type) ? m_day : 1,
+            m_hour,
+            m_minute,
+            m_second,
+            m_milliSecond,
+            m_microSecond,
+            m_nanoSecond};
+}
+
+CCalendar::Fields CDateTime::GetUtcFields(int offsetMinutes) const {
+    Wide w = GetWideFields();
+    if (offsetMinutes != 0) CCalendar::AddSpan(w, ShiftToUtc(offsetMinutes));
+    return w;
+}
+
+// Compares the fields both kinds have; a field only one kind has makes the
+// result Indeterminate.
+CDateTime::DTCompareResult CDateTime::CompareFields(DTType typeA, const CCalendar::Fields& a,
+                                                    DTType typeB, const CCalendar::Fields& b) {
     bool (*const presence[])(DTType) = {KindHasYear, KindHasMonth, KindHasDay, KindHasTime,
-                                              KindHasTime};
-    const std::int64_t mine[] = {m_year, m_month, m_day, m_hour, m_minute};
-    const std::int64_t theirs[] = {other.m_year, other.m_month, other.m_day, other.m_hour,
-                                   other.m_minute};
+                                        KindHasTime};
+    const std::int64_t mine[] = {a.year, a.month, a.day, a.hour, a.minute};
+    const std::int64_t theirs[] = {b.year, b.month, b.day, b.hour, b.minute};
     for (int i = 0; i < 5; ++i) {
-        const bool a = presence[i](m_type);
-        if (a != presence[i](other.m_type)) return Indeterminate;
-        if (!a) continue;
+        const bool present = presence[i](typeA);
+        if (present != presence[i](typeB)) return Indeterminate;
+        if (!present) continue;
         const DTCompareResult r = CompareNumbers(mine[i], theirs[i]);
         if (r != Equal) return r;
     }
-    if (!KindHasTime(m_type)) return Equal;
+    if (!KindHasTime(typeA)) return Equal;
     // The real second, compared exactly as nanoseconds.
-    auto nanos = [](const CDateTime& v) {
-        return ((v.m_second * 1000LL + v.m_milliSecond) * 1000 + v.m_microSecond) * 1000 +
-               v.m_nanoSecond;
+    auto nanos = [](const Wide& v) {
+        return ((v.second * 1000 + v.milli) * 1000 + v.micro) * 1000 + v.nano;
     };
-    return CompareNumbers(nanos(*this), nanos(other));
+    return CompareNumbers(nanos(a), nanos(b));
 }
 
+// Compared on wide fields, so that no year is too large to compare.
 CDateTime::DTCompareResult CDateTime::CompareTo(const CDateTime& other) const {
-    const CDateTime a = GetNormalized();
-    const CDateTime b = other.GetNormalized();
-    if (a.m_isUTC == b.m_isUTC) return a.CompareFields(b);
-    return a.CompareMixedZones(b);
+    if (m_isUTC == other.m_isUTC) {
+        return CompareFields(m_type, GetUtcFields(ZoneOffsetMinutes()), other.m_type,
+                             other.GetUtcFields(other.ZoneOffsetMinutes()));
+    }
+    return CompareMixedZones(other);
 }
 
 // One operand has zone information, the other not: the one without is
 // shifted by the widest offsets, +14:00 and -14:00; if both tests agree the
 // answer is determinate.
 CDateTime::DTCompareResult CDateTime::CompareMixedZones(const CDateTime& other) const {
-    auto withZone = [](const CDateTime& value, std::int16_t hour) {
-        CDateTime shifted = value;
-        shifted.SetTimeZone(hour, 0);
-        return shifted.GetNormalized();
-    };
-    try {
-        if (m_isUTC) {
-            if (CompareFields(withZone(other, 14)) == LessThan) return LessThan;
-            if (CompareFields(withZone(other, -14)) == GreaterThan) return GreaterThan;
-        } else {
-            if (withZone(*this, 14).CompareFields(other) == GreaterThan) return GreaterThan;
-            if (withZone(*this, -14).CompareFields(other) == LessThan) return LessThan;
-        }
-    } catch (const CQbInvalidValueException&) {
+    const int kWidest = 14 * 60;
+    const DTType a = m_type;
+    const DTType b = other.m_type;
+    if (m_isUTC) {
+        const Wide mine = GetUtcFields(ZoneOffsetMinutes());
+        if (CompareFields(a, mine, b, other.GetUtcFields(kWidest)) == LessThan) return LessThan;
+        if (CompareFields(a, mine, b, other.GetUtcFields(-kWidest)) == GreaterThan) return GreaterThan;
+    } else {
+        const Wide theirs = other.GetUtcFields(other.ZoneOffsetMinutes());
+        if (CompareFields(a, GetUtcFields(kWidest), b, theirs) == GreaterThan) return GreaterThan;
+        if (CompareFields(a, GetUtcFields(-kWidest), b, theirs) == LessThan) return LessThan;
     }
     return Indeterminate;
 }
@@ -928,55 +840,34 @@ CDateTimeSpan CDateTime::operator-(const CDateTime& /*other*/) const { return CD
 CDateTime CDateTime::GetNormalized() const {
     CDateTime result = *this;
     if (!m_hasTimeZone) return result;
-    const std::uint32_t hours = static_cast<std::uint32_t>(m_zoneHour < 0 ? -m_zoneHour : m_zoneHour);
-    CDateTimeSpan shift(hours, m_zoneMinute, 0);
-    if (m_zoneHour >= 0) shift.Negate();
-    result.AddDateTimeSpan(shift);
+    result.AddDateTimeSpan(ShiftToUtc(ZoneOffsetMinutes()));
     result.m_zoneHour = 0;
     result.m_zoneMinute = 0;
+    result.m_zoneNegative = false;
     return result;
 }
 
-// Kinds without a full date are moved through a stand-in date (a leap year,
-// January, the 1st) so that the fields they do have follow the calendar;
-// fields the kind lacks stay 0 afterwards.
 void CDateTime::AddDateTimeSpan(const CDateTimeSpan& span) {
     if (m_type == dt_none) return;
-    const std::int64_t sign = span.IsNegative() ? -1 : 1;
-    CWorkFields w{KindHasYear(m_type) ? m_year : 2000, KindHasMonth(m_type) ? m_month : 1,
-                  KindHasDay(m_type) ? m_day : 1, m_hour, m_minute, m_second,
-                  m_milliSecond, m_microSecond, m_nanoSecond};
-    const std::int64_t t = w.month + sign * static_cast<std::int64_t>(span.GetMonths());
-    w.month = FloorMod(t - 1, 12) + 1;
-    w.year = AddYears(w.year, sign * span.GetYears() + FloorDiv(t - 1, 12));
-    if (w.day > DaysInMonth(w.year, w.month)) w.day = DaysInMonth(w.year, w.month);
-
-    const CSpanParts p = SplitSpan(span);
-    std::int64_t carry = AddWithCarry(w.nano, sign * p.nano, 1000);
-    carry = AddWithCarry(w.micro, sign * p.micro + carry, 1000);
-    carry = AddWithCarry(w.milli, sign * p.milli + carry, 1000);
-    carry = AddWithCarry(w.second, sign * p.seconds + carry, 60);
-    carry = AddWithCarry(w.minute, sign * p.minutes + carry, 60);
-    carry = AddWithCarry(w.hour, sign * p.hours + carry, 24);
-    AddDays(w, sign * p.days + carry);
-
-    CDateTime result(m_type);
-    result.m_isUTC = m_isUTC;
-    result.m_hasTimeZone = m_hasTimeZone;
-    result.m_zoneHour = m_zoneHour;
-    result.m_zoneMinute = m_zoneMinute;
-    if (KindHasYear(m_type)) result.m_year = static_cast<std::int16_t>(w.year);
-    if (KindHasMonth(m_type)) result.m_month = static_cast<std::uint8_t>(w.month);
-    if (KindHasDay(m_type)) result.m_day = static_cast<std::uint8_t>(w.day);
-    if (KindHasTime(m_type)) {
-        result.m_hour = static_cast<std::uint8_t>(w.hour);
-        result.m_minute = static_cast<std::uint8_t>(w.minute);
-        result.m_second = static_cast<std::uint8_t>(w.second);
-        result.m_milliSecond = static_cast<std::uint16_t>(w.milli);
-        result.m_microSecond = static_cast<std::uint16_t>(w.micro);
-        result.m_nanoSecond = static_cast<std::uint16_t>(w.nano);
+    Wide w = GetWideFields();
+    CCalendar::AddSpan(w, span);
+    if (KindHasYear(m_type) && (w.year > kMaxArithmeticYear || w.year < -kMaxArithmeticYear)) {
+        // Saturate at the first or last instant the fields can hold.
+        const bool last = w.year > 0;
+        w = last ? Wide{kMaxArithmeticYear, 12, 31, 23, 59, 59, 999, 999, 999}
+                 : Wide{-kMaxArithmeticYear, 1, 1, 0, 0, 0, 0, 0, 0};
     }
-    *this = result;
+    if (KindHasYear(m_type)) m_year = static_cast<std::int16_t>(w.year);
+    if (KindHasMonth(m_type)) m_month = static_cast<std::uint8_t>(w.month);
+    if (KindHasDay(m_type)) m_day = static_cast<std::uint8_t>(w.day);
+    if (KindHasTime(m_type)) {
+        m_hour = static_cast<std::uint8_t>(w.hour);
+        m_minute = static_cast<std::uint8_t>(w.minute);
+        m_second = static_cast<std::uint8_t>(w.second);
+        m_milliSecond = static_cast<std::uint16_t>(w.milli);
+        m_microSecond = static_cast<std::uint16_t>(w.micro);
+        m_nanoSecond = static_cast<std::uint16_t>(w.nano);
+    }
 }
 
 }  // namespace QbXmlLib5

@@ -9,7 +9,7 @@
 //
 // Years run from -9999 to 9999 without a year 0: adding a span steps from
 // -0001 straight to 0001. Arithmetic results are not validated and may leave
-// that range (up to +-32767, beyond which the addition throws).
+// that range, up to +-32767 (see operator+).
 #ifndef QBXMLLIB5_TYPES_CDATETIME_H
 #define QBXMLLIB5_TYPES_CDATETIME_H
 
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/CPlatformTime.h"
+#include "types/CCalendar.h"
 
 namespace QbXmlLib5 {
 
@@ -96,7 +97,8 @@ public:
     // CQbInvalidValueException for an unknown `from`.
     static bool CheckConversion(DTType from, DTType to);
 
-    // Offset -23..23 hours, 0..59 minutes; the hour carries the sign.
+    // Offset -23..23 hours, 0..59 minutes; the hour carries the sign. An
+    // offset parsed as -00:mm keeps its sign although GetZoneHour() is 0.
     void SetTimeZone(std::int16_t hour, std::uint8_t minute);
     // Zone Z.
     void SetUTC();
@@ -159,8 +161,12 @@ public:
     bool operator>=(const CDateTime& other) const;
 
     // Span arithmetic (XML Schema Part 2, Appendix E, the day clamped to the
-    // new month's length). Throws CQbInvalidValueException, leaving the value
-    // unchanged, when the year would leave -32767..32767.
+    // new month's length). Never throws. Kinds without a year (time, gDay,
+    // gMonth, gMonthDay) have no limit: they are computed on a stand-in date
+    // whose year may grow freely. A kind with a year whose result would leave
+    // -32767..32767 saturates at the first or last instant of that range
+    // (-32767-01-01T00:00:00 or 32767-12-31T23:59:59.999999999, cut to the
+    // kind's fields), so a sum never runs backwards.
     CDateTime operator+(const CDateTimeSpan& span) const;
     CDateTime& operator+=(const CDateTimeSpan& span);
     CDateTime operator-(const CDateTimeSpan& span) const;
@@ -184,7 +190,14 @@ private:
     void ParseZone(const std::string& zone);
     void ValidateDate() const;
     void ValidateTime() const;
-    DTCompareResult CompareFields(const CDateTime& other) const;
+    // The signed offset in minutes (0 without an explicit offset).
+    int ZoneOffsetMinutes() const;
+    // All fields, wide; a kind's missing date fields read as 2000-01-01.
+    CCalendar::Fields GetWideFields() const;
+    // The wide fields shifted to UTC as if the offset were `offsetMinutes`.
+    CCalendar::Fields GetUtcFields(int offsetMinutes) const;
+    static DTCompareResult CompareFields(DTType typeA, const CCalendar::Fields& a, DTType typeB,
+                                         const CCalendar::Fields& b);
     DTCompareResult CompareMixedZones(const CDateTime& other) const;
     void AssignClockFields(std::int64_t year, int month, int day, int hour, int minute, int second,
                            int milliSecond);
@@ -203,6 +216,8 @@ private:
     bool m_hasTimeZone;
     std::int16_t m_zoneHour;
     std::uint8_t m_zoneMinute;
+    // West of UTC; kept apart from the hour so that -00:30 keeps its sign.
+    bool m_zoneNegative;
 };
 
 }  // namespace QbXmlLib5

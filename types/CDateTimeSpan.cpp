@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/CQbException.h"
+#include "types/CCalendar.h"
 #include "types/CFractionText.h"
 
 namespace QbXmlLib5 {
@@ -33,11 +34,10 @@ std::uint32_t ReadNumber(const char*& p, const char* text) {
 }
 
 // Reference points of the duration order (XML Schema Part 2, 3.2.6.2).
-const CDateTime& ReferenceDate(int index) {
-    static const CDateTime kDates[4] = {CDateTime(1696, 9, 1, 0, 0, 0), CDateTime(1697, 2, 1, 0, 0, 0),
-                                        CDateTime(1903, 3, 1, 0, 0, 0), CDateTime(1903, 7, 1, 0, 0, 0)};
-    return kDates[index];
-}
+const CCalendar::Fields kReferenceDates[4] = {{1696, 9, 1, 0, 0, 0, 0, 0, 0},
+                                              {1697, 2, 1, 0, 0, 0, 0, 0, 0},
+                                              {1903, 3, 1, 0, 0, 0, 0, 0, 0},
+                                              {1903, 7, 1, 0, 0, 0, 0, 0, 0}};
 
 }  // namespace
 
@@ -192,19 +192,20 @@ std::string CDateTimeSpan::ToString() const {
     return out;
 }
 
+// On wide fields: any two spans can be added to the reference dates, so a
+// span always equals itself.
 CDateTime::DTCompareResult CDateTimeSpan::CompareTo(const CDateTimeSpan& other) const {
-    CDateTime::DTCompareResult common = CDateTime::Indeterminate;
-    try {
-        for (int i = 0; i < 4; ++i) {
-            const CDateTime::DTCompareResult r =
-                (ReferenceDate(i) + *this).CompareTo(ReferenceDate(i) + other);
-            if (r == CDateTime::Indeterminate || (i > 0 && r != common)) return CDateTime::Indeterminate;
-            common = r;
-        }
-    } catch (const CQbInvalidValueException&) {
-        return CDateTime::Indeterminate;
+    int common = 0;
+    for (int i = 0; i < 4; ++i) {
+        CCalendar::Fields mine = kReferenceDates[i];
+        CCalendar::Fields theirs = kReferenceDates[i];
+        CCalendar::AddSpan(mine, *this);
+        CCalendar::AddSpan(theirs, other);
+        const int order = CCalendar::Compare(mine, theirs);
+        if (i > 0 && order != common) return CDateTime::Indeterminate;
+        common = order;
     }
-    return common;
+    return common < 0 ? CDateTime::LessThan : common > 0 ? CDateTime::GreaterThan : CDateTime::Equal;
 }
 
 bool CDateTimeSpan::operator==(const CDateTimeSpan& other) const {

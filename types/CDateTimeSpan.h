@@ -75,7 +75,8 @@ public:
     std::string ToString() const;
 
     // The partial order of durations: both spans are added to four reference
-    // date/times and the results compared. Never throws.
+    // date/times and the results compared, on fields wide enough for any
+    // span. Never throws.
     CDateTime::DTCompareResult CompareTo(const CDateTimeSpan& other) const;
     bool operator==(const CDateTimeSpan& other) const;
     bool operator!=(const CDateTimeSpan& other) const;

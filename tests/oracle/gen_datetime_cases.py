@@ -60,9 +60,7 @@ def fmt_zone(zone):
     if zone == 'Z':
         return 'Z'
     hours, minutes = divmod(abs(zone), 60)
-    # An offset with zero hours keeps no sign.
-    sign = '-' if zone < 0 and hours != 0 else '+'
-    return '%s%02d:%02d' % (sign, hours, minutes)
+    return '%s%02d:%02d' % ('-' if zone < 0 else '+', hours, minutes)
 
 
 def fmt(v):
@@ -102,7 +100,7 @@ def rand_zone(rng):
     if hours == 14:
         minutes = 0
     offset = hours * 60 + minutes
-    return -offset if rng.random() < 0.5 and hours != 0 else offset
+    return -offset if rng.random() < 0.5 else offset
 
 
 def days_in_month(year, month):
