@@ -10,12 +10,12 @@ tab, line feed, carriage return and backslash. The first line is
 "# seed <seed>". An expected value starting with '!' is the message of the
 exception the operation must throw.
 
-Usage: gen_numeric_cases.py --seed N --count N --out FILE
+Usage: gen_numeric_cases.py SEED COUNT OUTPUT
 """
-import argparse
 import decimal
 import math
 import random
+import sys
 from decimal import Decimal, ROUND_HALF_DOWN, ROUND_HALF_UP, ROUND_DOWN
 from fractions import Fraction
 
@@ -362,21 +362,15 @@ def decimal_convert_cases(rng, n, out):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--seed", type=int, required=True)
-    ap.add_argument("--count", type=int, required=True)
-    ap.add_argument("--out", required=True)
-    args = ap.parse_args()
-    rng = random.Random(args.seed)
+    seed, count, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+    rng = random.Random(seed)
     cases = []
-    big_cases(rng, args.count, cases)
-    big_parse_cases(rng, args.count, cases)
-    double_cases(rng, args.count // 2, cases)
-    decimal_arith_cases(rng, args.count, cases)
-    decimal_parse_cases(rng, args.count, cases)
-    decimal_convert_cases(rng, args.count, cases)
-    with open(args.out, "w", encoding="utf-8", newline="\n") as f:
-        f.write("# seed %d count %d\n" % (args.seed, args.count))
+    for family, n in ((big_cases, count), (big_parse_cases, count), (double_cases, count // 2),
+                      (decimal_arith_cases, count), (decimal_parse_cases, count),
+                      (decimal_convert_cases, count)):
+        family(rng, n, cases)
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        f.write("# seed %d count %d\n" % (seed, count))
         for case in cases:
             f.write("\t".join(esc(x) for x in case) + "\n")
 

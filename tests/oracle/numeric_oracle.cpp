@@ -1,18 +1,14 @@
 // Runs the cases written by gen_numeric_cases.py through CBigInteger and
-// CDecimal and compares each result with the one Python computed.
-//
-// Usage: numeric_oracle_check CASES_FILE
-// Prints every failing case (up to a limit) with the seed, the case number
-// and the input, and exits non-zero when any case fails.
+// CDecimal and compares each result with the one Python computed (the last
+// field). Usage: numeric_oracle CASEFILE.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iostream>
 #include <map>
 #include <string>
-#include <vector>
+
+#include "OracleMain.h"
 
 #include "core/CQbException.h"
 #include "types/CBigInteger.h"
@@ -22,31 +18,7 @@ using namespace QbXmlLib5;
 
 namespace {
 
-using Fields = std::vector<std::string>;
-
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) {
-            out += s[i];
-            continue;
-        }
-        char c = s[++i];
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-    return out;
-}
-
-Fields Split(const std::string& line) {
-    Fields fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t tab = line.find('\t', start);
-        fields.push_back(Unescape(line.substr(start, tab - start)));
-        if (tab == std::string::npos) return fields;
-        start = tab + 1;
-    }
-}
+using QbOracle::Fields;
 
 // Runs `op` and turns an exception into "!" followed by its message. The
 // overflow messages must come as CQbOverFlowException, all others as
@@ -154,43 +126,21 @@ std::map<std::string, Runner> DecimalRunners() {
     return r;
 }
 
+std::string RunCase(const Fields& f) {
+    static std::map<std::string, Runner> runners = [] {
+        std::map<std::string, Runner> all = BigIntegerRunners();
+        all.merge(DecimalRunners());
+        return all;
+    }();
+    // Decimal cases carry the maximum number of places in force.
+    const bool decimal = f[0][0] == 'd' && f[0] != "dfromdouble";
+    CDecimal::SetMaxDecimalPlaces(decimal ? std::atoi(f[1].c_str()) : 30);
+    const auto runner = runners.find(f[0]);
+    const std::string actual =
+        runner == runners.end() ? "unknown operation" : Capture([&] { return runner->second(f); });
+    return actual == f.back() ? "" : "expected: " + f.back() + "\n    actual:   " + actual;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: numeric_oracle_check CASES_FILE\n";
-        return 2;
-    }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::string header;
-    if (!std::getline(in, header)) {
-        std::cerr << "cannot read " << argv[1] << "\n";
-        return 2;
-    }
-    std::map<std::string, Runner> runners = BigIntegerRunners();
-    for (auto& entry : DecimalRunners()) runners.insert(entry);
-
-    std::size_t caseNumber = 0;
-    std::size_t failures = 0;
-    std::string line;
-    while (std::getline(in, line)) {
-        ++caseNumber;
-        Fields f = Split(line);
-        // Decimal cases carry the maximum number of places in force.
-        const bool decimal = f[0][0] == 'd' && f[0] != "dfromdouble";
-        CDecimal::SetMaxDecimalPlaces(decimal ? std::atoi(f[1].c_str()) : 30);
-        auto runner = runners.find(f[0]);
-        std::string expected = f.back();
-        std::string actual = runner == runners.end()
-                                 ? "unknown operation"
-                                 : Capture([&] { return runner->second(f); });
-        if (actual == expected) continue;
-        if (++failures <= 25) {
-            std::cerr << "FAILED (" << header.substr(2) << ") case " << caseNumber << ":";
-            for (std::size_t i = 0; i + 1 < f.size(); ++i) std::cerr << " [" << f[i] << "]";
-            std::cerr << "\n  expected: " << expected << "\n  actual:   " << actual << "\n";
-        }
-    }
-    std::cout << caseNumber << " cases, " << failures << " failed (" << header.substr(2) << ")\n";
-    return failures == 0 && caseNumber > 0 ? 0 : 1;
-}
+int main(int argc, char** argv) { return QbOracle::RunOracle(argc, argv, RunCase); }

@@ -1,15 +1,10 @@
-// Checks CDateTime and CDateTimeSpan against the case file written by
+// Checks CDateTime and CDateTimeSpan against the cases written by
 // gen_datetime_cases.py (expected results from Python's datetime/calendar and
 // an independent duration addition). Usage: datetime_oracle CASEFILE.
-// Every failing case is reported with the generator's seed, its case number
-// (line of the file) and its input, so it reproduces.
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 #include <string>
-#include <vector>
+
+#include "OracleMain.h"
 
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
@@ -19,14 +14,6 @@
 using namespace QbXmlLib5;
 
 namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, '\t')) fields.push_back(field);
-    return fields;
-}
 
 CDateTime ParseAny(const std::string& kind, const std::string& text) {
     CDateTime value;
@@ -59,8 +46,7 @@ std::string Flip(const std::string& symbol) {
     return symbol == "<" ? ">" : symbol == ">" ? "<" : symbol;
 }
 
-// Runs one case; returns the empty string on success, else what went wrong.
-std::string RunCase(const std::vector<std::string>& f) {
+std::string RunCase(const QbOracle::Fields& f) {
     const std::string& kind = f.at(0);
     if (kind == "add") {
         const CDateTime start = ParseAny("", f.at(1));
@@ -148,38 +134,4 @@ std::string RunCase(const std::vector<std::string>& f) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: datetime_oracle CASEFILE\n";
-        return 2;
-    }
-    std::ifstream in(argv[1]);
-    std::string header;
-    if (!std::getline(in, header) || header.rfind("# seed", 0) != 0) {
-        std::cerr << "cannot read the case file " << argv[1] << "\n";
-        return 2;
-    }
-    std::string line;
-    long lineNumber = 1, passed = 0, failed = 0;
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        std::string problem;
-        try {
-            problem = RunCase(SplitTabs(line));
-        } catch (const CQbException& e) {
-            problem = "exception: " + e.GetFullMessage();
-        } catch (const std::exception& e) {
-            problem = std::string("exception: ") + e.what();
-        }
-        if (problem.empty()) {
-            ++passed;
-            continue;
-        }
-        if (++failed <= 50) {
-            std::cout << "FAILED (" << header.substr(2) << ") case " << lineNumber << ": " << line
-                      << "\n    " << problem << "\n";
-        }
-    }
-    std::cout << "datetime_oracle: " << passed << " passed, " << failed << " failed\n";
-    return failed == 0 && passed > 0 ? 0 : 1;
-}
+int main(int argc, char** argv) { return QbOracle::RunOracle(argc, argv, RunCase); }
