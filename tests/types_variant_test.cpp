@@ -8,6 +8,7 @@
 
 #include "QbXmlLib5.h"
 #include "support/ExceptionMessage.h"
+#include "support/InertObject.h"
 
 using namespace QbXmlLib5;
 using QbTest::ExpectThrow;
@@ -19,18 +20,12 @@ constexpr auto kPreserve = CWhitespaceUtils::WhitespaceRule_Preserve;
 constexpr auto kCollapse = CWhitespaceUtils::WhitespaceRule_Collapse;
 
 // Counts its destructions; serves as object and (through the base) collection.
-class CCounted : public CXmlCollection {
+class CCounted : public QbTest::CInertObject<CXmlCollection> {
 public:
     explicit CCounted(int* deaths) : m_deaths(deaths) {}
 
 protected:
     ~CCounted() override { ++*m_deaths; }
-    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
-                   bool) const override {}
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
-    }
 
 private:
     int* m_deaths;
