@@ -391,7 +391,11 @@ void FuzzEncodings(const Input& in, unsigned selector) {
         const CBinaryData back = Utf16ToUtf8(u.data(), u.size());
         Check(back.GetString() == in.first, "UTF-8 -> UTF-16 -> UTF-8", in.first);
     }
-    SetLocalCharEncoding(codePage);
+    try {
+        SetLocalCharEncoding(codePage);
+    } catch (const CQbInvalidParamException&) {
+        return;  // not ASCII-compatible, or unknown: refused, setting kept
+    }
     (void)Utf8ToLocal(text, in.size);
     char scratch[7];
     (void)Utf8ToLocal(text, in.size, scratch, sizeof scratch);
