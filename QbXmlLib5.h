@@ -35,6 +35,7 @@
 #include "types/CDecimal.h"
 #include "types/CWhitespaceUtils.h"
 #include "types/ItemType.h"
+#include "types/QbVariant.h"
 
 // Data binding
 #include "binding/CAttribute.h"

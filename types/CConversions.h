@@ -1,5 +1,7 @@
-// CConversions: the XSD lexical forms of the numeric, boolean, character and
-// string kinds (ItemType), in both directions. All members are static.
+// CConversions: the XSD lexical forms of the simple kinds (ItemType), in both
+// directions. All members are static. The structured kinds (binary data,
+// duration, dates and times, decimal, integer) delegate to their value
+// classes and pass those classes' exceptions through.
 //
 // Every FromString function first applies the whitespace rule to the text;
 // a failed conversion throws CQbInvalidValueException and changes nothing.
@@ -10,6 +12,11 @@
 #include <cstdint>
 #include <string>
 
+#include "types/CBigInteger.h"
+#include "types/CBinaryData.h"
+#include "types/CDateTime.h"
+#include "types/CDateTimeSpan.h"
+#include "types/CDecimal.h"
 #include "types/CWhitespaceUtils.h"
 
 namespace QbXmlLib5 {
@@ -71,6 +78,42 @@ public:
     // read from an XML document was invalid [%s]. Valid values are 'true',
     // 'false', '1', or '0'" quoting the unprocessed text.
     static bool booleanFromString(const std::string& value, WhitespaceRule rule);
+
+    // Structured kinds, to text. The five date functions are one operation:
+    // each writes the form of the value's own kind (CDateTime::ToString("s")).
+    static std::string hexBinaryToString(const CBinaryData& value);  // upper case
+    static std::string base64BinaryToString(const CBinaryData& value);
+    static std::string durationToString(const CDateTimeSpan& value);
+    static std::string dateToString(const CDateTime& value);
+    static std::string datetimeToString(const CDateTime& value);
+    static std::string timeToString(const CDateTime& value);
+    static std::string yearMonthToString(const CDateTime& value);
+    static std::string monthDayToString(const CDateTime& value);
+    // `format` null gives the canonical form, else it is read as a number of
+    // places (atoi) to round to.
+    static std::string decimalToString(const CDecimal& value, const char* format = nullptr);
+    static std::string integerToString(const CBigInteger& value);
+
+    // Structured kinds, from text.
+    static CBinaryData hexBinaryFromString(const std::string& value, WhitespaceRule rule);
+    // Whitespace anywhere is dropped; anything else that is not padded
+    // base64 throws "The value [%s] can not be converted to a base64Binary".
+    static CBinaryData base64BinaryFromString(const std::string& value, WhitespaceRule rule);
+    static CDateTimeSpan durationFromString(const std::string& value, WhitespaceRule rule);
+    // The three date readers accept any of the six date forms; the result
+    // has the kind of the text (2005-03-01 read as a yearMonth is a date).
+    static CDateTime dateFromString(const std::string& value, WhitespaceRule rule);
+    static CDateTime yearMonthFromString(const std::string& value, WhitespaceRule rule);
+    static CDateTime monthDayFromString(const std::string& value, WhitespaceRule rule);
+    static CDateTime timeFromString(const std::string& value, WhitespaceRule rule);
+    static CDateTime datetimeFromString(const std::string& value, WhitespaceRule rule);
+    // A date form that has the component (2005-03-01 gives 2005, 3 and 1);
+    // a year before 1 throws "The value [%s] can not be converted to a year".
+    static std::uint16_t yearFromString(const std::string& value, WhitespaceRule rule);
+    static std::uint8_t monthFromString(const std::string& value, WhitespaceRule rule);
+    static std::uint8_t dayFromString(const std::string& value, WhitespaceRule rule);
+    static CDecimal decimalFromString(const std::string& value, WhitespaceRule rule);
+    static CBigInteger integerFromString(const std::string& value, WhitespaceRule rule);
 };
 
 }  // namespace QbXmlLib5

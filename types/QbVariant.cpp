@@ -1,0 +1,443 @@
+#include "types/QbVariant.h"
+
+#include <type_traits>
+#include <utility>
+
+#include "binding/CXmlCollectionBase.h"
+#include "core/CQbException.h"
+#include "types/CConversions.h"
+
+namespace QbXmlLib5 {
+
+static_assert(sizeof(QbVariant) == 16, "a kind tag and an 8-byte payload");
+
+namespace {
+
+bool IsBinary(ItemType kind) { return kind == it_hexBinary || kind == it_base64Binary; }
+
+bool IsDateTime(ItemType kind) {
+    return kind == it_yearMonth || kind == it_monthDay || kind == it_date || kind == it_datetime ||
+           kind == it_time;
+}
+
+bool IsInline(ItemType kind) {
+    return (kind >= it_i1 && kind <= it_r8) || kind == it_year || kind == it_month ||
+           kind == it_day || kind == it_char || kind == it_boolean;
+}
+
+}  // namespace
+
+// --- lifecycle -------------------------------------------------------------
+
+QbVariant::QbVariant(const QbVariant& other) : QbVariant() { CopyFrom(other); }
+
+QbVariant::QbVariant(QbVariant&& other) noexcept : m_kind(other.m_kind), m_value(other.m_value) {
+    other.m_kind = it_none;
+    other.m_value.bits = 0;
+}
+
+QbVariant& QbVariant::operator=(const QbVariant& other) {
+    if (this != &other) {
+        QbVariant copy(other);  // the new value (and reference) first
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+QbVariant& QbVariant::operator=(QbVariant&& other) noexcept {
+    if (this != &other) {
+        const ItemType kind = other.m_kind;
+        const Payload value = other.m_value;
+        other.m_kind = it_none;
+        other.m_value.bits = 0;
+        Replace(kind, value);
+    }
+    return *this;
+}
+
+void QbVariant::Clear() noexcept {
+    const ItemType kind = m_kind;
+    const Payload value = m_value;
+    // Invalid before anything is released: a released object may reach this
+    // variant again from its destructor.
+    m_kind = it_none;
+    m_value.bits = 0;
+    if (IsBinary(kind)) {
+        delete value.binary;
+    } else if (IsDateTime(kind)) {
+        delete value.dateTime;
+    } else if (kind == it_duration) {
+        delete value.duration;
+    } else if (kind == it_string) {
+        delete value.text;
+    } else if (kind == it_decimal) {
+        delete value.decimal;
+    } else if (kind == it_integer) {
+        delete value.integer;
+    } else if (kind == it_XmlObject && value.object) {
+        value.object->Release();
+    } else if (kind == it_XmlCollection && value.collection) {
+        value.collection->Release();
+    }
+}
+
+void QbVariant::Replace(ItemType kind, Payload value) noexcept {
+    Clear();
+    m_kind = kind;
+    m_value = value;
+}
+
+void QbVariant::CopyFrom(const QbVariant& other) {
+    const Payload& from = other.m_value;
+    Payload value{};
+    const ItemType kind = other.m_kind;
+    if (kind == it_none || IsInline(kind)) {
+        value = from;
+    } else if (IsBinary(kind)) {
+        value.binary = new CBinaryData(*from.binary);
+    } else if (IsDateTime(kind)) {
+        value.dateTime = new CDateTime(*from.dateTime);
+    } else if (kind == it_duration) {
+        value.duration = new CDateTimeSpan(*from.duration);
+    } else if (kind == it_string) {
+        value.text = new std::string(*from.text);
+    } else if (kind == it_decimal) {
+        value.decimal = new CDecimal(*from.decimal);
+    } else if (kind == it_integer) {
+        value.integer = new CBigInteger(*from.integer);
+    } else if (kind == it_XmlObject) {
+        value.object = from.object;
+        if (value.object) value.object->AddRef();
+    } else if (kind == it_XmlCollection) {
+        value.collection = from.collection;
+        if (value.collection) value.collection->AddRef();
+    } else {
+        throw CQbException("Unknown Type");
+    }
+    Replace(kind, value);
+}
+
+// --- setters ---------------------------------------------------------------
+
+namespace {
+
+// An inline value in the payload member of its width, the rest zero.
+template <class P, class U>
+P Inline(U value) {
+    P p{};
+    if constexpr (std::is_same_v<U, float>) {
+        p.r4 = value;
+    } else if constexpr (std::is_same_v<U, double>) {
+        p.r8 = value;
+    } else if constexpr (sizeof(U) == 1) {
+        p.u8 = static_cast<std::uint8_t>(value);
+    } else if constexpr (sizeof(U) == 2) {
+        p.u16 = static_cast<std::uint16_t>(value);
+    } else if constexpr (sizeof(U) == 4) {
+        p.u32 = static_cast<std::uint32_t>(value);
+    } else {
+        p.bits = static_cast<std::uint64_t>(value);
+    }
+    return p;
+}
+
+}  // namespace
+
+void QbVariant::SetHexBinary(const CBinaryData& value) {
+    Payload p{};
+    p.binary = new CBinaryData(value);
+    Replace(it_hexBinary, p);
+}
+
+void QbVariant::SetBase64Binary(const CBinaryData& value) {
+    Payload p{};
+    p.binary = new CBinaryData(value);
+    Replace(it_base64Binary, p);
+}
+
+void QbVariant::SetI1(char value) { Replace(it_i1, Inline<Payload>(value)); }
+void QbVariant::SetI2(std::int16_t value) { Replace(it_i2, Inline<Payload>(value)); }
+void QbVariant::SetI4(std::int32_t value) { Replace(it_i4, Inline<Payload>(value)); }
+void QbVariant::SetI8(std::int64_t value) { Replace(it_i8, Inline<Payload>(value)); }
+void QbVariant::SetUI1(std::uint8_t value) { Replace(it_ui1, Inline<Payload>(value)); }
+void QbVariant::SetUI2(std::uint16_t value) { Replace(it_ui2, Inline<Payload>(value)); }
+void QbVariant::SetUI4(std::uint32_t value) { Replace(it_ui4, Inline<Payload>(value)); }
+void QbVariant::SetUI8(std::uint64_t value) { Replace(it_ui8, Inline<Payload>(value)); }
+void QbVariant::SetR4(float value) { Replace(it_r4, Inline<Payload>(value)); }
+void QbVariant::SetR8(double value) { Replace(it_r8, Inline<Payload>(value)); }
+void QbVariant::SetYear(std::uint16_t value) { Replace(it_year, Inline<Payload>(value)); }
+void QbVariant::SetMonth(std::uint8_t value) { Replace(it_month, Inline<Payload>(value)); }
+void QbVariant::SetDay(std::uint8_t value) { Replace(it_day, Inline<Payload>(value)); }
+void QbVariant::SetChar(char value) { Replace(it_char, Inline<Payload>(value)); }
+void QbVariant::SetBoolean(bool value) { Replace(it_boolean, Inline<Payload>(value)); }
+
+void QbVariant::SetDuration(const CDateTimeSpan& value) {
+    Payload p{};
+    p.duration = new CDateTimeSpan(value);
+    Replace(it_duration, p);
+}
+
+void QbVariant::SetDateKind(ItemType kind, const CDateTime& value) {
+    Payload p{};
+    p.dateTime = new CDateTime(value);
+    Replace(kind, p);
+}
+
+void QbVariant::SetYearMonth(const CDateTime& value) { SetDateKind(it_yearMonth, value); }
+void QbVariant::SetMonthDay(const CDateTime& value) { SetDateKind(it_monthDay, value); }
+void QbVariant::SetDate(const CDateTime& value) { SetDateKind(it_date, value); }
+void QbVariant::SetDateTime(const CDateTime& value) { SetDateKind(it_datetime, value); }
+void QbVariant::SetTime(const CDateTime& value) { SetDateKind(it_time, value); }
+
+void QbVariant::SetString(std::string value) {
+    Payload p{};
+    p.text = new std::string(std::move(value));
+    Replace(it_string, p);
+}
+
+void QbVariant::SetDecimal(const CDecimal& value) {
+    Payload p{};
+    p.decimal = new CDecimal(value);
+    Replace(it_decimal, p);
+}
+
+void QbVariant::SetInteger(const CBigInteger& value) {
+    Payload p{};
+    p.integer = new CBigInteger(value);
+    Replace(it_integer, p);
+}
+
+void QbVariant::SetXmlObject(CXmlObjectBase* value) {
+    if (value) value->AddRef();
+    Payload p{};
+    p.object = value;
+    Replace(it_XmlObject, p);
+}
+
+void QbVariant::SetXmlCollection(CXmlCollectionBase* value) {
+    if (value) value->AddRef();
+    Payload p{};
+    p.collection = value;
+    Replace(it_XmlCollection, p);
+}
+
+// --- getters ---------------------------------------------------------------
+
+void QbVariant::Expect(bool matches, const char* wanted) const {
+    if (!matches) {
+        throw CQbInvalidStateException(FormatString(
+            "The variant holds a value of type %d, not a %s", static_cast<int>(m_kind), wanted));
+    }
+}
+
+CBinaryData QbVariant::GetHexBinary() const {
+    Expect(IsBinary(m_kind), "hexBinary");
+    return *m_value.binary;
+}
+
+CBinaryData QbVariant::GetBase64Binary() const {
+    Expect(IsBinary(m_kind), "base64Binary");
+    return *m_value.binary;
+}
+
+CDateTimeSpan QbVariant::GetDuration() const {
+    Expect(m_kind == it_duration, "duration");
+    return *m_value.duration;
+}
+
+CDateTime QbVariant::GetDateValue(const char* wanted) const {
+    Expect(IsDateTime(m_kind), wanted);
+    return *m_value.dateTime;
+}
+
+CDateTime QbVariant::GetYearMonth() const { return GetDateValue("yearMonth"); }
+CDateTime QbVariant::GetMonthDay() const { return GetDateValue("monthDay"); }
+CDateTime QbVariant::GetDate() const { return GetDateValue("date"); }
+CDateTime QbVariant::GetDateTime() const { return GetDateValue("datetime"); }
+CDateTime QbVariant::GetTime() const { return GetDateValue("time"); }
+
+std::string QbVariant::GetString() const {
+    Expect(m_kind == it_string, "string");
+    return *m_value.text;
+}
+
+CDecimal QbVariant::GetDecimal() const {
+    Expect(m_kind == it_decimal, "decimal");
+    return *m_value.decimal;
+}
+
+CBigInteger QbVariant::GetInteger() const {
+    Expect(m_kind == it_integer, "integer");
+    return *m_value.integer;
+}
+
+// An invalid variant reads as a null reference: the property is absent.
+CSmartPtr<CXmlObjectBase> QbVariant::GetXmlObject() const {
+    if (m_kind == it_none) return nullptr;
+    Expect(m_kind == it_XmlObject, "XmlObject");
+    return CSmartPtr<CXmlObjectBase>(m_value.object);
+}
+
+CSmartPtr<CXmlCollectionBase> QbVariant::GetXmlCollection() const {
+    if (m_kind == it_none) return nullptr;
+    Expect(m_kind == it_XmlCollection, "XmlCollection");
+    return CSmartPtr<CXmlCollectionBase>(m_value.collection);
+}
+
+// --- text ------------------------------------------------------------------
+
+std::string QbVariant::GetType() const {
+    const char* name = GetItemTypeName(m_kind);
+    if (!name) throw CQbException(FormatString("Invalid Type %d", static_cast<int>(m_kind)));
+    return name;
+}
+
+std::string QbVariant::ToString(const char* format) const {
+    using C = CConversions;
+    switch (m_kind) {
+        case it_hexBinary:
+            return C::hexBinaryToString(*m_value.binary);
+        case it_base64Binary:
+            return C::base64BinaryToString(*m_value.binary);
+        case it_i1:
+            return C::i1ToString(GetI1());
+        case it_i2:
+            return C::i2ToString(GetI2());
+        case it_i4:
+            return C::i4ToString(GetI4());
+        case it_i8:
+            return C::i8ToString(GetI8());
+        case it_ui1:
+            return C::ui1ToString(GetUI1());
+        case it_ui2:
+            return C::ui2ToString(GetUI2());
+        case it_ui4:
+            return C::ui4ToString(GetUI4());
+        case it_ui8:
+            return C::ui8ToString(GetUI8());
+        case it_r4:
+            return C::r4ToString(GetR4(), format);
+        case it_r8:
+            return C::r8ToString(GetR8(), format);
+        case it_duration:
+            return C::durationToString(*m_value.duration);
+        case it_yearMonth:
+        case it_monthDay:
+        case it_date:
+        case it_datetime:
+        case it_time:
+            return C::datetimeToString(*m_value.dateTime);
+        case it_year:
+            return C::yearToString(GetYear());
+        case it_month:
+            return C::monthToString(GetMonth());
+        case it_day:
+            return C::dayToString(GetDay());
+        case it_char:
+            return C::charToString(GetChar());
+        case it_string:
+            return C::stringToString(*m_value.text);
+        case it_boolean:
+            return C::booleanToString(GetBoolean());
+        case it_decimal:
+            return C::decimalToString(*m_value.decimal, format);
+        case it_integer:
+            return C::integerToString(*m_value.integer);
+        default:
+            break;
+    }
+    throw CQbException(
+        FormatString("Invalid Type %d to convert to string", static_cast<int>(m_kind)));
+}
+
+void QbVariant::FromString(const std::string& value, ItemType kind,
+                           CWhitespaceUtils::WhitespaceRule rule) {
+    using C = CConversions;
+    QbVariant result;  // built aside: a failed conversion changes nothing
+    switch (kind) {
+        case it_hexBinary:
+            result.SetHexBinary(C::hexBinaryFromString(value, rule));
+            break;
+        case it_base64Binary:
+            result.SetBase64Binary(C::base64BinaryFromString(value, rule));
+            break;
+        case it_i1:
+            result.SetI1(C::i1FromString(value, rule));
+            break;
+        case it_i2:
+            result.SetI2(C::i2FromString(value, rule));
+            break;
+        case it_i4:
+            result.SetI4(C::i4FromString(value, rule));
+            break;
+        case it_i8:
+            result.SetI8(C::i8FromString(value, rule));
+            break;
+        case it_ui1:
+            result.SetUI1(C::ui1FromString(value, rule));
+            break;
+        case it_ui2:
+            result.SetUI2(C::ui2FromString(value, rule));
+            break;
+        case it_ui4:
+            result.SetUI4(C::ui4FromString(value, rule));
+            break;
+        case it_ui8:
+            result.SetUI8(C::ui8FromString(value, rule));
+            break;
+        case it_r4:
+            result.SetR4(C::r4FromString(value, rule));
+            break;
+        case it_r8:
+            result.SetR8(C::r8FromString(value, rule));
+            break;
+        case it_duration:
+            result.SetDuration(C::durationFromString(value, rule));
+            break;
+        case it_yearMonth:
+            result.SetYearMonth(C::yearMonthFromString(value, rule));
+            break;
+        case it_monthDay:
+            result.SetMonthDay(C::monthDayFromString(value, rule));
+            break;
+        case it_year:
+            result.SetYear(C::yearFromString(value, rule));
+            break;
+        case it_month:
+            result.SetMonth(C::monthFromString(value, rule));
+            break;
+        case it_day:
+            result.SetDay(C::dayFromString(value, rule));
+            break;
+        case it_date:
+            result.SetDate(C::dateFromString(value, rule));
+            break;
+        case it_datetime:
+            result.SetDateTime(C::datetimeFromString(value, rule));
+            break;
+        case it_time:
+            result.SetTime(C::timeFromString(value, rule));
+            break;
+        case it_char:
+            result.SetChar(C::charFromString(value, rule));
+            break;
+        case it_string:
+            result.SetString(C::stringFromString(value, rule));
+            break;
+        case it_boolean:
+            result.SetBoolean(C::booleanFromString(value, rule));
+            break;
+        case it_decimal:
+            result.SetDecimal(C::decimalFromString(value, rule));
+            break;
+        case it_integer:
+            result.SetInteger(C::integerFromString(value, rule));
+            break;
+        default:
+            throw CQbException(
+                FormatString("Invalid Type %d to convert to string", static_cast<int>(kind)));
+    }
+    *this = std::move(result);
+}
+
+}  // namespace QbXmlLib5
