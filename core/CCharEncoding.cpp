@@ -7,9 +7,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "core/CQbException.h"
 
 namespace QbXmlLib5 {
 
@@ -24,20 +28,63 @@ const char16_t kReplacement = 0xFFFD;
 
 bool IsUtf8CodePage(unsigned int cp) { return cp == 65001 || cp == 0 || cp == 3; }
 
-// Encodings in which every ASCII character is the same single byte.
-bool IsAsciiCompatible(unsigned int cp) {
-    return IsUtf8CodePage(cp) || cp == 1252 || cp == 28591 || cp == 20127;
+// iconv_open's failure value.
+iconv_t kNone() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
+
+// Converter names that may stand for a Windows code page, most likely first:
+// iconv implementations differ in which of the forms they know.
+std::vector<std::string> CandidateNames(unsigned int cp) {
+    switch (cp) {
+        case 1200: return {"UTF-16LE"};
+        case 1201: return {"UTF-16BE"};
+        case 12000: return {"UTF-32LE"};
+        case 12001: return {"UTF-32BE"};
+        case 65000: return {"UTF-7"};
+        case 20127: return {"US-ASCII"};
+        case 1252: return {"WINDOWS-1252", "CP1252"};
+        case 20866: return {"KOI8-R"};
+        case 21866: return {"KOI8-U"};
+        case 20932:
+        case 51932: return {"EUC-JP"};
+        case 51949: return {"EUC-KR", "CP949"};
+        case 54936: return {"GB18030"};
+        case 936: return {"CP936", "GBK"};
+        case 950: return {"CP950", "BIG5"};
+        case 10000: return {"MACINTOSH"};
+        default: break;
+    }
+    if (cp >= 28591 && cp <= 28606) return {"ISO-8859-" + std::to_string(cp - 28590)};
+    std::string ibm = std::to_string(cp);
+    if (ibm.size() < 3) ibm.insert(0, 3 - ibm.size(), '0');
+    return {"CP" + std::to_string(cp), "IBM" + ibm, "WINDOWS-" + std::to_string(cp)};
 }
 
+// The first candidate name iconv can open, or "" when there is none.
 std::string IconvName(unsigned int cp) {
-    switch (cp) {
-        case 1200: return "UTF-16LE";
-        case 1201: return "UTF-16BE";
-        case 20127: return "US-ASCII";
-        case 28591: return "ISO-8859-1";
-        case 1252: return "WINDOWS-1252";
-        default: return "CP" + std::to_string(cp);
+    for (const std::string& name : CandidateNames(cp)) {
+        const iconv_t cd = iconv_open("UTF-8", name.c_str());
+        if (cd == kNone()) continue;
+        iconv_close(cd);
+        return name;
     }
+    return std::string();
+}
+
+// True when every ASCII character is the same single byte in the encoding:
+// the library writes markup as ASCII bytes into local text.
+bool KeepsAscii(const std::string& name) {
+    const iconv_t cd = iconv_open("UTF-8", name.c_str());
+    if (cd == kNone()) return false;
+    char ascii[127];
+    for (int i = 0; i < 127; ++i) ascii[i] = static_cast<char>(i + 1);
+    char out[4 * sizeof ascii];
+    char* in = ascii;
+    char* o = out;
+    std::size_t inLeft = sizeof ascii, outLeft = sizeof out;
+    const bool converted = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    return converted && inLeft == 0 && sizeof out - outLeft == sizeof ascii &&
+           std::memcmp(out, ascii, sizeof ascii) == 0;
 }
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -113,10 +160,10 @@ std::size_t DecodeUtf8(const unsigned char* s, std::size_t n, char16_t* out) {
     return o;
 }
 
-// The library's UTF-16 to UTF-8 encoder. With `out` null it counts the bytes
-// needed, and an unpaired surrogate makes the count 0. With `out` it writes
-// at most `bound` bytes, stopping at an unpaired surrogate or before a code
-// point that does not fit, and returns the bytes written.
+// The library's UTF-16 to UTF-8 encoder; an unpaired surrogate becomes
+// U+FFFD. With `out` null it counts the bytes needed. With `out` it writes at
+// most `bound` bytes, stopping before a code point that does not fit, and
+// returns the bytes written.
 std::size_t EncodeUtf8(const char16_t* in, std::size_t n, unsigned char* out, std::size_t bound) {
     static const unsigned char kFirstByteMark[5] = {0x00, 0x00, 0xC0, 0xE0, 0xF0};
     std::size_t o = 0;
@@ -124,8 +171,7 @@ std::size_t EncodeUtf8(const char16_t* in, std::size_t n, unsigned char* out, st
         std::uint32_t cp = in[i];
         if (cp >= 0xD800 && cp < 0xE000) {
             const bool paired = cp < 0xDC00 && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000;
-            if (!paired) return out ? o : 0;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[++i] - 0xDC00u);
+            cp = paired ? 0x10000 + ((cp - 0xD800) << 10) + (in[++i] - 0xDC00u) : kReplacement;
         }
         const std::size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
         if (out) {
@@ -160,9 +206,6 @@ CBinaryData Utf16UnitsToLittleEndian(const char16_t* units, std::size_t count) {
 
 // ---------------------------------------------------------------------------
 // iconv converters, cached per thread for the current local code page
-
-// iconv_open's failure value.
-iconv_t kNone() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1)); }
 
 enum Direction { kUtf8ToLocal, kUtf16ToLocal, kLocalToUtf8, kLocalToUtf16Le, kDirections };
 
@@ -211,13 +254,8 @@ private:
 
 thread_local CConverterCache t_converters;
 
-// How many input bytes an unconvertible character at `p` occupies. A local
-// UTF-16 text is skipped a unit at a time, so that the rest stays aligned.
-std::size_t SkipLength(Direction dir, unsigned int codePage, const unsigned char* p,
-                       std::size_t left) {
-    if ((dir == kLocalToUtf8 || dir == kLocalToUtf16Le) && (codePage == 1200 || codePage == 1201)) {
-        return std::min<std::size_t>(2, left);
-    }
+// How many input bytes an unconvertible character at `p` occupies.
+std::size_t SkipLength(Direction dir, const unsigned char* p, std::size_t left) {
     if (dir == kUtf8ToLocal) {
         std::uint32_t cp;
         return DecodeUtf8Char(p, left, cp);
@@ -229,7 +267,7 @@ std::size_t SkipLength(Direction dir, unsigned int codePage, const unsigned char
                           units[1] < 0xE000;
         return pair ? 4 : 2;
     }
-    return dir == kUtf16ToLocal ? 2 : 1;
+    return dir == kUtf16ToLocal ? std::min<std::size_t>(2, left) : 1;
 }
 
 // What an unconvertible character becomes in the target encoding.
@@ -282,7 +320,7 @@ bool Convert(Direction dir, const char* in, std::size_t length, char* work, std:
             sink(replacement, size);
             const unsigned char* at = reinterpret_cast<unsigned char*>(input);
             const std::size_t skip =
-                error == EINVAL && !cutBySlice ? inLeft : SkipLength(dir, cp, at, inLeft);
+                error == EINVAL && !cutBySlice ? inLeft : SkipLength(dir, at, inLeft);
             input += skip;
             inLeft -= skip;
             continue;
@@ -309,6 +347,18 @@ CBinaryData ConvertLocal(Direction dir, const char* text, std::size_t length) {
 // Public conversions
 
 void SetLocalCharEncoding(unsigned int codePage) {
+    if (!IsUtf8CodePage(codePage)) {
+        const std::string name = IconvName(codePage);
+        if (name.empty()) {
+            throw CQbInvalidParamException(
+                FormatString("Unknown code page [%u]: no converter is available for it", codePage));
+        }
+        if (!KeepsAscii(name)) {
+            throw CQbInvalidParamException(FormatString(
+                "Code page [%u] cannot be the local encoding: it is not ASCII-compatible",
+                codePage));
+        }
+    }
     g_localCodePage.store(codePage, std::memory_order_relaxed);
 }
 
@@ -320,8 +370,8 @@ std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch,
                         std::size_t scratchCapacity) {
     if (!utf8 || length == 0) return std::string();
     const unsigned int cp = GetLocalCharEncoding();
-    if (IsUtf8CodePage(cp) ||
-        (IsAsciiCompatible(cp) && IsAscii(reinterpret_cast<const unsigned char*>(utf8), length))) {
+    // Every local encoding keeps ASCII as it is (SetLocalCharEncoding checks).
+    if (IsUtf8CodePage(cp) || IsAscii(reinterpret_cast<const unsigned char*>(utf8), length)) {
         return std::string(utf8, length);
     }
     char stackArea[256];
@@ -394,18 +444,37 @@ CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count) {
     return CBinaryData(std::move(bytes), written);
 }
 
-CBinaryData WideToUtf16(const wchar_t* text) {
-    if (!text) return CBinaryData();
+namespace {
+
+// `count` wide characters as host-order UTF-16 units; code points beyond the
+// BMP become surrogate pairs, invalid ones (and unpaired surrogates where
+// wchar_t is 32 bits) U+FFFD.
+std::u16string WideToUnits(const wchar_t* text, std::size_t count) {
     std::u16string units;
-    for (const wchar_t* p = text; *p; ++p) {
-        std::uint32_t cp = static_cast<std::uint32_t>(*p);
+    units.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t cp = static_cast<std::uint32_t>(text[i]);
         if (sizeof(wchar_t) > 2 && (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))) {
             cp = kReplacement;
         }
         char16_t pair[2];
         units.append(pair, PutUtf16(cp, pair));
     }
+    return units;
+}
+
+}  // namespace
+
+CBinaryData WideToUtf16(const wchar_t* text) {
+    if (!text) return CBinaryData();
+    const std::u16string units = WideToUnits(text, std::wcslen(text));
     return Utf16UnitsToLittleEndian(units.data(), units.size());
+}
+
+std::string WideToLocal(const wchar_t* text, std::size_t count) {
+    if (!text || count == 0) return std::string();
+    const std::u16string units = WideToUnits(text, count);
+    return Utf16ToLocal(units.data(), units.size());
 }
 
 }  // namespace QbXmlLib5

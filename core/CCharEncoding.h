@@ -1,18 +1,17 @@
 // Conversion between the process's local character encoding and Unicode.
 //
 // Every std::string inside the library is in the local encoding, a Windows
-// code-page number chosen once for the process: 65001 UTF-8 (the default),
-// 1200 UTF-16LE, 1201 UTF-16BE, 20127 US-ASCII, 28591 ISO-8859-1,
-// 1252 windows-1252, and any other number n through the iconv converter
-// "CP<n>". 0 and 3 (the system and thread ANSI code pages) mean the platform's
-// native narrow encoding, UTF-8. With a UTF-8 local encoding, UTF-8
+// code-page number chosen for the process: 65001 UTF-8 (the default), 0 and 3
+// (the system and thread ANSI code pages: the platform's native narrow
+// encoding, UTF-8), and any other number through the iconv converter that
+// knows it (tried as CP<n>, IBM<nnn> and WINDOWS-<n>, besides well-known
+// names such as ISO-8859-1 for 28591). With a UTF-8 local encoding, UTF-8
 // conversions are plain copies.
 //
-// Failures throw nothing: a code page that no converter supports gives empty
-// results; characters the local encoding cannot represent become '?'; invalid
-// input sequences become U+FFFD on the way to Unicode (except that UTF-8 is
-// copied unchecked into a UTF-8 local encoding). The UTF-16 to UTF-8 encoder
-// gives an empty result for a string with an unpaired surrogate.
+// Conversions throw nothing: characters the local encoding cannot represent
+// become '?'; invalid input sequences (unpaired surrogates included) become
+// U+FFFD on the way to Unicode (except that UTF-8 is copied unchecked into a
+// UTF-8 local encoding).
 //
 // The local code page is a process-wide setting: set it before converting on
 // several threads. Converter handles are cached per thread.
@@ -26,7 +25,10 @@
 
 namespace QbXmlLib5 {
 
-// Replaces the process-wide local code page; no validation.
+// Replaces the process-wide local code page. The local encoding must keep
+// ASCII as it is (UTF-8, or a single- or multi-byte code page): UTF-16,
+// UTF-32, UTF-7 and EBCDIC code pages are refused, as are numbers no
+// converter knows, with CQbInvalidParamException; the setting then stays.
 void SetLocalCharEncoding(unsigned int codePage);
 unsigned int GetLocalCharEncoding();
 // True when the local encoding is UTF-8, so UTF-8 text needs no conversion.
@@ -52,8 +54,8 @@ CBinaryData LocalToUtf16(const char* text);
 CBinaryData LocalToUtf16(const char* text, std::size_t length);
 
 // The library's UTF-16 to UTF-8 encoder (zero-terminated, or `count` units).
-// Zero units give an object without a record; an unpaired surrogate anywhere
-// gives an empty result.
+// Zero units give an object without a record; an unpaired surrogate becomes
+// U+FFFD.
 CBinaryData Utf16ToUtf8(const char16_t* text);
 CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count);
 
@@ -61,6 +63,9 @@ CBinaryData Utf16ToUtf8(const char16_t* units, std::size_t count);
 // where it has 16) as UTF-16 little-endian bytes without terminator or mark;
 // code points beyond the BMP become surrogate pairs, invalid ones U+FFFD.
 CBinaryData WideToUtf16(const wchar_t* text);
+// `count` wide characters (as above) in the local encoding; characters it
+// cannot represent become '?'.
+std::string WideToLocal(const wchar_t* text, std::size_t count);
 
 }  // namespace QbXmlLib5
 

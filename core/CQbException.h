@@ -8,6 +8,7 @@
 #ifndef QBXMLLIB5_CORE_CQBEXCEPTION_H
 #define QBXMLLIB5_CORE_CQBEXCEPTION_H
 
+#include <cstdarg>
 #include <string>
 #include <utility>
 
@@ -63,11 +64,16 @@ QBXMLLIB5_DECLARE_EXCEPTION(CQbOverFlowException, CQbException);
 
 // printf-style formatting into a string of whatever length the arguments
 // need; nothing is ever truncated. A null "%s" argument prints "(null)".
+// Wide arguments (%ls, %S, %lc, %C; UTF-32 where wchar_t has 32 bits) are
+// converted to the local encoding by the library, whatever the process
+// locale. The Windows size prefixes I64, I32 and I are read as ll, none and
+// z (compilers' format checks do not know them: prefer the standard forms).
 std::string FormatString(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+std::string FormatStringV(const char* format, va_list args);
 
 }  // namespace QbXmlLib5
 

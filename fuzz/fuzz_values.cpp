@@ -367,10 +367,12 @@ void FuzzBinaryText(const Input& in) {
     });
     RenderAll(hex);
     CBinaryData base64;
-    base64.SetAsBase64(in.first.c_str());
-    CBinaryData again;
-    again.SetAsBase64(base64.GetAsBase64().c_str());
-    Check(again.GetString() == base64.GetString(), "base64 round trip", in.first);
+    Expect([&] {
+        base64.SetAsBase64(in.first.c_str());
+        CBinaryData again;
+        again.SetAsBase64(base64.GetAsBase64().c_str());
+        Check(again == base64, "base64 round trip", in.first);
+    });
     RenderAll(base64);
 }
 
@@ -380,11 +382,7 @@ void FuzzDecompress(const Input& in) {
     CBinaryData buffer(const_cast<unsigned char*>(in.bytes), in.size, false);
     for (CompressionType type : {CT_GZIP, CT_ZLIB}) {
         CBinaryData packed = buffer;
-        try {
-            packed.CompressData(type);
-        } catch (const CQbException&) {
-            continue;  // did not get smaller
-        }
+        packed.CompressData(type);
         CBinaryData unpacked;
         Check(CBinaryData::Decompress(packed.GetData(), packed.GetLength(), unpacked),
               "compressed data does not inflate", std::to_string(in.size));
@@ -420,7 +418,11 @@ void FuzzEncodings(const Input& in, unsigned selector) {
         const CBinaryData back = Utf16ToUtf8(u.data(), u.size());
         Check(back.GetString() == in.first, "UTF-8 -> UTF-16 -> UTF-8", in.first);
     }
-    SetLocalCharEncoding(codePage);
+    try {
+        SetLocalCharEncoding(codePage);
+    } catch (const CQbInvalidParamException&) {
+        return;  // not ASCII-compatible, or unknown: refused, setting kept
+    }
     (void)Utf8ToLocal(text, in.size);
     char scratch[7];
     (void)Utf8ToLocal(text, in.size, scratch, sizeof scratch);

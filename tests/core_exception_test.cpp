@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "QbXmlLib5.h"
 
@@ -95,5 +98,31 @@ TEST(FormatStringTest, LongArgumentsNullStringsAndNumbers) {
     EXPECT_EQ(wide.size(), 301u + 7u);
     EXPECT_EQ(FormatString("caf\xc3\xa9 %s", "\xe2\x82\xac"), "caf\xc3\xa9 \xe2\x82\xac");
 }
+
+// Wide arguments are converted by the library itself, whatever the process
+// locale (tests run in the C locale, where the C library cannot convert
+// them). Compilers' format checks do not know the Windows size prefixes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+TEST(FormatStringTest, WideArgumentsAndWindowsSizePrefixes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {FormatString("%ls|%S", L"caf\u00e9", L"\U0001F600"), "caf\xC3\xA9|\xF0\x9F\x98\x80"},
+        {FormatString("%lc%C", L'\u00e9', L'x'), "\xC3\xA9x"},
+        {FormatString("[%6ls][%-4S][%.5ls]", L"\u00e9", L"a", L"\u00e9\u00e9\u00e9"),
+         "[    \xC3\xA9][a   ][\xC3\xA9\xC3\xA9]"},
+        {FormatString("%ls", reinterpret_cast<const wchar_t*>(NullString())), "(null)"},
+        {FormatString("%I64d|%I64u|%I64X", std::int64_t{-9000000000LL}, std::uint64_t{1} << 40,
+                      std::uint64_t{0xABCDEF0123ULL}),
+         "-9000000000|1099511627776|ABCDEF0123"},
+        {FormatString("%Id|%Iu|%I32d|%5.1f", std::ptrdiff_t{-5}, std::size_t{6}, 7, 2.25),
+         "-5|6|7|  2.2"},
+        {FormatString("[%c]%q", '\0'), "[]%q"},  // no embedded NUL; unknown kept
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.first, c.second);
+    SetLocalCharEncoding(1252);
+    EXPECT_EQ(FormatString("%ls", L"caf\u00e9\u65e5"), "caf\xE9?");
+    SetLocalCharEncoding(65001);
+}
+#pragma GCC diagnostic pop
 
 }  // namespace

@@ -340,8 +340,7 @@ void ExpectOwnTree(const CXmlElement* e, const ExpectedElement& expected) {
     EXPECT_EQ(e->GetAttributes().size(),
               expected.attributes.size() + (expected.hasXsiType ? 1 : 0));
     for (const ExpectedAttribute& a : expected.attributes) {
-        EXPECT_EQ(e->GetAttribute(a.localName, a.namespaceUri),
-                  QbTest::ParsedAttributeValue(a.value));
+        EXPECT_EQ(e->GetAttribute(a.localName, a.namespaceUri), a.value);
     }
     if (expected.hasXsiType) {
         const std::string& type = e->GetAttribute("type", kXsi);

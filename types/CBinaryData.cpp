@@ -52,9 +52,9 @@ int HexValue(char c) {
     return -1;
 }
 
-enum : unsigned char { kB64Skip = 0xFE, kB64Invalid = 0xFF };
+enum : unsigned char { kB64Pad = 0xFD, kB64Space = 0xFE, kB64Invalid = 0xFF };
 
-// Maps a character (reduced to 7 bits) to its 6-bit value or a marker.
+// Maps a byte to its 6-bit value or a marker.
 struct CBase64Table {
     unsigned char values[256];
     CBase64Table() {
@@ -62,13 +62,27 @@ struct CBase64Table {
         for (unsigned char i = 0; i < 64; ++i) {
             values[static_cast<unsigned char>(kBase64Alphabet[i])] = i;
         }
-        values[static_cast<unsigned char>('=')] = kB64Skip;
+        values[static_cast<unsigned char>('=')] = kB64Pad;
+        for (unsigned char c : {' ', '\t', '\n', '\r'}) values[c] = kB64Space;
     }
 };
 
 const CBase64Table& Base64Table() {
     static const CBase64Table table;
     return table;
+}
+
+// A value text as messages show it: long texts are cut, so that a bad
+// megabyte of base64 does not make a megabyte of message.
+std::string Excerpt(const char* text) {
+    const std::size_t kShown = 64;
+    const std::size_t length = std::strlen(text);
+    return length <= kShown ? std::string(text, length) : std::string(text, kShown) + "...";
+}
+
+// A character as messages show it: printable ASCII as it is, others by code.
+std::string ShowChar(unsigned char c) {
+    return c > 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : FormatString("0x%02X", c);
 }
 
 // Big-endian unsigned value of `size` bytes.
@@ -87,30 +101,30 @@ void Refill(Bytef*& next, uInt& avail, std::size_t& left, unsigned char* base, s
     left -= take;
 }
 
-// Deflates `length` bytes into `out` (also `length` bytes). Returns
+// Deflates `length` bytes into `out`, which holds `bound` bytes (zlib's
+// deflateBound for the input, so the compressed form always fits). Returns
 // Z_STREAM_END on success, otherwise zlib's last return code.
-int DeflateInto(const unsigned char* in, std::size_t length, unsigned char* out,
-                CompressionType type, std::size_t& produced) {
-    z_stream strm;
-    std::memset(&strm, 0, sizeof strm);
-    int rc = type == CT_GZIP
-                 ? deflateInit2(&strm, 1, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY)
-                 : deflateInit(&strm, 1);
-    if (rc != Z_OK) return rc;
-    std::size_t inLeft = length, outLeft = length;
+int DeflateInto(const unsigned char* in, std::size_t length, unsigned char* out, std::size_t bound,
+                z_stream& strm, std::size_t& produced) {
+    std::size_t inLeft = length, outLeft = bound;
     unsigned char* input = const_cast<unsigned char*>(in);  // zlib reads only
+    int rc = Z_OK;
     for (;;) {
         Refill(strm.next_in, strm.avail_in, inLeft, input, length);
-        Refill(strm.next_out, strm.avail_out, outLeft, out, length);
+        Refill(strm.next_out, strm.avail_out, outLeft, out, bound);
         const int flush = (inLeft == 0) ? Z_FINISH : Z_NO_FLUSH;
         rc = deflate(&strm, flush);
         if (rc == Z_STREAM_END) break;
         const bool outputFull = strm.avail_out == 0 && outLeft == 0;
         if (rc != Z_OK || (flush == Z_FINISH && outputFull)) break;
     }
-    produced = static_cast<std::size_t>(length - outLeft - strm.avail_out);
-    deflateEnd(&strm);
+    produced = static_cast<std::size_t>(bound - outLeft - strm.avail_out);
     return rc;
+}
+
+// A gzip member starts with the magic bytes 1F 8B.
+bool IsGzipMember(const unsigned char* p, std::size_t n) {
+    return n >= 2 && p[0] == 0x1F && p[1] == 0x8B;
 }
 
 }  // namespace
@@ -302,17 +316,18 @@ std::string CBinaryData::GetAsHexString() const { return GetAsHexString(GetData(
 
 void CBinaryData::SetAsHexString(const char* text) {
     if (!text) text = "";
-    const std::size_t count = std::strlen(text) / 2;
+    const std::size_t length = std::strlen(text);
+    if (length % 2 != 0) throw CQbException(FormatString("Incomplete hex string [%s]", Excerpt(text).c_str()));
+    const std::size_t count = length / 2;
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[count + 1]);
-    // An odd length fails on the terminator, the second digit of the last pair.
-    for (std::size_t i = 0; text[2 * i] != '\0'; ++i) {
-        const int high = HexValue(text[2 * i]);
-        if (high < 0) throw CQbException(FormatString("Invalid char in hex string [%c]", text[2 * i]));
-        const int low = HexValue(text[2 * i + 1]);
-        if (low < 0) {
-            throw CQbException(FormatString("Invalid char in hex string [%c]", text[2 * i + 1]));
+    for (std::size_t i = 0; i < length; i += 2) {
+        const int high = HexValue(text[i]);
+        const int low = HexValue(text[i + 1]);
+        if (high < 0 || low < 0) {
+            const char bad = high < 0 ? text[i] : text[i + 1];
+            throw CQbException(FormatString("Invalid char in hex string [%c]", bad));
         }
-        buffer[i] = static_cast<unsigned char>((high << 4) | low);
+        buffer[i / 2] = static_cast<unsigned char>((high << 4) | low);
     }
     Attach(new CDataHolder(buffer.get(), count, count));
     buffer.release();
@@ -341,25 +356,36 @@ std::string CBinaryData::GetAsBase64() const {
 
 void CBinaryData::SetAsBase64(const char* text) {
     if (!text) text = "";
-    const std::size_t size = std::strlen(text) + 1;
-    std::unique_ptr<unsigned char[]> buffer(new unsigned char[size]());
+    const std::size_t size = std::strlen(text) * 3 / 4 + 1;
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[size]);
     const CBase64Table& table = Base64Table();
-    std::size_t count = 0;
+    std::size_t count = 0, digits = 0, pads = 0;
     std::uint32_t bits = 0;
     int pending = 0;
     for (const char* c = text; *c; ++c) {
-        const unsigned char value = table.values[static_cast<unsigned char>(*c) & 0x7F];
-        if (value == kB64Skip) continue;
-        if (value == kB64Invalid) {
-            count = 0;
-            break;
+        const unsigned char value = table.values[static_cast<unsigned char>(*c)];
+        if (value == kB64Space) continue;
+        // Padding ends the text: at most two '=', and nothing but '=' after it.
+        const bool padOk = value == kB64Pad && pads < 2;
+        if (value == kB64Invalid || (!padOk && (pads > 0 || value == kB64Pad))) {
+            throw CQbException(FormatString("Invalid char in base64 string [%s]",
+                                            ShowChar(static_cast<unsigned char>(*c)).c_str()));
         }
+        if (value == kB64Pad) {
+            ++pads;
+            continue;
+        }
+        ++digits;
         bits = ((bits << 6) | value) & 0xFFFFFF;
         pending += 6;
         if (pending >= 8) {
             pending -= 8;
             buffer[count++] = static_cast<unsigned char>(bits >> pending);
         }
+    }
+    // One digit alone cannot carry a byte; padding must complete a quantum.
+    if (digits % 4 == 1 || (pads > 0 && (digits + pads) % 4 != 0)) {
+        throw CQbException(FormatString("Incomplete base64 string [%s]", Excerpt(text).c_str()));
     }
     Attach(new CDataHolder(buffer.get(), count, count));
     buffer.release();
@@ -461,17 +487,30 @@ CBinaryData CBinaryData::CompressData(CompressionType type) {
                                         m_holder->refCount));
     }
     if (type != CT_GZIP && type != CT_ZLIB) return *this;
+    z_stream strm;
+    std::memset(&strm, 0, sizeof strm);
+    int rc = type == CT_GZIP ? deflateInit2(&strm, 1, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY)
+                             : deflateInit(&strm, 1);
+    if (rc != Z_OK) throw CQbException(FormatString("Failed to compress data. [Error Code: %d]", rc));
     const std::size_t size = m_holder->length;
-    std::unique_ptr<unsigned char[]> out(new unsigned char[size]);
+    const std::size_t bound = deflateBound(&strm, size);
+    std::unique_ptr<unsigned char[]> out;
+    try {
+        out.reset(new unsigned char[bound]);
+    } catch (...) {
+        deflateEnd(&strm);
+        throw;
+    }
     std::size_t produced = 0;
-    const int rc = DeflateInto(m_holder->data, size, out.get(), type, produced);
+    rc = DeflateInto(m_holder->data, size, out.get(), bound, strm, produced);
+    deflateEnd(&strm);
     if (rc != Z_STREAM_END) {
         throw CQbException(FormatString("Failed to compress data. [Error Code: %d]", rc));
     }
     delete[] m_holder->data;
     m_holder->data = out.release();
     m_holder->length = produced;
-    m_holder->capacity = size;
+    m_holder->capacity = bound;
     return *this;
 }
 
@@ -484,6 +523,7 @@ bool CBinaryData::Decompress(const unsigned char* data, std::size_t length, CBin
     std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunk]);
     unsigned char* input = const_cast<unsigned char*>(data);  // zlib reads only
     std::size_t inLeft = length;
+    const bool gzip = IsGzipMember(data, length);
     CBinaryData inflated;
     int rc = Z_OK;
     try {
@@ -493,6 +533,13 @@ bool CBinaryData::Decompress(const unsigned char* data, std::size_t length, CBin
             strm.avail_out = static_cast<uInt>(kChunk);
             rc = inflate(&strm, Z_NO_FLUSH);
             if (rc == Z_OK || rc == Z_STREAM_END) inflated.Append(chunk.get(), kChunk - strm.avail_out);
+            if (rc != Z_STREAM_END || (strm.avail_in == 0 && inLeft == 0)) continue;
+            // More input after the end of a stream: only another gzip member
+            // may follow a gzip member (as gzip -d reads them); anything else
+            // makes the whole input a bad stream.
+            Refill(strm.next_in, strm.avail_in, inLeft, input, length);
+            const bool member = gzip && IsGzipMember(strm.next_in, strm.avail_in);
+            rc = member && inflateReset(&strm) == Z_OK ? Z_OK : Z_DATA_ERROR;
         }
     } catch (const std::bad_alloc&) {
         // More output than memory holds (a decompression bomb): not a stream

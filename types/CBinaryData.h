@@ -57,15 +57,20 @@ public:
 
     // Standard RFC 4648 base64, padded, no line breaks; "" without a record.
     std::string GetAsBase64() const;
-    // Decodes base64, ignoring '='. Any character outside the alphabet
-    // (whitespace included) gives a record of length 0; never throws.
+    // Decodes base64. Whitespace (blank, tab, line feed, carriage return) is
+    // skipped wherever it stands, so wrapped text decodes; padding is
+    // optional but, when present, ends the text. Throws CQbException
+    // "Invalid char in base64 string [%s]" for any other character and
+    // "Incomplete base64 string [%s]" for a text that stops inside a byte;
+    // the content is then unchanged.
     void SetAsBase64(const char* text);
 
     // Upper-case hex, two digits per byte; "" without a record.
     std::string GetAsHexString() const;
     // Decodes hex digits of either case. Throws CQbException
-    // "Invalid char in hex string [%c]" on a bad digit (an odd-length text
-    // fails on its terminator); the content is then unchanged.
+    // "Invalid char in hex string [%c]" on a bad digit and
+    // "Incomplete hex string [%s]" on an odd number of digits; the content is
+    // then unchanged.
     void SetAsHexString(const char* text);
 
     // Text rendering by ByteEncoding (the Fast Infoset encoding algorithms for
@@ -77,22 +82,23 @@ public:
     std::string GetAsString(ByteEncoding encoding) const;
 
     // Deflates the bytes in place at level 1 in a gzip (CT_GZIP) or zlib
-    // (CT_ZLIB) wrapper; other values leave them as they are. The output must
-    // fit in the size of the input, else CQbException
-    // "Failed to compress data. [Error Code: %d]" and the bytes are unchanged.
-    // Returns an object sharing the (compressed) record. Without a record it
-    // does nothing.
+    // (CT_ZLIB) wrapper; other values leave them as they are. The output
+    // buffer is sized by deflateBound, so any input compresses, however small.
+    // A zlib failure throws CQbException "Failed to compress data. [Error
+    // Code: %d]" and leaves the bytes unchanged. Returns an object sharing the
+    // (compressed) record. Without a record it does nothing.
     CBinaryData CompressData(CompressionType type);
 
-    // Inflates `length` bytes that form one complete zlib or gzip stream
-    // (detected automatically) into `result`. Returns false, leaving `result`
-    // untouched, when the bytes are not such a stream (no header, corrupt or
-    // truncated) or when their output does not fit in memory. Bytes after the
-    // end of the stream are ignored. Memory grows
-    // only as output is actually produced.
+    // Inflates `length` bytes that form one complete zlib stream, or one or
+    // more complete gzip members (as `cat a.gz b.gz` gives; detected
+    // automatically), into `result`. Returns false, leaving `result`
+    // untouched, when the bytes are not such a stream (no header, corrupt,
+    // truncated, or followed by bytes that are not another gzip member) or
+    // when their output does not fit in memory. Memory grows only as output
+    // is actually produced.
     static bool Decompress(const unsigned char* data, std::size_t length, CBinaryData& result);
-    // Replaces `buffer` by its inflated bytes when it holds one complete zlib
-    // or gzip stream and returns true; otherwise leaves it untouched and
+    // Replaces `buffer` by its inflated bytes when it holds a complete zlib
+    // or gzip stream (as Decompress) and returns true; otherwise leaves it untouched and
     // returns false (the input is then taken as uncompressed).
     static bool DecompressBuffer(CBinaryData& buffer);
 

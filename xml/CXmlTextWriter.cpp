@@ -75,18 +75,23 @@ CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
 
 void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
 
-void CXmlTextWriter::WriteEscaped(const std::string& text) {
+void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
     // Bytes that end a run of plain text: those replaced below, and the NUL
-    // at which writing stops.
-    static const std::array<bool, 256> kStopsRun = [] {
-        std::array<bool, 256> table{};
-        for (unsigned char c : {'\0', '&', '<', '>', '"', '\n', '\r'}) table[c] = true;
-        return table;
+    // at which writing stops. In attribute values tab, line feed and carriage
+    // return are written as references: a parser would turn them into blanks.
+    static const std::array<std::array<bool, 256>, 2> kStopsRun = [] {
+        std::array<std::array<bool, 256>, 2> tables{};
+        for (auto& table : tables) {
+            for (unsigned char c : {'\0', '&', '<', '>', '"', '\n', '\r'}) table[c] = true;
+        }
+        tables[1]['\t'] = true;
+        return tables;
     }();
+    const std::array<bool, 256>& stops = kStopsRun[attribute ? 1 : 0];
     const char* const lineEnd = LineEndOf(m_eolType);
     const char* run = text.c_str();
     for (const char* p = run;; ++p) {
-        while (!kStopsRun[static_cast<unsigned char>(*p)]) ++p;
+        while (!stops[static_cast<unsigned char>(*p)]) ++p;
         m_output->Append(run, static_cast<std::size_t>(p - run));
         switch (*p) {
             case '\0':
@@ -103,10 +108,14 @@ void CXmlTextWriter::WriteEscaped(const std::string& text) {
             case '"':
                 Write("&quot;");
                 break;
-            case '\n':
-                Write(lineEnd);
+            case '\t':
+                Write("&#9;");
                 break;
-            default:  // '\r' is dropped
+            case '\n':
+                Write(attribute ? "&#10;" : lineEnd);
+                break;
+            default:  // '\r': kept in attribute values, dropped in text
+                if (attribute) Write("&#13;");
                 break;
         }
         run = p + 1;
@@ -225,7 +234,7 @@ void CXmlTextWriter::WriteAttribute(const std::string& localName,
     }
     Write(localName);
     Write("=\"");
-    WriteEscaped(value);
+    WriteEscaped(value, true);
     m_output->Append('"');
 }
 

@@ -63,7 +63,9 @@ public:
 private:
     void Write(const std::string& text);
     void Write(const char* text) { m_output->Append(text); }
-    void WriteEscaped(const std::string& text);
+    // Escapes markup characters; `attribute` also keeps tab, line feed and
+    // carriage return as character references.
+    void WriteEscaped(const std::string& text, bool attribute = false);
     void WriteIndent(std::uint32_t depth);
     // Writes ">" when the current element's start tag is still open.
     void CloseOpenStartTag();
