@@ -13,6 +13,51 @@ CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri
       m_last(nullptr),
       m_count(0) {}
 
+CXmlCollection::CXmlCollection(const CXmlCollection& other)
+    : CXmlCollectionBase(other), m_first(nullptr), m_last(nullptr), m_count(0) {
+    CopyItemsFrom(other);
+}
+
+CXmlCollection& CXmlCollection::operator=(const CXmlCollection& other) {
+    if (this == &other) return *this;
+    CXmlCollectionBase::operator=(other);
+    CNode* old = m_first;
+    CopyItemsFrom(other);
+    // Last: releasing may destroy items, whose destructors may run arbitrary
+    // code (even reach `other`); this collection is complete by then.
+    FreeChain(old);
+    return *this;
+}
+
+void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
+    CNode* first = nullptr;
+    CNode* last = nullptr;
+    try {
+        for (const CNode* node = from.m_first; node; node = node->next) {
+            CNode* copy = new CNode{node->item, nullptr, last};
+            if (copy->item) copy->item->AddRef();
+            (last ? last->next : first) = copy;
+            last = copy;
+        }
+    } catch (...) {
+        FreeChain(first);
+        throw;
+    }
+    m_first = first;
+    m_last = last;
+    m_count = from.m_count;
+}
+
+void CXmlCollection::FreeChain(CNode* first) {
+    while (first) {
+        CNode* node = first;
+        first = first->next;
+        CXmlObjectBase* item = node->item;
+        delete node;
+        if (item) item->Release();
+    }
+}
+
 CXmlCollection::~CXmlCollection() {
     // No events here: the usual listener is the object that owns this
     // collection, and it is typically being destroyed itself right now.
