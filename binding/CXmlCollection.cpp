@@ -6,8 +6,8 @@ namespace QbXmlLib5 {
 
 CXmlCollection::CXmlCollection() : m_first(nullptr), m_last(nullptr), m_count(0) {}
 
-CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri,
-                               int minOccurs, int maxOccurs)
+CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs,
+                               int maxOccurs)
     : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
       m_first(nullptr),
       m_last(nullptr),
@@ -48,20 +48,47 @@ void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
     m_count = from.m_count;
 }
 
+namespace {
+
+// Nodes whose items wait to be released by the outermost FreeChain running on
+// this thread. Releasing an item may free a collection it holds, and so on
+// down a tree of any depth: the nested calls only hand their nodes over, so
+// the stack does not grow with the depth.
+struct CPendingNodes {
+    CNode* first = nullptr;
+    CNode* last = nullptr;
+};
+thread_local CPendingNodes* t_pending = nullptr;
+
+}  // namespace
+
 void CXmlCollection::FreeChain(CNode* first) {
-    while (first) {
-        CNode* node = first;
-        first = first->next;
+    if (!first) return;
+    CNode* last = first;
+    while (last->next) last = last->next;
+    if (t_pending) {
+        first->prev = t_pending->last;
+        (t_pending->last ? t_pending->last->next : t_pending->first) = first;
+        t_pending->last = last;
+        return;
+    }
+    CPendingNodes pending{first, last};
+    t_pending = &pending;
+    while (pending.first) {
+        CNode* node = pending.first;
+        pending.first = node->next;
+        if (!pending.first) pending.last = nullptr;
         CXmlObjectBase* item = node->item;
         delete node;
         if (item) item->Release();
     }
+    t_pending = nullptr;
 }
 
 CXmlCollection::~CXmlCollection() {
     // No events here: the usual listener is the object that owns this
     // collection, and it is typically being destroyed itself right now.
-    while (m_first) RemoveNode(m_first);
+    FreeChain(m_first);
 }
 
 void CXmlCollection::Clear() {

@@ -41,8 +41,7 @@ public:
 
 protected:
     CXmlCollection();
-    CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs,
-                   int maxOccurs);
+    CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs);
     CXmlCollection(const CXmlCollection& other);
     CXmlCollection& operator=(const CXmlCollection& other);
     // Releases the items without telling the listeners.
@@ -76,7 +75,8 @@ protected:
 private:
     // Takes over a new chain holding a reference to each item of `from`.
     void CopyItemsFrom(const CXmlCollection& from);
-    // Releases the items of a detached chain and frees its nodes.
+    // Releases the items of a detached chain and frees its nodes, without
+    // recursion however deep the items' own collections nest.
     static void FreeChain(CNode* first);
 
     // Links a new node for item in front of before (null: at the end) and
