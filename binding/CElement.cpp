@@ -1,6 +1,10 @@
 #include "binding/CElement.h"
 
+#include <algorithm>
 #include <cstring>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "binding/CElementCol.h"
 #include "core/CQbException.h"
@@ -21,29 +25,21 @@ bool IsWildcardKeyword(const char* ns) {
     return false;
 }
 
-// Reading and copying recurse once per level of the document; deeper
-// documents are refused rather than allowed to exhaust the stack. The limit
-// leaves room for sanitizer builds and for threads with small stacks.
-constexpr int kMaxDepth = 1000;
-thread_local int t_depth = 0;
+const char kRestrictionMismatch[] =
+    "The namespace %s in the class %s is invalid against restriction %s";
 
-class CDepthGuard {
-public:
-    explicit CDepthGuard(const CXmlElement* element) {
-        if (++t_depth > kMaxDepth) {
-            --t_depth;
-            throw CQbException(FormatString("The element [%s] is nested more than %d levels deep",
-                                            element->GetLocalName().c_str(), kMaxDepth));
-        }
-    }
-    CDepthGuard(const CDepthGuard&) = delete;
-    CDepthGuard& operator=(const CDepthGuard&) = delete;
-    ~CDepthGuard() { --t_depth; }
-};
-
-const char kRestrictionMismatch[] = "The namespace %s in the class %s is invalid against restriction %s";
+// A failure deep in a tree names at most this many of its ancestors (those
+// nearest the element the check started at), so that the exception stays
+// small whatever the depth.
+constexpr std::size_t kMaxNamedAncestors = 32;
 
 }  // namespace
+
+// An element whose children are being visited, and the next child to visit.
+struct CElement::Visit {
+    const CElement* element;
+    CQbIterator<CElement> next;
+};
 
 CElement::CElement(const char* name) { Init(name, "", "##any", ""); }
 
@@ -99,90 +95,150 @@ void CElement::SetNamespaceRestrictions(const char* restriction, const char* tar
     StoreRestriction(newRestriction, newTarget);
 }
 
+// Visits the tree depth-first with an explicit stack, which also gives the
+// ancestors of a failing element.
 void CElement::CheckRestriction(const std::string& restriction,
                                 const std::string& targetNamespace) const {
+    std::vector<Visit> ancestors;
+    const CElement* element = this;
+    while (element) {
+        try {
+            element->CheckOwnRestriction(restriction, targetNamespace);
+        } catch (const CQbInvalidNamespaceException& e) {
+            CQbInvalidNamespaceException error = e;
+            for (std::size_t i = std::min(ancestors.size(), kMaxNamedAncestors); i-- > 0;) {
+                error = CQbInvalidNamespaceException(
+                    ancestors[i].element->RestrictionMismatch(restriction), error);
+            }
+            throw error;
+        }
+        ancestors.push_back({element, element->m_childElements->begin()});
+        element = NextToVisit(ancestors);
+    }
+}
+
+void CElement::CheckOwnRestriction(const std::string& restriction,
+                                   const std::string& targetNamespace) const {
     TestNamespace(m_namespaceUri.c_str(), restriction.c_str(), targetNamespace.c_str());
-    const std::string mismatch = FormatString(kRestrictionMismatch, m_namespaceUri.c_str(),
-                                              m_name.c_str(), restriction.c_str());
     for (CAttribute* attribute : *m_attributes) {
         if (!IsNamespaceValid(attribute->GetNamespace().c_str(), restriction.c_str(),
                               targetNamespace.c_str())) {
-            throw CQbInvalidNamespaceException(mismatch);
+            throw CQbInvalidNamespaceException(RestrictionMismatch(restriction));
         }
     }
-    for (const CElement* child : *m_childElements) {
-        try {
-            child->CheckRestriction(restriction, targetNamespace);
-        } catch (const CQbInvalidNamespaceException& e) {
-            throw CQbInvalidNamespaceException(mismatch, e);
-        }
+}
+
+std::string CElement::RestrictionMismatch(const std::string& restriction) const {
+    return FormatString(kRestrictionMismatch, m_namespaceUri.c_str(), m_name.c_str(),
+                        restriction.c_str());
+}
+
+// The next child of the innermost element in `open` that has one left,
+// closing (popping) the elements that have none; null when all are done.
+const CElement* CElement::NextToVisit(std::vector<Visit>& open) {
+    while (!open.empty()) {
+        Visit& top = open.back();
+        if (top.next != top.element->m_childElements->end()) return *top.next++;
+        open.pop_back();
     }
+    return nullptr;
 }
 
 void CElement::StoreRestriction(const std::string& restriction,
                                 const std::string& targetNamespace) {
-    m_restriction = restriction;
-    m_targetNamespace = targetNamespace;
-    for (CElement* child : *m_childElements) child->StoreRestriction(restriction, targetNamespace);
+    std::vector<CElement*> pending = {this};
+    while (!pending.empty()) {
+        CElement* element = pending.back();
+        pending.pop_back();
+        element->m_restriction = restriction;
+        element->m_targetNamespace = targetNamespace;
+        for (CElement* child : *element->m_childElements) pending.push_back(child);
+    }
 }
 
+// Written with an explicit stack of open elements, whatever the depth. A
+// child of a class derived from CElement writes itself.
 void CElement::ToXml_Int(CXmlWriter* writer, bool, const char* namespaceUri,
                          const CXmlSerializationContext& ctx, bool) const {
+    std::vector<Visit> open;
+    WriteStartTag(writer, namespaceUri, ctx, open);
+    while (!open.empty()) {
+        Visit& top = open.back();
+        if (top.next == top.element->m_childElements->end()) {
+            if (!top.element->m_text.empty()) writer->WriteText(top.element->m_text);
+            writer->WriteEndElement();
+            open.pop_back();
+            continue;
+        }
+        const CElement* child = *top.next++;
+        if (typeid(*child) == typeid(CElement)) {
+            child->WriteStartTag(writer, namespaceUri, ctx, open);
+        } else {
+            CXmlObjectBase::ToXml_Int(child, writer, false, namespaceUri, ctx, false);
+        }
+    }
+}
+
+// Start tag and attributes; the element is then open, its children next.
+void CElement::WriteStartTag(CXmlWriter* writer, const char* namespaceUri,
+                             const CXmlSerializationContext& ctx, std::vector<Visit>& open) const {
     writer->WriteStartElement(m_name, m_namespaceUri);
     CXmlObjectBase::ToXml_Int(m_attributes, writer, false, namespaceUri, ctx, false);
-    CXmlObjectBase::ToXml_Int(m_childElements, writer, false, namespaceUri, ctx, false);
-    if (!m_text.empty()) writer->WriteText(m_text);
-    writer->WriteEndElement();
+    m_childElements->ValidateCount(ctx);
+    open.push_back({this, m_childElements->begin()});
 }
 
 const CXmlElement* CElement::FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                         const CXmlSerializationContext& ctx, bool) {
+                                         const CXmlSerializationContext&, bool) {
     if (!current || !IsNamespaceValid(current->GetNamespaceURI().c_str(), m_restriction.c_str(),
                                       m_targetNamespace.c_str())) {
         return current;
     }
-    const CDepthGuard guard(current);
-    // Read into new collections so that a failure leaves this element as
-    // it was.
-    CSmartPtr<CAttributeCol> attributes =
-        new CAttributeCol(m_namespaceUri.c_str(), "##any", m_targetNamespace.c_str());
-    CSmartPtr<CElementCol> children =
-        new CElementCol(m_namespaceUri.c_str(), "##any", m_targetNamespace.c_str(), 0, -1);
-    CXmlObjectBase::FromXml_Int(attributes, current, nullptr, ctx);
-    const CXmlElement* first = current->GetFirstElement();
-    const CXmlElement* rest = CXmlObjectBase::FromXml_Int(children, current, first, ctx);
-    if (rest) {
-        throw CQbValidationException(FormatString("Invalid Element [%s] found in element [%s]",
-                                                  rest->GetLocalName().c_str(),
-                                                  current->GetLocalName().c_str()));
-    }
+    // Read into a new element so that a failure leaves this one as it was.
+    CSmartPtr<CElement> read =
+        new CElement(current->GetLocalName().c_str(), current->GetNamespaceURI().c_str(), "##any",
+                     m_targetNamespace.c_str());
+    read->CopyTree(current, m_targetNamespace);
     m_attributes->Clear();
-    for (CAttribute* attribute : *attributes) m_attributes->Add(attribute);
+    for (CAttribute* attribute : *read->m_attributes) m_attributes->Add(attribute);
     m_childElements->Clear();
-    for (CElement* child : *children) m_childElements->Add(child);
-    m_text = current->GetText();
-    m_name = current->GetLocalName();
-    m_namespaceUri = current->GetNamespaceURI();
+    for (CElement* child : *read->m_childElements) m_childElements->Add(child);
+    m_text = read->m_text;
+    m_name = read->m_name;
+    m_namespaceUri = read->m_namespaceUri;
     return current->GetNextSiblingElement();
 }
 
 void CElement::CopyXmlElement(const CXmlElement* element) {
     if (!element) return;
-    const CDepthGuard guard(element);
     m_name = element->GetLocalName();
     m_namespaceUri = element->GetNamespaceURI();
-    m_text = element->GetText();
     m_attributes->Clear();
     m_childElements->Clear();
-    for (const CXmlAttribute* attribute : element->GetAttributes()) {
-        m_attributes->Add(attribute->GetLocalName().c_str(), attribute->GetValue().c_str(),
-                          attribute->GetNamespaceURI().c_str());
-    }
-    for (const CXmlElement* child = element->GetFirstElement(); child;
-         child = child->GetNextSiblingElement()) {
-        CSmartPtr<CElement> copy = new CElement(child->GetLocalName().c_str());
-        copy->CopyXmlElement(child);
-        m_childElements->Add(copy);
+    CopyTree(element, "");
+}
+
+// An explicit stack of (copy, original) pairs, whatever the depth.
+void CElement::CopyTree(const CXmlElement* source, const std::string& targetNamespace) {
+    std::vector<std::pair<CElement*, const CXmlElement*>> pending = {{this, source}};
+    while (!pending.empty()) {
+        CElement* copy = pending.back().first;
+        const CXmlElement* original = pending.back().second;
+        pending.pop_back();
+        copy->m_text = original->GetText();
+        for (const CXmlAttribute* attribute : original->GetAttributes()) {
+            copy->m_attributes->Add(attribute->GetLocalName().c_str(),
+                                    attribute->GetValue().c_str(),
+                                    attribute->GetNamespaceURI().c_str());
+        }
+        for (const CXmlElement* child = original->GetFirstElement(); child;
+             child = child->GetNextSiblingElement()) {
+            CSmartPtr<CElement> element =
+                new CElement(child->GetLocalName().c_str(), child->GetNamespaceURI().c_str(),
+                             "##any", targetNamespace.c_str());
+            copy->m_childElements->Add(element);
+            pending.emplace_back(element, child);
+        }
     }
 }
 

@@ -19,6 +19,7 @@
 #define QBXMLLIB5_BINDING_CELEMENT_H
 
 #include <string>
+#include <vector>
 
 #include "binding/CAttributeCol.h"
 #include "core/CSmartPtr.h"
@@ -99,9 +100,19 @@ private:
     void Init(const char* name, const char* namespaceUri, const char* restriction,
               const char* targetNamespace);
     // Throws when this subtree does not satisfy the restriction.
-    void CheckRestriction(const std::string& restriction,
-                          const std::string& targetNamespace) const;
+    void CheckRestriction(const std::string& restriction, const std::string& targetNamespace) const;
+    // The same for this element's namespace and attributes only.
+    void CheckOwnRestriction(const std::string& restriction,
+                             const std::string& targetNamespace) const;
+    std::string RestrictionMismatch(const std::string& restriction) const;
+    struct Visit;
+    static const CElement* NextToVisit(std::vector<Visit>& open);
+    void WriteStartTag(CXmlWriter* writer, const char* namespaceUri,
+                       const CXmlSerializationContext& ctx, std::vector<Visit>& open) const;
     void StoreRestriction(const std::string& restriction, const std::string& targetNamespace);
+    // Fills this new element's text and empty collections from `source` and
+    // its descendants; the copies get restriction ##any and targetNamespace.
+    void CopyTree(const CXmlElement* source, const std::string& targetNamespace);
 
     std::string m_name;
     std::string m_text;

@@ -6,17 +6,89 @@ namespace QbXmlLib5 {
 
 CXmlCollection::CXmlCollection() : m_first(nullptr), m_last(nullptr), m_count(0) {}
 
-CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri,
-                               int minOccurs, int maxOccurs)
+CXmlCollection::CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs,
+                               int maxOccurs)
     : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
       m_first(nullptr),
       m_last(nullptr),
       m_count(0) {}
 
+CXmlCollection::CXmlCollection(const CXmlCollection& other)
+    : CXmlCollectionBase(other), m_first(nullptr), m_last(nullptr), m_count(0) {
+    CopyItemsFrom(other);
+}
+
+CXmlCollection& CXmlCollection::operator=(const CXmlCollection& other) {
+    if (this == &other) return *this;
+    CXmlCollectionBase::operator=(other);
+    CNode* old = m_first;
+    CopyItemsFrom(other);
+    // Last: releasing may destroy items, whose destructors may run arbitrary
+    // code (even reach `other`); this collection is complete by then.
+    FreeChain(old);
+    return *this;
+}
+
+void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
+    CNode* first = nullptr;
+    CNode* last = nullptr;
+    try {
+        for (const CNode* node = from.m_first; node; node = node->next) {
+            CNode* copy = new CNode{node->item, nullptr, last};
+            if (copy->item) copy->item->AddRef();
+            (last ? last->next : first) = copy;
+            last = copy;
+        }
+    } catch (...) {
+        FreeChain(first);
+        throw;
+    }
+    m_first = first;
+    m_last = last;
+    m_count = from.m_count;
+}
+
+namespace {
+
+// Nodes whose items wait to be released by the outermost FreeChain running on
+// this thread. Releasing an item may free a collection it holds, and so on
+// down a tree of any depth: the nested calls only hand their nodes over, so
+// the stack does not grow with the depth.
+struct CPendingNodes {
+    CNode* first = nullptr;
+    CNode* last = nullptr;
+};
+thread_local CPendingNodes* t_pending = nullptr;
+
+}  // namespace
+
+void CXmlCollection::FreeChain(CNode* first) {
+    if (!first) return;
+    CNode* last = first;
+    while (last->next) last = last->next;
+    if (t_pending) {
+        first->prev = t_pending->last;
+        (t_pending->last ? t_pending->last->next : t_pending->first) = first;
+        t_pending->last = last;
+        return;
+    }
+    CPendingNodes pending{first, last};
+    t_pending = &pending;
+    while (pending.first) {
+        CNode* node = pending.first;
+        pending.first = node->next;
+        if (!pending.first) pending.last = nullptr;
+        CXmlObjectBase* item = node->item;
+        delete node;
+        if (item) item->Release();
+    }
+    t_pending = nullptr;
+}
+
 CXmlCollection::~CXmlCollection() {
     // No events here: the usual listener is the object that owns this
     // collection, and it is typically being destroyed itself right now.
-    while (m_first) RemoveNode(m_first);
+    FreeChain(m_first);
 }
 
 void CXmlCollection::Clear() {

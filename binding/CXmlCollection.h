@@ -7,6 +7,10 @@
 // change event to the listeners; Clear fires one per removed item. The list
 // operations are protected: concrete collections wrap them in typed members.
 // A failed operation leaves the list and the count unchanged.
+//
+// A copy shares the items (one more reference each) and has no listeners;
+// assignment replaces the items the same way, keeps the target's listeners
+// and fires nothing.
 #ifndef QBXMLLIB5_BINDING_CXMLCOLLECTION_H
 #define QBXMLLIB5_BINDING_CXMLCOLLECTION_H
 
@@ -37,8 +41,9 @@ public:
 
 protected:
     CXmlCollection();
-    CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs,
-                   int maxOccurs);
+    CXmlCollection(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs);
+    CXmlCollection(const CXmlCollection& other);
+    CXmlCollection& operator=(const CXmlCollection& other);
     // Releases the items without telling the listeners.
     ~CXmlCollection() override;
 
@@ -68,6 +73,12 @@ protected:
     CNode* GetLastNode() const { return m_last; }
 
 private:
+    // Takes over a new chain holding a reference to each item of `from`.
+    void CopyItemsFrom(const CXmlCollection& from);
+    // Releases the items of a detached chain and frees its nodes, without
+    // recursion however deep the items' own collections nest.
+    static void FreeChain(CNode* first);
+
     // Links a new node for item in front of before (null: at the end) and
     // fires the change event.
     void InsertBefore(CNode* before, CXmlObjectBase* item);

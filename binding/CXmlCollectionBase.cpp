@@ -16,6 +16,21 @@ CXmlCollectionBase::CXmlCollectionBase(const char* elementName, const char* name
     SetElementName(elementName);
 }
 
+// Listeners registered with `other` asked to hear about `other` only.
+CXmlCollectionBase::CXmlCollectionBase(const CXmlCollectionBase& other)
+    : CXmlObjectBase(other),
+      m_namespaceUri(other.m_namespaceUri),
+      m_minOccurs(other.m_minOccurs),
+      m_maxOccurs(other.m_maxOccurs) {}
+
+CXmlCollectionBase& CXmlCollectionBase::operator=(const CXmlCollectionBase& other) {
+    CXmlObjectBase::operator=(other);
+    m_namespaceUri = other.m_namespaceUri;
+    m_minOccurs = other.m_minOccurs;
+    m_maxOccurs = other.m_maxOccurs;
+    return *this;
+}
+
 CXmlCollectionBase::~CXmlCollectionBase() = default;
 
 std::string CXmlCollectionBase::GetTargetNamespace() {

@@ -6,7 +6,8 @@
 // name (held in the element name of CXmlObjectBase) and namespace, minOccurs
 // and maxOccurs (-1: unbounded), and the objects that want to hear about
 // changes. Listeners are raw, uncounted pointers: a listener must remove
-// itself before it dies.
+// itself before it dies. A copy has no listeners; assignment copies the
+// description and keeps the target's listeners.
 #ifndef QBXMLLIB5_BINDING_CXMLCOLLECTIONBASE_H
 #define QBXMLLIB5_BINDING_CXMLCOLLECTIONBASE_H
 
@@ -45,6 +46,8 @@ protected:
     CXmlCollectionBase();
     CXmlCollectionBase(const char* elementName, const char* namespaceUri, int minOccurs,
                        int maxOccurs);
+    CXmlCollectionBase(const CXmlCollectionBase& other);
+    CXmlCollectionBase& operator=(const CXmlCollectionBase& other);
     ~CXmlCollectionBase() override;
 
     // A collection has no target namespace of its own: always throws.

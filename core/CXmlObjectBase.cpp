@@ -15,12 +15,13 @@ const char kChoiceAlreadySetPlain[] =
 
 CXmlObjectBase::CXmlObjectBase() : m_refCount(0) {}
 
+// The count belongs to the object, not to its value: a copy is a new object
+// that nobody holds yet, and assignment leaves the holders of the target alone.
 CXmlObjectBase::CXmlObjectBase(const CXmlObjectBase& other)
-    : m_elementName(other.m_elementName), m_refCount(other.m_refCount) {}
+    : m_elementName(other.m_elementName), m_refCount(0) {}
 
 CXmlObjectBase& CXmlObjectBase::operator=(const CXmlObjectBase& other) {
     m_elementName = other.m_elementName;
-    m_refCount = other.m_refCount;
     return *this;
 }
 

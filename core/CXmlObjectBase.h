@@ -2,8 +2,9 @@
 // XML (generated classes, collections, untyped content).
 //
 // An object carries the local name of the element it is written as and an
-// intrusive reference count that starts at 0. Create objects with new, hand
-// them to a CSmartPtr, and they delete themselves when the last holder goes.
+// intrusive reference count that starts at 0, in a copy too (assignment
+// leaves it alone). Create objects with new, hand them to a CSmartPtr, and
+// they delete themselves when the last holder goes.
 //
 // The public entry points (ToXml, FromXml, ...) drive a writer or a document
 // and call the object's own virtual ToXml_Int / FromXml_Int.

@@ -19,7 +19,7 @@ std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
 
 bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
     if (IsFull()) return false;
-    m_index.emplace(text, Size() + 1);
+    m_index.emplace(text, ++m_size);
     return true;
 }
 
@@ -74,8 +74,8 @@ void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
     for (const Range& range : ranges) {
         if (value <= range.last) {
             const std::uint64_t rest = value - 1 - base;
-            AppendOctet(static_cast<unsigned char>(high | range.flag |
-                                                   (rest >> (8 * range.extraOctets))));
+            AppendOctet(
+                static_cast<unsigned char>(high | range.flag | (rest >> (8 * range.extraOctets))));
             for (unsigned k = range.extraOctets; k-- > 0;) {
                 AppendOctet(static_cast<unsigned char>(rest >> (8 * k)));
             }

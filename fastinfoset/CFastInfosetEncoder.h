@@ -33,13 +33,16 @@ public:
         // Index of text, or 0 when it is not in the table.
         std::uint32_t Find(const std::string& text) const;
         // Adds text with index Size() + 1; returns false (and adds nothing)
-        // when the table is full.
+        // when the table is full. A string already present takes a new index
+        // too, as every literal does in the decoder's table; Find keeps
+        // giving the first.
         bool Add(const std::string& text);
-        std::uint32_t Size() const { return static_cast<std::uint32_t>(m_index.size()); }
+        std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
 
     private:
         std::unordered_map<std::string, std::uint32_t> m_index;
+        std::uint32_t m_size = 0;
         std::uint32_t m_capacity;
     };
 

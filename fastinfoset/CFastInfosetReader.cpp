@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
@@ -20,7 +21,8 @@ const char kInvalidComponent[] =
     "Failed to parse FastInfoset. Invalid Encoding of optional component.";
 const char kPrefixWithoutNamespace[] =
     "Failed to parse FastInfoset. Invalid QName type Prefix without Namespace.";
-const char kInvalidAlgorithm[] = "Failed to parse FastInfoset. Invalid NonEmptyOctetEncryptedString.";
+const char kInvalidAlgorithm[] =
+    "Failed to parse FastInfoset. Invalid NonEmptyOctetEncryptedString.";
 const char kInvalidAlphabetSize[] =
     "Failed to parse FastInfoset. Invalid Encoding of Restricted Alphabet. Alphabet must contain "
     "between 2 and 2^20 characters.";
@@ -239,9 +241,9 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
     }
     ReadElementName(octet);
     if (m_depth == 0) {
-        m_document->AddDocElement(std::string_view(m_namespace), std::string_view(m_localName));
+        m_document->AddInternedDocElement(m_namespace, m_localName);
     } else {
-        m_document->AddChildElement(std::string_view(m_namespace), std::string_view(m_localName));
+        m_document->AddInternedChildElement(m_namespace, m_localName);
     }
     ++m_depth;
     if ((first & 0x40) && ReadAttributes()) EndElement();
@@ -252,11 +254,11 @@ void CFastInfosetReader::ReadNamespaceAttributes() {
         const unsigned char octet = ReadOctet();
         if (octet == kTerminator) return;
         if ((octet & 0xFC) != 0xCC) Fail(kInvalidElement);
-        m_prefix.clear();
-        m_namespace.clear();
-        if (octet & 0x02) ReadIdentifyingString(m_prefixes, m_prefix);
-        if (octet & 0x01) ReadIdentifyingString(m_namespaceNames, m_namespace);
-        m_document->AddNamespaceAlias(m_prefix, m_namespace);
+        const std::string* prefix = &CXmlDocument::EmptyName();
+        const std::string* namespaceName = &CXmlDocument::EmptyName();
+        if (octet & 0x02) prefix = ReadIdentifyingString(m_prefixes);
+        if (octet & 0x01) namespaceName = ReadIdentifyingString(m_namespaceNames);
+        m_document->AddInternedAlias(prefix, namespaceName);
     }
 }
 
@@ -270,34 +272,26 @@ void CFastInfosetReader::ReadElementName(unsigned char octet) {
 
 // Reads a literal qualified name whose prefix and namespace flags are the two
 // low bits of `octet` into m_namespace and m_localName, and adds it to the
-// name table.
+// name table. The name is added even when one of its parts found its own
+// table full, as the writer (and X.891) add it.
 void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table) {
     const bool hasPrefix = (octet & 0x02) != 0;
     const bool hasNamespace = (octet & 0x01) != 0;
     if (hasPrefix && !hasNamespace) Fail(kPrefixWithoutNamespace);
-    NameSurrogate name = {0, 0, 0};
-    if (hasPrefix) name.prefix = ReadIdentifyingString(m_prefixes, m_prefix);
-    m_namespace.clear();
-    if (hasNamespace) name.namespaceName = ReadIdentifyingString(m_namespaceNames, m_namespace);
-    name.localName = ReadIdentifyingString(m_localNames, m_localName);
+    if (hasPrefix) m_prefix = ReadIdentifyingString(m_prefixes);
+    m_namespace =
+        hasNamespace ? ReadIdentifyingString(m_namespaceNames) : &CXmlDocument::EmptyName();
+    m_localName = ReadIdentifyingString(m_localNames);
     // Prefixes are not kept on nodes, but a prefix may be needed to resolve
     // an xsi:type value, and writers need not declare every prefix they use.
-    if (hasPrefix) m_document->AddNamespaceAlias(m_prefix, m_namespace);
-    const bool complete = name.localName != 0 && (!hasPrefix || name.prefix != 0) &&
-                          (!hasNamespace || name.namespaceName != 0);
-    if (complete && table.size() < kMaxTableSize) table.push_back(name);
+    if (hasPrefix) m_document->AddInternedAlias(m_prefix, m_namespace);
+    AddToTable(table, NameSurrogate{m_namespace, m_localName});
 }
 
-void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table,
-                                     std::uint32_t index) {
+void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
-    const NameSurrogate& name = table[index - 1];
-    if (name.namespaceName == 0) {
-        m_namespace.clear();
-    } else {
-        m_namespace = TableEntry(m_namespaceNames, name.namespaceName);
-    }
-    m_localName = TableEntry(m_localNames, name.localName);
+    m_namespace = table[index - 1].namespaceName;
+    m_localName = table[index - 1].localName;
 }
 
 // Returns true when the list ended with the double terminator, which also
@@ -324,7 +318,7 @@ void CFastInfosetReader::ReadAttribute(unsigned char first) {
         ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
     }
     const std::string& value = ReadNonIdentifyingString(m_attributeValues);
-    CXmlDocument::AddAttributeFromViews(CurrentElement(), m_localName, value, m_namespace);
+    CXmlDocument::AddInternedAttribute(CurrentElement(), m_localName, value, m_namespace);
 }
 
 void CFastInfosetReader::EndElement() {
@@ -365,12 +359,12 @@ void CFastInfosetReader::ReadInitialVocabulary() {
     if (second & 0x01) ReadNameSurrogateItems(m_attributeNames);
 }
 
-void CFastInfosetReader::ReadStringTableItems(StringTable* table) {
+void CFastInfosetReader::ReadStringTableItems(NameTable* table) {
     const std::uint32_t count = ReadSequenceLength();
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t length = ReadLengthOnSecondBit(ReadOctet());
         const unsigned char* data = ReadOctets(length);
-        if (table) AddToTable(*table, FromUtf8(data, static_cast<std::size_t>(length)));
+        if (table) AddToTable(*table, Intern(data, static_cast<std::size_t>(length)));
     }
 }
 
@@ -409,25 +403,23 @@ void CFastInfosetReader::ReadNameSurrogateItems(std::vector<NameSurrogate>& tabl
     for (std::uint32_t i = 0; i < count; ++i) {
         const unsigned char flags = ReadOctet();
         if ((flags & 0x03) == 0x02) Fail(kPrefixWithoutNamespace);
-        NameSurrogate name = {0, 0, 0};
-        if (flags & 0x02) name.prefix = ReadIndexInto(m_prefixes);
+        NameSurrogate name = {&CXmlDocument::EmptyName(), nullptr};
+        if (flags & 0x02) ReadIndexInto(m_prefixes);
         if (flags & 0x01) name.namespaceName = ReadIndexInto(m_namespaceNames);
         name.localName = ReadIndexInto(m_localNames);
-        if (table.size() < kMaxTableSize) table.push_back(name);
+        AddToTable(table, name);
     }
 }
 
 // An index on the second bit of its own octet that must address `table`.
-std::uint32_t CFastInfosetReader::ReadIndexInto(const StringTable& table) {
-    const std::uint32_t index = ReadIntegerOnSecondBit(ReadOctet(), kIndexOnSecondBit);
-    if (index > table.size()) Fail(kInvalidIndex);
-    return index;
+const std::string* CFastInfosetReader::ReadIndexInto(const NameTable& table) {
+    return TableEntry(table, ReadIntegerOnSecondBit(ReadOctet(), kIndexOnSecondBit));
 }
 
 void CFastInfosetReader::SkipNotations() {
     unsigned char octet = ReadOctet();
     while ((octet & 0xFC) == 0xC0) {
-        SkipIdentifyingString();                   // name
+        SkipIdentifyingString();                    // name
         if (octet & 0x02) SkipIdentifyingString();  // system identifier
         if (octet & 0x01) SkipIdentifyingString();  // public identifier
         octet = ReadOctet();
@@ -438,10 +430,10 @@ void CFastInfosetReader::SkipNotations() {
 void CFastInfosetReader::SkipUnparsedEntities() {
     unsigned char octet = ReadOctet();
     while ((octet & 0xFE) == 0xD0) {
-        SkipIdentifyingString();                   // name
-        SkipIdentifyingString();                   // system identifier
+        SkipIdentifyingString();                    // name
+        SkipIdentifyingString();                    // system identifier
         if (octet & 0x01) SkipIdentifyingString();  // public identifier
-        SkipIdentifyingString();                   // notation name
+        SkipIdentifyingString();                    // notation name
         octet = ReadOctet();
     }
     if (octet != kTerminator) Fail(kInvalidComponent);
@@ -477,7 +469,7 @@ bool CFastInfosetReader::SkipDocumentTypeDeclaration(unsigned char first) {
 }
 
 void CFastInfosetReader::SkipEntityReference(unsigned char first) {
-    SkipIdentifyingString();                   // name
+    SkipIdentifyingString();                    // name
     if (first & 0x02) SkipIdentifyingString();  // system identifier
     if (first & 0x01) SkipIdentifyingString();  // public identifier
 }
@@ -507,19 +499,19 @@ void CFastInfosetReader::SkipOctetStringOnSecondBit() {
 // ---------------------------------------------------------------------------
 // Strings
 
-// Returns the 1-based index of the string in `table`, or 0 for a literal that
-// could not be added because the table is full.
-std::uint32_t CFastInfosetReader::ReadIdentifyingString(StringTable& table, std::string& value) {
+// A literal is added to `table` (unless it is full), even when it is there
+// already, as X.891 wants.
+const std::string* CFastInfosetReader::ReadIdentifyingString(NameTable& table) {
     const unsigned char octet = ReadOctet();
-    if (octet & 0x80) {
-        const std::uint32_t index = ReadIntegerOnSecondBit(octet, kIndexOnSecondBit);
-        value = TableEntry(table, index);
-        return index;
-    }
+    if (octet & 0x80) return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOnSecondBit));
     const std::uint64_t length = ReadLengthOnSecondBit(octet);
-    const unsigned char* data = ReadOctets(length);
-    value = FromUtf8(data, static_cast<std::size_t>(length));
-    return AddToTable(table, value);
+    const std::string* value = Intern(ReadOctets(length), static_cast<std::size_t>(length));
+    AddToTable(table, value);
+    return value;
+}
+
+const std::string* CFastInfosetReader::Intern(const unsigned char* utf8, std::size_t length) {
+    return m_document->InternName(FromUtf8(utf8, length));
 }
 
 // A non-identifying string starting on the first bit of its octet. The result
@@ -604,12 +596,10 @@ CFastInfosetReader::Alphabet CFastInfosetReader::MakeAlphabet(const unsigned cha
 }
 
 const CFastInfosetReader::Alphabet& CFastInfosetReader::FindAlphabet(unsigned field) const {
-    static const Alphabet numeric =
-        MakeAlphabet(reinterpret_cast<const unsigned char*>(kNumericAlphabet),
-                     sizeof kNumericAlphabet - 1);
-    static const Alphabet dateTime =
-        MakeAlphabet(reinterpret_cast<const unsigned char*>(kDateTimeAlphabet),
-                     sizeof kDateTimeAlphabet - 1);
+    static const Alphabet numeric = MakeAlphabet(
+        reinterpret_cast<const unsigned char*>(kNumericAlphabet), sizeof kNumericAlphabet - 1);
+    static const Alphabet dateTime = MakeAlphabet(
+        reinterpret_cast<const unsigned char*>(kDateTimeAlphabet), sizeof kDateTimeAlphabet - 1);
     const unsigned index = field + 1;
     if (index == 1) return numeric;
     if (index == 2) return dateTime;
@@ -639,8 +629,8 @@ void CFastInfosetReader::DecodeAlphabet(unsigned field, const unsigned char* dat
             pendingBits -= width;
             const std::uint32_t code = static_cast<std::uint32_t>(pending >> pendingBits) & end;
             if (code == end) {
-                value = FromUtf8(reinterpret_cast<const unsigned char*>(m_utf8.data()),
-                                    m_utf8.size());
+                value =
+                    FromUtf8(reinterpret_cast<const unsigned char*>(m_utf8.data()), m_utf8.size());
                 return;
             }
             if (code >= size) Fail(kInvalidIndex);
@@ -664,6 +654,8 @@ void CFastInfosetReader::DecodeAlgorithm(unsigned field, const unsigned char* da
     value = octets.GetAsString(static_cast<ByteEncoding>(index));
 }
 
+// Values are copied into the tree each time they are referenced: the copies
+// are charged to the expansion budget.
 const std::string& CFastInfosetReader::TableEntry(const StringTable& table, std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
     const std::string& entry = table[index - 1];
@@ -672,17 +664,21 @@ const std::string& CFastInfosetReader::TableEntry(const StringTable& table, std:
     return entry;
 }
 
-std::uint32_t CFastInfosetReader::AddToTable(StringTable& table, const std::string& value) {
-    if (table.size() >= kMaxTableSize) return 0;
-    table.push_back(value);
-    return static_cast<std::uint32_t>(table.size());
+// Names are shared, not copied: referencing one costs nothing.
+const std::string* CFastInfosetReader::TableEntry(const NameTable& table, std::uint32_t index) {
+    if (index == 0 || index > table.size()) Fail(kInvalidIndex);
+    return table[index - 1];
+}
+
+template <typename Table, typename Entry>
+void CFastInfosetReader::AddToTable(Table& table, Entry&& value) {
+    if (table.size() < kMaxTableSize) table.push_back(std::forward<Entry>(value));
 }
 
 // ---------------------------------------------------------------------------
 // Integers and lengths (X.891 C.21 to C.28)
 
-std::uint32_t CFastInfosetReader::ReadIntegerOnSecondBit(unsigned char first,
-                                                         const char* message) {
+std::uint32_t CFastInfosetReader::ReadIntegerOnSecondBit(unsigned char first, const char* message) {
     const unsigned bits = first & 0x7Fu;
     if (bits < 0x40) return bits + 1;
     if ((bits & 0x60) == 0x40) return (((bits & 0x1Fu) << 8) | ReadOctet()) + 65;
@@ -780,8 +776,8 @@ const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) {
 
 void CFastInfosetReader::ResetTables() {
     ClearTables();
-    m_prefixes.push_back("xml");
-    m_namespaceNames.push_back(kXmlNamespace);
+    m_prefixes.push_back(m_document->InternName("xml"));
+    m_namespaceNames.push_back(m_document->InternName(kXmlNamespace));
     m_expansionBudget = kExpansionAllowance + kExpansionFactor * std::uint64_t{m_length};
     m_depth = 0;
 }

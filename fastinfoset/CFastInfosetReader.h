@@ -27,11 +27,13 @@ class CXmlElement;
 // nodes; namespace attributes and the prefixes of literal names go to the
 // document's alias map (LookupNamespaceFromAlias).
 //
-// Every read is bounds-checked, nothing is allocated for a length the input
-// cannot back, nesting is handled without recursion, and strings repeated by
-// index may not inflate the tree beyond 16 MiB plus 256 times the input
-// length, so hostile input ends in a CQbException ("Failed to parse
-// FastInfoset. ...").
+// The tables grow exactly as the writer's do (see CFastInfosetEncoder), up to
+// 2^20 entries each. Every read is bounds-checked, nothing is allocated for a
+// length the input cannot back, nesting is handled without recursion, names
+// are held once by the document however often they are referenced, and the
+// attribute values and character chunks copied out of the tables by index may
+// not exceed 16 MiB plus 256 times the input length, so hostile input ends in
+// a CQbException ("Failed to parse FastInfoset. ...").
 //
 // The reader borrows both the document and the input; both must outlive it.
 class CFastInfosetReader {
@@ -50,14 +52,16 @@ public:
     bool Read();
 
 private:
+    // Attribute values and character chunks.
     using StringTable = std::vector<std::string>;
+    // Prefixes, namespace names and local names: the document's own copies.
+    using NameTable = std::vector<const std::string*>;
 
-    // An entry of the element or attribute name tables: 1-based indexes into
-    // the prefix, namespace-name and local-name tables, 0 for absent.
+    // An entry of the element or attribute name tables. The name keeps its
+    // strings even when a table of its parts was full.
     struct NameSurrogate {
-        std::uint32_t prefix;
-        std::uint32_t namespaceName;
-        std::uint32_t localName;
+        const std::string* namespaceName;
+        const std::string* localName;
     };
 
     // A restricted alphabet: its characters in UTF-8, `starts[i]` being the
@@ -101,11 +105,11 @@ private:
     // Optional components of the header.
     void SkipAdditionalData();
     void ReadInitialVocabulary();
-    void ReadStringTableItems(StringTable* table);
+    void ReadStringTableItems(NameTable* table);
     void ReadCharacterTableItems(StringTable* table);
     void ReadAlphabetItems();
     void ReadNameSurrogateItems(std::vector<NameSurrogate>& table);
-    std::uint32_t ReadIndexInto(const StringTable& table);
+    const std::string* ReadIndexInto(const NameTable& table);
     void SkipNotations();
     void SkipUnparsedEntities();
 
@@ -119,7 +123,7 @@ private:
     void SkipOctetStringOnSecondBit();
 
     // Strings.
-    std::uint32_t ReadIdentifyingString(StringTable& table, std::string& value);
+    const std::string* ReadIdentifyingString(NameTable& table);
     const std::string& ReadNonIdentifyingString(StringTable& table);
     const std::string& ReadCharacterChunk(unsigned char first);
     EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
@@ -131,7 +135,10 @@ private:
     void DecodeAlgorithm(unsigned field, const unsigned char* data, std::size_t length,
                          std::string& value);
     const std::string& TableEntry(const StringTable& table, std::uint32_t index);
-    std::uint32_t AddToTable(StringTable& table, const std::string& value);
+    const std::string* TableEntry(const NameTable& table, std::uint32_t index);
+    template <typename Table, typename Entry>
+    static void AddToTable(Table& table, Entry&& value);
+    const std::string* Intern(const unsigned char* utf8, std::size_t length);
 
     // Integers and lengths, each starting at the named bit of `first`.
     std::uint32_t ReadIntegerOnSecondBit(unsigned char first, const char* message);
@@ -155,21 +162,22 @@ private:
     const unsigned char* m_data;
     std::size_t m_length;
     std::size_t m_position;
-    std::size_t m_depth;               // open elements below the document
-    std::uint64_t m_expansionBudget;   // bytes that indexed strings may still copy out
+    std::size_t m_depth;              // open elements below the document
+    std::uint64_t m_expansionBudget;  // bytes that indexed strings may still copy out
 
-    std::string m_prefix;
-    std::string m_namespace;
-    std::string m_localName;
+    // The name just read (document-owned strings).
+    const std::string* m_prefix = nullptr;
+    const std::string* m_namespace = nullptr;
+    const std::string* m_localName = nullptr;
     std::string m_literal;
-    std::string m_utf8;                // restricted-alphabet output before conversion
+    std::string m_utf8;  // restricted-alphabet output before conversion
 
     std::vector<NameSurrogate> m_elementNames;
     std::vector<NameSurrogate> m_attributeNames;
     std::vector<Alphabet> m_alphabets;
-    StringTable m_localNames;
-    StringTable m_namespaceNames;
-    StringTable m_prefixes;
+    NameTable m_localNames;
+    NameTable m_namespaceNames;
+    NameTable m_prefixes;
     StringTable m_attributeValues;
     StringTable m_characterChunks;
 };

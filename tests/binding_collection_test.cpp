@@ -218,6 +218,35 @@ TEST(CollectionTest, SameObjectTwiceKeepsTwoReferencesAndIdentityUsesFirstNode) 
     EXPECT_EQ(a->Refs(), 1);
 }
 
+TEST(CollectionTest, CopiesShareItemsWithoutListeners) {
+    int deaths = 0;
+    CSmartPtr<CItem> listener = new CItem;
+    CSmartPtr<CItem> a = new CItem(&deaths, 1);
+    CSmartPtr<CItemCol> col = new CItemCol("entry", 1, 5);
+    col->AddEventListener(listener);
+    col->AppendItem(a);
+    col->AppendItem(nullptr);
+    CSmartPtr<CItemCol> copy = new CItemCol(*col);  // the implicit copy of a derived class
+    EXPECT_EQ(copy->Ids(), (std::vector<int>{1, -1}));
+    EXPECT_EQ(copy->GetMaxOccurs(), 5);
+    EXPECT_EQ(a->Refs(), 3);
+    copy->AppendItem(new CItem(&deaths, 2));  // the copy has no listeners
+    EXPECT_EQ(listener->sources.size(), 2u);
+
+    *col = *copy;  // assignment keeps the target's listeners and fires nothing
+    CItemCol& alias = *col;
+    *col = alias;
+    EXPECT_EQ(col->Ids(), (std::vector<int>{1, -1, 2}));
+    EXPECT_EQ(a->Refs(), 3);
+    EXPECT_EQ(listener->sources.size(), 2u);
+    col->Remove(0);
+    EXPECT_EQ(listener->sources.size(), 3u);
+    col = nullptr;
+    copy = nullptr;
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(a->Refs(), 1);
+}
+
 TEST(CollectionTest, ValidateCountChecksMaximumFirstThenMinimum) {
     CSmartPtr<CItemCol> col = new CItemCol("entry", 2, 3);
     EXPECT_EQ(col->GetMinOccurs(), 2);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -333,7 +334,7 @@ public:
     using CElementCol::FromXmlLockElementName_Int;
 };
 
-TEST(UntypedTest, NameLockedReadingAndDepthLimit) {
+TEST(UntypedTest, NameLockedReading) {
     const auto doc = Load("<r xmlns:n=\"urn:n\"><n:a/><n:a>2</n:a><a/><n:a/></r>");
     CSmartPtr<CLockCol> col = new CLockCol;
     const CXmlElement* first = doc->GetDocumentElement()->GetFirstElement();
@@ -346,20 +347,46 @@ TEST(UntypedTest, NameLockedReadingAndDepthLimit) {
     EXPECT_EQ(col->Item(1)->GetNamespaceRestriction(), "##any");
     EXPECT_EQ(col->Item(1)->GetRestrictionTargetNamespace(), "urn:t");
 
-    // Deep documents read (and are freed) up to the limit, and are refused
-    // with an exception beyond it.
-    auto nest = [](int levels) {
-        std::string xml;
-        for (int i = 0; i < levels; ++i) xml += "<d>";
-        for (int i = 0; i < levels; ++i) xml += "</d>";
-        return xml;
+}
+
+// Deep trees are built, written, read, copied, checked and freed without
+// recursion.
+TEST(UntypedTest, HundredThousandLevels) {
+    const int depth = 100000;
+    CSmartPtr<CElement> built = new CElement("d");
+    CElement* leaf = built;
+    for (int i = 1; i < depth; ++i) leaf = leaf->GetChildElements()->Add("d", "");
+    std::string xml;
+    for (int i = 1; i < depth; ++i) xml += "<d>";
+    xml += "<d/>";
+    for (int i = 1; i < depth; ++i) xml += "</d>";
+    EXPECT_EQ(built->ToXml(false, false, EOL_LF), xml);
+
+    const auto levels = [](CElement* e) {
+        int count = 1;
+        for (; e->GetChildElements()->GetCount() > 0; ++count) e = e->GetChildElements()->Item(0);
+        return count;
     };
-    CSmartPtr<CElement> e = new CElement("e");
-    e->FromXml(nest(1000).c_str());
-    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
-    ExpectThrow<CQbException>([&] { e->FromXml(nest(1001).c_str()); },
-                              "The element [d] is nested more than 1000 levels deep");
-    EXPECT_EQ(e->GetChildElements()->GetCount(), 1);
+    CSmartPtr<CElement> read = new CElement("x");
+    read->FromXml(xml.c_str());
+    EXPECT_EQ(levels(read), depth);
+    read->FromXmlStream(built->ToFastInfosetStream(FI_DECL_NONE));
+    EXPECT_EQ(levels(read), depth);
+    CSmartPtr<CElement> copy = new CElement(built.GetPtr());
+    EXPECT_EQ(levels(copy), depth);
+
+    // A failure deep down names the nearest ancestors only.
+    leaf->SetNamespace("urn:x");
+    try {
+        built->SetNamespaceRestrictions("##local", "");
+        ADD_FAILURE();
+    } catch (const CQbInvalidNamespaceException& e) {
+        const std::string full = e.GetFullMessage();
+        EXPECT_EQ(std::count(full.begin(), full.end(), '\n'), 32);
+    }
+    leaf->SetNamespace("");
+    built->SetNamespaceRestrictions("##local", "");
+    EXPECT_EQ(leaf->GetNamespaceRestriction(), "##local");
 }
 
 TEST(UntypedTest, ElementNameMatchingAndChoiceCollections) {

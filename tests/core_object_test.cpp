@@ -76,6 +76,16 @@ TEST(SmartPtrTest, ObjectDestroyedExactlyOnceWhenLastHolderGoes) {
     EXPECT_EQ(other, 0);
     p = nullptr;
     EXPECT_EQ(other, 1);
+
+    // A copy is a new object, unheld; assignment keeps the target's holders.
+    CSmartPtr<CProbe> original(new CProbe(&deaths, "original"));
+    CSmartPtr<CProbe> copy(new CProbe(*original));
+    EXPECT_EQ(copy->Name(), "original");
+    *copy = *original;
+    copy = nullptr;
+    EXPECT_EQ(deaths, 3);
+    EXPECT_EQ(original->AddRef(), 2);
+    EXPECT_EQ(original->Release(), 1);
 }
 
 TEST(ObjectBaseTest, NullAndElementNameChecks) {

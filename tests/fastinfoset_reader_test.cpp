@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "core/CQbException.h"
 #include "fastinfoset/CFastInfosetReader.h"
+#include "fastinfoset/CFastInfosetWriter.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 
@@ -706,6 +708,64 @@ TEST(FastInfosetReader, HostileLengthsAndNestingAreRefused) {
     for (int i = 0; i < 1000; ++i) bomb.ChunkIndex(1);
     EXPECT_EQ(ParseError(bomb.bytes),
               "Failed to parse FastInfoset. The document expands beyond the supported size.");
+}
+
+// Documents of our writer read back, however large its tables grow and however
+// often a long name repeats.
+TEST(FastInfosetReader, ReadsWhatTheWriterWrites) {
+    const auto readBack = [](const std::function<void(CFastInfosetWriter&)>& body) {
+        CFastInfosetWriter writer;
+        writer.WriteHeader(FI_DECL_NONE);
+        body(writer);
+        writer.WriteEndDocument();
+        const CBinaryData output = writer.GetOutput();
+        return Parse(Bytes(output.GetData(), output.GetData() + output.GetLength()));
+    };
+    // 2^19 elements, each with a new element name and a new attribute name,
+    // fill the local-name table; the last attribute name is indexed anyway
+    // (built octet by octet, as the writer writes it, to keep the test fast).
+    const std::uint32_t count = 1u << 19;
+    Fi full;
+    full.Header().Element("r");
+    for (std::uint32_t i = 0; i < count; ++i) {
+        full.Element("e" + std::to_string(i), true).Attribute("a" + std::to_string(i));
+        full.Raw({0xFF, 0xFF});  // empty value; end of attributes and element
+    }
+    full.IntOn3(2, 0x40).IntOn2(count, 0x00).Raw({0xFF, 0xFF, 0xFF});
+    auto document = Parse(full.bytes);
+    const CXmlElement* child = document->GetDocumentElement()->GetFirstElement();
+    while (child->GetNextSiblingElement()) child = child->GetNextSiblingElement();
+    EXPECT_EQ(child->GetLocalName(), "e0");
+    EXPECT_EQ(child->GetAttributes()[0]->GetLocalName(), "a" + std::to_string(count - 1));
+
+    // A namespace declared twice takes two indexes, as every literal does.
+    auto twice = readBack([](CFastInfosetWriter& w) {
+        w.AddNamespace("p", "urn:a");
+        w.AddNamespace("q", "urn:a");
+        w.WriteStartElement("r", "urn:a");
+        for (int i = 0; i < 2; ++i) {
+            w.WriteStartElement("b", "urn:b");
+            w.WriteEndElement();
+        }
+        w.WriteEndElement();
+    });
+    for (const CXmlElement* b : Children(twice->GetDocumentElement())) {
+        EXPECT_EQ(b->GetNamespaceURI(), "urn:b");
+    }
+
+    // 200,000 children in a 2,000-character namespace share its one copy.
+    const std::string ns = "urn:" + std::string(2000, 'n');
+    auto wide = readBack([&](CFastInfosetWriter& w) {
+        w.WriteStartElement("r", ns);
+        for (int i = 0; i < 200000; ++i) {
+            w.WriteStartElement("c", ns);
+            w.WriteEndElement();
+        }
+        w.WriteEndElement();
+    });
+    EXPECT_EQ(Children(wide->GetDocumentElement()).size(), 200000u);
+    EXPECT_EQ(&wide->GetDocumentElement()->GetFirstElement()->GetNamespaceURI(),
+              &wide->GetDocumentElement()->GetNamespaceURI());
 }
 
 // The fuzzing seeds are valid documents, so that fuzzing starts from inputs

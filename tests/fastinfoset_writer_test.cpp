@@ -111,6 +111,14 @@ TEST(FastInfosetEncoderTest, StringsAreIndexedAfterTheirFirstOccurrence) {
                   e.IdentifyingString(CFastInfosetEncoder::TBL_PREFIXES, "p");
               }),
               (Bytes{0x80, 0x00, 'p', 0x81}));
+    // A literal takes a new index even when the string is known (xml = 1).
+    EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
+                  for (const char* ns : {"a", "a", "b", "b"}) {
+                      e.LiteralIdentifyingString(CFastInfosetEncoder::TBL_NAMESPACES, ns);
+                  }
+                  e.IdentifyingString(CFastInfosetEncoder::TBL_NAMESPACES, "b");
+              }),
+              (Bytes{0x00, 'a', 0x00, 'a', 0x00, 'b', 0x00, 'b', 0x83}));
     // Short attribute values are added, long ones never; empty is FF.
     EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
                   e.AttributeValue("abcde");

@@ -24,8 +24,15 @@ void CXmlDocument::Cleanup() {
 }
 
 std::string CXmlDocument::LookupNamespaceFromAlias(const char* alias) const {
-    const auto found = m_aliasMap.find(alias != nullptr ? alias : "");
-    return found != m_aliasMap.end() ? found->second : std::string();
+    const std::string_view name = alias != nullptr ? alias : "";
+    const std::string* prefix = &EmptyName();
+    if (!name.empty()) {
+        const auto interned = m_names.find(name);
+        if (interned == m_names.end()) return std::string();
+        prefix = interned->second.get();
+    }
+    const auto found = m_aliasMap.find(prefix);
+    return found != m_aliasMap.end() ? *found->second : std::string();
 }
 
 namespace {
@@ -34,15 +41,26 @@ std::string_view View(const char* text) { return text != nullptr ? text : std::s
 
 }  // namespace
 
+const std::string& CXmlDocument::EmptyName() {
+    static const std::string empty;
+    return empty;
+}
+
 CXmlElement* CXmlDocument::AddDocElement(const char* namespaceUri, const char* localName) {
     return AddDocElement(View(namespaceUri), View(localName));
 }
 
-CXmlElement* CXmlDocument::AddDocElement(std::string_view namespaceUri, std::string_view localName) {
+CXmlElement* CXmlDocument::AddDocElement(std::string_view namespaceUri,
+                                         std::string_view localName) {
+    return AddInternedDocElement(InternName(namespaceUri), InternName(localName));
+}
+
+CXmlElement* CXmlDocument::AddInternedDocElement(const std::string* namespaceUri,
+                                                 const std::string* localName) {
     if (m_documentElement != nullptr) {
         throw CQbInvalidStateException("The document already has a document element");
     }
-    CXmlElement* element = CreateElement(namespaceUri, localName);
+    CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
     m_documentElement = element;
     m_elementStack.push_back(element);
     return element;
@@ -54,31 +72,31 @@ CXmlElement* CXmlDocument::AddChildElement(const char* namespaceUri, const char*
 
 CXmlElement* CXmlDocument::AddChildElement(std::string_view namespaceUri,
                                            std::string_view localName) {
+    return AddInternedChildElement(InternName(namespaceUri), InternName(localName));
+}
+
+CXmlElement* CXmlDocument::AddInternedChildElement(const std::string* namespaceUri,
+                                                   const std::string* localName) {
     if (m_elementStack.empty()) {
         throw CQbInvalidStateException("No open element to add a child element to");
     }
-    CXmlElement* element = CreateElement(namespaceUri, localName);
+    CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
     m_elementStack.back()->AppendChild(element);
     m_elementStack.push_back(element);
     return element;
 }
 
-CXmlElement* CXmlDocument::CreateElement(std::string_view namespaceUri,
-                                         std::string_view localName) {
-    return m_elementPool.Create(this, InternName(namespaceUri), InternName(localName));
-}
-
 const std::string* CXmlDocument::InternName(std::string_view name) {
-    static const std::string empty;
     if (name.empty()) {
-        return &empty;
+        return &EmptyName();
     }
     // A document uses few names over and over: a small direct-mapped cache
     // answers most lookups without hashing the whole name.
-    const std::uint32_t key = static_cast<std::uint32_t>(name.size()) << 24 ^
-                              static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16 ^
-                              static_cast<std::uint32_t>(static_cast<unsigned char>(name[name.size() / 2])) << 8 ^
-                              static_cast<unsigned char>(name.back());
+    const std::uint32_t key =
+        static_cast<std::uint32_t>(name.size()) << 24 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name[name.size() / 2])) << 8 ^
+        static_cast<unsigned char>(name.back());
     const std::size_t slot = (key * 0x9E3779B1u) >> (32 - kNameCacheBits);
     const std::string* cached = m_nameCache[slot];
     if (cached != nullptr && *cached == name) {
@@ -108,6 +126,10 @@ CXmlElement* CXmlDocument::GetCurrentElement() const {
 }
 
 void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri) {
+    AddInternedAlias(InternName(prefix), InternName(namespaceUri));
+}
+
+void CXmlDocument::AddInternedAlias(const std::string* prefix, const std::string* namespaceUri) {
     m_aliasMap[prefix] = namespaceUri;
 }
 
@@ -121,13 +143,19 @@ void CXmlDocument::AddAttributeFromViews(CXmlElement* element, std::string_view 
     // Elements are created only by a document, which stays writable while it
     // builds them; the element merely remembers it as const for navigation.
     CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
+    AddInternedAttribute(element, document->InternName(localName), value,
+                         document->InternName(namespaceUri));
+}
+
+void CXmlDocument::AddInternedAttribute(CXmlElement* element, const std::string* localName,
+                                        std::string_view value, const std::string* namespaceUri) {
+    CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
     if (element->m_attributes.capacity() == 0) {
         element->m_attributes.reserve(4);  // readers that cannot count first
     }
-    element->m_attributes.push_back(document->m_attributePool.Create(
-        document->InternName(localName), value, document->InternName(namespaceUri)));
+    element->m_attributes.push_back(
+        document->m_attributePool.Create(localName, value, namespaceUri));
 }
-
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,
                                          std::size_t maxLength) {

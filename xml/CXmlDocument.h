@@ -15,7 +15,6 @@
 
 #include <array>
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -119,12 +118,22 @@ private:
     // AddElementAttribute without intermediate strings.
     static void AddAttributeFromViews(CXmlElement* element, std::string_view localName,
                                       std::string_view value, std::string_view namespaceUri);
-    // A new element with these names, not yet linked into the tree.
-    CXmlElement* CreateElement(std::string_view namespaceUri, std::string_view localName);
+    // The forms of AddDocElement, AddChildElement, AddAttributeFromViews and
+    // AddNamespaceAlias for names that InternName returned: they cost no
+    // lookup, however long the names.
+    CXmlElement* AddInternedDocElement(const std::string* namespaceUri,
+                                       const std::string* localName);
+    CXmlElement* AddInternedChildElement(const std::string* namespaceUri,
+                                         const std::string* localName);
+    static void AddInternedAttribute(CXmlElement* element, const std::string* localName,
+                                     std::string_view value, const std::string* namespaceUri);
+    void AddInternedAlias(const std::string* prefix, const std::string* namespaceUri);
     // The document's one copy of `name`, kept until Cleanup.
     const std::string* InternName(std::string_view name);
+    // What InternName returns for "".
+    static const std::string& EmptyName();
 
-    CXmlElement* m_documentElement = nullptr;     // in m_elementPool
+    CXmlElement* m_documentElement = nullptr;  // in m_elementPool
     CBlockPool<CXmlElement> m_elementPool;
     CBlockPool<CXmlAttribute> m_attributePool;
     // Element names repeat throughout a document: each is stored once.
@@ -132,8 +141,9 @@ private:
     static constexpr unsigned kNameCacheBits = 8;
     static constexpr std::size_t kNameCacheSize = std::size_t{1} << kNameCacheBits;
     std::array<const std::string*, kNameCacheSize> m_nameCache{};  // into m_names
-    std::vector<CXmlElement*> m_elementStack;     // open elements, not owned
-    std::map<std::string, std::string> m_aliasMap;  // prefix -> namespace URI
+    std::vector<CXmlElement*> m_elementStack;                      // open elements, not owned
+    // Interned prefix -> interned namespace URI.
+    std::unordered_map<const std::string*, const std::string*> m_aliasMap;
     const SchemaType m_schemaType;
 };
 
