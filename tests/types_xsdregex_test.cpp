@@ -67,9 +67,9 @@ const std::vector<PatternCase> kPatterns = {
     {"\\I\\C", {"1 ", "-!"}, {"ab", "1a"}, false},
     {"[\\i-[:]][\\c-[:]]*", {"a1"}, {":a", "a:"}, false},
     {"\\\\i", {"\\i"}, {"a", "\\a"}, true},
-    {"\\s\\S", {" a", "\ta", "\n\xC3\xA9"}, {"  ", "a ", "\xC2\xA0" "a"}, true},
+    {"\\s\\S", {" a", "\ta", "\n\xC3\xA9"}, {"  ", "a ", "\u00A0a"}, true},
     {"[\\s\\d]+", {" 1\t2"}, {"a"}, true},
-    {"\\n\\r\\t\\\\\\|\\.\\-\\^\\?\\*\\+\\{\\}\\(\\)\\[\\]", {"\n\r\t\\|.-^?*+{}()[]"}, {"x"}, true},
+    {"\\n\\r\\t\\\\\\|\\.\\-\\^\\?\\*\\+\\{\\}\\(\\)\\[\\]", {"\n\r\t\\|.-^?*+{}()[]"}, {}, true},
     {"[\\n-\\r]", {"\n", "\r", "\x0B"}, {" "}, false},
     {"\xC3\xA9+", {"\xC3\xA9\xC3\xA9"}, {"e"}, true},
     {"[\xC3\xA0-\xC3\xBF]", {"\xC3\xA9"}, {"a"}, true},
@@ -103,10 +103,12 @@ TEST(XsdRegexTest, MatchesWholeValuesAsXmlSchemaDoes) {
 #ifdef QB_HAVE_LIBXML2
         if (!c.libxml2Agrees) continue;
         for (const std::string& value : c.matching) {
-            EXPECT_EQ(Libxml2Match(c.pattern, value), 1) << "libxml2: " << c.pattern << " on " << value;
+            EXPECT_EQ(Libxml2Match(c.pattern, value), 1)
+                << "libxml2: " << c.pattern << " on " << value;
         }
         for (const std::string& value : c.failing) {
-            EXPECT_EQ(Libxml2Match(c.pattern, value), 0) << "libxml2: " << c.pattern << " on " << value;
+            EXPECT_EQ(Libxml2Match(c.pattern, value), 0)
+                << "libxml2: " << c.pattern << " on " << value;
         }
 #endif
     }
@@ -115,6 +117,7 @@ TEST(XsdRegexTest, MatchesWholeValuesAsXmlSchemaDoes) {
 }
 
 TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {
+    // clang-format off
     const std::vector<std::string> invalid = {
         "(", ")", "a)", "[a", "[]", "[^]", "[z-a]", "[[a]]", "[a-b-c]", "[\\d-z]", "[a-\\d]",
         "[-[a]]", "[a-[b]", "a**", "a*?", "a+?", "a++", "a{2,1}", "a{", "a{x}", "a{,2}", "{1}",
@@ -123,6 +126,7 @@ TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {
         "\xED\xA0\x80", "\xC0\xAF", std::string(300, '(') + std::string(300, ')'),
         std::string(300, '[') + "a" + std::string(300, ']'),
     };
+    // clang-format on
     for (const std::string& pattern : invalid) {
         EXPECT_THROW(CXsdRegex::ToPcre(pattern), CQbException) << pattern;
         EXPECT_THROW(CXsdRegex{pattern}, CQbException) << pattern;

@@ -46,7 +46,8 @@ std::string ToUtf8(const std::string& local) {
 
 std::string PcreMessage(int code) {
     PCRE2_UCHAR buffer[256];
-    if (pcre2_get_error_message(code, buffer, sizeof buffer) < 0) return "error " + std::to_string(code);
+    if (pcre2_get_error_message(code, buffer, sizeof buffer) < 0)
+        return "error " + std::to_string(code);
     return reinterpret_cast<const char*>(buffer);
 }
 
@@ -62,9 +63,9 @@ std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     }
     int code = 0;
     PCRE2_SIZE offset = 0;
-    compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
-                                   PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset,
-                                   nullptr);
+    compiled->code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
+                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, nullptr);
     if (!compiled->code) {
         compiled->error = PcreMessage(code);
         return compiled;
@@ -127,7 +128,8 @@ bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
                                matchData.Get(), nullptr);
     if (rc >= 0) return true;
     // Invalid UTF-8 cannot be a value of the pattern's language.
-    if (rc == PCRE2_ERROR_NOMATCH || (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
+    if (rc == PCRE2_ERROR_NOMATCH ||
+        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
         return false;
     }
     throw CQbException("Pattern matching failed: " + PcreMessage(rc));

@@ -25,21 +25,21 @@ constexpr char32_t kMaxCodePoint = 0x10FFFF;
 // Nesting of groups and subtractions; below PCRE2's own limit of 250.
 constexpr int kMaxDepth = 200;
 // The translated text may grow by a few hundred bytes for one escape.
-constexpr std::size_t kMaxOutput = 8u << 20;
+constexpr std::size_t kMaxOutput = 1u << 20;
 // PCRE2's largest repeat count.
 constexpr unsigned kMaxRepeat = 65535;
 
 // XML 1.0 (fifth edition) NameStartChar, and NameChar.
 const Ranges kNameStart = {
-    {0x3A, 0x3A},       {0x41, 0x5A},     {0x5F, 0x5F},     {0x61, 0x7A},     {0xC0, 0xD6},
-    {0xD8, 0xF6},       {0xF8, 0x2FF},    {0x370, 0x37D},   {0x37F, 0x1FFF},  {0x200C, 0x200D},
-    {0x2070, 0x218F},   {0x2C00, 0x2FEF}, {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD},
-    {0x10000, 0xEFFFF}};
-const Ranges kNameChar = {
-    {0x2D, 0x2E},     {0x30, 0x3A},     {0x41, 0x5A},     {0x5F, 0x5F},     {0x61, 0x7A},
-    {0xB7, 0xB7},     {0xC0, 0xD6},     {0xD8, 0xF6},     {0xF8, 0x37D},    {0x37F, 0x1FFF},
-    {0x200C, 0x200D}, {0x203F, 0x2040}, {0x2070, 0x218F}, {0x2C00, 0x2FEF}, {0x3001, 0xD7FF},
-    {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+    {0x3A, 0x3A},     {0x41, 0x5A},     {0x5F, 0x5F},     {0x61, 0x7A},
+    {0xC0, 0xD6},     {0xD8, 0xF6},     {0xF8, 0x2FF},    {0x370, 0x37D},
+    {0x37F, 0x1FFF},  {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},
+    {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+const Ranges kNameChar = {{0x2D, 0x2E},     {0x30, 0x3A},      {0x41, 0x5A},     {0x5F, 0x5F},
+                          {0x61, 0x7A},     {0xB7, 0xB7},      {0xC0, 0xD6},     {0xD8, 0xF6},
+                          {0xF8, 0x37D},    {0x37F, 0x1FFF},   {0x200C, 0x200D}, {0x203F, 0x2040},
+                          {0x2070, 0x218F}, {0x2C00, 0x2FEF},  {0x3001, 0xD7FF}, {0xF900, 0xFDCF},
+                          {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
 const Ranges kSpace = {{0x9, 0xA}, {0xD, 0xD}, {0x20, 0x20}};
 
 struct Block {
@@ -228,6 +228,20 @@ void AppendRanges(std::string& out, const Ranges& ranges, bool complement) {
     if (next <= kMaxCodePoint) AppendRange(out, next, kMaxCodePoint);
 }
 
+// The class items of a fixed set, built once.
+const std::string& RangesText(const Ranges& ranges, bool complement) {
+    static const auto build = [](const Ranges& set, bool inverse) {
+        std::string text;
+        AppendRanges(text, set, inverse);
+        return text;
+    };
+    static const std::string kTexts[] = {build(kSpace, false),     build(kSpace, true),
+                                         build(kNameStart, false), build(kNameStart, true),
+                                         build(kNameChar, false),  build(kNameChar, true)};
+    const int set = &ranges == &kSpace ? 0 : &ranges == &kNameStart ? 2 : 4;
+    return kTexts[set + (complement ? 1 : 0)];
+}
+
 bool IsCategory(const std::string& name) {
     for (const char* category : kCategories) {
         if (name == category) return true;
@@ -278,7 +292,8 @@ private:
         return m_text[m_pos++];
     }
     void Expect(char32_t c, const char* what) {
-        if (!PeekIs(c)) Fail(std::string("missing ") + what + " at offset " + std::to_string(m_pos));
+        if (!PeekIs(c))
+            Fail(std::string("missing ") + what + " at offset " + std::to_string(m_pos));
         ++m_pos;
     }
     [[noreturn]] void Unexpected(std::size_t at) const {
@@ -330,7 +345,12 @@ private:
             case '\\':
                 Escape(m_out, false);
                 return;
-            case '?': case '*': case '+': case '{': case '}': case ']':
+            case '?':
+            case '*':
+            case '+':
+            case '{':
+            case '}':
+            case ']':
                 Unexpected(at);
             default:
                 AppendCodePoint(m_out, c);
@@ -342,7 +362,8 @@ private:
         unsigned value = 0;
         while (Peek() >= '0' && Peek() <= '9') {
             value = value * 10 + static_cast<unsigned>(Next() - '0');
-            if (value > kMaxRepeat) Fail("repeat count too large at offset " + std::to_string(m_pos));
+            if (value > kMaxRepeat)
+                Fail("repeat count too large at offset " + std::to_string(m_pos));
         }
         return value;
     }
@@ -362,7 +383,8 @@ private:
             text += ',';
             if (!PeekIs('}')) {
                 const unsigned high = Number();
-                if (high < low) Fail("repeat range out of order at offset " + std::to_string(m_pos));
+                if (high < low)
+                    Fail("repeat range out of order at offset " + std::to_string(m_pos));
                 text += std::to_string(high);
             }
         }
@@ -378,15 +400,34 @@ private:
         const char32_t c = Next();
         char32_t literal = c;
         switch (c) {
-            case 'n': literal = '\n'; break;
-            case 'r': literal = '\r'; break;
-            case 't': literal = '\t'; break;
-            case '\\': case '|': case '.': case '?': case '*': case '+': case '(': case ')':
-            case '{': case '}': case '-': case '[': case ']': case '^':
+            case 'n':
+                literal = '\n';
+                break;
+            case 'r':
+                literal = '\r';
+                break;
+            case 't':
+                literal = '\t';
+                break;
+            case '\\':
+            case '|':
+            case '.':
+            case '?':
+            case '*':
+            case '+':
+            case '(':
+            case ')':
+            case '{':
+            case '}':
+            case '-':
+            case '[':
+            case ']':
+            case '^':
                 break;
             default: {
                 std::string items;
-                if (!ClassEscape(c, items)) Fail("invalid escape at offset " + std::to_string(at - 1));
+                if (!ClassEscape(c, items))
+                    Fail("invalid escape at offset " + std::to_string(at - 1));
                 out += inClass ? items : (items.empty() ? "(?!)" : "[" + items + "]");
                 return -1;
             }
@@ -400,20 +441,44 @@ private:
     // a block of surrogates matches nothing in UTF-8 text).
     bool ClassEscape(char32_t c, std::string& items) {
         switch (c) {
-            case 's': AppendRanges(items, kSpace, false); return true;
-            case 'S': AppendRanges(items, kSpace, true); return true;
-            case 'i': AppendRanges(items, kNameStart, false); return true;
-            case 'I': AppendRanges(items, kNameStart, true); return true;
-            case 'c': AppendRanges(items, kNameChar, false); return true;
-            case 'C': AppendRanges(items, kNameChar, true); return true;
-            case 'd': items += "\\p{Nd}"; return true;
-            case 'D': items += "\\P{Nd}"; return true;
+            case 's':
+                items += RangesText(kSpace, false);
+                return true;
+            case 'S':
+                items += RangesText(kSpace, true);
+                return true;
+            case 'i':
+                items += RangesText(kNameStart, false);
+                return true;
+            case 'I':
+                items += RangesText(kNameStart, true);
+                return true;
+            case 'c':
+                items += RangesText(kNameChar, false);
+                return true;
+            case 'C':
+                items += RangesText(kNameChar, true);
+                return true;
+            case 'd':
+                items += "\\p{Nd}";
+                return true;
+            case 'D':
+                items += "\\P{Nd}";
+                return true;
             // The categories partition the code points: \w is everything
             // outside P, Z and C.
-            case 'w': items += "\\p{L}\\p{M}\\p{N}\\p{S}"; return true;
-            case 'W': items += "\\p{P}\\p{Z}\\p{C}"; return true;
-            case 'p': case 'P': Property(c == 'P', items); return true;
-            default: return false;
+            case 'w':
+                items += "\\p{L}\\p{M}\\p{N}\\p{S}";
+                return true;
+            case 'W':
+                items += "\\p{P}\\p{Z}\\p{C}";
+                return true;
+            case 'p':
+            case 'P':
+                Property(c == 'P', items);
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -430,7 +495,8 @@ private:
             items += std::string(complement ? "\\P{" : "\\p{") + name + "}";
             return;
         }
-        const Ranges ranges = name.compare(0, 2, "Is") == 0 ? BlockRanges(name.substr(2)) : Ranges();
+        const Ranges ranges =
+            name.compare(0, 2, "Is") == 0 ? BlockRanges(name.substr(2)) : Ranges();
         if (ranges.empty()) Fail("unknown property '" + name + "'");
         AppendRanges(items, ranges, complement);
     }
@@ -467,7 +533,8 @@ private:
                     Enter(2);
                     subtrahend = ClassExpr();
                     m_depth -= 2;
-                    if (!PeekIs(']')) Fail("missing ']' after a subtraction at offset " + std::to_string(m_pos));
+                    if (!PeekIs(']'))
+                        Fail("missing ']' after a subtraction at offset " + std::to_string(m_pos));
                     break;
                 }
                 if (!first && !PeekIs(']', 1)) Unexpected(m_pos);
