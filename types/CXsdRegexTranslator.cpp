@@ -7,6 +7,7 @@
 // a PCRE class of union items, and a subtraction A-[B] becomes (?:(?!B)A).
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -258,8 +259,18 @@ Ranges BlockRanges(const std::string& name) {
     return ranges;
 }
 
-bool IsClassEscapeLetter(char32_t c) {
-    return c < 0x80 && std::string("sSiIcCdDwWpP").find(static_cast<char>(c)) != std::string::npos;
+bool IsOneOf(char32_t c, const char* set) {
+    return c != 0 && c < 0x80 && std::strchr(set, static_cast<int>(c)) != nullptr;
+}
+
+bool IsClassEscapeLetter(char32_t c) { return IsOneOf(c, "sSiIcCdDwWpP"); }
+
+// The character a single-character escape stands for, or 0.
+char32_t SingleEscape(char32_t c) {
+    if (c == 'n') return '\n';
+    if (c == 'r') return '\r';
+    if (c == 't') return '\t';
+    return IsOneOf(c, "\\|.?*+(){}-[]^") ? c : 0;
 }
 
 std::string Quote(char32_t cp) {
@@ -345,14 +356,8 @@ private:
             case '\\':
                 Escape(m_out, false);
                 return;
-            case '?':
-            case '*':
-            case '+':
-            case '{':
-            case '}':
-            case ']':
-                Unexpected(at);
             default:
+                if (IsOneOf(c, "?*+{}]")) Unexpected(at);
                 AppendCodePoint(m_out, c);
         }
     }
@@ -398,42 +403,14 @@ private:
     long Escape(std::string& out, bool inClass) {
         const std::size_t at = m_pos;
         const char32_t c = Next();
-        char32_t literal = c;
-        switch (c) {
-            case 'n':
-                literal = '\n';
-                break;
-            case 'r':
-                literal = '\r';
-                break;
-            case 't':
-                literal = '\t';
-                break;
-            case '\\':
-            case '|':
-            case '.':
-            case '?':
-            case '*':
-            case '+':
-            case '(':
-            case ')':
-            case '{':
-            case '}':
-            case '-':
-            case '[':
-            case ']':
-            case '^':
-                break;
-            default: {
-                std::string items;
-                if (!ClassEscape(c, items))
-                    Fail("invalid escape at offset " + std::to_string(at - 1));
-                out += inClass ? items : (items.empty() ? "(?!)" : "[" + items + "]");
-                return -1;
-            }
+        const char32_t literal = SingleEscape(c);
+        if (literal == 0) {
+            std::string items;
+            if (!ClassEscape(c, items)) Fail("invalid escape at offset " + std::to_string(at - 1));
+            out += inClass ? items : (items.empty() ? "(?!)" : "[" + items + "]");
+            return -1;
         }
-        if (inClass) return static_cast<long>(literal);
-        AppendCodePoint(out, literal);
+        if (!inClass) AppendCodePoint(out, literal);
         return static_cast<long>(literal);
     }
 
