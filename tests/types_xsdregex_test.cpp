@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/CCharEncoding.h"
 #include "core/CQbException.h"
 #include "support/ExceptionMessage.h"
 #include "types/CXsdRegex.h"
@@ -112,8 +113,12 @@ TEST(XsdRegexTest, MatchesWholeValuesAsXmlSchemaDoes) {
         }
 #endif
     }
-    // Invalid UTF-8 in a value never matches.
+    // Invalid UTF-8 in a value never matches; other local encodings are
+    // converted first.
     EXPECT_FALSE(CXsdRegex(".*").Matches("a\xFF"));
+    SetLocalCharEncoding(28591);
+    EXPECT_TRUE(CXsdRegex("\\p{IsLatin-1Supplement}\xE9").Matches("\xFF\xE9"));
+    SetLocalCharEncoding(65001);
 }
 
 TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 
 #include "core/CCharEncoding.h"
@@ -28,7 +29,8 @@ namespace {
 using CompiledPtr = std::shared_ptr<const CXsdRegex::Compiled>;
 
 struct Cache {
-    std::mutex mutex;
+    // Look-ups share the lock; only insertions and clearing take it alone.
+    std::shared_mutex mutex;
     std::unordered_map<std::string, CompiledPtr> patterns;
 };
 
@@ -78,14 +80,14 @@ std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
 CompiledPtr Lookup(const std::string& utf8Pattern) {
     Cache& cache = TheCache();
     {
-        std::lock_guard<std::mutex> lock(cache.mutex);
+        std::shared_lock<std::shared_mutex> lock(cache.mutex);
         auto found = cache.patterns.find(utf8Pattern);
         if (found != cache.patterns.end()) return found->second;
     }
     // Compiled outside the lock; two threads may race to insert the same
     // pattern, and the first one wins.
     CompiledPtr compiled = Compile(utf8Pattern);
-    std::lock_guard<std::mutex> lock(cache.mutex);
+    std::lock_guard<std::shared_mutex> lock(cache.mutex);
     if (cache.patterns.size() >= CXsdRegex::kCacheCapacity) cache.patterns.clear();
     return cache.patterns.emplace(utf8Pattern, std::move(compiled)).first->second;
 }
@@ -137,13 +139,13 @@ bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
 
 void CXsdRegex::ClearCache() {
     Cache& cache = TheCache();
-    std::lock_guard<std::mutex> lock(cache.mutex);
+    std::lock_guard<std::shared_mutex> lock(cache.mutex);
     cache.patterns.clear();
 }
 
 std::size_t CXsdRegex::GetCacheSize() {
     Cache& cache = TheCache();
-    std::lock_guard<std::mutex> lock(cache.mutex);
+    std::shared_lock<std::shared_mutex> lock(cache.mutex);
     return cache.patterns.size();
 }
 
