@@ -10,7 +10,8 @@
 //
 // The getters do not check the kind for the inline kinds: the caller reads
 // the kind it stored. Getters of heap and reference kinds throw
-// CQbInvalidStateException when the variant holds another kind.
+// CQbInvalidStateException when the variant holds another kind; the
+// reference getters give null for an invalid variant (an absent property).
 #ifndef QBXMLLIB5_TYPES_QBVARIANT_H
 #define QBXMLLIB5_TYPES_QBVARIANT_H
 
