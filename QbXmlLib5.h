@@ -34,7 +34,9 @@
 #include "types/CDateTime.h"
 #include "types/CDateTimeSpan.h"
 #include "types/CDecimal.h"
+#include "types/CPrimitiveRestrictions.h"
 #include "types/CWhitespaceUtils.h"
+#include "types/CXsdRegex.h"
 #include "types/ItemType.h"
 #include "types/QbVariant.h"
 

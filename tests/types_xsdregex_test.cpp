@@ -1,0 +1,169 @@
+// XML Schema patterns: the translation against a table of values, checked
+// against libxml2's own XSD regular expressions where both agree on the
+// language; invalid patterns; the cache.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/CCharEncoding.h"
+#include "core/CQbException.h"
+#include "support/ExceptionMessage.h"
+#include "types/CXsdRegex.h"
+
+#ifdef QB_HAVE_LIBXML2
+#include <libxml/xmlerror.h>
+#include <libxml/xmlregexp.h>
+#endif
+
+using namespace QbXmlLib5;
+
+namespace {
+
+struct PatternCase {
+    const char* pattern;
+    std::vector<std::string> matching;
+    std::vector<std::string> failing;
+    bool libxml2Agrees;  // libxml2 reads a few escapes differently
+};
+
+const std::vector<PatternCase> kPatterns = {
+    {"abc", {"abc"}, {"abcd", "ab", "", "xabc"}, true},
+    {"a|ab", {"a", "ab"}, {"abb", "b"}, true},
+    {"a|", {"", "a"}, {"b"}, true},
+    {"()", {""}, {"a"}, true},
+    {"^a$", {"^a$"}, {"a"}, true},
+    {"$1.00", {"$1.00", "$1x00"}, {"1.00"}, true},
+    {"(ab)*c", {"c", "ababc"}, {"abc c", "abac"}, true},
+    {"a{2,3}", {"aa", "aaa"}, {"a", "aaaa"}, true},
+    {"a{2}b{2,}c{0}", {"aabb", "aabbbb"}, {"aab", "aabbc"}, true},
+    {"a?b+c*", {"b", "abbcc"}, {"ac", "aab"}, true},
+    {".", {"a", "\xC3\xA9", " "}, {"\n", "\r", "ab", ""}, true},
+    {"[^abc]", {"d", "\xC3\xA9"}, {"a", "c"}, true},
+    {"[a-z-[aeiou]]+", {"bcd", "xyz"}, {"bad", "A"}, true},
+    {"[a-z-[b-y-[c]]]", {"a", "c", "z"}, {"b", "d"}, false},
+    {"[\\d-[5]]", {"4", "6"}, {"5", "a"}, true},
+    {"[^a-z-[xyz]]", {"A", "1"}, {"a", "x"}, true},
+    {"[-a]+", {"-a-"}, {"b"}, true},
+    {"[a-]", {"-", "a"}, {"b"}, true},
+    {"[\\-\\[\\]\\^]+", {"-[]^"}, {"a"}, true},
+    {"[^^]", {"a"}, {"^"}, true},
+    {"\\p{Lu}\\p{Ll}*", {"Abc", "\xC3\x89t\xC3\xA9"}, {"abc", "A1"}, true},
+    {"\\P{L}", {"1", "-"}, {"a", "\xC3\xA9"}, true},
+    {"\\p{Nd}\\p{Sm}\\p{Zs}\\p{Pd}", {"1+ -"}, {"1+--"}, true},
+    {"\\p{IsBasicLatin}+", {"abc~"}, {"\xC3\xA9"}, true},
+    {"\\P{IsBasicLatin}", {"\xC3\xA9"}, {"a"}, true},
+    {"\\p{IsGreek}\\p{IsLatin-1Supplement}", {"\xCE\xB1\xC3\xA9"}, {"aa"}, true},
+    {"[\\p{IsCyrillic}a]+", {"a\xD0\x96"}, {"b"}, true},
+    {"\\p{IsPrivateUse}", {"\xEE\x80\x80", "\xF3\xB0\x80\x80"}, {"a"}, false},
+    {"[\\p{IsHighSurrogates}]|x", {"x"}, {"a", "\xC3\xA9"}, false},
+    {"[^\\p{IsLowSurrogates}]", {"a"}, {""}, false},
+    {"\\p{IsLowSurrogates}|x", {"x"}, {"a"}, false},
+    {"\\d+", {"123", "\xD9\xA1\xD9\xA2"}, {"1a", "", "\xC2\xB2"}, true},
+    {"\\D", {"a"}, {"1"}, true},
+    {"\\w+", {"abc", "a1", "\xC3\xA9", "+$"}, {"_", "a b", "-", "a."}, true},
+    {"\\W+", {"_", " ", "!-"}, {"a", "+"}, true},
+    {"\\i\\c*", {"a-b:c", "_x.1", ":", "\xC3\xA9\xC2\xB7"}, {"1abc", "-a", "a b"}, false},
+    {"\\I\\C", {"1 ", "-!"}, {"ab", "1a"}, false},
+    {"[\\i-[:]][\\c-[:]]*", {"a1"}, {":a", "a:"}, false},
+    {"\\\\i", {"\\i"}, {"a", "\\a"}, true},
+    {"\\s\\S", {" a", "\ta", "\n\xC3\xA9"}, {"  ", "a ", "\u00A0a"}, true},
+    {"[\\s\\d]+", {" 1\t2"}, {"a"}, true},
+    {"\\n\\r\\t\\\\\\|\\.\\-\\^\\?\\*\\+\\{\\}\\(\\)\\[\\]", {"\n\r\t\\|.-^?*+{}()[]"}, {}, true},
+    {"[\\n-\\r]", {"\n", "\r", "\x0B"}, {" "}, false},
+    {"\xC3\xA9+", {"\xC3\xA9\xC3\xA9"}, {"e"}, true},
+    {"[\xC3\xA0-\xC3\xBF]", {"\xC3\xA9"}, {"a"}, true},
+};
+
+#ifdef QB_HAVE_LIBXML2
+void SilentErrors(void*, const char*, ...) {}
+
+// 1 match, 0 no match, -1 refused.
+int Libxml2Match(const std::string& pattern, const std::string& value) {
+    xmlSetGenericErrorFunc(nullptr, SilentErrors);
+    xmlRegexpPtr regex = xmlRegexpCompile(reinterpret_cast<const xmlChar*>(pattern.c_str()));
+    if (!regex) return -1;
+    const int rc = xmlRegexpExec(regex, reinterpret_cast<const xmlChar*>(value.c_str()));
+    xmlRegFreeRegexp(regex);
+    return rc;
+}
+#endif
+
+}  // namespace
+
+TEST(XsdRegexTest, MatchesWholeValuesAsXmlSchemaDoes) {
+    for (const PatternCase& c : kPatterns) {
+        const CXsdRegex regex(c.pattern);
+        for (const std::string& value : c.matching) {
+            EXPECT_TRUE(regex.Matches(value)) << c.pattern << " on " << value;
+        }
+        for (const std::string& value : c.failing) {
+            EXPECT_FALSE(regex.Matches(value)) << c.pattern << " on " << value;
+        }
+#ifdef QB_HAVE_LIBXML2
+        if (!c.libxml2Agrees) continue;
+        for (const std::string& value : c.matching) {
+            EXPECT_EQ(Libxml2Match(c.pattern, value), 1)
+                << "libxml2: " << c.pattern << " on " << value;
+        }
+        for (const std::string& value : c.failing) {
+            EXPECT_EQ(Libxml2Match(c.pattern, value), 0)
+                << "libxml2: " << c.pattern << " on " << value;
+        }
+#endif
+    }
+    // Invalid UTF-8 in a value never matches; other local encodings are
+    // converted first.
+    EXPECT_FALSE(CXsdRegex(".*").Matches("a\xFF"));
+    SetLocalCharEncoding(28591);
+    EXPECT_TRUE(CXsdRegex("\\p{IsLatin-1Supplement}\xE9").Matches("\xFF\xE9"));
+    SetLocalCharEncoding(65001);
+}
+
+TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {
+    // clang-format off
+    const std::vector<std::string> invalid = {
+        "(", ")", "a)", "[a", "[]", "[^]", "[z-a]", "[[a]]", "[a-b-c]", "[\\d-z]", "[a-\\d]",
+        "[-[a]]", "[a-[b]", "a**", "a*?", "a+?", "a++", "a{2,1}", "a{", "a{x}", "a{,2}", "{1}",
+        "*a", "]", "}", "\\", "\\1", "(a)\\1", "\\b", "\\x41", "\\$", "\\a", "(?:a)", "(?=a)",
+        "a{99999}", "\\p{Foo}", "\\p{IsFoo}", "\\p{Lu", "\\pL", "\\p{Cs}", "\xFF", "\xC3",
+        "\xED\xA0\x80", "\xC0\xAF", std::string(300, '(') + std::string(300, ')'),
+        std::string(300, '[') + "a" + std::string(300, ']'),
+    };
+    // clang-format on
+    for (const std::string& pattern : invalid) {
+        EXPECT_THROW(CXsdRegex::ToPcre(pattern), CQbException) << pattern;
+        EXPECT_THROW(CXsdRegex{pattern}, CQbException) << pattern;
+    }
+    // Huge inputs fail cleanly rather than exhausting the stack or memory.
+    EXPECT_THROW(CXsdRegex::ToPcre(std::string(200000, '(')), CQbException);
+    std::string blocks;
+    for (int i = 0; i < 100000; ++i) blocks += "\\I\\C";
+    EXPECT_THROW(CXsdRegex::ToPcre(blocks), CQbException);
+    QbTest::ExpectThrow<CQbException>(
+        [] { CXsdRegex("a(b", "code"); },
+        "Invalid Regular Expression: a(b Error: 'missing ')' at offset 3' for 'code'", true);
+}
+
+TEST(XsdRegexTest, CompilesEachPatternOnceAcrossThreads) {
+    CXsdRegex::ClearCache();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 1000; ++i) {
+                const std::string value = std::to_string(i) + "-x";
+                if (!CXsdRegex("\\d+-[a-z]").Matches(value)) ADD_FAILURE() << value;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(CXsdRegex::GetCacheSize(), 1u);
+    // Invalid patterns are remembered too; the cache stays bounded.
+    EXPECT_THROW(CXsdRegex("("), CQbException);
+    EXPECT_EQ(CXsdRegex::GetCacheSize(), 2u);
+    const CXsdRegex kept("kept");
+    for (std::size_t i = 0; i <= CXsdRegex::kCacheCapacity; ++i) CXsdRegex(std::to_string(i));
+    EXPECT_LE(CXsdRegex::GetCacheSize(), CXsdRegex::kCacheCapacity);
+    EXPECT_TRUE(kept.Matches("kept"));
+}

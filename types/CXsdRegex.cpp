@@ -1,0 +1,152 @@
+#include "types/CXsdRegex.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <mutex>
+#include <shared_mutex>
+#include <unordered_map>
+
+#include "core/CCharEncoding.h"
+#include "core/CQbException.h"
+
+namespace QbXmlLib5 {
+
+// A compiled pattern, or the reason it could not be compiled (invalid
+// patterns are cached too, so a bad facet is not translated per value).
+struct CXsdRegex::Compiled {
+    pcre2_code* code = nullptr;
+    std::string error;
+
+    Compiled() = default;
+    Compiled(const Compiled&) = delete;
+    Compiled& operator=(const Compiled&) = delete;
+    ~Compiled() { pcre2_code_free(code); }
+};
+
+namespace {
+
+using CompiledPtr = std::shared_ptr<const CXsdRegex::Compiled>;
+
+struct Cache {
+    // Look-ups share the lock; only insertions and clearing take it alone.
+    std::shared_mutex mutex;
+    std::unordered_map<std::string, CompiledPtr> patterns;
+};
+
+Cache& TheCache() {
+    // Never destroyed: patterns may still be looked up while other static
+    // objects are torn down.
+    static Cache* cache = new Cache;
+    return *cache;
+}
+
+std::string ToUtf8(const std::string& local) {
+    if (IsLocalCharEncodingUtf8()) return local;
+    return LocalToUtf8(local.c_str(), local.size()).GetString();
+}
+
+std::string PcreMessage(int code) {
+    PCRE2_UCHAR buffer[256];
+    if (pcre2_get_error_message(code, buffer, sizeof buffer) < 0)
+        return "error " + std::to_string(code);
+    return reinterpret_cast<const char*>(buffer);
+}
+
+std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
+    auto compiled = std::make_shared<CXsdRegex::Compiled>();
+    std::string pcre;
+    try {
+        // \A and \z bind the whole value to one of the alternatives.
+        pcre = "\\A(?:" + CXsdRegex::ToPcre(utf8Pattern) + ")\\z";
+    } catch (const CQbException& e) {
+        compiled->error = e.GetMessage();
+        return compiled;
+    }
+    int code = 0;
+    PCRE2_SIZE offset = 0;
+    compiled->code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
+                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, nullptr);
+    if (!compiled->code) {
+        compiled->error = PcreMessage(code);
+        return compiled;
+    }
+    // Without JIT support the interpreter runs the same pattern.
+    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE);
+    return compiled;
+}
+
+CompiledPtr Lookup(const std::string& utf8Pattern) {
+    Cache& cache = TheCache();
+    {
+        std::shared_lock<std::shared_mutex> lock(cache.mutex);
+        auto found = cache.patterns.find(utf8Pattern);
+        if (found != cache.patterns.end()) return found->second;
+    }
+    // Compiled outside the lock; two threads may race to insert the same
+    // pattern, and the first one wins.
+    CompiledPtr compiled = Compile(utf8Pattern);
+    std::lock_guard<std::shared_mutex> lock(cache.mutex);
+    if (cache.patterns.size() >= CXsdRegex::kCacheCapacity) cache.patterns.clear();
+    return cache.patterns.emplace(utf8Pattern, std::move(compiled)).first->second;
+}
+
+// Match data of one thread, reused by every match on it.
+class ThreadMatchData {
+public:
+    ThreadMatchData() : m_data(pcre2_match_data_create(1, nullptr)) {}
+    ThreadMatchData(const ThreadMatchData&) = delete;
+    ThreadMatchData& operator=(const ThreadMatchData&) = delete;
+    ~ThreadMatchData() { pcre2_match_data_free(m_data); }
+    pcre2_match_data* Get() const {
+        if (!m_data) throw CQbException("Out of memory for pattern matching");
+        return m_data;
+    }
+
+private:
+    pcre2_match_data* m_data;
+};
+
+}  // namespace
+
+CXsdRegex::CXsdRegex(const std::string& pattern, const char* itemName)
+    : m_compiled(Lookup(ToUtf8(pattern))) {
+    if (!m_compiled->code) {
+        throw CQbException(FormatString("Invalid Regular Expression: %s Error: '%s' for '%s'",
+                                        pattern.c_str(), m_compiled->error.c_str(), itemName));
+    }
+}
+
+bool CXsdRegex::Matches(const std::string& text) const {
+    if (IsLocalCharEncodingUtf8()) return MatchesUtf8(text.data(), text.size());
+    const std::string utf8 = ToUtf8(text);
+    return MatchesUtf8(utf8.data(), utf8.size());
+}
+
+bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
+    thread_local ThreadMatchData matchData;
+    const int rc = pcre2_match(m_compiled->code, reinterpret_cast<PCRE2_SPTR>(text), length, 0, 0,
+                               matchData.Get(), nullptr);
+    if (rc >= 0) return true;
+    // Invalid UTF-8 cannot be a value of the pattern's language.
+    if (rc == PCRE2_ERROR_NOMATCH ||
+        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
+        return false;
+    }
+    throw CQbException("Pattern matching failed: " + PcreMessage(rc));
+}
+
+void CXsdRegex::ClearCache() {
+    Cache& cache = TheCache();
+    std::lock_guard<std::shared_mutex> lock(cache.mutex);
+    cache.patterns.clear();
+}
+
+std::size_t CXsdRegex::GetCacheSize() {
+    Cache& cache = TheCache();
+    std::shared_lock<std::shared_mutex> lock(cache.mutex);
+    return cache.patterns.size();
+}
+
+}  // namespace QbXmlLib5
