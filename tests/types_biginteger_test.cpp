@@ -87,9 +87,10 @@ TEST(BigIntegerTest, NativeExtremesConvertExactly) {
     EXPECT_EQ(static_cast<std::int32_t>(CBigInteger("-000123")), -123);
 
     const std::pair<const CBigInteger*, const char*> constants[] = {
-        {&CBigInteger::MAX_LONG, "2147483647"},
-        {&CBigInteger::MIN_LONG, "-2147483648"},
+        // clang-format off
+        {&CBigInteger::MAX_LONG, "2147483647"}, {&CBigInteger::MIN_LONG, "-2147483648"},
         {&CBigInteger::MAX_LONGLONG, "9223372036854775807"},
+        // clang-format on
         {&CBigInteger::MIN_LONGLONG, "-9223372036854775808"}};
     for (const auto& c : constants) EXPECT_EQ(c.first->ToString(), c.second);
     EXPECT_EQ(CBigInteger::MAX_DOUBLE.ToString(), "17" + std::string(307, '0'));

@@ -112,11 +112,11 @@ TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
 
 TEST(BinaryDataTest, Rfc4648Vectors) {
     const char* vectors[][3] = {{"", "", ""},
-                                {"f", "66", "Zg=="},
-                                {"fo", "666F", "Zm8="},
-                                {"foo", "666F6F", "Zm9v"},
-                                {"foob", "666F6F62", "Zm9vYg=="},
+                                // clang-format off
+                                {"f", "66", "Zg=="}, {"fo", "666F", "Zm8="},
+                                {"foo", "666F6F", "Zm9v"}, {"foob", "666F6F62", "Zm9vYg=="},
                                 {"fooba", "666F6F6261", "Zm9vYmE="},
+                                // clang-format on
                                 {"foobar", "666F6F626172", "Zm9vYmFy"}};
     for (const auto& v : vectors) {
         EXPECT_EQ(CBinaryData(v[0]).GetAsHexString(), v[1]);

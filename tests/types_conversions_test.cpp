@@ -105,15 +105,36 @@ TEST(ItemTypeTest, NamesAndValues) {
 }
 
 TEST(ConversionsTest, ThirtyTwoBitIntegersAgainstWideOracle) {
-    std::vector<std::string> cases = {
-        "", "0", "-0", "+5", "007", " 12", "12abc", "abc", "-", "+", "0x10", "1 2",
-        "2147483647", "2147483648", "-2147483648", "-2147483649", "4294967295", "4294967296",
-        "-4294967295", "-4294967296", "9223372036854775807", "9223372036854775808",
-        "18446744073709551615", "18446744073709551616", "-18446744073709551616",
-        "99999999999999999999999"};
+    std::vector<std::string> cases = {"",
+                                      "0",
+                                      "-0",
+                                      "+5",
+                                      "007",
+                                      " 12",
+                                      "12abc",
+                                      "abc",
+                                      "-",
+                                      "+",
+                                      "0x10",
+                                      "1 2",
+                                      "2147483647",
+                                      "2147483648",
+                                      "-2147483648",
+                                      "-2147483649",
+                                      "4294967295",
+                                      "4294967296",
+                                      "-4294967295",
+                                      "-4294967296",
+                                      "9223372036854775807",
+                                      "9223372036854775808",
+                                      "18446744073709551615",
+                                      "18446744073709551616",
+                                      "-18446744073709551616",
+                                      "99999999999999999999999"};
     std::mt19937_64 rng(5);
     for (int i = 0; i < 200; ++i) {
-        const std::int64_t around[] = {INT32_MAX, INT32_MIN, UINT32_MAX, -static_cast<std::int64_t>(UINT32_MAX)};
+        const std::int64_t around[] = {INT32_MAX, INT32_MIN, UINT32_MAX,
+                                       -static_cast<std::int64_t>(UINT32_MAX)};
         cases.push_back(std::to_string(around[i % 4] + static_cast<std::int64_t>(rng() % 5) - 2));
     }
     for (const std::string& s : cases) {
@@ -182,9 +203,11 @@ TEST(ConversionsTest, FloatingPoint) {
               "The value [ 2 ] can not be converted to a r8");
     // Narrowing follows IEEE rounding, overflow included.
     EXPECT_EQ(CConversions::r4FromString("0.1", kPreserve), 0.1f);
-    EXPECT_EQ(CConversions::r4FromString("1e300", kPreserve), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(CConversions::r4FromString("1e300", kPreserve),
+              std::numeric_limits<float>::infinity());
     EXPECT_EQ(CConversions::r4FromString("-3.4028235e38", kPreserve), -3.4028235e38f);
-    EXPECT_EQ(CConversions::r4FromString("3.40282357e38", kPreserve), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(CConversions::r4FromString("3.40282357e38", kPreserve),
+              std::numeric_limits<float>::infinity());
 
     EXPECT_EQ(CConversions::r4ToString(0.1f), "0.1");
     EXPECT_EQ(CConversions::r4ToString(1.0f / 3.0f), "0.3333333");
@@ -194,7 +217,8 @@ TEST(ConversionsTest, FloatingPoint) {
     // Round trip of r8 through 17 significant digits.
     std::mt19937_64 rng(9);
     for (int i = 0; i < 1000; ++i) {
-        const double d = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 200) - 100);
+        const double d =
+            std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 200) - 100);
         EXPECT_EQ(CConversions::r8FromString(CConversions::r8ToString(d, "%.17g"), kPreserve), d);
     }
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
@@ -215,8 +239,10 @@ TEST(ConversionsTest, CharStringBooleanAndCalendarNumbers) {
     EXPECT_EQ(CConversions::stringFromString(" a \r\n b ", kCollapse), "a b");
     EXPECT_EQ(CConversions::stringToString("s"), "s");
 
-    for (const char* t : {"true", "TRUE", "True", "1"}) EXPECT_TRUE(CConversions::booleanFromString(t, kPreserve));
-    for (const char* f : {"false", "FALSE", "fAlSe", "0"}) EXPECT_FALSE(CConversions::booleanFromString(f, kPreserve));
+    for (const char* t : {"true", "TRUE", "True", "1"})
+        EXPECT_TRUE(CConversions::booleanFromString(t, kPreserve));
+    for (const char* f : {"false", "FALSE", "fAlSe", "0"})
+        EXPECT_FALSE(CConversions::booleanFromString(f, kPreserve));
     EXPECT_TRUE(CConversions::booleanFromString(" true\n", kCollapse));
     const char* bad[] = {"yes", "", "truee", "tru", "01", " true"};
     for (const char* b : bad) {

@@ -74,9 +74,9 @@ TEST(DateTimeSpanTest, RejectsBadTextWithExactMessages) {
         EXPECT_EQ(e.GetMessage(), "Invalid XSD Duration (Null String)");
     }
     EXPECT_EQ(ParseError(""), "Invalid XSD Duration (Empty String)");
-    for (const char* bad : {"P", "PT", "P1", "P1S", "PT1H2D", "P1.5Y", "-", "1D", "+P1D", "P-1D",
-                            "P1D1D", "PT1H1H", "P1DT", "PT1.5", "PT1.5SX", "P1M1M", "P 1D",
-                            "P4294967296D", "P65536Y", "PT1S2M"}) {
+    for (const char* bad : {"P",       "PT",    "P1",   "P1S",          "PT1H2D",  "P1.5Y", "-",
+                            "1D",      "+P1D",  "P-1D", "P1D1D",        "PT1H1H",  "P1DT",  "PT1.5",
+                            "PT1.5SX", "P1M1M", "P 1D", "P4294967296D", "P65536Y", "PT1S2M"}) {
         EXPECT_EQ(ParseError(bad), General(bad)) << bad;
     }
     EXPECT_EQ(ParseError("PT1.1234567891S"),

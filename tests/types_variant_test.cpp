@@ -43,16 +43,12 @@ QbVariant Parsed(const char* text, ItemType kind) {
 // kind; AddressSanitizer reports any double free or leak.
 TEST(VariantTest, HeapKindsAreOwnedCopies) {
     const std::vector<std::pair<ItemType, const char*>> values = {
-        {it_hexBinary, "0AFF"},
-        {it_base64Binary, "AAEC"},
-        {it_duration, "P1DT2H"},
-        {it_yearMonth, "2005-03"},
-        {it_monthDay, "--03-01"},
-        {it_date, "2005-03-01Z"},
-        {it_datetime, "2005-03-01T10:00:00"},
-        {it_time, "10:00:00.5"},
-        {it_string, "text"},
+        // clang-format off
+        {it_hexBinary, "0AFF"}, {it_base64Binary, "AAEC"}, {it_duration, "P1DT2H"},
+        {it_yearMonth, "2005-03"}, {it_monthDay, "--03-01"}, {it_date, "2005-03-01Z"},
+        {it_datetime, "2005-03-01T10:00:00"}, {it_time, "10:00:00.5"}, {it_string, "text"},
         {it_decimal, "-1.5"},
+        // clang-format on
         {it_integer, "123456789012345678901234567890"}};
     for (const auto& [kind, text] : values) {
         QbVariant v = Parsed(text, kind);
@@ -127,33 +123,28 @@ TEST(VariantTest, TextRoundTripOfEveryKind) {
         const char* format;
     };
     const Case cases[] = {
+        // clang-format off
         {it_hexBinary, " 0aFf ", "0AFF", nullptr},
-        {it_base64Binary, "SGVs\n bG8=", "SGVsbG8=", nullptr},
-        {it_i1, "-128", "-128", nullptr},
-        {it_i2, "32767", "32767", nullptr},
-        {it_i4, "-2147483648", "-2147483648", nullptr},
+        {it_base64Binary, "SGVs\n bG8=", "SGVsbG8=", nullptr}, {it_i1, "-128", "-128", nullptr},
+        {it_i2, "32767", "32767", nullptr}, {it_i4, "-2147483648", "-2147483648", nullptr},
         {it_i8, "-9223372036854775808", "-9223372036854775808", nullptr},
-        {it_ui1, "255", "255", nullptr},
-        {it_ui2, "65535", "65535", nullptr},
+        {it_ui1, "255", "255", nullptr}, {it_ui2, "65535", "65535", nullptr},
         {it_ui4, "-1", "4294967295", nullptr},
         {it_ui8, "9223372036854775807", "9223372036854775807", nullptr},
-        {it_r4, "0.1", "0.1", nullptr},
-        {it_r4, "3.4028235e38", "3.40e+38", "%.2e"},
-        {it_r8, "1e400", "inf", nullptr},
-        {it_r8, "0.1", "0.1000000000000000", "%.16f"},
+        {it_r4, "0.1", "0.1", nullptr}, {it_r4, "3.4028235e38", "3.40e+38", "%.2e"},
+        {it_r8, "1e400", "inf", nullptr}, {it_r8, "0.1", "0.1000000000000000", "%.16f"},
         {it_duration, "-P0Y", "-PT0S", nullptr},
         {it_yearMonth, "2005-03-01", "2005-03-01", nullptr},
-        {it_monthDay, "--02-29", "--02-29", nullptr},
-        {it_year, "2005-03-01", "2005", nullptr},
-        {it_month, "--05", "--05", nullptr},
-        {it_day, "---07Z", "---07", nullptr},
+        {it_monthDay, "--02-29", "--02-29", nullptr}, {it_year, "2005-03-01", "2005", nullptr},
+        {it_month, "--05", "--05", nullptr}, {it_day, "---07Z", "---07", nullptr},
         {it_date, "-0044-03-15", "-0044-03-15", nullptr},
+        // clang-format on
         {it_datetime, "2005-03-01T23:59:59.123456789-05:00", "2005-03-01T23:59:59.123456789-05:00",
          nullptr},
-        {it_time, "00:00:00Z", "00:00:00Z", nullptr},
-        {it_char, "x", "x", nullptr},
-        {it_string, " a  b ", "a b", nullptr},
-        {it_boolean, " TRUE ", "true", nullptr},
+        // clang-format off
+        {it_time, "00:00:00Z", "00:00:00Z", nullptr}, {it_char, "x", "x", nullptr},
+        {it_string, " a  b ", "a b", nullptr}, {it_boolean, " TRUE ", "true", nullptr},
+        // clang-format on
         {it_decimal, "-123456789012345678901234567890.125", "-123456789012345678901234567890.13",
          "2"},
         {it_decimal, "0.50", "0.5", nullptr},
