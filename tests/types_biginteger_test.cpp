@@ -72,67 +72,29 @@ TEST(BigIntegerTest, NegationAndSignedZero) {
     EXPECT_EQ(w.Signum() * 10 + CBigInteger().Signum(), 10);
 }
 
-TEST(BigIntegerTest, NativeExtremesConvertExactly) {
-    const std::int32_t min32 = std::numeric_limits<std::int32_t>::min();
-    const std::int64_t min64 = std::numeric_limits<std::int64_t>::min();
-    const std::int64_t max64 = std::numeric_limits<std::int64_t>::max();
-    EXPECT_EQ(CBigInteger(min32).ToString(), "-2147483648");
-    EXPECT_EQ(CBigInteger(min64).ToString(), "-9223372036854775808");
-    EXPECT_EQ(CBigInteger(std::numeric_limits<std::uint64_t>::max()).ToString(),
-              "18446744073709551615");
-    EXPECT_EQ(CBigInteger(4294967295u).ToString(), "4294967295");
-    EXPECT_EQ(static_cast<std::int32_t>(CBigInteger(min32)), min32);
-    EXPECT_EQ(static_cast<std::int64_t>(CBigInteger(min64)), min64);
-    EXPECT_EQ(static_cast<std::int64_t>(CBigInteger(max64)), max64);
-    EXPECT_EQ(static_cast<std::int32_t>(CBigInteger("-000123")), -123);
-
+// Arithmetic, native conversions and doubles are also checked against Python
+// by the numeric oracle (tests/oracle), extremes included.
+TEST(BigIntegerTest, ConstantsAndNativeExtremes) {
     const std::pair<const CBigInteger*, const char*> constants[] = {
-        // clang-format off
-        {&CBigInteger::MAX_LONG, "2147483647"}, {&CBigInteger::MIN_LONG, "-2147483648"},
+        {&CBigInteger::MAX_LONG, "2147483647"},
+        {&CBigInteger::MIN_LONG, "-2147483648"},
         {&CBigInteger::MAX_LONGLONG, "9223372036854775807"},
-        // clang-format on
         {&CBigInteger::MIN_LONGLONG, "-9223372036854775808"}};
     for (const auto& c : constants) EXPECT_EQ(c.first->ToString(), c.second);
     EXPECT_EQ(CBigInteger::MAX_DOUBLE.ToString(), "17" + std::string(307, '0'));
     EXPECT_EQ(CBigInteger::MIN_DOUBLE.ToString(), "-17" + std::string(307, '0'));
-
-    for (const char* text : {"2147483648", "-2147483649"}) {
-        ExpectInvalid([&] { (void)static_cast<std::int32_t>(CBigInteger(text)); },
-                      "ERROR: Domain in operator int()!");
-    }
-    for (const char* text : {"9223372036854775808", "-9223372036854775809", "1e40"}) {
-        ExpectInvalid([&] { (void)static_cast<std::int64_t>(CBigInteger(text)); },
-                      "ERROR: Domain in operator int()!");
-    }
+    const std::int32_t min32 = std::numeric_limits<std::int32_t>::min();
+    const std::int64_t min64 = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(static_cast<std::int32_t>(CBigInteger(min32)), min32);
+    EXPECT_EQ(static_cast<std::int64_t>(CBigInteger(min64)), min64);
+    EXPECT_EQ(CBigInteger(std::numeric_limits<std::uint64_t>::max()).ToString(),
+              "18446744073709551615");
+    EXPECT_EQ(CBigInteger(4294967295u).ToString() + CBigInteger(-2.5).ToString(), "4294967295-2");
+    ExpectInvalid([] { (void)static_cast<std::int32_t>(CBigInteger("2147483648")); },
+                  "ERROR: Domain in operator int()!");
 }
 
-TEST(BigIntegerTest, DoublesRoundHalfTowardZeroAndConvertExactly) {
-    // 2^52 + 1 is odd: subtracting a half before ceil() would lose it. Every
-    // digit of a large double is its exact value.
-    // clang-format off
-    const std::pair<double, const char*> cases[] = {
-        {2.5, "2"}, {2.6, "3"}, {-2.6, "-3"}, {-2.5, "-2"}, {0.5, "0"}, {std::nan(""), "0"},
-        {1e20, "100000000000000000000"}, {4503599627370497.0, "4503599627370497"},
-        {std::ldexp(1.0, 100), "1267650600228229401496703205376"}};
-    // clang-format on
-    for (const auto& c : cases) EXPECT_EQ(CBigInteger(c.first).ToString(), c.second);
-    EXPECT_EQ(CBigInteger(1e300).ToString().substr(0, 20), "10000000000000000525");
-    ExpectInvalid([] { (void)CBigInteger(HUGE_VAL); },
-                  "ERROR: Infinite value in CBigInteger(double)!");
-}
-
-TEST(BigIntegerTest, DivisionTruncatesAndRefusesZero) {
-    // {a, b, a / b, a % b}
-    // clang-format off
-    const char* const cases[][4] = {{"-7", "2", "-3", "-1"}, {"7", "-2", "-3", "1"},
-                                    {"0", "-2", "0", "0"}, {"3", "7", "0", "3"}};
-    // clang-format on
-    for (const auto& c : cases) {
-        EXPECT_EQ((CBigInteger(c[0]) / CBigInteger(c[1])).ToString(), c[2]);
-        EXPECT_EQ((CBigInteger(c[0]) % CBigInteger(c[1])).ToString(), c[3]);
-    }
-    ExpectInvalid([] { CBigInteger(1) / CBigInteger(0); }, "ERROR: Overflow in operator/!");
-    ExpectInvalid([] { CBigInteger(1) % CBigInteger(0); }, "ERROR: Overflow in operator%!");
+TEST(BigIntegerTest, DivisionRefusesZero) {
     CBigInteger target("123456789012345678901234567890");
     ExpectInvalid([&] { target /= CBigInteger(); }, "ERROR: Overflow in operator /=!");
     ExpectInvalid([&] { target %= CBigInteger("-0"); }, "ERROR: Overflow in operator%=!");
@@ -146,32 +108,9 @@ TEST(BigIntegerTest, DivisionTruncatesAndRefusesZero) {
     target -= 300;
     target *= -2;
     EXPECT_EQ(target.ToString(), "-1000");
-
-    // A divisor whose top limb is small forces the largest normalisation.
-    CBigInteger a = CBigInteger::Pow10(90) - CBigInteger(1);
-    CBigInteger b = CBigInteger::Pow10(45) + CBigInteger(1);
-    EXPECT_EQ(((a / b) * b + a % b), a);
-
-    // Operands (quotient and remainder from Python) on which the estimated
-    // quotient limb survives both corrections and the divisor is added back.
-    const CBigInteger u(
-        "150084035946431421557933580771769706338470565917174515891609015539105810974");
-    const CBigInteger v("659623988654657707983020541337478681012316284512856310175064");
-    EXPECT_EQ((u / v).ToString(), "227529681345483");
-    EXPECT_EQ((u % v).ToString(), "659623988654657707983020541337478681012316284512856310175062");
 }
 
-TEST(BigIntegerTest, SquareRootAndNativeOperands) {
-    EXPECT_EQ(CBigInteger(99).SquareRoot().ToString() + CBigInteger(100).SquareRoot().ToString() +
-                  CBigInteger(1).SquareRoot().ToString(),
-              "9101");
-    CBigInteger root = CBigInteger::Pow10(500) + CBigInteger(1);
-    EXPECT_EQ((root * root).SquareRoot(), root);
-    EXPECT_EQ((root * root - CBigInteger(1)).SquareRoot(), root - CBigInteger(1));
-    ExpectInvalid([] { CBigInteger(-1).SquareRoot(); },
-                  "ERROR: Negative Number in function SquareRoot()!");
-    ExpectInvalid([] { CBigInteger(0).SquareRoot(); }, "ERROR: Overflow in operator/!");
-
+TEST(BigIntegerTest, NativeOperandsAndPowersOfTen) {
     CBigInteger x(42);
     EXPECT_TRUE(x == 42 && 42 == x && x < 43L && x > "41");
     EXPECT_EQ((x + 8).ToString() + (100 - x).ToString(), "5058");
