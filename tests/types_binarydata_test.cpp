@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/CPlatformFile.h"
@@ -190,43 +191,32 @@ TEST(BinaryDataTest, Base64RoundTripsEveryLength) {
 }
 
 TEST(BinaryDataTest, GroupRenderings) {
+    const std::string uuid = "00112233445566778899AABBCCDDEEFF";
+    // {hex, encoding, text}; a boolean's first byte holds the pad count (0x0A:
+    // one byte, no padding, bits 3..0 = 1010; 0xF0: beyond the byte, nothing).
+    // clang-format off
+    const std::tuple<std::string, ByteEncoding, std::string> cases[] = {
+        {"8000FFFF0001", BE_SHORT, "-32768 -1 1"}, {"800000007FFFFFFF", BE_INT, "-2147483648 2147483647"},
+        {"8000000000000000FFFFFFFFFFFFFFFE", BE_LONG, "-9223372036854775808 -2"},
+        {"3F800000C0490FDB", BE_FLOAT, "1 -3.141593"},  // 1.0f, -pi as float
+        {"3FB999999999999A3FD5555555555555", BE_DOUBLE, "0.1 0.3333333333333333"},  // 0.1, 1/3
+        {uuid + uuid, BE_UUID, uuid + " " + uuid}, {uuid + uuid, BE_HEX, uuid + uuid},
+        {"41", BE_STRING, "A"}, {"20FF", BE_BOOLEAN, "falsefalsefalsefalse truetruetruetruetruetrue"},
+        {"0A", BE_BOOLEAN, "truefalsetruefalse"}, {"F0FF", BE_BOOLEAN, "falsefalsefalsefalse"}};
+    // clang-format on
     CBinaryData b;
-    b.SetAsHexString("8000FFFF0001");
-    EXPECT_EQ(b.GetAsString(BE_SHORT), "-32768 -1 1");
-    b.SetAsHexString("800000007FFFFFFF");
-    EXPECT_EQ(b.GetAsString(BE_INT), "-2147483648 2147483647");
-    b.SetAsHexString("8000000000000000FFFFFFFFFFFFFFFE");
-    EXPECT_EQ(b.GetAsString(BE_LONG), "-9223372036854775808 -2");
-    b.SetAsHexString("3F800000C0490FDB");  // 1.0f, -pi as float
-    EXPECT_EQ(b.GetAsString(BE_FLOAT), "1 -3.141593");
-    b.SetAsHexString("3FB999999999999A3FD5555555555555");  // 0.1, 1/3
-    EXPECT_EQ(b.GetAsString(BE_DOUBLE), "0.1 0.3333333333333333");
-    std::string uuid = "00112233445566778899AABBCCDDEEFF";
-    b.SetAsHexString((uuid + uuid).c_str());
-    EXPECT_EQ(b.GetAsString(BE_UUID), uuid + " " + uuid);
-    EXPECT_EQ(b.GetAsString(BE_STRING), b.GetString());
-    EXPECT_EQ(b.GetAsString(BE_HEX), uuid + uuid);
-
-    b.SetAsHexString("20FF");
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse truetruetruetruetruetrue");
-    b.SetAsHexString("0A");  // one byte, no padding: bits 3..0 = 1010
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "truefalsetruefalse");
-    b.SetAsHexString("F0FF");  // pad count beyond the byte: nothing from it
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse");
-
+    for (const auto& [hex, encoding, text] : cases) {
+        b.SetAsHexString(hex.c_str());
+        EXPECT_EQ(b.GetAsString(encoding), text) << hex;
+    }
     b.SetAsHexString("010203");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_SHORT); }),
-              "Invalid value [1] for SHORT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_INT); }),
-              "Invalid value [3] for INT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_LONG); }),
-              "Invalid value [3] for LONG byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_FLOAT); }),
-              "Invalid value [3] for FLOAT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_DOUBLE); }),
-              "Invalid value [3] for DOUBLE byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_UUID); }),
-              "Invalid value [3] for UUID byte encoding.");
+    const std::pair<ByteEncoding, const char*> bad[] = {
+        {BE_SHORT, "[1] for SHORT"}, {BE_INT, "[3] for INT"},       {BE_LONG, "[3] for LONG"},
+        {BE_FLOAT, "[3] for FLOAT"}, {BE_DOUBLE, "[3] for DOUBLE"}, {BE_UUID, "[3] for UUID"}};
+    for (const auto& [encoding, message] : bad) {
+        EXPECT_EQ(MessageOf([&] { b.GetAsString(encoding); }),
+                  std::string("Invalid value ") + message + " byte encoding.");
+    }
     EXPECT_EQ(MessageOf([&] { b.GetAsString(static_cast<ByteEncoding>(10)); }),
               "Unknown byte encoding.");
     b.SetAsHexString("");

@@ -4,6 +4,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 #include "core/CPlatformTime.h"
@@ -210,28 +211,25 @@ TEST(DateTimeTest, GettersRefuseFieldsTheKindLacks) {
     EXPECT_EQ(md.GetMonth() * 100 + md.GetDay(), 506);
     const CDateTime year = Parse("2004", kDate);
     const CDateTime date(2004, 3, 1);
-    const std::pair<std::function<void()>, const char*> getters[] = {
-        {[&] { md.GetYear(); }, "Failed to GetYear. Invalid Date Type: gMonthDay."},
-        {[&] { year.GetMonth(); }, "Failed to GetMonth. Invalid Date Type: gYear."},
-        {[&] { year.GetDay(); }, "Failed to GetDay. Invalid Date Type: gYear."},
-        {[&] { date.GetHour(); }, "Failed to GetHour. Invalid Date Type: date."},
-        {[&] { date.GetMinute(); }, "Failed to GetMinute. Invalid Date Type: date."},
-        {[&] { date.GetSecond(); }, "Failed to GetSecond. Invalid Date Type: date."},
-        {[&] { date.GetRealSecond(); }, "Failed to GetRealSecond. Invalid Date Type: date."},
-        {[&] { date.GetMilliSecond(); }, "Failed to GetMilliSecond. Invalid Date Type: date."},
-        {[&] { date.GetMicroSecond(); }, "Failed to GetMicroSecond. Invalid Date Type: date."},
-        {[&] { date.GetNanoSecond(); }, "Failed to GetNanoSecond. Invalid Date Type: date."},
-        {[&] { year.GetDayOfWeek(); }, "Failed to GetDayOfWeek. Invalid Date Type: gYear."},
-        {[&] { year.GetDayOfYear(); }, "Failed to GetDayOfYear. Invalid Date Type: gYear."},
-    };
-    for (const auto& g : getters) ExpectThrow<State>(g.first, g.second);
-    EXPECT_EQ(date.GetDayOfYear(), 61);
-    EXPECT_EQ(CDateTime(2005, 3, 1).GetDayOfYear(), 60);
-    EXPECT_EQ(CDateTime(2004, 1, 1).GetDayOfYear(), 1);
-    EXPECT_EQ(CDateTime(2004, 12, 31).GetDayOfYear(), 366);
-    EXPECT_EQ(CDateTime(2024, 6, 2).GetDayOfWeek(), 1);  // a Sunday
-    EXPECT_EQ(CDateTime(2024, 6, 8).GetDayOfWeek(), 7);  // a Saturday
-    // Weekdays run on across the absent year 0.
+    // {getter, its name, the kind named}
+    // clang-format off
+    const std::tuple<std::function<void()>, const char*, const char*> getters[] = {
+        {[&] { md.GetYear(); }, "GetYear", "gMonthDay"}, {[&] { year.GetMonth(); }, "GetMonth", "gYear"},
+        {[&] { year.GetDay(); }, "GetDay", "gYear"}, {[&] { date.GetHour(); }, "GetHour", "date"},
+        {[&] { date.GetMinute(); }, "GetMinute", "date"}, {[&] { date.GetSecond(); }, "GetSecond", "date"},
+        {[&] { date.GetRealSecond(); }, "GetRealSecond", "date"},
+        {[&] { date.GetMilliSecond(); }, "GetMilliSecond", "date"},
+        {[&] { date.GetMicroSecond(); }, "GetMicroSecond", "date"},
+        {[&] { date.GetNanoSecond(); }, "GetNanoSecond", "date"},
+        {[&] { year.GetDayOfWeek(); }, "GetDayOfWeek", "gYear"},
+        {[&] { year.GetDayOfYear(); }, "GetDayOfYear", "gYear"}};
+    // clang-format on
+    for (const auto& [get, name, kind] : getters) {
+        ExpectThrow<State>(get,
+                           std::string("Failed to ") + name + ". Invalid Date Type: " + kind + ".");
+    }
+    // Days of the week and of the year are checked against Python by the
+    // datetime oracle; weekdays also run on across the absent year 0.
     EXPECT_EQ(CDateTime(-1, 12, 31).GetDayOfWeek() % 7 + 1, CDateTime(1, 1, 1).GetDayOfWeek());
 }
 
