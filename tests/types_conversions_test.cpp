@@ -37,36 +37,6 @@ std::string InvalidValue(const std::function<void()>& f) {
     return "(no exception)";
 }
 
-// Oracle for 32-bit parsing: 64-bit strtoll/strtoull with explicit limits.
-std::string ExpectedI4(const std::string& s) {
-    char* end;
-    errno = 0;
-    const long long v = std::strtoll(s.c_str(), &end, 10);
-    if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
-        return "The value [" + s + "] is to large to fit in a i4";
-    }
-    if (*end) return "The value [" + s + "] can not be converted to a i4";
-    return std::to_string(v);
-}
-
-std::string ExpectedUi4(const std::string& s) {
-    std::size_t i = s.find_first_not_of(" \t\n\v\f\r");
-    if (i == std::string::npos) i = s.size();
-    const bool negative = i < s.size() && s[i] == '-';
-    const bool sign = i < s.size() && (s[i] == '-' || s[i] == '+');
-    const std::string rest = s.substr(sign ? i + 1 : i);
-    char* end;
-    errno = 0;
-    const unsigned long long magnitude = std::strtoull(rest.c_str(), &end, 10);
-    const bool digits = !rest.empty() && rest[0] >= '0' && rest[0] <= '9';
-    if (digits && (errno == ERANGE || magnitude > UINT32_MAX)) {
-        return "The value [" + s + "] is to large to fit in a ui4";
-    }
-    if (*end || (sign && !digits)) return "The value [" + s + "] can not be converted to a ui4";
-    const std::uint32_t low = static_cast<std::uint32_t>(magnitude);
-    return std::to_string(negative ? 0u - low : low);
-}
-
 TEST(WhitespaceTest, PreserveReplaceCollapse) {
     EXPECT_EQ(WS::Preserve("a\r\nb\t c"), "a\nb\t c");
     EXPECT_EQ(WS::Preserve("a\rb\0c", 5), std::string("ab\0c", 4));
@@ -104,55 +74,9 @@ TEST(ItemTypeTest, NamesAndValues) {
     EXPECT_EQ(GetItemTypeName(static_cast<ItemType>(-1)), nullptr);
 }
 
-TEST(ConversionsTest, ThirtyTwoBitIntegersAgainstWideOracle) {
-    std::vector<std::string> cases = {"",
-                                      "0",
-                                      "-0",
-                                      "+5",
-                                      "007",
-                                      " 12",
-                                      "12abc",
-                                      "abc",
-                                      "-",
-                                      "+",
-                                      "0x10",
-                                      "1 2",
-                                      "2147483647",
-                                      "2147483648",
-                                      "-2147483648",
-                                      "-2147483649",
-                                      "4294967295",
-                                      "4294967296",
-                                      "-4294967295",
-                                      "-4294967296",
-                                      "9223372036854775807",
-                                      "9223372036854775808",
-                                      "18446744073709551615",
-                                      "18446744073709551616",
-                                      "-18446744073709551616",
-                                      "99999999999999999999999"};
-    std::mt19937_64 rng(5);
-    for (int i = 0; i < 200; ++i) {
-        const std::int64_t around[] = {INT32_MAX, INT32_MIN, UINT32_MAX,
-                                       -static_cast<std::int64_t>(UINT32_MAX)};
-        cases.push_back(std::to_string(around[i % 4] + static_cast<std::int64_t>(rng() % 5) - 2));
-    }
-    for (const std::string& s : cases) {
-        SCOPED_TRACE(s);
-        std::string got;
-        try {
-            got = std::to_string(CConversions::i4FromString(s, kPreserve));
-        } catch (const CQbInvalidValueException& e) {
-            got = e.GetMessage();
-        }
-        EXPECT_EQ(got, ExpectedI4(s));
-        try {
-            got = std::to_string(CConversions::ui4FromString(s, kPreserve));
-        } catch (const CQbInvalidValueException& e) {
-            got = e.GetMessage();
-        }
-        EXPECT_EQ(got, ExpectedUi4(s));
-    }
+// i4 and ui4 parsing of edge and random texts is checked against Python by
+// the numeric oracle.
+TEST(ConversionsTest, ThirtyTwoBitIntegersQuoteTheProcessedText) {
     // The processed text is quoted.
     EXPECT_EQ(InvalidValue([] { CConversions::i4FromString(" 1\t2 ", kCollapse); }),
               "The value [1 2] can not be converted to a i4");

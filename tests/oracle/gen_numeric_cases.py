@@ -15,6 +15,7 @@ Usage: gen_numeric_cases.py SEED COUNT OUTPUT
 import decimal
 import math
 import random
+import re
 import sys
 from decimal import Decimal, ROUND_HALF_DOWN, ROUND_HALF_UP, ROUND_DOWN
 from fractions import Fraction
@@ -382,11 +383,39 @@ def decimal_convert_cases(rng, n, out):
             out.append(("ddouble",) + head + (repr(float(v)),))
 
 
+def expected_int32(text, kind):
+    """i4FromString / ui4FromString: strtol / strtoul with a 32-bit range."""
+    m = re.match(r"[ \t\n\v\f]*([+-]?)([0-9]+)", text)
+    if not m:
+        return "0" if not text else "!The value [%s] can not be converted to a %s" % (text, kind)
+    magnitude, negative = int(m.group(2)), m.group(1) == "-"
+    value = -magnitude if negative and kind == "i4" else magnitude
+    if not (INT32[0] <= value <= INT32[1] if kind == "i4" else value < 2**32):
+        return "!The value [%s] is to large to fit in a %s" % (text, kind)
+    if m.end() != len(text):
+        return "!The value [%s] can not be converted to a %s" % (text, kind)
+    return str(-value % 2**32 if negative and kind == "ui4" else value)
+
+
+def int32_cases(rng, n, out):
+    texts = ["", "0", "-0", "+5", "007", " 12", "12abc", "abc", "-", "+", " ", "0x10", "1 2",
+             "\t-12\n", "\v7", "99999999999999999999999"]
+    texts += [str(s * v) for v in (2**31 - 1, 2**31, 2**32 - 1, 2**32, 2**63 - 1, 2**63, 2**64)
+              for s in (1, -1)]
+    for _ in range(n):
+        v = rng.choice([2**31, 2**32, 2**63, rng.randint(0, 10**12)]) + rng.randint(-3, 3)
+        texts.append(rng.choice(["", "-", "+", " "]) + str(v) + rng.choice(["", "", " ", "x"]))
+    for text in texts:
+        out.append(("i4", text, expected_int32(text, "i4")))
+        out.append(("ui4", text, expected_int32(text, "ui4")))
+
+
 def main():
     seed, count, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
     rng = random.Random(seed)
     cases = []
     for family, n in ((big_cases, count), (big_parse_cases, count), (double_cases, count // 2),
+                      (int32_cases, count // 5),
                       (decimal_arith_cases, count), (decimal_parse_cases, count),
                       (decimal_convert_cases, count)):
         family(rng, n, cases)
