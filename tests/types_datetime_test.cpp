@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -439,56 +438,6 @@ TEST(DateTimeTest, ConvertsClockValues) {
     EXPECT_EQ(now.GetType(), CDateTime::dt_dateTime);
     EXPECT_FALSE(now.IsUTC());
     EXPECT_GE(now.GetYear(), 2020);
-}
-
-// Garbled and truncated forms of valid texts: each either fails with
-// CQbInvalidValueException or gives a value whose text parses back to itself.
-TEST(DateTimeTest, GarbledTextFailsCleanlyOrRoundTrips) {
-    std::mt19937 rng(20261206);  // fixed: a failure reproduces
-    const std::string seeds[] = {"2004-02-29T23:59:59.123456789+05:30",
-                                 "-0001-01-01Z",
-                                 "--05-06",
-                                 "---31-14:00",
-                                 "2004-05+01:00",
-                                 "12:00:00.5Z",
-                                 "P1Y2M3DT4H5M6.7S"};
-    const std::string alphabet = "0123456789-+:.TZPYMDHS \x01\xff";
-    const Parser parsers[] = {kDateTime, kDate, kTime};
-    for (int i = 0; i < 10000; ++i) {
-        std::string text = seeds[i % 7];
-        const int edits = 1 + static_cast<int>(rng() % 3);
-        for (int e = 0; e < edits; ++e) {
-            const std::size_t pos = rng() % (text.size() + 1);
-            const char c = alphabet[rng() % alphabet.size()];
-            switch (rng() % 3) {
-                case 0:
-                    text.insert(pos, 1, c);
-                    break;
-                case 1:
-                    if (pos < text.size()) text.erase(pos, 1);
-                    break;
-                default:
-                    if (pos < text.size()) text[pos] = c;
-                    break;
-            }
-        }
-        if (rng() % 5 == 0) text.resize(rng() % (text.size() + 1));
-        try {
-            const std::string printed = Span(text.c_str()).ToString();
-            EXPECT_EQ(Span(printed.c_str()).ToString(), printed) << text;
-        } catch (const Invalid&) {
-        }
-        for (const Parser parser : parsers) {
-            try {
-                const CDateTime value = Parse(text.c_str(), parser);
-                const std::string printed = value.ToString();
-                const CDateTime again = Parse(printed.c_str(), parser);
-                EXPECT_EQ(again.ToString(), printed) << text;
-                EXPECT_EQ(again.CompareTo(value), CDateTime::Equal) << text;
-            } catch (const Invalid&) {
-            }
-        }
-    }
 }
 
 }  // namespace

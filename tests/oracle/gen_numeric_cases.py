@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes random CBigInteger / CDecimal cases with results computed by Python.
+"""Writes random CBigInteger, CDecimal and i4/ui4 parsing cases with results
+computed by Python.
 
 The expected values come from Python's int, math.isqrt, fractions.Fraction and
 decimal (ROUND_HALF_DOWN for "nearest, an exact half toward zero",
