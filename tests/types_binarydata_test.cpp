@@ -196,12 +196,14 @@ TEST(BinaryDataTest, GroupRenderings) {
     // one byte, no padding, bits 3..0 = 1010; 0xF0: beyond the byte, nothing).
     // clang-format off
     const std::tuple<std::string, ByteEncoding, std::string> cases[] = {
-        {"8000FFFF0001", BE_SHORT, "-32768 -1 1"}, {"800000007FFFFFFF", BE_INT, "-2147483648 2147483647"},
+        {"8000FFFF0001", BE_SHORT, "-32768 -1 1"},
+        {"800000007FFFFFFF", BE_INT, "-2147483648 2147483647"},
         {"8000000000000000FFFFFFFFFFFFFFFE", BE_LONG, "-9223372036854775808 -2"},
         {"3F800000C0490FDB", BE_FLOAT, "1 -3.141593"},  // 1.0f, -pi as float
         {"3FB999999999999A3FD5555555555555", BE_DOUBLE, "0.1 0.3333333333333333"},  // 0.1, 1/3
         {uuid + uuid, BE_UUID, uuid + " " + uuid}, {uuid + uuid, BE_HEX, uuid + uuid},
-        {"41", BE_STRING, "A"}, {"20FF", BE_BOOLEAN, "falsefalsefalsefalse truetruetruetruetruetrue"},
+        {"41", BE_STRING, "A"},
+        {"20FF", BE_BOOLEAN, "falsefalsefalsefalse truetruetruetruetruetrue"},
         {"0A", BE_BOOLEAN, "truefalsetruefalse"}, {"F0FF", BE_BOOLEAN, "falsefalsefalsefalse"}};
     // clang-format on
     CBinaryData b;

@@ -65,7 +65,8 @@ TEST(DateTimeTest, ParsesAndWritesEveryKind) {
         {kTime, "12:00:00abc", "12:00:00"}, {kTime, "12:00:00Zjunk", "12:00:00Z"},  // ignored
         {kTime, "12:00:00+24:00", "12:00:00+00:00"}, {kTime, "12:00:00-00:00", "12:00:00+00:00"},
         // West of UTC without a signed hour.
-        {kTime, "12:00:00-00:30", "12:00:00-00:30"}, {kDate, "2004-01-01-00:59", "2004-01-01-00:59"}};
+        {kTime, "12:00:00-00:30", "12:00:00-00:30"},
+        {kDate, "2004-01-01-00:59", "2004-01-01-00:59"}};
     // clang-format on
     for (const auto& c : cases) EXPECT_EQ(Parse(c.text, c.parser).ToString(), c.written) << c.text;
 
@@ -105,9 +106,11 @@ TEST(DateTimeTest, RejectsBadTextWithExactMessages) {
         {kDate, "2004-01-01:Z", "Invalid Date (Bad Zone value)"},
         {kDate, "2004-1-01", "Invalid XSD Date [2004-1-01" + date},
         {kDate, "20O4-01-01", "Invalid XSD Date [20O4-01-01" + date},
-        {kDate, "12:00", "Invalid XSD Date [12:00" + date}, {kDate, "+2004", "Invalid XSD Date [+2004" + date},
+        {kDate, "12:00", "Invalid XSD Date [12:00" + date},
+        {kDate, "+2004", "Invalid XSD Date [+2004" + date},
         {kDate, "2004-01-01+5:00:", "Invalid XSD Time Zone [+5:00:]"},
-        {kDate, "2004-01-01+99:00", "Invalid TimeZone [99:0]"}, {kDate, "---45", "Invalid Day [45] (1 <= day <= 31)"},
+        {kDate, "2004-01-01+99:00", "Invalid TimeZone [99:0]"},
+        {kDate, "---45", "Invalid Day [45] (1 <= day <= 31)"},
         {kDate, "2005-02-29", "Invalid Day [29] (1 <= day <= days in month"},
         {kDate, "1900-02-29", "Invalid Day [29] (1 <= day <= days in month"},
         {kDate, "--02-30", "Invalid Day [30] (1 <= day <= days in month)"},
@@ -115,16 +118,22 @@ TEST(DateTimeTest, RejectsBadTextWithExactMessages) {
         {kDate, "0000-01-01", "Invalid Year [0] (-9999 <= year <= 9999 && year != 0)"},
         {kDate, "2004-13", "Invalid Month [13] (1 <= month <= 12)"},
         {kDate, "--00", "Invalid Month [0] (1 <= month <= 12)"},
-        {kTime, nullptr, "Invalid Time (Null String)"}, {kTime, "", "Invalid XSD Time (Empty String)"},
-        {kTime, "24:00:00", "Invalid XSD Time [24:00:00" + time}, {kTime, "12:60:00", "Invalid XSD Time [12:60:00" + time},
-        {kTime, "12:00:6", "Invalid XSD Time [12:00:6" + time}, {kTime, "12.00:00", "Invalid XSD Time [12.00:00" + time},
-        {kTime, "12:00:00.1234567890", "Invalid XSD Time [12:00:00.1234567890] Fraction part too long"},
+        {kTime, nullptr, "Invalid Time (Null String)"},
+        {kTime, "", "Invalid XSD Time (Empty String)"},
+        {kTime, "24:00:00", "Invalid XSD Time [24:00:00" + time},
+        {kTime, "12:60:00", "Invalid XSD Time [12:60:00" + time},
+        {kTime, "12:00:6", "Invalid XSD Time [12:00:6" + time},
+        {kTime, "12.00:00", "Invalid XSD Time [12.00:00" + time},
+        {kTime, "12:00:00.1234567890",
+         "Invalid XSD Time [12:00:00.1234567890] Fraction part too long"},
         {kTime, "12:00:00+5:00", "Invalid XSD Time Zone [+5:00]"},
         {kTime, "12:00:00+05:00x", "Invalid XSD Time Zone [+05:00x]"},
-        {kTime, "12:00:00+25:00", "Invalid TimeZone [25:0]"}, {kTime, "12:00:00-05:60", "Invalid TimeZone [-5:60]"},
+        {kTime, "12:00:00+25:00", "Invalid TimeZone [25:0]"},
+        {kTime, "12:00:00-05:60", "Invalid TimeZone [-5:60]"},
         {kDateTime, nullptr, "Invalid DateTime (Null String)"},
         {kDateTime, "2004-01-01", "Invalid XSD DateTime [2004-01-01]"},
-        {kDateTime, "2004-01T12:00:00", "Invalid XSD DateTime [2004-01T12:00:00] expected CCYY-MM-DDThh:mm:ss[.ff]"},
+        {kDateTime, "2004-01T12:00:00",
+         "Invalid XSD DateTime [2004-01T12:00:00] expected CCYY-MM-DDThh:mm:ss[.ff]"},
         {kDateTime, "2004-01-01T", "Invalid XSD Time (Empty String)"},
         {kDateTime, "2004-02-30T00:00:00", "Invalid Day [30] (1 <= day <= days in month"},
         {kDateTime, "2004-01-01T24:00:00", "Invalid XSD Time [24:00:00" + time}};
@@ -213,9 +222,11 @@ TEST(DateTimeTest, GettersRefuseFieldsTheKindLacks) {
     // {getter, its name, the kind named}
     // clang-format off
     const std::tuple<std::function<void()>, const char*, const char*> getters[] = {
-        {[&] { md.GetYear(); }, "GetYear", "gMonthDay"}, {[&] { year.GetMonth(); }, "GetMonth", "gYear"},
+        {[&] { md.GetYear(); }, "GetYear", "gMonthDay"},
+        {[&] { year.GetMonth(); }, "GetMonth", "gYear"},
         {[&] { year.GetDay(); }, "GetDay", "gYear"}, {[&] { date.GetHour(); }, "GetHour", "date"},
-        {[&] { date.GetMinute(); }, "GetMinute", "date"}, {[&] { date.GetSecond(); }, "GetSecond", "date"},
+        {[&] { date.GetMinute(); }, "GetMinute", "date"},
+        {[&] { date.GetSecond(); }, "GetSecond", "date"},
         {[&] { date.GetRealSecond(); }, "GetRealSecond", "date"},
         {[&] { date.GetMilliSecond(); }, "GetMilliSecond", "date"},
         {[&] { date.GetMicroSecond(); }, "GetMicroSecond", "date"},
