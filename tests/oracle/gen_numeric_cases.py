@@ -52,8 +52,6 @@ def esc(s):
 # ----------------------------------------------------------------- values
 
 def rand_digits(rng, n):
-    if n == 0:
-        return ""
     return "".join(rng.choice("0123456789") for _ in range(n))
 
 
