@@ -38,19 +38,19 @@ std::string InvalidValue(const std::function<void()>& f) {
 }
 
 TEST(WhitespaceTest, PreserveReplaceCollapse) {
-    EXPECT_EQ(WS::Preserve("a\r\nb\t c"), "a\nb\t c");
-    EXPECT_EQ(WS::Preserve("a\rb\0c", 5), std::string("ab\0c", 4));
-    EXPECT_EQ(WS::Preserve("abc", 0), "");
-    EXPECT_EQ(WS::Preserve("abc", -3), "");
-    EXPECT_EQ(WS::Replace("\ta\r\nb  c"), " a b  c");
-    EXPECT_EQ(WS::Replace("plain"), "plain");
-    EXPECT_EQ(WS::Collapse("  a  \t\n b \r\n"), "a b");
-    EXPECT_EQ(WS::Collapse("a\rb"), "ab");
-    EXPECT_EQ(WS::Collapse(" \t\r\n "), "");
-    EXPECT_EQ(WS::Collapse("x \r y"), "x y");
-    EXPECT_EQ(WS::ApplyRule(kReplace, "a\tb"), "a b");
-    EXPECT_EQ(WS::ApplyRule(kCollapse, " a "), "a");
-    EXPECT_EQ(WS::ApplyRule(kPreserve, " a\r "), " a ");
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {WS::Preserve("a\r\nb\t c"), "a\nb\t c"},
+        {WS::Preserve("a\rb\0c", 5), std::string("ab\0c", 4)},
+        {WS::Preserve("abc", 0), ""}, {WS::Preserve("abc", -3), ""},
+        {WS::Replace("plain"), "plain"},
+        {WS::Replace("\ta\r\nb  c"), " a b  c"}, {WS::Collapse("  a  \t\n b \r\n"), "a b"},
+        {WS::Collapse("a\rb"), "ab"}, {WS::Collapse(" \t\r\n "), ""},
+        {WS::Collapse("x \r y"), "x y"},
+        {WS::ApplyRule(kReplace, "a\tb"), "a b"}, {WS::ApplyRule(kCollapse, " a "), "a"},
+        {WS::ApplyRule(kPreserve, " a\r "), " a "}};
+    // clang-format on
+    for (const auto& c : cases) EXPECT_EQ(c.first, c.second);
     try {
         WS::ApplyRule(static_cast<WS::WhitespaceRule>(3), "x");
         ADD_FAILURE() << "no exception";

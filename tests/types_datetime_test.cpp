@@ -404,17 +404,12 @@ TEST(DateTimeTest, AddsMillionsOfDaysLikeShortStepsDo) {
 }
 
 TEST(DateTimeTest, ConvertsClockValues) {
-    const std::pair<std::int64_t, const char*> seconds[] = {
-        {0, "1970-01-01T00:00:00"},       {951782400, "2000-02-29T00:00:00"},
-        {-1, "1969-12-31T23:59:59"},      {253402300800, "Invalid Year Zero"},  // year 10000
-        {INT64_MAX, "Invalid Year Zero"},
-    };
-    for (const auto& s : seconds) EXPECT_EQ(CDateTime(s.first).ToString(), s.second);
+    // Seconds since 1970 both ways are checked against Python by the datetime
+    // oracle; beyond the year 9999 the constructor gives an empty value.
+    EXPECT_EQ(CDateTime(std::int64_t{253402300800}).ToString(), "Invalid Year Zero");
+    EXPECT_EQ(CDateTime(INT64_MAX).ToString(), "Invalid Year Zero");
     CDateTime assigned;
     EXPECT_THROW(assigned = std::int64_t{253402300800}, Invalid);
-    EXPECT_EQ(CDateTime("1969-12-31T23:59:59").GetTime(), -1);
-    EXPECT_EQ(CDateTime("2000-01-01T05:30:00+05:30").GetTime(), 946684800);
-    EXPECT_EQ(Parse("1970-01-02", kDate).GetTime(), 86400);
     ExpectThrow<Invalid>(
         [] { Parse("00:00:00", kTime).GetTime(); },
         "Failed to GetTime, Date Status must be dateTime or date. Invalid Date Type: time.");
