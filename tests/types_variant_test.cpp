@@ -178,10 +178,11 @@ TEST(VariantTest, BadTextThrowsAndKeepsTheValue) {
         {it_XmlObject, "1", "Invalid Type 27 to convert to string"},
         {static_cast<ItemType>(99), "1", "Invalid Type 99 to convert to string"}};
     // clang-format on
-    for (const auto& [kind, text, message] : cases) {
+    for (const auto& c : cases) {
         QbVariant v;
         v.SetString("kept");
-        EXPECT_EQ(MessageOf([&] { v.FromString(text, kind, kPreserve); }), message);
+        EXPECT_EQ(MessageOf([&] { v.FromString(std::get<1>(c), std::get<0>(c), kPreserve); }),
+                  std::get<2>(c));
         EXPECT_EQ(v.GetString(), "kept");
     }
     QbVariant empty;
