@@ -236,8 +236,9 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
             expected += piece;
         }
         EXPECT_EQ(buffer.GetLength(), total);
+        EXPECT_TRUE(buffer.ToString() == expected);
         const char* joined = buffer.Join();
-        EXPECT_TRUE(std::string(joined) == expected);
+        EXPECT_TRUE(std::string(joined) == expected);  // NUL-terminated, no stale bytes
         EXPECT_EQ(joined, buffer.Join());  // joining again changes nothing
         buffer.Append("tail");
         EXPECT_TRUE(std::string(buffer.Join()) == expected + "tail");
