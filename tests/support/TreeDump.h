@@ -14,6 +14,10 @@
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
 
+#ifdef QB_HAVE_LIBXML2
+#include <libxml/tree.h>
+#endif
+
 namespace QbTest {
 
 inline std::string Qualified(const std::string& ns, const std::string& name) {
@@ -60,6 +64,32 @@ inline std::string Dump(QbXmlLib5::CElement* e) {
     return DumpParts(Qualified(e->GetNamespace(), e->GetName()), attributes, children, e->GetText(),
                      [](QbXmlLib5::CElement* c) { return Dump(c); });
 }
+
+#ifdef QB_HAVE_LIBXML2
+// The same for a libxml2 element; carriage returns are left out of the text
+// (the document tree drops them), CDATA counts as text.
+inline std::string Dump(const xmlNode* e) {
+    const auto str = [](const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : ""; };
+    using Attribute = std::pair<std::string, std::pair<std::string, std::string>>;
+    std::vector<Attribute> attributes;
+    for (const xmlAttr* a = e->properties; a; a = a->next) {
+        xmlChar* value = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(a));
+        attributes.push_back({a->ns ? str(a->ns->href) : "", {str(a->name), str(value)}});
+        xmlFree(value);
+    }
+    std::vector<const xmlNode*> children;
+    std::string text;
+    for (const xmlNode* c = e->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) children.push_back(c);
+        if (c->type != XML_TEXT_NODE && c->type != XML_CDATA_SECTION_NODE) continue;
+        for (const char* p = str(c->content); *p; ++p) {
+            if (*p != '\r') text += *p;
+        }
+    }
+    return DumpParts(Qualified(e->ns ? str(e->ns->href) : "", str(e->name)), attributes, children,
+                     text, [](const xmlNode* c) { return Dump(c); });
+}
+#endif
 
 }  // namespace QbTest
 
