@@ -14,10 +14,12 @@
 #include "fastinfoset/CFastInfosetWriter.h"
 #include "QbXmlLib5.h"
 #include "fastinfoset_infoset.h"
+#include "support/Files.h"
 #include "support/ExceptionMessage.h"
 
 using namespace QbXmlLib5;
 using QbTest::MessageOf;
+using QbTest::TempPath;
 
 namespace {
 
@@ -393,16 +395,6 @@ void Catalogue(CXmlWriter& w) {
     w.WriteEndElement();
 }
 
-std::string TempPath(const char* name) {
-    const char* dir = std::getenv("QB_TEST_TMP");
-    return std::string(dir ? dir : "/tmp") + "/" + name;
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void Tiny(CXmlWriter& w) { Leaf(w, "r", ""); }
 
 TEST(FastInfosetWriterTest, CompressionAndFiles) {
@@ -433,10 +425,10 @@ TEST(FastInfosetWriterTest, CompressionAndFiles) {
     const std::string decl = "<?xml version='1.0' encoding='finf'?>";
     Bytes expected(decl.begin(), decl.end());
     expected.insert(expected.end(), plain.begin(), plain.end());
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(QbTest::ReadFile(path), std::string(expected.begin(), expected.end()));
     object->ToFastInfosetFile(path.c_str(), FI_DECL_NONE,
                               CXmlSerializationContext::GetDefaultContext(), CT_GZIP);
-    EXPECT_EQ(ReadFile(path), gzip);
+    EXPECT_EQ(QbTest::ReadFile(path), std::string(gzip.begin(), gzip.end()));
     std::remove(path.c_str());
 }
 

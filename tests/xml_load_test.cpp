@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/CQbException.h"
+#include "support/Files.h"
 #include "support/ExceptionMessage.h"
 #include "support/TreeDump.h"
 #include "xml/CExpatReader.h"
@@ -28,17 +29,10 @@
 namespace QbXmlLib5 {
 namespace {
 
+using QbTest::TempPath;
+using QbTest::WriteFile;
+
 std::vector<unsigned char> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-std::string TempPath(const char* name) {
-    const char* dir = std::getenv("QB_TEST_TMP");
-    return std::string(dir ? dir : "/tmp") + "/xml_load_" + name;
-}
-
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Deflates with zlib itself: windowBits 15 gives a zlib wrapper, 31 gzip.
 std::vector<unsigned char> Deflate(const std::string& text, int windowBits) {
@@ -375,7 +369,7 @@ TEST(XmlLoad, Files) {
     doc.Load(path.c_str());
     EXPECT_EQ(DumpDocument(doc), "f[a=b]\"c\"");
 
-    WriteFile(path, {});
+    WriteFile(path, std::string());
     EXPECT_EQ(QbTest::MessageOf([&] { doc.Load(path.c_str()); }), "Invalid or empty XML document");
     std::remove(path.c_str());
 
