@@ -130,3 +130,13 @@ TEST(GeneratedRecords, MetadataAndReferencesAreReleased) {
     g_releasedAtExit = new CItemCol;
     g_releasedAtExit->Add(item);
 }
+
+TEST(GeneratedRecords, DeepTreesAreFreedWithoutRecursion) {
+    CSmartPtr<CNested> root = new CNested;
+    CNested* last = root;
+    for (int i = 0; i < 300000; ++i) {
+        last->child = new CNested;
+        last = last->child;
+    }
+    root = nullptr;  // would overflow the stack if each level freed the next
+}
