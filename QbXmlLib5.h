@@ -48,5 +48,6 @@
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
 #include "binding/CXmlCollectionBase.h"
+#include "binding/CXmlTypeCollection.h"
 
 #endif  // QBXMLLIB5_H
