@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "binding/CXmlCollectionBase.h"
@@ -156,7 +157,7 @@ void TXmlTypeCol<T, Kind, Setter, Getter, Arg>::AddAt(int index, Arg value) {
         (checked.*Setter)(value);
         CheckValue(checked);
     }
-    m_values.insert(m_values.begin() + index, T(value));
+    m_values.insert(m_values.begin() + index, T(std::move(value)));
     FireOnCollectionChange();
 }
 
