@@ -27,29 +27,21 @@ protected:
 };
 
 struct Facets {
-    Facets(const char* minInc = "", const char* maxInc = "", int maxLen = -1, const char* pat = "",
-           WS::WhitespaceRule ws = WS::WhitespaceRule_Collapse, const char* fmt = nullptr,
-           int minOcc = 0)
-        : minInclusive(minInc),
-          maxInclusive(maxInc),
-          maxLength(maxLen),
-          pattern(pat),
-          rule(ws),
-          format(fmt),
-          minOccurs(minOcc) {}
-    const char *minInclusive, *maxInclusive;
+    Facets(const char* maxInc = "", int maxLen = -1, const char* pat = "",
+           WS::WhitespaceRule ws = WS::WhitespaceRule_Collapse, const char* fmt = nullptr)
+        : maxInclusive(maxInc), maxLength(maxLen), pattern(pat), rule(ws), format(fmt) {}
+    const char* maxInclusive;
     int maxLength;
     const char* pattern;
     WS::WhitespaceRule rule;
     const char* format;
-    int minOccurs;
 };
 using Maker = CXmlCollectionBase* (*)(const Facets&);
 
 template <class C>
 C* Make(const Facets& f = Facets()) {
-    return new C("v", "urn:t", f.minOccurs, -1, f.pattern, -1, f.maxLength, f.minInclusive,
-                 f.maxInclusive, "", "", -1, f.rule, f.format);
+    return new C("v", "urn:t", 0, -1, f.pattern, -1, f.maxLength, "", f.maxInclusive, "", "", -1,
+                 f.rule, f.format);
 }
 template <class C>
 CXmlCollectionBase* New(const Facets& f) {
@@ -115,13 +107,10 @@ struct KindRow {
     {New<CdateCol>, {"0001-01-01", "2005-03-01-00:30"}, {}},
     {New<CdatetimeCol>, {"2005-03-01T12:00:00.125Z", "0001-01-01T00:00:00+14:00"}, {}},
     {New<CtimeCol>, {"23:59:59-05:00", "00:00:00"}, {}},
-    {New<CstringCol>,
-     {" a  b ", "", "&lt;&amp;"},
-     {},
-     {"", "", -1, "", WS::WhitespaceRule_Preserve}},
+    {New<CstringCol>, {" a  b ", "", "&lt;&amp;"}, {}, {"", -1, "", WS::WhitespaceRule_Preserve}},
     {New<CstringCol>, {"  b \n c "}, {"b c"}},
-    {New<Cr8Col>, {"1.5"}, {"1.50"}, {"", "", -1, "", {}, "%.2f"}},
-    {New<CdecimalCol>, {"2.345"}, {"2.35"}, {"", "", -1, "", {}, "2"}},
+    {New<Cr8Col>, {"1.5"}, {"1.50"}, {"", -1, "", {}, "%.2f"}},
+    {New<CdecimalCol>, {"2.345"}, {"2.35"}, {"", -1, "", {}, "2"}},
     {New<CbooleanCol>, {"TRUE", "0", "false"}, {"true", "false", "false"}},
     {New<CdecimalCol>,
      {"-" + k100 + "." + k100, "0.1234567890123456789012345678901234567", "0.5000"},
@@ -148,15 +137,15 @@ TEST(TypeCollection, RefusedValueChangesNothingAndFiresNothing) {
         Facets facets;
         std::string good, bad, message;
     } const rows[] = {
-        {New<Ci4Col>, {"", "10"}, "10", "11", "Invalid Value for v [11]"},
-        {New<CstringCol>, {"", "", 3, "[a-c]*"}, "abc", "abd", "Invalid Value for v [abd]"},
-        {New<Cbase64BinaryCol>, {"", "", 2}, "AQI=", "AQID", "Invalid Value for v [010203]"},
-        {New<CintegerCol>, {"-77"}, k100, "-78", "Invalid Value for v [-78]"},
+        {New<Ci4Col>, {"10"}, "10", "11", "Invalid Value for v [11]"},
+        {New<CstringCol>, {"", 3, "[a-c]*"}, "abc", "abd", "Invalid Value for v [abd]"},
+        {New<Cbase64BinaryCol>, {"", 2}, "AQI=", "AQID", "Invalid Value for v [010203]"},
+        {New<CintegerCol>, {k100.c_str()}, k100, k100 + "8", "Invalid Value for v [" + k100 + "8]"},
         {New<CdateCol>,
          {"2000-01-01Z"},
          "2000-01-01",
-         "1999-12-30Z",
-         "Invalid Value for v [1999-12-30Z]"},
+         "2000-01-02Z",
+         "Invalid Value for v [2000-01-02Z]"},
         {New<CdateCol>, {}, "2005-01-01", "2005-01", kDates + "date"},
         {New<CyearMonthCol>, {}, "2005-01", "2005-01-01", kDates + "gYearMonth"},
         {New<Cui1Col>, {}, "255", "256", "The value [256] is to large to fit in a ui1"},
@@ -175,7 +164,7 @@ TEST(TypeCollection, RefusedValueChangesNothingAndFiresNothing) {
 }
 
 TEST(TypeCollection, IndexesEventsAndCopies) {
-    CSmartPtr<Ci4Col> col(Make<Ci4Col>({"", "10"}));
+    CSmartPtr<Ci4Col> col(Make<Ci4Col>({"10"}));
     CSmartPtr<CListener> listener(new CListener);
     col->AddEventListener(listener);
     col->Add(1);
@@ -219,7 +208,7 @@ TEST(TypeCollection, IndexesEventsAndCopies) {
 
 TEST(TypeCollection, TooFewValuesWriteNothing) {
     CSmartPtr<CstringCol> strings(
-        Make<CstringCol>({"", "", -1, "", WS::WhitespaceRule_Collapse, nullptr, 2}));
+        new CstringCol("v", "urn:t", 2, -1, "", -1, -1, "", "", "", "", -1, {}, nullptr));
     strings->Add(" a ");
     CXmlTextWriter writer;
     ExpectThrow<CQbValidationException>(
