@@ -95,7 +95,7 @@ struct KindRow {
     {New<Cui1Col>, {"0", "255"}, {}},
     {New<Cui2Col>, {"65535"}, {}},
     {New<Cui4Col>, {"4294967295"}, {}},
-    {New<Cui8Col>, {"9223372036854775807", "0"}, {}},
+    {New<Cui8Col>, {"18446744073709551615", "0"}, {}},
     {New<Cr4Col>, {"0.1", "-3.5e+30"}, {}},
     {New<Cr8Col>, {"0.1", "1.5e+300"}, {}},
     {New<CdurationCol>, {"P1Y2M3DT4H5M6.5S", "-PT1M"}, {}},
