@@ -102,7 +102,7 @@ struct KindRow {
     {New<CdurationCol>, {"P1Y2M3DT4H5M6.5S", "-PT1M"}, {}},
     {New<CyearMonthCol>, {"2005-01", "0001-12+05:30"}, {}},
     {New<CmonthDayCol>, {"--02-29Z", "--12-31-00:30"}, {}},
-    {New<CyearCol>, {"0001", "2005"}, {}},
+    {New<CyearCol>, {"0001", "12", "2005"}, {"1", "12", "2005"}},
     {New<CmonthCol>, {"--05"}, {}},
     {New<CdayCol>, {"---07"}, {}},
     {New<CdateCol>, {"0001-01-01", "2005-03-01-00:30"}, {}},
