@@ -6,6 +6,7 @@
 
 #include "QbXmlLib5.h"
 #include "support/ExceptionMessage.h"
+#include "support/GeneratedModel.h"
 #include "support/InertObject.h"
 
 using namespace QbXmlLib5;
@@ -95,7 +96,7 @@ struct KindRow {
     {New<Cui1Col>, {"0", "255"}, {}},
     {New<Cui2Col>, {"65535"}, {}},
     {New<Cui4Col>, {"4294967295"}, {}},
-    {New<Cui8Col>, {"9223372036854775807", "0"}, {}},
+    {New<Cui8Col>, {"18446744073709551615", "0"}, {}},
     {New<Cr4Col>, {"0.1", "-3.5e+30"}, {}},
     {New<Cr8Col>, {"0.1", "1.5e+300"}, {}},
     {New<CdurationCol>, {"P1Y2M3DT4H5M6.5S", "-PT1M"}, {}},
@@ -217,6 +218,74 @@ TEST(TypeCollection, TooFewValuesWriteNothing) {
     EXPECT_EQ(writer.GetXml(), "");
     strings->Add(" b ");  // kept as given
     EXPECT_EQ(Write(strings), Doc({" a ", " b "}));
+}
+
+}  // namespace
+
+// Inside a generated class: the records write and read the collections.
+
+namespace {
+
+using namespace QbXmlLib5Data;
+using Model::kNs;
+
+class CList : public Model::TGenerated<CList> {
+public:
+    CList() { SetElementName("list"); }
+    CSmartPtr<CstringCol> names = new CstringCol("name", kNs, 1, -1, "", -1, 5, "", "", "", "", -1,
+                                                 Model::kCollapse, nullptr);
+    CSmartPtr<Ci4Col> numbers =
+        new Ci4Col("n", kNs, 0, 3, "", -1, -1, "0", "", "", "", -1, Model::kCollapse, nullptr);
+    CSmartPtr<CdateCol> dates =
+        new CdateCol("when", kNs, 0, -1, "", -1, -1, "", "", "", "", -1, Model::kCollapse, nullptr);
+    CXmlCollectionBase* Col(int index) const {
+        CXmlCollectionBase* cols[] = {names, numbers, dates};
+        return cols[index];
+    }
+    void AccessProperty(int index, bool read, QbVariant& value) override {
+        if (read) value.SetXmlCollection(Col(index));
+    }
+    void ResetProperties() override {
+        for (int i = 0; i < 3; ++i) Col(i)->Clear();
+    }
+    static Model::CMeta& Meta() {
+        static Model::CMeta meta{
+            new CParentElementInfo(Seq, Element, "list", kNs, -1, true, false),
+            Model::Records<CElementInfo>({new CElementInfoSeqPrimCol("name", kNs, 0),
+                                          new CElementInfoSeqPrimCol("n", kNs, 1),
+                                          new CElementInfoSeqPrimCol("when", kNs, 2)}),
+            Model::Records<CAttributeInfo>({})};
+        return meta;
+    }
+};
+
+TEST(TypeCollection, GeneratedClassWritesAndReadsItsCollections) {
+    CSmartPtr<CList> list(new CList), back(new CList);
+    list->names->Add("a b");
+    list->numbers->Add(1);
+    list->numbers->Add(2);
+    list->dates->Add(CDateTime(1, 1, 1));
+    const std::string xml = list->ToXml(false, false, EOL_LF);
+    back->FromXml(xml.c_str());
+    EXPECT_EQ(back->ToXml(false, false, EOL_LF), xml);
+    back->FromXmlStream(list->ToFastInfosetStream(FI_DECL_NONE));
+    EXPECT_EQ(back->ToXml(false, false, EOL_LF) + std::to_string(back->numbers->GetCount()),
+              xml + "2");
+    const std::pair<std::string, std::string> bad[] = {
+        {"<name>a</name><n>1</n><n>2</n><n>3</n><n>4</n>",
+         "The Maximum number of [n] elements allowed in this collection is 3"},
+        {"<name>a</name><n>-1</n>", "Invalid Value for n [-1]"},
+        {"<name>a</name><when>2005-01</when>", kDates + "date"},
+        {"<n>1</n>", "The Minimum number of [name] elements allowed in this collection is 1"},
+    };
+    for (const auto& [content, message] : bad) {
+        try {
+            back->FromXml(("<list xmlns=\"urn:model\">" + content + "</list>").c_str());
+            ADD_FAILURE() << content;
+        } catch (const CQbException& e) {
+            EXPECT_EQ(e.GetFullMessage(), "Failed to process the element [list]\n" + message);
+        }
+    }
 }
 
 }  // namespace
