@@ -43,10 +43,15 @@
 // Data binding
 #include "binding/CAttribute.h"
 #include "binding/CAttributeCol.h"
+#include "binding/CAttributeInfo.h"
+#include "binding/CClassfactoryBase.h"
 #include "binding/CElement.h"
 #include "binding/CElementCol.h"
+#include "binding/CElementInfo.h"
+#include "binding/CParentElementInfo.h"
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
 #include "binding/CXmlCollectionBase.h"
+#include "binding/CXmlGeneratedClass.h"
 
 #endif  // QBXMLLIB5_H

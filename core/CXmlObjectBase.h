@@ -19,6 +19,11 @@
 #include "core/CXmlSerializationContext.h"
 #include "core/QbEnums.h"
 
+namespace QbXmlLib5Data {
+class CElementInfo;
+class CAttributeInfo;
+}  // namespace QbXmlLib5Data
+
 namespace QbXmlLib5 {
 
 class CXmlWriter;
@@ -42,50 +47,45 @@ public:
     virtual std::string GetNamespace() = 0;
 
     // Writing as XML text (see the README for the meaning of each flag).
-    std::string ToXml(bool declaration, bool formatted, EOLType eol,
-                      const CXmlSerializationContext& ctx =
-                          CXmlSerializationContext::GetDefaultContext()) const;
-    CBinaryData ToXmlStream(bool declaration, bool formatted, XmlEncoding encoding,
-                            EOLType eol,
-                            const CXmlSerializationContext& ctx =
-                                CXmlSerializationContext::GetDefaultContext(),
-                            CompressionType compression = CT_NONE) const;
-    void ToXmlFile(const char* fileName, bool declaration, bool formatted,
-                   XmlEncoding encoding, EOLType eol,
-                   const CXmlSerializationContext& ctx =
-                       CXmlSerializationContext::GetDefaultContext(),
-                   CompressionType compression = CT_NONE) const;
+    std::string ToXml(
+        bool declaration, bool formatted, EOLType eol,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext()) const;
+    CBinaryData ToXmlStream(
+        bool declaration, bool formatted, XmlEncoding encoding, EOLType eol,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext(),
+        CompressionType compression = CT_NONE) const;
+    void ToXmlFile(
+        const char* fileName, bool declaration, bool formatted, XmlEncoding encoding, EOLType eol,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext(),
+        CompressionType compression = CT_NONE) const;
 
     // Writing as Fast Infoset.
-    CBinaryData ToFastInfosetStream(FInfoDecl decl,
-                                    const CXmlSerializationContext& ctx =
-                                        CXmlSerializationContext::GetDefaultContext(),
-                                    CompressionType compression = CT_NONE) const;
-    void ToFastInfosetFile(const char* path, FInfoDecl decl,
-                           const CXmlSerializationContext& ctx =
-                               CXmlSerializationContext::GetDefaultContext(),
-                           CompressionType compression = CT_NONE) const;
+    CBinaryData ToFastInfosetStream(
+        FInfoDecl decl,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext(),
+        CompressionType compression = CT_NONE) const;
+    void ToFastInfosetFile(
+        const char* path, FInfoDecl decl,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext(),
+        CompressionType compression = CT_NONE) const;
 
     // Reading; each replaces the object's content.
     void FromXml(const char* xml, const CXmlSerializationContext& ctx =
                                       CXmlSerializationContext::GetDefaultContext());
     void FromXml(const wchar_t* xml, const CXmlSerializationContext& ctx =
                                          CXmlSerializationContext::GetDefaultContext());
-    void FromXmlFile(const char* fileName,
-                     const CXmlSerializationContext& ctx =
-                         CXmlSerializationContext::GetDefaultContext());
-    void FromXmlStream(const unsigned char* bytes, unsigned long length,
-                       const CXmlSerializationContext& ctx =
-                           CXmlSerializationContext::GetDefaultContext());
-    void FromXmlStream(const CBinaryData& data,
-                       const CXmlSerializationContext& ctx =
-                           CXmlSerializationContext::GetDefaultContext());
-    void FromXmlElement(const CXmlElement* element,
-                        CXmlSerializationContext& ctx =
-                            CXmlSerializationContext::GetDefaultContext());
-    void FromXmlElement(const CElement* element,
-                        CXmlSerializationContext& ctx =
-                            CXmlSerializationContext::GetDefaultContext());
+    void FromXmlFile(const char* fileName, const CXmlSerializationContext& ctx =
+                                               CXmlSerializationContext::GetDefaultContext());
+    void FromXmlStream(
+        const unsigned char* bytes, unsigned long length,
+        const CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext());
+    void FromXmlStream(const CBinaryData& data, const CXmlSerializationContext& ctx =
+                                                    CXmlSerializationContext::GetDefaultContext());
+    void FromXmlElement(
+        const CXmlElement* element,
+        CXmlSerializationContext& ctx = CXmlSerializationContext::GetDefaultContext());
+    void FromXmlElement(const CElement* element, CXmlSerializationContext& ctx =
+                                                     CXmlSerializationContext::GetDefaultContext());
 
     // Static bridges: let metadata records and collections reach the
     // protected hooks of another object.
@@ -97,8 +97,7 @@ public:
     static void ToXml_Int(const CXmlObjectBase* object, CXmlWriter* writer, bool isRoot,
                           const char* namespaceUri, const CXmlSerializationContext& ctx,
                           bool choiceFlag);
-    static const CXmlElement* FromXml_Int(CXmlObjectBase* object,
-                                          const CXmlElement* parent,
+    static const CXmlElement* FromXml_Int(CXmlObjectBase* object, const CXmlElement* parent,
                                           const CXmlElement* current,
                                           const CXmlSerializationContext& ctx);
 
@@ -114,29 +113,24 @@ protected:
     // Slot 5: notification from a held collection; does nothing here.
     virtual void OnEvent(CXmlObjectBase* source, MsgType type, void* data);
     // Slot 6: writes the object's attributes; nothing here.
-    virtual void AttributesToXml_Int(CXmlWriter* writer,
-                                     const CXmlSerializationContext& ctx) const;
+    virtual void AttributesToXml_Int(CXmlWriter* writer, const CXmlSerializationContext& ctx) const;
     // Slot 7: writes the object through writer.
     virtual void ToXml_Int(CXmlWriter* writer, bool isRoot, const char* namespaceUri,
                            const CXmlSerializationContext& ctx, bool choiceFlag) const = 0;
     // Slot 8: reads the object from element; returns where reading goes on.
-    virtual const CXmlElement* FromXml_Int(const CXmlElement* parent,
-                                           const CXmlElement* current,
-                                           const CXmlSerializationContext& ctx,
-                                           bool flag) = 0;
+    virtual const CXmlElement* FromXml_Int(const CXmlElement* parent, const CXmlElement* current,
+                                           const CXmlSerializationContext& ctx, bool flag) = 0;
 
     std::string GetElementName() const;
     void SetElementName(const char* name);
 
     // Setter checks used by generated classes.
     void Throw_IfPropertyIsNull(const CXmlObjectBase* object, const char* propertyName) const;
-    void Throw_IfElementNameDiffers(const CXmlObjectBase* object,
-                                    const char* requiredName) const;
+    void Throw_IfElementNameDiffers(const CXmlObjectBase* object, const char* requiredName) const;
 
     // Bookkeeping of the one member of a choice that is set; `selection`
     // names it (empty: none).
-    void Choice_SetElementValid(bool valid, const char* elementName,
-                                std::string& selection) const;
+    void Choice_SetElementValid(bool valid, const char* elementName, std::string& selection) const;
     void Choice_SelectElement(const char* elementName, const CXmlObjectBase* object,
                               std::string& selection) const;
     void Choice_CollectionChanged(const char* elementName, std::int32_t count,
@@ -146,15 +140,19 @@ protected:
                                 const CXmlSerializationContext& ctx) const;
 
     // Name and wildcard-namespace matching.
-    bool DoesElementNameMatch(const CXmlSerializationContext& ctx,
-                              const CXmlElement* element, const char* name,
-                              const char* namespaceUri) const;
+    bool DoesElementNameMatch(const CXmlSerializationContext& ctx, const CXmlElement* element,
+                              const char* name, const char* namespaceUri) const;
     bool IsNamespaceValid(const char* namespaceUri, const char* restriction,
                           const char* targetNamespace) const;
     void TestNamespace(const char* namespaceUri, const char* restriction,
                        const char* targetNamespace) const;
 
 private:
+    // The metadata records reach the protected hooks of the objects they
+    // describe only through their own static bridges.
+    friend class QbXmlLib5Data::CElementInfo;
+    friend class QbXmlLib5Data::CAttributeInfo;
+
     std::string m_elementName;
     std::int32_t m_refCount;
 };
