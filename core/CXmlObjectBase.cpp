@@ -65,8 +65,7 @@ void CXmlObjectBase::ToXml_Int(const CXmlObjectBase* object, CXmlWriter* writer,
     object->ToXml_Int(writer, isRoot, namespaceUri, ctx, choiceFlag);
 }
 
-const CXmlElement* CXmlObjectBase::FromXml_Int(CXmlObjectBase* object,
-                                               const CXmlElement* parent,
+const CXmlElement* CXmlObjectBase::FromXml_Int(CXmlObjectBase* object, const CXmlElement* parent,
                                                const CXmlElement* current,
                                                const CXmlSerializationContext& ctx) {
     return object->FromXml_Int(parent, current, ctx, false);
@@ -138,6 +137,11 @@ void CXmlObjectBase::Choice_SetElementValid(bool valid, const char* elementName,
 
 bool CXmlObjectBase::IsNamespaceValid(const char* namespaceUri, const char* restriction,
                                       const char* targetNamespace) const {
+    return NamespaceAllowed(namespaceUri, restriction, targetNamespace);
+}
+
+bool CXmlObjectBase::NamespaceAllowed(const char* namespaceUri, const char* restriction,
+                                      const char* targetNamespace) {
     // Called for every element and attribute read into untyped content, so
     // the tokens are compared in place rather than copied into strings.
     const char* ns = Safe(namespaceUri);
@@ -170,7 +174,12 @@ bool CXmlObjectBase::IsNamespaceValid(const char* namespaceUri, const char* rest
 
 void CXmlObjectBase::TestNamespace(const char* namespaceUri, const char* restriction,
                                    const char* targetNamespace) const {
-    if (!IsNamespaceValid(namespaceUri, restriction, targetNamespace)) {
+    CheckNamespace(namespaceUri, restriction, targetNamespace);
+}
+
+void CXmlObjectBase::CheckNamespace(const char* namespaceUri, const char* restriction,
+                                    const char* targetNamespace) {
+    if (!NamespaceAllowed(namespaceUri, restriction, targetNamespace)) {
         throw CQbInvalidNamespaceException(FormatString(
             "Invalid namespace [%s]. The namespace must be one of [%s] where the target "
             "namespace is [%s]",

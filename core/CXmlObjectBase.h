@@ -153,6 +153,12 @@ private:
     friend class QbXmlLib5Data::CElementInfo;
     friend class QbXmlLib5Data::CAttributeInfo;
 
+    // The wildcard test and its throwing form; they read no object state.
+    static bool NamespaceAllowed(const char* namespaceUri, const char* restriction,
+                                 const char* targetNamespace);
+    static void CheckNamespace(const char* namespaceUri, const char* restriction,
+                               const char* targetNamespace);
+
     std::string m_elementName;
     std::int32_t m_refCount;
 };

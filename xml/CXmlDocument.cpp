@@ -21,6 +21,8 @@ void CXmlDocument::Cleanup() {
     m_names.clear();
     m_nameCache.fill(nullptr);
     m_aliasMap.clear();
+    m_bindings.clear();
+    m_pendingScope = nullptr;
 }
 
 std::string CXmlDocument::LookupNamespaceFromAlias(const char* alias) const {
@@ -61,6 +63,7 @@ CXmlElement* CXmlDocument::AddInternedDocElement(const std::string* namespaceUri
         throw CQbInvalidStateException("The document already has a document element");
     }
     CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
+    element->m_scope = m_pendingScope;
     m_documentElement = element;
     m_elementStack.push_back(element);
     return element;
@@ -81,6 +84,7 @@ CXmlElement* CXmlDocument::AddInternedChildElement(const std::string* namespaceU
         throw CQbInvalidStateException("No open element to add a child element to");
     }
     CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
+    element->m_scope = m_pendingScope;
     m_elementStack.back()->AppendChild(element);
     m_elementStack.push_back(element);
     return element;
@@ -119,6 +123,8 @@ void CXmlDocument::EndElement() {
     if (!m_elementStack.empty()) {
         m_elementStack.pop_back();
     }
+    // Declarations made for the closed element go out of scope with it.
+    m_pendingScope = m_elementStack.empty() ? nullptr : m_elementStack.back()->m_scope;
 }
 
 CXmlElement* CXmlDocument::GetCurrentElement() const {
@@ -131,6 +137,9 @@ void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::strin
 
 void CXmlDocument::AddInternedAlias(const std::string* prefix, const std::string* namespaceUri) {
     m_aliasMap[prefix] = namespaceUri;
+    // Readers report declarations before the element that makes them.
+    m_bindings.push_back(CNamespaceBinding{prefix, namespaceUri, m_pendingScope});
+    m_pendingScope = &m_bindings.back();
 }
 
 void CXmlDocument::AddElementAttribute(CXmlElement* element, const std::string& localName,

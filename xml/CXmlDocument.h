@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -144,6 +145,10 @@ private:
     std::vector<CXmlElement*> m_elementStack;                      // open elements, not owned
     // Interned prefix -> interned namespace URI.
     std::unordered_map<const std::string*, const std::string*> m_aliasMap;
+    // Every declaration read, chained by scope (a deque keeps addresses).
+    std::deque<CNamespaceBinding> m_bindings;
+    // The declarations in scope for the next element opened.
+    const CNamespaceBinding* m_pendingScope = nullptr;
     const SchemaType m_schemaType;
 };
 

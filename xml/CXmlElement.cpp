@@ -23,6 +23,14 @@ const std::string& CXmlElement::GetAttribute(const std::string& localName,
     return empty;
 }
 
+std::string CXmlElement::LookupNamespaceFromPrefix(const std::string& prefix) const {
+    for (const CNamespaceBinding* binding = m_scope; binding; binding = binding->outer) {
+        if (*binding->prefix == prefix) return *binding->namespaceUri;
+    }
+    if (prefix == "xml") return "http://www.w3.org/XML/1998/namespace";
+    return std::string();
+}
+
 void CXmlElement::AppendChild(CXmlElement* child) {
     if (m_lastChild == nullptr) {
         m_firstChild = child;

@@ -24,6 +24,15 @@ namespace QbXmlLib5 {
 
 class CXmlDocument;
 class CExpatReader;
+
+// One namespace declaration read into a document, linked to the declarations
+// in scope around the element that made it. Elements without declarations
+// share their parent's chain, so scopes cost nothing per element.
+struct CNamespaceBinding {
+    const std::string* prefix;  // "" for the default namespace
+    const std::string* namespaceUri;
+    const CNamespaceBinding* outer;
+};
 class CFastInfosetReader;
 
 class CXmlElement {
@@ -50,6 +59,11 @@ public:
     const std::string& GetAttribute(const std::string& localName,
                                     const std::string& namespaceUri) const;
 
+    // The namespace URI bound to `prefix` by the declarations in scope at
+    // this element ("" asks for the default namespace); "" when it is not
+    // bound. The prefix xml is always bound.
+    std::string LookupNamespaceFromPrefix(const std::string& prefix) const;
+
 private:
     friend class CXmlDocument;
     friend class CExpatReader;
@@ -71,8 +85,9 @@ private:
     const std::string* const m_namespaceUri;
     CXmlElement* m_nextSibling = nullptr;
     CXmlElement* m_firstChild = nullptr;
-    CXmlElement* m_lastChild = nullptr;  // constant-time append
-    std::vector<CXmlAttribute*> m_attributes;  // owned by the document
+    CXmlElement* m_lastChild = nullptr;          // constant-time append
+    const CNamespaceBinding* m_scope = nullptr;  // owned by the document
+    std::vector<CXmlAttribute*> m_attributes;    // owned by the document
     std::string m_text;
 };
 

@@ -1,0 +1,21 @@
+// CGeneratedNesting: counts, per thread, how deeply generated objects are
+// being written or read, and refuses to go deeper than
+// CXmlGeneratedClass::kMaxNestingDepth, so that a deep document or object
+// tree ends in an exception instead of a stack overflow.
+#ifndef QBXMLLIB5_BINDING_CGENERATEDNESTING_H
+#define QBXMLLIB5_BINDING_CGENERATEDNESTING_H
+
+namespace QbXmlLib5 {
+
+class CGeneratedNesting {
+public:
+    // Throws CQbException when the limit is reached.
+    CGeneratedNesting();
+    ~CGeneratedNesting();
+    CGeneratedNesting(const CGeneratedNesting&) = delete;
+    CGeneratedNesting& operator=(const CGeneratedNesting&) = delete;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_BINDING_CGENERATEDNESTING_H

@@ -1,0 +1,206 @@
+// CXmlGeneratedClass: the reading side, and the nesting guard both sides
+// share.
+#include <vector>
+
+#include "binding/CAttributeInfo.h"
+#include "binding/CElementInfo.h"
+#include "binding/CGeneratedNesting.h"
+#include "binding/CXmlGeneratedClass.h"
+#include "core/CQbException.h"
+#include "xml/CXmlAttribute.h"
+#include "xml/CXmlElement.h"
+
+namespace QbXmlLib5 {
+
+using QbXmlLib5Data::CAttributeInfo;
+using QbXmlLib5Data::CElementInfo;
+using QbXmlLib5Data::XmlElementType;
+
+namespace {
+
+// A plain int: safe to touch from any destructor, even at thread exit.
+thread_local int t_nesting = 0;
+
+[[noreturn]] void ThrowUnexpected(const CXmlElement* element, const CXmlElement* current) {
+    throw CQbValidationException(
+        FormatString("Failed read all the elements held within the element [%s]. The unexpected "
+                     "element [%s] remains un processed",
+                     element->GetLocalName().c_str(), current->GetLocalName().c_str()));
+}
+
+template <typename Record>
+int CountRecords(Record** records) {
+    int count = 0;
+    while (records && records[count]) ++count;
+    return count;
+}
+
+}  // namespace
+
+CGeneratedNesting::CGeneratedNesting() {
+    if (t_nesting >= CXmlGeneratedClass::kMaxNestingDepth) {
+        throw CQbException(FormatString("Generated objects are nested more than %d levels deep",
+                                        CXmlGeneratedClass::kMaxNestingDepth));
+    }
+    ++t_nesting;
+}
+
+CGeneratedNesting::~CGeneratedNesting() { --t_nesting; }
+
+const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
+                                                   const CXmlElement* current,
+                                                   const CXmlSerializationContext& ctx,
+                                                   bool choiceMember) {
+    try {
+        const CGeneratedNesting nesting;
+        if (!element) throw CQbException("No element to read from");
+        ResetProperties();
+        const QbXmlLib5Data::CParentElementInfo* info = GetClassInfo();
+        if (info->GetElementType() == QbXmlLib5Data::Element) {
+            SetElementName(element->GetLocalName().c_str());
+        }
+        ProcessAttributesFromXml(ctx, element, info->GetFromXmlFailIfAttributeUnknown());
+        const CXmlElement* next = ReadContent(ctx, element, current, choiceMember);
+        if (info->GetElementTextPropertyIndex() != -1) {
+            QbVariant text;
+            text.SetString(element->GetText());
+            AccessProperty(info->GetElementTextPropertyIndex(), false, text);
+        }
+        return next;
+    } catch (const CQbException& e) {
+        throw CQbValidationException(FormatString("Failed to process the element [%s]",
+                                                  element ? element->GetLocalName().c_str() : ""),
+                                     e);
+    }
+}
+
+const CXmlElement* CXmlGeneratedClass::ReadContent(const CXmlSerializationContext& ctx,
+                                                   const CXmlElement* element,
+                                                   const CXmlElement* current, bool choiceMember) {
+    const QbXmlLib5Data::CParentElementInfo* info = GetClassInfo();
+    const XmlElementType classType = info->GetElementType();
+    switch (info->GetElementGroupType()) {
+        case QbXmlLib5Data::Seq:
+            return ProcessElementSeqFromXml(ctx, element, current, classType);
+        case QbXmlLib5Data::Choice:
+            return ProcessElementChoiceFromXml(ctx, element, current, classType, choiceMember);
+        case QbXmlLib5Data::All:
+            return ProcessElementAllFromXml(ctx, element, current, classType);
+    }
+    throw CQbException("Unknow Group Type");
+}
+
+void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext& ctx,
+                                                  const CXmlElement* element, bool failIfUnknown) {
+    CAttributeInfo** records = GetClassAttributeInfo();
+    const int count = CountRecords(records);
+    std::vector<bool> found(static_cast<std::size_t>(count), false);
+    for (const CXmlAttribute* attribute : element->GetAttributes()) {
+        if (attribute->IsNamespaceAttribute()) continue;
+        bool consumed = false;
+        for (int i = 0; i < count && !consumed; ++i) {
+            consumed = records[i]->AttributeFromXml(ctx, this, attribute);
+            if (consumed) found[static_cast<std::size_t>(i)] = true;
+        }
+        if (!consumed && failIfUnknown && !ctx.GetIgnoreUnknownAttributes()) {
+            throw CQbValidationException(FormatString("Unexpected Attribute [%s] found.",
+                                                      attribute->GetLocalName().c_str()));
+        }
+    }
+    for (int i = 0; i < count; ++i) records[i]->Validate(ctx, found[static_cast<std::size_t>(i)]);
+}
+
+const CXmlElement* CXmlGeneratedClass::ProcessElementSeqFromXml(const CXmlSerializationContext& ctx,
+                                                                const CXmlElement* element,
+                                                                const CXmlElement* current,
+                                                                XmlElementType classType) {
+    const CXmlElement* const entry = current;
+    const std::string ns = GetNamespace();
+    for (CElementInfo** record = GetClassElementInfo(); record && *record; ++record) {
+        while (!(*record)->ElementFromXml(ctx, this, element, &current, ns.c_str(), classType)) {
+            if (!ctx.GetIgnoreUnknownElements() || !current) return entry;
+            current = current->GetNextSiblingElement();
+        }
+    }
+    if (classType == QbXmlLib5Data::Element && current && !ctx.GetIgnoreUnknownElements()) {
+        ThrowUnexpected(element, current);
+    }
+    return current;
+}
+
+bool CXmlGeneratedClass::OfferToRecords(const CXmlSerializationContext& ctx,
+                                        const CXmlElement* element, const CXmlElement*& current,
+                                        XmlElementType classType) {
+    const std::string ns = GetNamespace();
+    for (CElementInfo** record = GetClassElementInfo(); record && *record; ++record) {
+        if ((*record)->ElementFromXml(ctx, this, element, &current, ns.c_str(), classType)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const CXmlElement* CXmlGeneratedClass::ProcessElementChoiceFromXml(
+    const CXmlSerializationContext& ctx, const CXmlElement* element, const CXmlElement* current,
+    XmlElementType classType, bool choiceMember) {
+    const CXmlElement* const entry = current;
+    const bool ownElement = classType == QbXmlLib5Data::Element;
+    bool read = OfferToRecords(ctx, element, current, classType);
+    while (!read && current && ctx.GetIgnoreUnknownElements() && ownElement) {
+        current = current->GetNextSiblingElement();
+        read = OfferToRecords(ctx, element, current, classType);
+    }
+    if (!read && !choiceMember) {
+        if (!ownElement) return entry;
+        if (!DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
+            throw CQbValidationException(FormatString(
+                "No child elements within the element [%s] were populated. The element "
+                "represents a choice, so one and only one element should be populated. The "
+                "element contained no sutable child elements",
+                element->GetLocalName().c_str()));
+        }
+    }
+    if (ownElement && current && !ctx.GetIgnoreUnknownElements()) {
+        ThrowUnexpected(element, current);
+    }
+    return current;
+}
+
+const CXmlElement* CXmlGeneratedClass::ProcessElementAllFromXml(const CXmlSerializationContext& ctx,
+                                                                const CXmlElement* element,
+                                                                const CXmlElement* current,
+                                                                XmlElementType classType) {
+    const CXmlElement* const entry = current;
+    CElementInfo** records = GetClassElementInfo();
+    const int count = CountRecords(records);
+    const std::string ns = GetNamespace();
+    std::vector<bool> found(static_cast<std::size_t>(count), false);
+    while (current) {
+        const CXmlElement* const before = current;
+        for (int i = 0; i < count; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            if (found[slot]) continue;
+            found[slot] =
+                records[i]->ElementFromXml(ctx, this, element, &current, ns.c_str(), classType);
+        }
+        if (current == before) break;
+    }
+    const bool ownElement = classType == QbXmlLib5Data::Element;
+    for (int i = 0; i < count; ++i) {
+        if (!records[i]->Validate(ctx, this, found[static_cast<std::size_t>(i)], ownElement)) {
+            return entry;
+        }
+    }
+    if (ownElement && current && !ctx.GetIgnoreUnknownElements()) ThrowUnexpected(element, current);
+    return current;
+}
+
+bool CXmlGeneratedClass::IsElementInList(const CXmlSerializationContext& ctx,
+                                         const CXmlElement* element) const {
+    for (CElementInfo** record = GetClassElementInfo(); record && *record; ++record) {
+        if ((*record)->IsThisElement(ctx, element)) return true;
+    }
+    return false;
+}
+
+}  // namespace QbXmlLib5
