@@ -49,9 +49,12 @@ CElementInfo* AddressStreet() {
 }
 CElementInfo* AddressCity() { return PrimMnd("city", CAddress::PropCity, it_string, kPreserve); }
 
+// A model group (PseudoElement) sees the attributes of the element that
+// encloses it, which belong to that element's class: it must not refuse them.
 CParentElementInfo* ClassInfo(XmlElementGroupType group, XmlElementType type, const char* name,
                               bool hasBaseClasses = false) {
-    return new CParentElementInfo(group, type, name, kTargetNamespace, -1, true, hasBaseClasses);
+    return new CParentElementInfo(group, type, name, kTargetNamespace, -1, type == Element,
+                                  hasBaseClasses);
 }
 
 const CClassMetaData& AddressMeta() {

@@ -21,6 +21,7 @@ CXmlSerializationContext IpoContext() {
     CXmlSerializationContext ctx;
     ctx.GetNamespaceAliases().Add("ipo", Ipo::kTargetNamespace);
     ctx.GetNamespaceAliases().Add("xsi", "http://www.w3.org/2001/XMLSchema-instance");
+    ctx.GetNamespaceAliases().Add("h", Ipo::kXhtmlNamespace);
     return ctx;
 }
 
@@ -88,7 +89,7 @@ int ShowIpo(const std::string& dir) {
         addresses->GetShipTo()->GetName().c_str(), addresses->GetShipTo()->GetCity().c_str(),
         shipTo ? shipTo->GetPostcode().c_str() : "no", addresses->GetBillTo()->GetCity().c_str());
     CSmartPtr<Ipo::CItem> necklace = ipo->GetItems()->GetItem()->Item(0);
-    necklace->GetDeliveryDate()->Add(CDateTime("1999-12-10"));
+    necklace->GetDeliveryDate()->Add(CDateTime(1999, 12, 10));
     necklace->GetOptions()->SetColour("blue");
     std::printf("%s\n", ipo->ToXml(true, true, EOL_LF, ctx).c_str());
     return RoundTrips(*ipo, ctx);
@@ -114,11 +115,11 @@ int ShowInvalid(const char* title, const char* xml, bool failsOnWrite = false) {
 const char kNoBillTo[] =
     "<purchaseOrder><shipTo><name>A</name><street>B</street><city>C</city><state>CA</state>"
     "<zip>1</zip></shipTo><items/></purchaseOrder>";
-const char kUnknownType[] =
+const char kUnknownState[] =
     "<ipo:purchaseOrder xmlns:ipo='http://www.example.com/IPO'"
     " xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance'>"
-    "<singleAddress xsi:type='ipo:CAAddress'><name>A</name><street>B</street><city>C</city>"
-    "</singleAddress><items/></ipo:purchaseOrder>";
+    "<singleAddress xsi:type='ipo:USAddress'><name>A</name><street>B</street><city>C</city>"
+    "<state>XX</state><zip>1</zip></singleAddress><items/></ipo:purchaseOrder>";
 const char kTooMany[] =
     "<purchaseOrder><shipTo><name>A</name><street>B</street><city>C</city><state>CA</state>"
     "<zip>1</zip></shipTo><billTo><name>A</name><street>B</street><city>C</city>"
@@ -140,8 +141,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     failures += ShowInvalid<Po::CPurchaseOrderType>("A purchase order without billTo:", kNoBillTo);
-    failures += ShowInvalid<Ipo::CPurchaseOrderType>("An address of a type the schema lacks:",
-                                                     kUnknownType);
+    failures += ShowInvalid<Ipo::CPurchaseOrderType>("A state the enumeration lacks:",
+                                                     kUnknownState);
     failures += ShowInvalid<Po::CPurchaseOrderType>(
         "A quantity of 100 (below 100 allowed), refused when written:", kTooMany, true);
     return failures == 0 ? 0 : 1;
