@@ -230,8 +230,8 @@ TEST(ConversionsTest, CharStringBooleanAndCalendarNumbers) {
     EXPECT_EQ(CConversions::ui1ToString(255), "255");
     EXPECT_EQ(CConversions::i4ToString(INT32_MIN), "-2147483648");
     EXPECT_EQ(CConversions::ui4ToString(UINT32_MAX), "4294967295");
-    EXPECT_EQ(CConversions::yearToString(12), "12");
-    EXPECT_EQ(CConversions::yearToString(999), "999");
+    EXPECT_EQ(CConversions::yearToString(12), "0012");
+    EXPECT_EQ(CConversions::yearToString(999), "0999");
     EXPECT_EQ(CConversions::monthToString(5), "--05");
     EXPECT_EQ(CConversions::dayToString(7), "---07");
 }
