@@ -4,6 +4,8 @@
 
 using namespace QbXmlLib5;
 using namespace QbXmlLib5Data;
+using QbPoModel::AccessOptional;
+using QbPoModel::AccessString;
 using QbPoModel::CClassMetaData;
 using QbPoModel::PropertyCollection;
 using QbPoModel::PropertyObject;
@@ -171,25 +173,6 @@ const CClassMetaData& PurchaseOrderTypeMeta() {
         {new CAttributeInfoPrimitive("orderDate", "", P::PropOrderDate, true, it_date, nullptr,
                                      kCollapse, NoFacets())});
     return meta;
-}
-
-// Optional simple properties: an empty variant means absent.
-template <class T, class Set, class Get>
-void AccessOptional(bool read, QbVariant& value, T& field, bool& valid, Set set, Get get) {
-    if (read) {
-        if (valid) {
-            (value.*set)(field);
-        } else {
-            value.Clear();
-        }
-    } else {
-        valid = value.IsValid();
-        field = valid ? (value.*get)() : T();
-    }
-}
-
-void AccessString(bool read, QbVariant& value, std::string& field) {
-    read ? value.SetString(field) : void(field = value.GetString());
 }
 
 }  // namespace

@@ -126,6 +126,26 @@ protected:
     }
 };
 
+// Optional simple properties: an empty variant means absent.
+template <class T, class Set, class Get>
+void AccessOptional(bool read, QbXmlLib5::QbVariant& value, T& field, bool& valid, Set set,
+                    Get get) {
+    if (read) {
+        if (valid) {
+            (value.*set)(field);
+        } else {
+            value.Clear();
+        }
+    } else {
+        valid = value.IsValid();
+        field = valid ? (value.*get)() : T();
+    }
+}
+
+inline void AccessString(bool read, QbXmlLib5::QbVariant& value, std::string& field) {
+    read ? value.SetString(field) : void(field = value.GetString());
+}
+
 // Unknown property index: the records and the class disagree.
 [[noreturn]] inline void ThrowUnknownProperty(const char* className, int index) {
     throw QbXmlLib5::CQbInvalidParamException(std::string(className) + " has no property " +

@@ -2,6 +2,8 @@
 
 using namespace QbXmlLib5;
 using namespace QbXmlLib5Data;
+using QbPoModel::AccessOptional;
+using QbPoModel::AccessString;
 using QbPoModel::CClassMetaData;
 using QbPoModel::PropertyCollection;
 using QbPoModel::PropertyObject;
@@ -127,27 +129,23 @@ void CUSAddress::ResetProperties() {
 void CUSAddress::AccessProperty(int index, bool read, QbVariant& value) {
     switch (index) {
         case PropName:
-            read ? value.SetString(m_name) : void(m_name = value.GetString());
+            AccessString(read, value, m_name);
             break;
         case PropStreet:
-            read ? value.SetString(m_street) : void(m_street = value.GetString());
+            AccessString(read, value, m_street);
             break;
         case PropCity:
-            read ? value.SetString(m_city) : void(m_city = value.GetString());
+            AccessString(read, value, m_city);
             break;
         case PropState:
-            read ? value.SetString(m_state) : void(m_state = value.GetString());
+            AccessString(read, value, m_state);
             break;
         case PropZip:
             read ? value.SetDecimal(m_zip) : void(m_zip = value.GetDecimal());
             break;
         case PropCountry:
-            if (read) {
-                m_validCountry ? value.SetString(m_country) : value.Clear();
-            } else {
-                m_validCountry = value.IsValid();
-                m_country = m_validCountry ? value.GetString() : std::string();
-            }
+            AccessOptional(read, value, m_country, m_validCountry, &QbVariant::SetString,
+                           &QbVariant::GetString);
             break;
         default:
             ThrowUnknownProperty("USAddress", index);
@@ -190,7 +188,7 @@ void CItem::ResetProperties() {
 void CItem::AccessProperty(int index, bool read, QbVariant& value) {
     switch (index) {
         case PropProductName:
-            read ? value.SetString(m_productName) : void(m_productName = value.GetString());
+            AccessString(read, value, m_productName);
             break;
         case PropQuantity:
             read ? value.SetInteger(m_quantity) : void(m_quantity = value.GetInteger());
@@ -199,27 +197,19 @@ void CItem::AccessProperty(int index, bool read, QbVariant& value) {
             read ? value.SetDecimal(m_usPrice) : void(m_usPrice = value.GetDecimal());
             break;
         case PropComment:
-            if (read) {
-                m_validComment ? value.SetString(m_comment) : value.Clear();
-            } else {
-                m_validComment = value.IsValid();
-                m_comment = m_validComment ? value.GetString() : std::string();
-            }
+            AccessOptional(read, value, m_comment, m_validComment, &QbVariant::SetString,
+                           &QbVariant::GetString);
             break;
         case PropShipDate:
-            if (read) {
-                m_validShipDate ? value.SetDate(m_shipDate) : value.Clear();
-            } else {
-                m_validShipDate = value.IsValid();
-                m_shipDate = m_validShipDate ? value.GetDate() : CDateTime();
-            }
+            AccessOptional(read, value, m_shipDate, m_validShipDate, &QbVariant::SetDate,
+                           &QbVariant::GetDate);
             break;
         case PropTag:
             read ? value.SetXmlCollection(m_tag)
                  : void(m_tag = PropertyCollection<CstringCol>(value, "tag"));
             break;
         case PropPartNum:
-            read ? value.SetString(m_partNum) : void(m_partNum = value.GetString());
+            AccessString(read, value, m_partNum);
             break;
         default:
             ThrowUnknownProperty("item", index);
@@ -307,24 +297,16 @@ void CPurchaseOrderType::AccessProperty(int index, bool read, QbVariant& value) 
                  : void(m_billTo = PropertyObject<CUSAddress>(value, "billTo"));
             break;
         case PropComment:
-            if (read) {
-                m_validComment ? value.SetString(m_comment) : value.Clear();
-            } else {
-                m_validComment = value.IsValid();
-                m_comment = m_validComment ? value.GetString() : std::string();
-            }
+            AccessOptional(read, value, m_comment, m_validComment, &QbVariant::SetString,
+                           &QbVariant::GetString);
             break;
         case PropItems:
             read ? value.SetXmlObject(m_items)
                  : void(m_items = PropertyObject<CItems>(value, "items"));
             break;
         case PropOrderDate:
-            if (read) {
-                m_validOrderDate ? value.SetDate(m_orderDate) : value.Clear();
-            } else {
-                m_validOrderDate = value.IsValid();
-                m_orderDate = m_validOrderDate ? value.GetDate() : CDateTime();
-            }
+            AccessOptional(read, value, m_orderDate, m_validOrderDate, &QbVariant::SetDate,
+                           &QbVariant::GetDate);
             break;
         default:
             ThrowUnknownProperty("purchaseOrder", index);

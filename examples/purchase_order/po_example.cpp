@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     failures += ShowInvalid<Po::CPurchaseOrderType>("A purchase order without billTo:", kNoBillTo);
-    failures += ShowInvalid<Ipo::CPurchaseOrderType>("A state the enumeration lacks:",
-                                                     kUnknownState);
+    failures +=
+        ShowInvalid<Ipo::CPurchaseOrderType>("A state the enumeration lacks:", kUnknownState);
     failures += ShowInvalid<Po::CPurchaseOrderType>(
         "A quantity of 100 (below 100 allowed), refused when written:", kTooMany, true);
     return failures == 0 ? 0 : 1;
