@@ -274,6 +274,8 @@ public:
                                    QbXmlLib5::CXmlWriter* writer) const override;
 
     XmlElementType GetElementType() const { return m_elementType; }
+    // The additional int given to the constructor.
+    int GetExtra() const { return m_extra; }
 
 private:
     XmlElementType m_elementType;

@@ -1,6 +1,7 @@
 #include "core/CXmlObjectBase.h"
 
 #include <cstring>
+#include <vector>
 
 namespace QbXmlLib5 {
 
@@ -29,13 +30,40 @@ CXmlObjectBase::~CXmlObjectBase() = default;
 
 std::int32_t CXmlObjectBase::AddRef() { return ++m_refCount; }
 
+namespace {
+
+// Objects whose last reference went while another object was being deleted
+// on this thread. The outermost Release deletes them one after another, so
+// freeing a tree of any depth (a generated object holding its children
+// through smart pointers) never nests destructors. A plain pointer, so it
+// stays usable while static objects are destroyed at exit.
+thread_local std::vector<CXmlObjectBase*>* t_pendingDeletes = nullptr;
+
+}  // namespace
+
 std::int32_t CXmlObjectBase::Release() {
     const std::int32_t count = --m_refCount;
-    if (count == 0) {
+    if (count != 0) return count;
+    if (t_pendingDeletes) {
+        try {
+            t_pendingDeletes->push_back(this);
+            return 0;
+        } catch (...) {
+            // Out of memory: delete at once, recursively.
+        }
         delete this;
         return 0;
     }
-    return count;
+    std::vector<CXmlObjectBase*> pending;
+    t_pendingDeletes = &pending;
+    delete this;
+    while (!pending.empty()) {
+        CXmlObjectBase* next = pending.back();
+        pending.pop_back();
+        delete next;
+    }
+    t_pendingDeletes = nullptr;
+    return 0;
 }
 
 const CXmlObjectBase* CXmlObjectBase::GetBase() const {

@@ -95,13 +95,15 @@ void DecimalArithmetic(const CDecimal& a, const CDecimal& b) {
         bound = bound * Pow10Decimal(-CDecimal::GetMaxDecimalPlaces());
         Check(error <= bound, "CDecimal quotient not within a unit of the last place",
               a.ToString() + " / " + b.ToString() + " = " + q.ToString());
-        if (PlacesOf(a) + PlacesOf(b) <= static_cast<std::size_t>(CDecimal::GetMaxDecimalPlaces())) {
-            Check(product / b == a, "CDecimal exact product / b != a", a.ToString() + " " + b.ToString());
+        if (PlacesOf(a) + PlacesOf(b) <=
+            static_cast<std::size_t>(CDecimal::GetMaxDecimalPlaces())) {
+            Check(product / b == a, "CDecimal exact product / b != a",
+                  a.ToString() + " " + b.ToString());
         }
     } else {
         Expect([&] { (void)(a / b); });
     }
-    const bool less = a < b, greater = a > b, equal = a == b;
+    const bool less = a<b, greater = a> b, equal = a == b;
     Check(less + greater + equal == 1, "CDecimal order", a.ToString() + " " + b.ToString());
     Check((a <= b) == (less || equal), "CDecimal <=", a.ToString() + " " + b.ToString());
     Check(a.GetNegative().GetNegative() == a, "CDecimal negation", a.ToString());
@@ -162,7 +164,7 @@ void BigIntegerArithmetic(const CBigInteger& a, const CBigInteger& b) {
         Expect([&] { (void)(a / b); });
         Expect([&] { (void)(a % b); });
     }
-    const bool less = a < b, greater = a > b, equal = a == b;
+    const bool less = a<b, greater = a> b, equal = a == b;
     Check(less + greater + equal == 1, "CBigInteger order", operands);
     Expect([&] {
         const CBigInteger root = a.SquareRoot();
@@ -210,7 +212,8 @@ void ExerciseDate(const CDateTime& value) {
     Expect([&] { (void)value.GetDayOfYear(); });
     Expect([&] {
         const CDateTime normalized = value.GetNormalized();
-        Check(normalized.CompareTo(value) == CDateTime::Equal, "CDateTime normalization moved the value",
+        Check(normalized.CompareTo(value) == CDateTime::Equal,
+              "CDateTime normalization moved the value",
               value.ToString() + " -> " + normalized.ToString());
     });
 }
@@ -219,9 +222,15 @@ void ExerciseDate(const CDateTime& value) {
 CDateTime ParseDate(const std::string& text, unsigned how) {
     CDateTime value;
     switch (how % 3) {
-        case 0: value.ParseXSDDateTime(text.c_str()); break;
-        case 1: value.ParseXSDDate(text.c_str()); break;
-        default: value.ParseXSDTime(text.c_str()); break;
+        case 0:
+            value.ParseXSDDateTime(text.c_str());
+            break;
+        case 1:
+            value.ParseXSDDate(text.c_str());
+            break;
+        default:
+            value.ParseXSDTime(text.c_str());
+            break;
     }
     return value;
 }
@@ -242,7 +251,8 @@ void FuzzDateTime(const Input& in, unsigned how) {
                                 (ab == CDateTime::LessThan && ba == CDateTime::GreaterThan) ||
                                 (ab == CDateTime::GreaterThan && ba == CDateTime::LessThan) ||
                                 (ab == CDateTime::Indeterminate && ba == CDateTime::Indeterminate);
-        Check(consistent, "CDateTime comparison not antisymmetric", a.ToString() + " " + b.ToString());
+        Check(consistent, "CDateTime comparison not antisymmetric",
+              a.ToString() + " " + b.ToString());
     });
     Expect([&] {
         CDateTimeSpan span;
@@ -257,14 +267,14 @@ void CheckSpanRoundTrip(const CDateTimeSpan& value, const std::string& text) {
     const std::string printed = value.ToString();
     CDateTimeSpan again;
     again.ParseXSDDuration(printed.c_str());
-    const bool same = again.IsNegative() == value.IsNegative() &&
-                      again.GetYears() == value.GetYears() && again.GetMonths() == value.GetMonths() &&
-                      again.GetDays() == value.GetDays() && again.GetHours() == value.GetHours() &&
-                      again.GetMinutes() == value.GetMinutes() &&
-                      again.GetSeconds() == value.GetSeconds() &&
-                      again.GetMilliSeconds() == value.GetMilliSeconds() &&
-                      again.GetMicroSeconds() == value.GetMicroSeconds() &&
-                      again.GetNanoSeconds() == value.GetNanoSeconds();
+    const bool same =
+        again.IsNegative() == value.IsNegative() && again.GetYears() == value.GetYears() &&
+        again.GetMonths() == value.GetMonths() && again.GetDays() == value.GetDays() &&
+        again.GetHours() == value.GetHours() && again.GetMinutes() == value.GetMinutes() &&
+        again.GetSeconds() == value.GetSeconds() &&
+        again.GetMilliSeconds() == value.GetMilliSeconds() &&
+        again.GetMicroSeconds() == value.GetMicroSeconds() &&
+        again.GetNanoSeconds() == value.GetNanoSeconds();
     Check(same, "CDateTimeSpan round trip", text + " -> " + printed);
     Check(again.ToString() == printed, "CDateTimeSpan printing not canonical", printed);
 }
@@ -324,7 +334,11 @@ void FuzzVariant(const std::string& s, CConversions::WhitespaceRule rule) {
         QbVariant again(v);
         Expect([&] {
             again.FromString(text, kind, rule);
-            Check(again.ToString() == text, "variant text round trip", s + " -> " + text);
+            // A decimal rounded to the maximum places prints the zeros the
+            // rounding left, and reading drops them: compare the values.
+            const bool same = kind == it_decimal ? again.GetDecimal() == v.GetDecimal()
+                                                 : again.ToString() == text;
+            Check(same, "variant text round trip", s + " -> " + text);
         });
     }
 }
@@ -443,21 +457,40 @@ void FuzzEncodings(const Input& in, unsigned selector) {
 void Dispatch(unsigned selector, const Input& in) {
     const unsigned parameter = selector / 16;
     switch (selector % 16) {
-        case 0: case 1: {
+        case 0:
+        case 1: {
             static const int kPlaces[] = {30, 0, 1, 3, 50, 30, 30, 30};
             const MaxPlacesScope places(kPlaces[parameter % 8]);
             FuzzNumber(in, ParseDecimalRoundTrip, DecimalConversions, DecimalArithmetic);
             break;
         }
-        case 2: case 3:
+        case 2:
+        case 3:
             FuzzNumber(in, ParseBigIntegerRoundTrip, BigIntegerConversions, BigIntegerArithmetic);
             break;
-        case 4: case 5: case 6: FuzzDateTime(in, parameter); break;
-        case 7: case 8: FuzzDuration(in); break;
-        case 9: case 10: FuzzConversions(in, parameter); break;
-        case 11: case 12: FuzzBinaryText(in); break;
-        case 13: FuzzDecompress(in); break;
-        default: FuzzEncodings(in, parameter); break;
+        case 4:
+        case 5:
+        case 6:
+            FuzzDateTime(in, parameter);
+            break;
+        case 7:
+        case 8:
+            FuzzDuration(in);
+            break;
+        case 9:
+        case 10:
+            FuzzConversions(in, parameter);
+            break;
+        case 11:
+        case 12:
+            FuzzBinaryText(in);
+            break;
+        case 13:
+            FuzzDecompress(in);
+            break;
+        default:
+            FuzzEncodings(in, parameter);
+            break;
     }
 }
 

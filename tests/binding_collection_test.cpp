@@ -120,14 +120,15 @@ TEST(CollectionTest, InsertionFormsPlaceItemsAndFireOneEventEach) {
 
     // Failures change nothing and fire nothing.
     CSmartPtr<CItem> stranger = new CItem(nullptr, 99);
-    ExpectThrowMessage([&] { col->AddItemAt(9, stranger); }, "Index out of range");
-    ExpectThrowMessage([&] { col->AddItemAt(-1, stranger); }, "Index out of range");
-    ExpectThrowMessage([&] { col->AddAfterItem(stranger, items[0]); },
-                       "The object was not found in the collection");
-    ExpectThrowMessage([&] { col->AddBeforeItem(stranger, items[0]); },
-                       "The object was not found in the collection");
-    ExpectThrowMessage([&] { col->GetNodeAtIndex(8); }, "Index 8 is out of range, use 0 - 8");
-    ExpectThrowMessage([&] { col->Remove(-1); }, "Index -1 is out of range, use 0 - 8");
+    const std::string missing = "The object was not found in the collection";
+    const std::pair<std::function<void()>, std::string> failures[] = {
+        {[&] { col->AddItemAt(9, stranger); }, "Index out of range"},
+        {[&] { col->AddItemAt(-1, stranger); }, "Index out of range"},
+        {[&] { col->AddAfterItem(stranger, items[0]); }, missing},
+        {[&] { col->AddBeforeItem(stranger, items[0]); }, missing},
+        {[&] { col->GetNodeAtIndex(8); }, "Index 8 is out of range, use 0 - 8"},
+        {[&] { col->Remove(-1); }, "Index -1 is out of range, use 0 - 8"}};
+    for (const auto& f : failures) ExpectThrowMessage(f.first, f.second);
     EXPECT_EQ(col->GetCount(), 8);
     EXPECT_EQ(listener->sources.size(), 8u);
     EXPECT_EQ(stranger->Refs(), 1);
@@ -245,6 +246,24 @@ TEST(CollectionTest, CopiesShareItemsWithoutListeners) {
     copy = nullptr;
     EXPECT_EQ(deaths, 1);
     EXPECT_EQ(a->Refs(), 1);
+}
+
+// Collections nested in collections, held by a static pointer, are freed
+// after main returns, when thread-local state may already be gone.
+TEST(CollectionTest, StaticHolderIsFreedAtExit) {
+    EXPECT_EXIT(
+        {
+            static CSmartPtr<CItemCol> held = new CItemCol;
+            CItemCol* inner = held;
+            for (int i = 0; i < 1000; ++i) {
+                CItemCol* next = new CItemCol;
+                inner->AppendItem(next);
+                inner->AppendItem(new CItem);
+                inner = next;
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(CollectionTest, ValidateCountChecksMaximumFirstThenMinimum) {

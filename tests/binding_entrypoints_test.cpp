@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/CXmlObjectBase.h"
+#include "support/Files.h"
 #include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
 #include "types/CBinaryData.h"
@@ -21,7 +19,10 @@
 #include "xml/CXmlWriter.h"
 
 using namespace QbXmlLib5;
+using QbTest::Inflate;
 using QbTest::MessageOf;
+using QbTest::ReadFile;
+using QbTest::TempPath;
 
 namespace {
 
@@ -124,27 +125,6 @@ std::string Utf16Le(const std::string& utf8) {
     return out;
 }
 
-// Inflates a complete zlib or gzip stream with zlib itself.
-std::string Inflate(const std::string& compressed) {
-    z_stream z{};
-    EXPECT_EQ(inflateInit2(&z, 15 + 32), Z_OK);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    z.avail_in = static_cast<uInt>(compressed.size());
-    std::string out;
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        char chunk[4096];
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = sizeof chunk;
-        rc = inflate(&z, Z_NO_FLUSH);
-        out.append(chunk, sizeof chunk - z.avail_out);
-    }
-    EXPECT_EQ(rc, Z_STREAM_END);
-    EXPECT_EQ(z.avail_in, 0u);
-    inflateEnd(&z);
-    return out;
-}
-
 // UTF-8 -> wchar_t text through iconv.
 std::wstring Wide(const std::string& utf8) {
     iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
@@ -163,17 +143,6 @@ void ExpectSameOrder(const COrder& read, const COrder& written) {
     EXPECT_EQ(read.id, written.id);
     EXPECT_EQ(read.note, written.note);
     EXPECT_EQ(read.items, written.items);
-}
-
-std::string TempPath(const char* name) {
-    const char* dir = std::getenv("QB_TEST_TMP");
-    return std::string(dir ? dir : "/tmp") + "/entrypoints_" + std::to_string(getpid()) + "_" +
-           name;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 const char kNote[] = "5 &lt; 6 &amp; &quot;quoted&quot;";

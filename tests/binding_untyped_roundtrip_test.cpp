@@ -5,12 +5,9 @@
 // text is compared concatenated.)
 #include <gtest/gtest.h>
 
-#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -19,6 +16,7 @@
 #include "binding/CElement.h"
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
+#include "support/Files.h"
 
 #ifdef QB_HAVE_LIBXML2
 #include <libxml/parser.h>
@@ -26,33 +24,10 @@
 #endif
 
 using namespace QbXmlLib5;
+using QbTest::Inflate;
+using QbTest::ReadFile;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Inflates a gzip or zlib stream (zlib detects which).
-std::string Inflate(const std::string& bytes) {
-    z_stream z{};
-    EXPECT_EQ(inflateInit2(&z, 15 + 32), Z_OK);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = static_cast<uInt>(bytes.size());
-    std::string out;
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        char chunk[16384];
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = sizeof chunk;
-        rc = inflate(&z, Z_NO_FLUSH);
-        out.append(chunk, sizeof chunk - z.avail_out);
-    }
-    EXPECT_EQ(rc, Z_STREAM_END);
-    inflateEnd(&z);
-    return out;
-}
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;

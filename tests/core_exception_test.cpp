@@ -69,8 +69,7 @@ TEST(ExceptionTest, CaughtByBaseKeepsDynamicTypeAndDerivedCopiesKeepChain) {
         throw CQbInvalidNamespaceException("wrapped", CQbInvalidStateException("cause"));
     } catch (const CQbValidationException& e) {
         EXPECT_NE(dynamic_cast<const CQbInvalidNamespaceException*>(&e), nullptr);
-        EXPECT_NE(dynamic_cast<const CQbInvalidStateException*>(e.GetInnerException()),
-                  nullptr);
+        EXPECT_NE(dynamic_cast<const CQbInvalidStateException*>(e.GetInnerException()), nullptr);
         CQbException sliced(e);  // copying through the base keeps the chain
         EXPECT_EQ(sliced.GetFullMessage(), "wrapped\ncause");
     }

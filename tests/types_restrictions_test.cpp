@@ -48,17 +48,18 @@ struct FacetCase {
 
 const std::vector<FacetCase> kCases = {
     // Lengths in bytes, then the pattern.
+    // clang-format off
     {it_string, "abc", "maxLength=3;minLength=3;length=3", ""},
     {it_string, "abcd", "maxLength=3", "Invalid Value for item [abcd]"},
     {it_string, "a", "minLength=2", "Invalid Value for item [a]"},
     {it_string, "ab", "length=3", "Invalid Value for item [ab]"},
-    {it_string, "\xC3\xA9", "length=2", ""},
-    {it_string, "a-b:c", "pattern=\\i\\c*", ""},
+    {it_string, "\xC3\xA9", "length=2", ""}, {it_string, "a-b:c", "pattern=\\i\\c*", ""},
     {it_string, "1abc", "pattern=\\i\\c*", "Invalid Value for item [1abc]"},
     {it_string, "\\i", "pattern=\\\\i", ""},
     {it_string, "abcd", "pattern=abc", "Invalid Value for item [abcd]"},
     {it_string, "ab", "pattern=a|ab", ""},
     {it_string, "abcd", "pattern=a+;maxLength=2", "Invalid Value for item [abcd]"},
+    // clang-format on
     {it_string, "", "pattern=a(b",
      "Invalid Regular Expression: a(b Error: 'missing ')' at offset 3' for 'item'"},
     // Binary lengths count bytes; messages print hex for both kinds.

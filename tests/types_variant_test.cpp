@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "QbXmlLib5.h"
@@ -43,16 +44,12 @@ QbVariant Parsed(const char* text, ItemType kind) {
 // kind; AddressSanitizer reports any double free or leak.
 TEST(VariantTest, HeapKindsAreOwnedCopies) {
     const std::vector<std::pair<ItemType, const char*>> values = {
-        {it_hexBinary, "0AFF"},
-        {it_base64Binary, "AAEC"},
-        {it_duration, "P1DT2H"},
-        {it_yearMonth, "2005-03"},
-        {it_monthDay, "--03-01"},
-        {it_date, "2005-03-01Z"},
-        {it_datetime, "2005-03-01T10:00:00"},
-        {it_time, "10:00:00.5"},
-        {it_string, "text"},
+        // clang-format off
+        {it_hexBinary, "0AFF"}, {it_base64Binary, "AAEC"}, {it_duration, "P1DT2H"},
+        {it_yearMonth, "2005-03"}, {it_monthDay, "--03-01"}, {it_date, "2005-03-01Z"},
+        {it_datetime, "2005-03-01T10:00:00"}, {it_time, "10:00:00.5"}, {it_string, "text"},
         {it_decimal, "-1.5"},
+        // clang-format on
         {it_integer, "123456789012345678901234567890"}};
     for (const auto& [kind, text] : values) {
         QbVariant v = Parsed(text, kind);
@@ -126,45 +123,32 @@ TEST(VariantTest, TextRoundTripOfEveryKind) {
         const char* written;
         const char* format;
     };
+    // {kind, text, written (empty: the text itself), format (empty: none)}
+    // clang-format off
     const Case cases[] = {
-        {it_hexBinary, " 0aFf ", "0AFF", nullptr},
-        {it_base64Binary, "SGVs\n bG8=", "SGVsbG8=", nullptr},
-        {it_i1, "-128", "-128", nullptr},
-        {it_i2, "32767", "32767", nullptr},
-        {it_i4, "-2147483648", "-2147483648", nullptr},
-        {it_i8, "-9223372036854775808", "-9223372036854775808", nullptr},
-        {it_ui1, "255", "255", nullptr},
-        {it_ui2, "65535", "65535", nullptr},
-        {it_ui4, "-1", "4294967295", nullptr},
-        {it_ui8, "9223372036854775807", "9223372036854775807", nullptr},
-        {it_r4, "0.1", "0.1", nullptr},
-        {it_r4, "3.4028235e38", "3.40e+38", "%.2e"},
-        {it_r8, "1e400", "inf", nullptr},
-        {it_r8, "0.1", "0.1000000000000000", "%.16f"},
-        {it_duration, "-P0Y", "-PT0S", nullptr},
-        {it_yearMonth, "2005-03-01", "2005-03-01", nullptr},
-        {it_monthDay, "--02-29", "--02-29", nullptr},
-        {it_year, "2005-03-01", "2005", nullptr},
-        {it_month, "--05", "--05", nullptr},
-        {it_day, "---07Z", "---07", nullptr},
-        {it_date, "-0044-03-15", "-0044-03-15", nullptr},
-        {it_datetime, "2005-03-01T23:59:59.123456789-05:00", "2005-03-01T23:59:59.123456789-05:00",
-         nullptr},
-        {it_time, "00:00:00Z", "00:00:00Z", nullptr},
-        {it_char, "x", "x", nullptr},
-        {it_string, " a  b ", "a b", nullptr},
-        {it_boolean, " TRUE ", "true", nullptr},
-        {it_decimal, "-123456789012345678901234567890.125", "-123456789012345678901234567890.13",
-         "2"},
-        {it_decimal, "0.50", "0.5", nullptr},
-        {it_integer, "-18446744073709551617", "-18446744073709551617", nullptr},
-    };
+        {it_hexBinary, " 0aFf ", "0AFF", ""}, {it_base64Binary, "SGVs\n bG8=", "SGVsbG8=", ""},
+        {it_i1, "-128", "", ""}, {it_i2, "32767", "", ""}, {it_i4, "-2147483648", "", ""},
+        {it_i8, "-9223372036854775808", "", ""}, {it_ui1, "255", "", ""}, {it_ui2, "65535", "", ""},
+        {it_ui4, "-1", "4294967295", ""}, {it_ui8, "9223372036854775807", "", ""},
+        {it_r4, "0.1", "", ""}, {it_r4, "3.4028235e38", "3.40e+38", "%.2e"},
+        {it_r8, "1e400", "inf", ""}, {it_r8, "0.1", "0.1000000000000000", "%.16f"},
+        {it_duration, "-P0Y", "-PT0S", ""}, {it_yearMonth, "2005-03-01", "", ""},
+        {it_monthDay, "--02-29", "", ""}, {it_year, "2005-03-01", "2005", ""},
+        {it_month, "--05", "", ""},
+        {it_day, "---07Z", "---07", ""}, {it_date, "-0044-03-15", "", ""},
+        {it_time, "00:00:00Z", "", ""},
+        {it_datetime, "2005-03-01T23:59:59.123456789-05:00", "", ""}, {it_char, "x", "", ""},
+        {it_string, " a  b ", "a b", ""}, {it_boolean, " TRUE ", "true", ""},
+        {it_decimal, "-123456789012345678901234567890.125",
+         "-123456789012345678901234567890.13", "2"},
+        {it_decimal, "0.50", "0.5", ""}, {it_integer, "-18446744073709551617", "", ""}};
+    // clang-format on
     for (const Case& c : cases) {
         QbVariant v;
         v.FromString(c.text, c.kind, kCollapse);
         EXPECT_EQ(v.GetKind(), c.kind) << c.text;
         EXPECT_EQ(v.GetType(), GetItemTypeName(c.kind));
-        EXPECT_EQ(v.ToString(c.format), c.written) << c.text;
+        EXPECT_EQ(v.ToString(*c.format ? c.format : nullptr), *c.written ? c.written : c.text);
     }
     EXPECT_EQ(Parsed("--05", it_month).GetMonth(), 5);
     EXPECT_EQ(Parsed("2005-03-01", it_yearMonth).GetYearMonth().GetType(), CDateTime::dt_date);
@@ -172,16 +156,14 @@ TEST(VariantTest, TextRoundTripOfEveryKind) {
 
 // A failed conversion names its cause and leaves the previous value.
 TEST(VariantTest, BadTextThrowsAndKeepsTheValue) {
-    struct Case {
-        ItemType kind;
-        const char* text;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::string decimal = "The string representing a Decimal, contained an invalid char at ";
+    const std::string base64 = "] can not be converted to a base64Binary";
+    // clang-format off
+    const std::tuple<ItemType, const char*, std::string> cases[] = {
         {it_i1, "300", "The value [300] is to large to fit in a i1"},
         {it_hexBinary, "0G", "Invalid char in hex string [G]"},
-        {it_base64Binary, "SGV", "The value [SGV] can not be converted to a base64Binary"},
-        {it_base64Binary, "S=Vs", "The value [S=Vs] can not be converted to a base64Binary"},
+        {it_base64Binary, "SGV", "The value [SGV" + base64},
+        {it_base64Binary, "S=Vs", "The value [S=Vs" + base64},
         {it_duration, "P1Q",
          "Invalid XSD Duration [P1Q] expected [-]P[nY][nM][nD][T[nH][nM][nS.ff]]"},
         {it_date, "2005-02-29", "Invalid Day [29] (1 <= day <= days in month"},
@@ -190,18 +172,16 @@ TEST(VariantTest, BadTextThrowsAndKeepsTheValue) {
         {it_year, "--03", "Failed to GetYear. Invalid Date Type: gMonth."},
         {it_year, "-0005", "The value [-0005] can not be converted to a year"},
         {it_day, "2005-03", "Failed to GetDay. Invalid Date Type: gYearMonth."},
-        {it_decimal, "1.2.3",
-         "The string representing a Decimal, contained an invalid char at position 3 [1.2.3]"},
-        {it_integer, "12a",
-         "The string representing a Decimal, contained an invalid char at position 2 [12a]"},
+        {it_decimal, "1.2.3", decimal + "position 3 [1.2.3]"},
+        {it_integer, "12a", decimal + "position 2 [12a]"},
         {it_none, "1", "Invalid Type 0 to convert to string"},
         {it_XmlObject, "1", "Invalid Type 27 to convert to string"},
-        {static_cast<ItemType>(99), "1", "Invalid Type 99 to convert to string"},
-    };
-    for (const Case& c : cases) {
+        {static_cast<ItemType>(99), "1", "Invalid Type 99 to convert to string"}};
+    // clang-format on
+    for (const auto& [kind, text, message] : cases) {
         QbVariant v;
         v.SetString("kept");
-        EXPECT_EQ(MessageOf([&] { v.FromString(c.text, c.kind, kPreserve); }), c.message);
+        EXPECT_EQ(MessageOf([&] { v.FromString(text, kind, kPreserve); }), message);
         EXPECT_EQ(v.GetString(), "kept");
     }
     QbVariant empty;

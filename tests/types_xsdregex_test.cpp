@@ -29,11 +29,9 @@ struct PatternCase {
 };
 
 const std::vector<PatternCase> kPatterns = {
-    {"abc", {"abc"}, {"abcd", "ab", "", "xabc"}, true},
-    {"a|ab", {"a", "ab"}, {"abb", "b"}, true},
-    {"a|", {"", "a"}, {"b"}, true},
-    {"()", {""}, {"a"}, true},
-    {"^a$", {"^a$"}, {"a"}, true},
+    // clang-format off
+    {"abc", {"abc"}, {"abcd", "ab", "", "xabc"}, true}, {"a|ab", {"a", "ab"}, {"abb", "b"}, true},
+    {"a|", {"", "a"}, {"b"}, true}, {"()", {""}, {"a"}, true}, {"^a$", {"^a$"}, {"a"}, true},
     {"$1.00", {"$1.00", "$1x00"}, {"1.00"}, true},
     {"(ab)*c", {"c", "ababc"}, {"abc c", "abac"}, true},
     {"a{2,3}", {"aa", "aaa"}, {"a", "aaaa"}, true},
@@ -43,12 +41,9 @@ const std::vector<PatternCase> kPatterns = {
     {"[^abc]", {"d", "\xC3\xA9"}, {"a", "c"}, true},
     {"[a-z-[aeiou]]+", {"bcd", "xyz"}, {"bad", "A"}, true},
     {"[a-z-[b-y-[c]]]", {"a", "c", "z"}, {"b", "d"}, false},
-    {"[\\d-[5]]", {"4", "6"}, {"5", "a"}, true},
-    {"[^a-z-[xyz]]", {"A", "1"}, {"a", "x"}, true},
-    {"[-a]+", {"-a-"}, {"b"}, true},
-    {"[a-]", {"-", "a"}, {"b"}, true},
-    {"[\\-\\[\\]\\^]+", {"-[]^"}, {"a"}, true},
-    {"[^^]", {"a"}, {"^"}, true},
+    {"[\\d-[5]]", {"4", "6"}, {"5", "a"}, true}, {"[^a-z-[xyz]]", {"A", "1"}, {"a", "x"}, true},
+    {"[-a]+", {"-a-"}, {"b"}, true}, {"[a-]", {"-", "a"}, {"b"}, true},
+    {"[\\-\\[\\]\\^]+", {"-[]^"}, {"a"}, true}, {"[^^]", {"a"}, {"^"}, true},
     {"\\p{Lu}\\p{Ll}*", {"Abc", "\xC3\x89t\xC3\xA9"}, {"abc", "A1"}, true},
     {"\\P{L}", {"1", "-"}, {"a", "\xC3\xA9"}, true},
     {"\\p{Nd}\\p{Sm}\\p{Zs}\\p{Pd}", {"1+ -"}, {"1+--"}, true},
@@ -66,14 +61,14 @@ const std::vector<PatternCase> kPatterns = {
     {"\\W+", {"_", " ", "!-"}, {"a", "+"}, true},
     {"\\i\\c*", {"a-b:c", "_x.1", ":", "\xC3\xA9\xC2\xB7"}, {"1abc", "-a", "a b"}, false},
     {"\\I\\C", {"1 ", "-!"}, {"ab", "1a"}, false},
-    {"[\\i-[:]][\\c-[:]]*", {"a1"}, {":a", "a:"}, false},
-    {"\\\\i", {"\\i"}, {"a", "\\a"}, true},
+    {"[\\i-[:]][\\c-[:]]*", {"a1"}, {":a", "a:"}, false}, {"\\\\i", {"\\i"}, {"a", "\\a"}, true},
     {"\\s\\S", {" a", "\ta", "\n\xC3\xA9"}, {"  ", "a ", "\u00A0a"}, true},
     {"[\\s\\d]+", {" 1\t2"}, {"a"}, true},
     {"\\n\\r\\t\\\\\\|\\.\\-\\^\\?\\*\\+\\{\\}\\(\\)\\[\\]", {"\n\r\t\\|.-^?*+{}()[]"}, {}, true},
     {"[\\n-\\r]", {"\n", "\r", "\x0B"}, {" "}, false},
     {"\xC3\xA9+", {"\xC3\xA9\xC3\xA9"}, {"e"}, true},
     {"[\xC3\xA0-\xC3\xBF]", {"\xC3\xA9"}, {"a"}, true},
+    // clang-format on
 };
 
 #ifdef QB_HAVE_LIBXML2

@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "core/CQbException.h"
+#include "support/Files.h"
+#include "support/ExceptionMessage.h"
+#include "support/TreeDump.h"
 #include "xml/CExpatReader.h"
 #include "xml/CXmlDocument.h"
 
@@ -26,17 +29,10 @@
 namespace QbXmlLib5 {
 namespace {
 
+using QbTest::TempPath;
+using QbTest::WriteFile;
+
 std::vector<unsigned char> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-std::string TempPath(const char* name) {
-    const char* dir = std::getenv("QB_TEST_TMP");
-    return std::string(dir ? dir : "/tmp") + "/xml_load_" + name;
-}
-
-void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Deflates with zlib itself: windowBits 15 gives a zlib wrapper, 31 gzip.
 std::vector<unsigned char> Deflate(const std::string& text, int windowBits) {
@@ -78,56 +74,19 @@ std::vector<unsigned char> Utf16WithBom(const std::string& utf8, bool bigEndian)
     return out;
 }
 
-// One line per element and attribute, text last, children indented.
-void Dump(const CXmlElement* e, std::string& out, const std::string& indent = "") {
-    out += indent + "{" + e->GetNamespaceURI() + "}" + e->GetLocalName() + "\n";
-    for (const CXmlAttribute* a : e->GetAttributes()) {
-        out += indent + " @{" + a->GetNamespaceURI() + "}" + a->GetLocalName() + "=" + a->GetValue() + "\n";
-    }
-    for (const CXmlElement* c = e->GetFirstElement(); c; c = c->GetNextSiblingElement()) {
-        Dump(c, out, indent + "  ");
-    }
-    out += indent + " text=" + e->GetText() + "\n";
-}
-
-std::string DumpDocument(const CXmlDocument& doc) {
-    std::string out;
-    if (doc.GetDocumentElement()) Dump(doc.GetDocumentElement(), out);
-    return out;
-}
-
-std::string LoadMessage(const std::function<void()>& load) {
-    try {
-        load();
-    } catch (const CQbException& e) {
-        return e.GetMessage();
-    }
-    return "(no exception)";
-}
+std::string DumpDocument(const CXmlDocument& doc) { return QbTest::Dump(doc.GetDocumentElement()); }
 
 #ifdef QB_HAVE_LIBXML2
-std::string Str(const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : ""; }
-
-std::string WithoutCR(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-    return s;
-}
-
-void DumpLibxml(xmlNode* e, std::string& out, std::map<std::string, std::string>& aliases,
-                const std::string& indent = "") {
-    for (xmlNs* ns = e->nsDef; ns; ns = ns->next) aliases[Str(ns->prefix)] = Str(ns->href);
-    out += indent + "{" + (e->ns ? Str(e->ns->href) : "") + "}" + Str(e->name) + "\n";
-    for (xmlAttr* a = e->properties; a; a = a->next) {
-        xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(a));
-        out += indent + " @{" + (a->ns ? Str(a->ns->href) : "") + "}" + Str(a->name) + "=" + Str(value) + "\n";
-        xmlFree(value);
+// The namespace declarations of an element and its descendants, in document
+// order: the last declaration of a prefix wins, as in our alias map.
+void CollectAliases(const xmlNode* e, std::map<std::string, std::string>& aliases) {
+    for (const xmlNs* ns = e->nsDef; ns; ns = ns->next) {
+        aliases[ns->prefix ? reinterpret_cast<const char*>(ns->prefix) : ""] =
+            reinterpret_cast<const char*>(ns->href);
     }
-    std::string text;
-    for (xmlNode* c = e->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE) DumpLibxml(c, out, aliases, indent + "  ");
-        if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) text += Str(c->content);
+    for (const xmlNode* c = e->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) CollectAliases(c, aliases);
     }
-    out += indent + " text=" + WithoutCR(text) + "\n";
 }
 
 // Parses with libxml2 (entities substituted, DTD defaults applied) and checks
@@ -138,11 +97,10 @@ void ExpectSameAsLibxml(const std::vector<unsigned char>& bytes, const CXmlDocum
                                 XML_PARSE_NOENT | XML_PARSE_DTDATTR | XML_PARSE_NONET | XML_PARSE_NOERROR |
                                     XML_PARSE_NOWARNING);
     ASSERT_NE(doc, nullptr) << "libxml2 rejects the document";
-    std::string expected;
+    EXPECT_EQ(DumpDocument(ours), QbTest::Dump(xmlDocGetRootElement(doc)));
     std::map<std::string, std::string> aliases;
-    DumpLibxml(xmlDocGetRootElement(doc), expected, aliases);
+    CollectAliases(xmlDocGetRootElement(doc), aliases);
     xmlFreeDoc(doc);
-    EXPECT_EQ(DumpDocument(ours), expected);
     for (const auto& alias : aliases) {
         EXPECT_EQ(ours.LookupNamespaceFromAlias(alias.first.c_str()), alias.second) << alias.first;
     }
@@ -211,6 +169,14 @@ TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
             std::remove(path.c_str());
         }
     }
+    // A gzip file of two members (`cat a.gz b.gz`) loads as their concatenation.
+    const std::string whole = kDocuments[1], cut = whole.substr(0, whole.size() / 2);
+    std::vector<unsigned char> members = Deflate(cut, 31), rest = Deflate(whole.substr(cut.size()), 31);
+    members.insert(members.end(), rest.begin(), rest.end());
+    CXmlDocument joined, reference;
+    joined.LoadXmlStream(members.data(), members.size());
+    reference.LoadXml(whole.c_str());
+    EXPECT_EQ(DumpDocument(joined), DumpDocument(reference));
     // Compressed UTF-16 goes through both steps.
     const std::string utf16 = [] {
         const auto v = Utf16WithBom(kDocuments[0], false);
@@ -287,54 +253,39 @@ TEST(XmlLoad, NamespaceDetails) {
     CXmlDocument doc;
     doc.LoadXml("<r xmlns='urn:d' xmlns:p='urn:p1' a='1' p:b='2'><p:c xmlns:p='urn:p2'/>"
                 "<u xmlns=''/></r>");
-    const CXmlElement* r = doc.GetDocumentElement();
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->GetNamespaceURI(), "urn:d");
-    EXPECT_EQ(r->GetAttribute("a", ""), "1");  // unprefixed: no namespace
-    EXPECT_EQ(r->GetAttribute("a", "urn:d"), "");
-    EXPECT_EQ(r->GetAttribute("b", "urn:p1"), "2");
-    EXPECT_EQ(r->GetAttributes().size(), 2u);  // declarations are not attributes
-    EXPECT_EQ(r->GetFirstElement()->GetNamespaceURI(), "urn:p2");
-    EXPECT_EQ(r->GetFirstElement()->GetNextSiblingElement()->GetNamespaceURI(), "");
+    // An unprefixed attribute has no namespace; declarations are not attributes.
+    EXPECT_EQ(QbTest::Dump(doc.GetDocumentElement()), "{urn:d}r[a=1,{urn:p1}b=2]({urn:p2}c u)");
     EXPECT_EQ(doc.LookupNamespaceFromAlias("p"), "urn:p2");  // the last declaration wins
     EXPECT_EQ(doc.LookupNamespaceFromAlias(""), "");         // xmlns='' came last
     EXPECT_EQ(doc.LookupNamespaceFromAlias("q"), "");
 
     // Expat refuses a namespace URI that contains its separator "|".
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml("<x:e xmlns:x='urn:a|b'/>"); }), "syntax error at line 1");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml("<x:e xmlns:x='urn:a|b'/>"); }), "syntax error at line 1");
 
     // Without namespace processing names stay whole, declarations are attributes.
     CXmlDocument plain(ST_NO_NAMESPACES);
     plain.LoadXml("<p:a xmlns:p='urn:p' xmlns='urn:d' p:k='v'><p:b/></p:a>");
-    const CXmlElement* a = plain.GetDocumentElement();
-    EXPECT_EQ(a->GetLocalName(), "p:a");
-    EXPECT_EQ(a->GetNamespaceURI(), "");
-    EXPECT_EQ(a->GetAttribute("xmlns:p", ""), "urn:p");
-    EXPECT_EQ(a->GetAttribute("xmlns", ""), "urn:d");
-    EXPECT_EQ(a->GetAttribute("p:k", ""), "v");
-    EXPECT_EQ(a->GetFirstElement()->GetLocalName(), "p:b");
+    EXPECT_EQ(QbTest::Dump(plain.GetDocumentElement()), "p:a[xmlns:p=urn:p,xmlns=urn:d,p:k=v](p:b)");
     EXPECT_EQ(plain.LookupNamespaceFromAlias("p"), "");
     EXPECT_EQ(plain.GetSchemaType(), ST_NO_NAMESPACES);
     // Unbound prefixes are an error only with namespace processing.
     plain.LoadXml("<u:a/>");
     EXPECT_EQ(plain.GetDocumentElement()->GetLocalName(), "u:a");
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml("<u:a/>"); }), "unbound prefix at line 1");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml("<u:a/>"); }), "unbound prefix at line 1");
 }
 
 TEST(XmlLoad, WideStrings) {
     CXmlDocument doc;
     doc.LoadXml(L"<?xml version='1.0' encoding='UTF-8'?>"
                 L"<w a='\u00E9\U0001F600'>x\u65E5\U0001F600\U0010FFFD</w>");
-    const CXmlElement* w = doc.GetDocumentElement();
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->GetAttribute("a", ""), "\xC3\xA9\xF0\x9F\x98\x80");
-    EXPECT_EQ(w->GetText(), "x\xE6\x97\xA5\xF0\x9F\x98\x80\xF4\x8F\xBF\xBD");
+    EXPECT_EQ(QbTest::Dump(doc.GetDocumentElement()),
+              "w[a=\xC3\xA9\xF0\x9F\x98\x80]\"x\xE6\x97\xA5\xF0\x9F\x98\x80\xF4\x8F\xBF\xBD\"");
 
     doc.LoadXml(L"\uFEFF<b/>");  // a leading byte-order mark character
     EXPECT_EQ(doc.GetDocumentElement()->GetLocalName(), "b");
 
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(L""); }), "XML String is empty!");
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(L"<a>\n<b></a>"); }), "mismatched tag at line 2");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(L""); }), "XML String is empty!");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(L"<a>\n<b></a>"); }), "mismatched tag at line 2");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
 
@@ -356,15 +307,15 @@ TEST(XmlLoad, MalformedInput) {
         {"", "XML String is empty!"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(LoadMessage([&] { doc.LoadXml(c.text); }), c.message) << c.text;
+        EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(c.text); }), c.message) << c.text;
         EXPECT_EQ(doc.GetDocumentElement(), nullptr) << c.text;
         const std::vector<unsigned char> bytes = Bytes(c.text);
         const std::string streamMessage = bytes.empty() ? "XML Stream is empty!" : c.message;
-        EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(bytes.data(), bytes.size()); }), streamMessage);
+        EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXmlStream(bytes.data(), bytes.size()); }), streamMessage);
         EXPECT_EQ(doc.GetDocumentElement(), nullptr) << c.text;
     }
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXmlStream(nullptr, 0); }), "XML Stream is empty!");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(static_cast<const char*>(nullptr)); }), "XML String is empty!");
 
     // Exponential entity expansion is stopped by Expat, not by memory.
     std::string laughs = "<!DOCTYPE l [<!ENTITY l0 'ha'>";
@@ -373,24 +324,24 @@ TEST(XmlLoad, MalformedInput) {
         laughs += "<!ENTITY l" + std::to_string(i) + " '" + prev + prev + prev + prev + "'>";
     }
     laughs += "]><l>&l29;</l>";
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(laughs.c_str()); }).rfind("limit on input amplification", 0), 0u);
 
     // A compressed document is not text: only streams and files inflate it.
     const std::vector<unsigned char> packed = Deflate("<z/>", 15);
     const std::string packedText(packed.begin(), packed.end());
-    EXPECT_NE(LoadMessage([&] { doc.LoadXml(packedText.c_str()); }), "(no exception)");
+    EXPECT_NE(QbTest::MessageOf([&] { doc.LoadXml(packedText.c_str()); }), "(no exception)");
     // A cut-off compressed stream is not inflated, and fails as text.
     const std::vector<unsigned char> gz = Deflate("<z>some text to compress</z>", 31);
-    EXPECT_NE(LoadMessage([&] { doc.LoadXmlStream(gz.data(), gz.size() - 3); }), "(no exception)");
+    EXPECT_NE(QbTest::MessageOf([&] { doc.LoadXmlStream(gz.data(), gz.size() - 3); }), "(no exception)");
     // Compressed nothing is an empty document.
     const std::vector<unsigned char> none = Deflate("", 31);
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(none.data(), none.size()); }),
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXmlStream(none.data(), none.size()); }),
               "Invalid or empty XML document");
 
     // A load after a failure, and a second load, keep only the new tree.
     doc.LoadXml("<first><x/></first>");
     doc.LoadXml("<second/>");
-    EXPECT_EQ(DumpDocument(doc), "{}second\n text=\n");
+    EXPECT_EQ(DumpDocument(doc), "second");
 }
 
 // An exception raised while building the tree stops Expat and reaches the
@@ -416,16 +367,16 @@ TEST(XmlLoad, Files) {
     WriteFile(path, Bytes("<f a='b'>c</f>"));
     CXmlDocument doc;
     doc.Load(path.c_str());
-    EXPECT_EQ(DumpDocument(doc), "{}f\n @{}a=b\n text=c\n");
+    EXPECT_EQ(DumpDocument(doc), "f[a=b]\"c\"");
 
-    WriteFile(path, {});
-    EXPECT_EQ(LoadMessage([&] { doc.Load(path.c_str()); }), "Invalid or empty XML document");
+    WriteFile(path, std::string());
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.Load(path.c_str()); }), "Invalid or empty XML document");
     std::remove(path.c_str());
 
     const std::string missing = TempPath("missing/none.xml");
-    EXPECT_EQ(LoadMessage([&] { doc.Load(missing.c_str()); }),
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.Load(missing.c_str()); }),
               "Failed to open the file [" + missing + "] Error [0x00000002]");
-    EXPECT_EQ(LoadMessage([&] { doc.Load("/"); }),
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.Load("/"); }),
               "Failed to get the size of the file [/] Error [0x00000015]");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
@@ -458,7 +409,7 @@ TEST(XmlLoad, FastInfosetRouting) {
     declared.append(fi.begin(), fi.end());
     doc.LoadXmlStream(reinterpret_cast<const unsigned char*>(declared.data()), declared.size());
     EXPECT_EQ(DumpDocument(doc), expected);
-    EXPECT_NE(LoadMessage([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
+    EXPECT_NE(QbTest::MessageOf([&] { doc.LoadXml(declared.c_str()); }), "(no exception)");
 
     // A gzip file of a Fast Infoset document inflates, then decodes.
     doc.Load((dir + "java_big.finf.gz").c_str());
@@ -466,7 +417,7 @@ TEST(XmlLoad, FastInfosetRouting) {
     EXPECT_EQ(doc.GetDocumentElement()->GetNamespaceURI(), "urn:big");
 
     // A truncated Fast Infoset document fails as Fast Infoset, not as text.
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXmlStream(fi.data(), fi.size() / 2); }),
               "Failed to parse FastInfoset. Unexpected End of File.");
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
@@ -490,7 +441,7 @@ TEST(XmlLoad, DeepDocumentLoadsAndFrees) {
     // The same depth left unclosed is an error, and the partial tree is freed.
     text.resize(depth * 3);
     CXmlDocument doc;
-    EXPECT_EQ(LoadMessage([&] { doc.LoadXml(text.c_str()); }), "no element found at line 1");
+    EXPECT_EQ(QbTest::MessageOf([&] { doc.LoadXml(text.c_str()); }), "no element found at line 1");
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/CQbException.h"
-#include "types/CBinaryData.h"
 #include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
+#include "types/CBinaryData.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlTextWriter.h"
 
@@ -151,6 +151,48 @@ TEST(XmlTextWriterTest, InvalidLineEndStyleIsRefused) {
     EXPECT_EQ(w.GetXml(), "<?xml version=\"1.0\"?>\n");
 }
 
+TEST(XmlTextWriterTest, NamesThatAreNotXmlNamesAreRefused) {
+    // {name, valid}: XML name characters, colon excluded (prefixes are the
+    // writer's), UTF-8 checked to the last byte.
+    const std::pair<const char*, bool> cases[] = {{"a", true},
+                                                  {"_x-1.b", true},
+                                                  {"\xC3\xA9t\xC3\xA9", true},
+                                                  {"\xF0\x90\x80\x80", true},
+                                                  {"a\xCC\x80", true},
+                                                  {"", false},
+                                                  {"1a", false},
+                                                  {"-a", false},
+                                                  {"a b", false},
+                                                  {"x<y", false},
+                                                  {"a:b", false},
+                                                  {"a\"", false},
+                                                  {"\xCC\x80", false},
+                                                  {"\xC3", false},
+                                                  {"\xC0\xA1", false},
+                                                  {"\xED\xA0\x80", false},
+                                                  {"a\xFF", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        for (int where = 0; where < 3; ++where) {
+            CXmlTextWriter w;
+            w.SetFormatted(false);
+            const std::string good = "r", name = c.first;
+            const auto run = [&] {
+                if (where == 2) w.AddNamespace(name, "urn:p");  // a prefix the caller chose
+                w.WriteStartElement(where == 0 ? name : good, "");
+                w.WriteAttribute(where == 1 ? name : good, where == 2 ? "urn:p" : "", "v");
+            };
+            if (c.second) {
+                EXPECT_NO_THROW(run());
+            } else {
+                const std::string kind[] = {"element name", "attribute name", "namespace prefix"};
+                EXPECT_EQ(MessageOf(run), "Cannot write the " + kind[where] + " [" + name +
+                                              "] as XML: it is not a valid XML name");
+            }
+        }
+    }
+}
+
 TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
     CXmlTextWriter w;
     w.SetFormatted(false);
@@ -166,17 +208,18 @@ TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
     EXPECT_EQ(w.GetXmlBytes(XE_UTF16_NO_DECL).GetString(), utf16);  // no byte-order mark
     EXPECT_EQ(w.GetXmlBytes(XE_UTF16).GetString(), utf16);
     for (XmlEncoding bad : {XE_NONE, static_cast<XmlEncoding>(4)}) {
-        EXPECT_EQ(MessageOf([&] { w.GetXmlBytes(bad); }).rfind("Unknown Encoding, select UTF-8 (", 0),
-                  0u);
+        EXPECT_EQ(
+            MessageOf([&] { w.GetXmlBytes(bad); }).rfind("Unknown Encoding, select UTF-8 (", 0),
+            0u);
     }
     EXPECT_EQ(w.GetXml(), text);  // taking bytes leaves the text as it was
 }
 
 TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
     std::mt19937 rng(7);
-    for (std::size_t total : {std::size_t(0), std::size_t(1), CStringBuffer::kBlockSize - 1,
-                              CStringBuffer::kBlockSize, CStringBuffer::kBlockSize + 1,
-                              std::size_t(5 * CStringBuffer::kBlockSize + 17)}) {
+    for (std::size_t total :
+         {std::size_t(0), std::size_t(1), CStringBuffer::kBlockSize - 1, CStringBuffer::kBlockSize,
+          CStringBuffer::kBlockSize + 1, std::size_t(5 * CStringBuffer::kBlockSize + 17)}) {
         SCOPED_TRACE(total);
         CStringBuffer buffer;
         std::string expected;
@@ -193,8 +236,9 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
             expected += piece;
         }
         EXPECT_EQ(buffer.GetLength(), total);
+        EXPECT_TRUE(buffer.ToString() == expected);
         const char* joined = buffer.Join();
-        EXPECT_TRUE(std::string(joined) == expected);
+        EXPECT_TRUE(std::string(joined) == expected);  // NUL-terminated, no stale bytes
         EXPECT_EQ(joined, buffer.Join());  // joining again changes nothing
         buffer.Append("tail");
         EXPECT_TRUE(std::string(buffer.Join()) == expected + "tail");

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/CCharEncoding.h"
 
 #include "core/CQbException.h"
+#include "support/TreeDump.h"
 #include "xml/CXmlDocument.h"
 
 namespace QbXmlLib5 {
@@ -43,16 +45,12 @@ TEST(XmlTree, EmptyDocumentAndNavigation) {
     EXPECT_EQ(doc.GetCurrentElement(), root);
 
     ASSERT_EQ(doc.GetDocumentElement(), root);
-    EXPECT_EQ(root->GetDocument(), &doc);
-    EXPECT_EQ(root->GetLocalName(), "root");
-    EXPECT_EQ(root->GetNamespaceURI(), "urn:r");
+    EXPECT_EQ(QbTest::Dump(root), "{urn:r}root(a {urn:b}b(c))");
     EXPECT_EQ(root->GetNextSiblingElement(), nullptr);
     EXPECT_EQ(root->GetFirstElement(), a);
-    EXPECT_EQ(a->GetNextSiblingElement(), b);
-    EXPECT_EQ(b->GetNextSiblingElement(), nullptr);
     EXPECT_EQ(b->GetFirstElement(), c);
+    EXPECT_EQ(root->GetDocument(), &doc);
     EXPECT_EQ(c->GetDocument(), &doc);
-    EXPECT_EQ(b->GetNamespaceURI(), "urn:b");
 
     // A second document element is a reader bug, refused without damage.
     EXPECT_THROW(doc.AddDocElement("", "x"), CQbInvalidStateException);
@@ -106,20 +104,19 @@ TEST(XmlTree, IsNamespaceAttribute) {
 TEST(XmlTree, TextAppendingDropsCarriageReturns) {
     TreeBuilder doc;
     CXmlElement* e = doc.AddDocElement("", "e");
-    TreeBuilder::AppendTextExcludingCR(e, "a\r\nb");
-    EXPECT_EQ(e->GetText(), "a\nb");
-    TreeBuilder::AppendTextExcludingCR(e, "\r\r\r");
-    EXPECT_EQ(e->GetText(), "a\nb");
-    TreeBuilder::AppendTextExcludingCR(e, "\rc\r\rd\r");
-    EXPECT_EQ(e->GetText(), "a\nbcd");
-
-    // The length limit and the NUL both stop copying.
-    TreeBuilder::AppendTextExcludingCR(e, "xy\rz", 3);
-    EXPECT_EQ(e->GetText(), "a\nbcdxy");
-    TreeBuilder::AppendTextExcludingCR(e, "p\0q", 3);
-    EXPECT_EQ(e->GetText(), "a\nbcdxyp");
-    TreeBuilder::AppendTextExcludingCR(e, "ignored", 0);
-    EXPECT_EQ(e->GetText(), "a\nbcdxyp");
+    // {piece, length (-1: to the NUL), text after}: the length limit and the
+    // NUL both stop copying.
+    const std::tuple<const char*, int, const char*> appends[] = {
+        {"a\r\nb", -1, "a\nb"},     {"\r\r\r", -1, "a\nb"},         {"\rc\r\rd\r", -1, "a\nbcd"},
+        {"xy\rz", 3, "a\nbcdxy"}, {"p\0q", 3, "a\nbcdxyp"}, {"ignored", 0, "a\nbcdxyp"}};
+    for (const auto& [piece, length, after] : appends) {
+        if (length < 0) {
+            TreeBuilder::AppendTextExcludingCR(e, piece);
+        } else {
+            TreeBuilder::AppendTextExcludingCR(e, piece, static_cast<std::size_t>(length));
+        }
+        EXPECT_EQ(e->GetText(), after);
+    }
 
     // Text around a child is joined in the parent.
     TreeBuilder doc2;
@@ -192,19 +189,13 @@ TEST(XmlTree, LoadingConvertsToTheLocalEncoding) {
     CXmlDocument latin1;
     latin1.LoadXml(xml);
     SetLocalCharEncoding(saved);
-    const CXmlElement* r = latin1.GetDocumentElement();
-    EXPECT_EQ(r->GetNamespaceURI(), "urn:\xE9");
-    EXPECT_EQ(r->GetAttribute("a", ""), "\xE9\r");  // attribute values keep a referenced CR
-    EXPECT_EQ(r->GetText(), "x\xE9yz");
-    EXPECT_EQ(r->GetFirstElement()->GetLocalName(), "\xE9l");
-
+    // Attribute values keep a referenced CR.
+    EXPECT_EQ(QbTest::Dump(latin1.GetDocumentElement()),
+              "{urn:\xE9}r[a=\xE9\r]({urn:\xE9}\xE9l)\"x\xE9yz\"");
     CXmlDocument utf8;
     utf8.LoadXml(xml);
-    r = utf8.GetDocumentElement();
-    EXPECT_EQ(r->GetNamespaceURI(), "urn:\xC3\xA9");
-    EXPECT_EQ(r->GetAttribute("a", ""), "\xC3\xA9\r");
-    EXPECT_EQ(r->GetText(), "x\xC3\xA9yz");
-    EXPECT_EQ(r->GetFirstElement()->GetLocalName(), "\xC3\xA9l");
+    EXPECT_EQ(QbTest::Dump(utf8.GetDocumentElement()),
+              "{urn:\xC3\xA9}r[a=\xC3\xA9\r]({urn:\xC3\xA9}\xC3\xA9l)\"x\xC3\xA9yz\"");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "core/CQbException.h"
 #include "support/ExceptionMessage.h"
+#include "support/TreeDump.h"
 #include "support/XmlOracle.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
@@ -30,6 +31,14 @@ public:
     using CXmlWriter::GetUniquePrefix;
     using CXmlWriter::NsIntToString;
 };
+
+#ifdef QB_HAVE_LIBXML2
+// The document as libxml2 reads it strictly (namespace-well-formed), as one line.
+std::string Reparsed(const std::string& xml) {
+    QbTest::XmlDocPtr doc = QbTest::ParseStrict(xml);
+    return doc ? QbTest::Dump(xmlDocGetRootElement(doc.get())) : "(rejected)";
+}
+#endif
 
 // A text writer without formatting, the usual starting point here.
 struct Plain {
@@ -75,12 +84,7 @@ TEST(XmlWriterTest, NamespacesRegisteredBeforeTheRootAreAllDeclaredOnIt) {
               "<root xmlns=\"urn:d\" xmlns:a=\"urn:a\" xmlns:b=\"urn:b\" xmlns:c=\"urn:c\">"
               "<a:child b:x=\"1\"><c:leaf/></a:child><same/></root>");
 #ifdef QB_HAVE_LIBXML2
-    ExpectedElement root{"root", "urn:d"};
-    ExpectedElement child{"child", "urn:a", {{"x", "urn:b", "1"}}};
-    child.children.push_back(ExpectedElement{"leaf", "urn:c"});
-    root.children.push_back(child);
-    root.children.push_back(ExpectedElement{"same", "urn:d"});
-    QbTest::ExpectDocument(xml, root, true);
+    EXPECT_EQ(Reparsed(xml), "{urn:d}root({urn:a}child[{urn:b}x=1]({urn:c}leaf) {urn:d}same)");
 #endif
 }
 
@@ -107,15 +111,8 @@ TEST(XmlWriterTest, InventedPrefixIsScopedToTheElementThatDeclaresIt) {
     q.w.WriteEndElement();
     EXPECT_EQ(q.w.GetXml(), "<AB:root xmlns:AB=\"urn:x\" xmlns:AA=\"urn:app\"/>");
 #ifdef QB_HAVE_LIBXML2
-    ExpectedElement root{"root", ""};
-    ExpectedElement first{"first", "urn:x"};
-    ExpectedElement inner{"inner", "urn:x"};
-    inner.children.push_back(ExpectedElement{"other", "urn:y"});
-    first.children.push_back(inner);
-    root.children.push_back(first);
-    root.children.push_back(ExpectedElement{"second", "urn:x"});
-    QbTest::ExpectDocument(xml, root, true);
-    QbTest::ExpectDocument(q.w.GetXml(), ExpectedElement{"root", "urn:x"}, true);
+    EXPECT_EQ(Reparsed(xml), "root({urn:x}first({urn:x}inner({urn:y}other)) {urn:x}second)");
+    EXPECT_EQ(Reparsed(q.w.GetXml()), "{urn:x}root");
 #endif
 }
 
@@ -134,13 +131,9 @@ TEST(XmlWriterTest, AttributesAlwaysCarryAPrefixForTheirNamespace) {
               "<root xmlns=\"urn:d\" plain=\"1\" xmlns:AA=\"urn:d\" AA:x=\"2\" AA:y=\"3\" "
               "xml:lang=\"en\"><nons/></root>");
 #ifdef QB_HAVE_LIBXML2
-    ExpectedElement root{"root", "urn:d",
-                         {{"plain", "", "1"},
-                          {"x", "urn:d", "2"},
-                          {"y", "urn:d", "3"},
-                          {"lang", "http://www.w3.org/XML/1998/namespace", "en"}}};
-    root.children.push_back(ExpectedElement{"nons", "urn:d"});  // inherits the default
-    QbTest::ExpectDocument(p.w.GetXml(), root, true);
+    EXPECT_EQ(Reparsed(p.w.GetXml()),  // nons inherits the default namespace
+              "{urn:d}root[plain=1,{urn:d}x=2,{urn:d}y=3,"
+              "{http://www.w3.org/XML/1998/namespace}lang=en]({urn:d}nons)");
 #endif
 }
 
@@ -330,31 +323,6 @@ private:
     std::string m_default;
 };
 
-// Compares the library's own document tree with what was written: the
-// writer and the reader must agree with each other as well as with libxml2.
-void ExpectOwnTree(const CXmlElement* e, const ExpectedElement& expected) {
-    ASSERT_TRUE(e != nullptr);
-    EXPECT_EQ(e->GetLocalName(), expected.localName);
-    EXPECT_EQ(e->GetNamespaceURI(), expected.namespaceUri);
-    EXPECT_EQ(e->GetText(), QbTest::ParsedText(expected.text));
-    EXPECT_EQ(e->GetAttributes().size(),
-              expected.attributes.size() + (expected.hasXsiType ? 1 : 0));
-    for (const ExpectedAttribute& a : expected.attributes) {
-        EXPECT_EQ(e->GetAttribute(a.localName, a.namespaceUri), a.value);
-    }
-    if (expected.hasXsiType) {
-        const std::string& type = e->GetAttribute("type", kXsi);
-        EXPECT_EQ(type.substr(type.find(':') + 1), expected.xsiTypeName);
-    }
-    const CXmlElement* child = e->GetFirstElement();
-    for (const ExpectedElement& c : expected.children) {
-        ExpectOwnTree(child, c);
-        if (!child) return;
-        child = child->GetNextSiblingElement();
-    }
-    EXPECT_TRUE(child == nullptr) << "extra child in " << expected.localName;
-}
-
 TEST(XmlWriterTest, RandomDocumentsAreNamespaceCorrectForLibxml2) {
     // Variants: plain LF text; CRLF with a declaration; formatted; UTF-16
     // bytes with a declaration naming UTF-16.
@@ -376,10 +344,10 @@ TEST(XmlWriterTest, RandomDocumentsAreNamespaceCorrectForLibxml2) {
             } else {
                 QbTest::ExpectDocument(w.GetXml(), root, variant != 2);
             }
-            if (variant == 0) {
+            if (variant == 0) {  // our reader agrees with libxml2, so with `root` too
                 CXmlDocument document;
                 document.LoadXml(w.GetXml().c_str());
-                ExpectOwnTree(document.GetDocumentElement(), root);
+                EXPECT_EQ(QbTest::Dump(document.GetDocumentElement()), Reparsed(w.GetXml()));
             }
             if (HasFailure()) return;
         }

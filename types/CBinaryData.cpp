@@ -16,10 +16,10 @@
 namespace QbXmlLib5 {
 
 struct CBinaryData::CDataHolder {
-    unsigned char* data;    // array new; null only after ReleaseData
-    std::size_t length;     // bytes in use
-    std::size_t capacity;   // size of the allocation behind data
-    std::size_t refCount;   // CBinaryData objects sharing this record
+    unsigned char* data;   // array new; null only after ReleaseData
+    std::size_t length;    // bytes in use
+    std::size_t capacity;  // size of the allocation behind data
+    std::size_t refCount;  // CBinaryData objects sharing this record
 
     // Adopts `buffer` (array new) as it is.
     CDataHolder(unsigned char* buffer, std::size_t used, std::size_t size)
@@ -42,8 +42,7 @@ struct CBinaryData::CDataHolder {
 namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
-const char kBase64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -157,8 +156,7 @@ CBinaryData& CBinaryData::operator=(CBinaryData&& other) noexcept {
     return *this;
 }
 
-CBinaryData::CBinaryData(unsigned char* data, std::size_t length, bool adopt)
-    : m_holder(nullptr) {
+CBinaryData::CBinaryData(unsigned char* data, std::size_t length, bool adopt) : m_holder(nullptr) {
     if (adopt) {
         m_holder = new CDataHolder(data, length, length);
     } else {
@@ -196,9 +194,7 @@ void CBinaryData::GetExclusiveDataHolder() {
     Attach(copy);
 }
 
-const unsigned char* CBinaryData::GetData() const {
-    return m_holder ? m_holder->data : nullptr;
-}
+const unsigned char* CBinaryData::GetData() const { return m_holder ? m_holder->data : nullptr; }
 
 std::size_t CBinaryData::GetLength() const { return m_holder ? m_holder->length : 0; }
 
@@ -253,8 +249,8 @@ unsigned char* CBinaryData::ReleaseData() {
     if (!m_holder) return nullptr;
     GetExclusiveDataHolder();
     if (m_holder->refCount > 1) {
-        throw CQbException(FormatString("Failed to release data. [RefCount=%zu]",
-                                        m_holder->refCount));
+        throw CQbException(
+            FormatString("Failed to release data. [RefCount=%zu]", m_holder->refCount));
     }
     unsigned char* data = m_holder->data;
     m_holder->data = nullptr;
@@ -317,15 +313,18 @@ std::string CBinaryData::GetAsHexString() const { return GetAsHexString(GetData(
 void CBinaryData::SetAsHexString(const char* text) {
     if (!text) text = "";
     const std::size_t length = std::strlen(text);
-    if (length % 2 != 0) throw CQbException(FormatString("Incomplete hex string [%s]", Excerpt(text).c_str()));
     const std::size_t count = length / 2;
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[count + 1]);
     for (std::size_t i = 0; i < length; i += 2) {
         const int high = HexValue(text[i]);
         const int low = HexValue(text[i + 1]);
         if (high < 0 || low < 0) {
+            // The missing second digit of an odd-length text is the
+            // terminator: print nothing for it rather than a NUL byte, which
+            // would cut the message wherever it is printed as a C string.
             const char bad = high < 0 ? text[i] : text[i + 1];
-            throw CQbException(FormatString("Invalid char in hex string [%c]", bad));
+            const char shown[2] = {bad, '\0'};
+            throw CQbException(FormatString("Invalid char in hex string [%s]", shown));
         }
         buffer[i / 2] = static_cast<unsigned char>((high << 4) | low);
     }
@@ -341,7 +340,8 @@ std::string CBinaryData::GetAsBase64() const {
     text.reserve((n + 2) / 3 * 4);
     std::size_t i = 0;
     for (; i + 3 <= n; i += 3) {
-        const std::uint32_t v = (std::uint32_t{p[i]} << 16) | (std::uint32_t{p[i + 1]} << 8) | p[i + 2];
+        const std::uint32_t v =
+            (std::uint32_t{p[i]} << 16) | (std::uint32_t{p[i + 1]} << 8) | p[i + 2];
         for (int shift = 18; shift >= 0; shift -= 6) text += kBase64Alphabet[(v >> shift) & 0x3F];
     }
     if (i < n) {
@@ -397,16 +397,21 @@ void CBinaryData::SetAsBase64(const char* text) {
 std::string CBinaryData::GetAsString(ByteEncoding encoding) const {
     if (!m_holder) return std::string();
     switch (encoding) {
-        case BE_STRING: return GetString();
-        case BE_HEX: return GetAsHexString();
-        case BE_BASE64: return GetAsBase64();
-        case BE_BOOLEAN: return RenderBooleans();
+        case BE_STRING:
+            return GetString();
+        case BE_HEX:
+            return GetAsHexString();
+        case BE_BASE64:
+            return GetAsBase64();
+        case BE_BOOLEAN:
+            return RenderBooleans();
         case BE_SHORT:
         case BE_INT:
         case BE_LONG:
         case BE_FLOAT:
         case BE_DOUBLE:
-        case BE_UUID: return RenderGroups(encoding);
+        case BE_UUID:
+            return RenderGroups(encoding);
     }
     throw CQbException("Unknown byte encoding.");
 }
@@ -427,16 +432,23 @@ std::string CBinaryData::RenderGroups(ByteEncoding encoding) const {
     };
     const Kind& kind = kinds[encoding - BE_SHORT];
     const std::size_t n = m_holder->length;
-    if (n % kind.size != 0) throw CQbException(FormatString(kind.message, kHexDigits[n % kind.size]));
+    if (n % kind.size != 0)
+        throw CQbException(FormatString(kind.message, kHexDigits[n % kind.size]));
     std::string text;
     for (std::size_t i = 0; i < n; i += kind.size) {
         const unsigned char* p = m_holder->data + i;
         const std::uint64_t v = encoding == BE_UUID ? 0 : ReadBigEndian(p, kind.size);
         if (i > 0) text += ' ';
         switch (encoding) {
-            case BE_SHORT: text += CConversions::i2ToString(static_cast<std::int16_t>(v)); break;
-            case BE_INT: text += CConversions::i4ToString(static_cast<std::int32_t>(v)); break;
-            case BE_LONG: text += CConversions::i8ToString(static_cast<std::int64_t>(v)); break;
+            case BE_SHORT:
+                text += CConversions::i2ToString(static_cast<std::int16_t>(v));
+                break;
+            case BE_INT:
+                text += CConversions::i4ToString(static_cast<std::int32_t>(v));
+                break;
+            case BE_LONG:
+                text += CConversions::i8ToString(static_cast<std::int64_t>(v));
+                break;
             case BE_FLOAT: {
                 float f;
                 const std::uint32_t u = static_cast<std::uint32_t>(v);
@@ -450,7 +462,9 @@ std::string CBinaryData::RenderGroups(ByteEncoding encoding) const {
                 text += CConversions::r8ToString(d, nullptr);
                 break;
             }
-            default: text += GetAsHexString(p, kind.size); break;
+            default:
+                text += GetAsHexString(p, kind.size);
+                break;
         }
     }
     return text;
@@ -483,15 +497,16 @@ CBinaryData CBinaryData::CompressData(CompressionType type) {
     if (!m_holder) return *this;
     GetExclusiveDataHolder();
     if (m_holder->refCount > 1) {
-        throw CQbException(FormatString("Failed to compress data. [RefCount=%zu]",
-                                        m_holder->refCount));
+        throw CQbException(
+            FormatString("Failed to compress data. [RefCount=%zu]", m_holder->refCount));
     }
     if (type != CT_GZIP && type != CT_ZLIB) return *this;
     z_stream strm;
     std::memset(&strm, 0, sizeof strm);
     int rc = type == CT_GZIP ? deflateInit2(&strm, 1, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY)
                              : deflateInit(&strm, 1);
-    if (rc != Z_OK) throw CQbException(FormatString("Failed to compress data. [Error Code: %d]", rc));
+    if (rc != Z_OK)
+        throw CQbException(FormatString("Failed to compress data. [Error Code: %d]", rc));
     const std::size_t size = m_holder->length;
     const std::size_t bound = deflateBound(&strm, size);
     std::unique_ptr<unsigned char[]> out;
@@ -532,7 +547,8 @@ bool CBinaryData::Decompress(const unsigned char* data, std::size_t length, CBin
             strm.next_out = chunk.get();
             strm.avail_out = static_cast<uInt>(kChunk);
             rc = inflate(&strm, Z_NO_FLUSH);
-            if (rc == Z_OK || rc == Z_STREAM_END) inflated.Append(chunk.get(), kChunk - strm.avail_out);
+            if (rc == Z_OK || rc == Z_STREAM_END)
+                inflated.Append(chunk.get(), kChunk - strm.avail_out);
             if (rc != Z_STREAM_END || (strm.avail_in == 0 && inLeft == 0)) continue;
             // More input after the end of a stream: only another gzip member
             // may follow a gzip member (as gzip -d reads them); anything else

@@ -45,7 +45,7 @@ public:
 
     void Append(unsigned char byte);
     void Append(const unsigned char* data, std::size_t length);
-    void Append(const char* text);  // terminator not appended
+    void Append(const char* text);          // terminator not appended
     void Append(const CBinaryData& other);  // nothing when `other` has no record
 
     // Replaces the content by a copy of the bytes (a fresh record).
@@ -68,9 +68,9 @@ public:
     // Upper-case hex, two digits per byte; "" without a record.
     std::string GetAsHexString() const;
     // Decodes hex digits of either case. Throws CQbException
-    // "Invalid char in hex string [%c]" on a bad digit and
-    // "Incomplete hex string [%s]" on an odd number of digits; the content is
-    // then unchanged.
+    // "Invalid char in hex string [%c]" on the first bad digit; an odd number
+    // of digits fails at the missing last one, shown as nothing ("[]"). The
+    // content is then unchanged.
     void SetAsHexString(const char* text);
 
     // Text rendering by ByteEncoding (the Fast Infoset encoding algorithms for

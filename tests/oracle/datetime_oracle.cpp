@@ -2,10 +2,11 @@
 // gen_datetime_cases.py (expected results from Python's datetime/calendar and
 // an independent duration addition). Usage: datetime_oracle CASEFILE.
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "OracleMain.h"
-
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
 #include "types/CDateTime.h"
@@ -33,103 +34,76 @@ CDateTimeSpan Span(const std::string& text) {
     return span;
 }
 
-std::string OrderSymbol(CDateTime::DTCompareResult r) {
-    switch (r) {
-        case CDateTime::Equal: return "=";
-        case CDateTime::LessThan: return "<";
-        case CDateTime::GreaterThan: return ">";
-        default: return "?";
-    }
+std::string OrderSymbol(CDateTime::DTCompareResult r) { return std::string(1, "=<>?"[r]); }
+
+// The order of a and b, checked against the reversed comparison and every
+// operator the type has.
+template <typename T>
+std::string Order(const T& a, const T& b) {
+    const std::string ab = OrderSymbol(a.CompareTo(b)), ba = OrderSymbol(b.CompareTo(a));
+    if (ba != (ab == "<" ? ">" : ab == ">" ? "<" : ab)) return "reversed operands got " + ba;
+    const bool consistent = (a == b) == (ab == "=") && (a != b) != (ab == "=") &&
+                            (a < b) == (ab == "<") && (a > b) == (ab == ">");
+    return consistent ? ab : "operators disagree with CompareTo";
 }
 
-std::string Flip(const std::string& symbol) {
-    return symbol == "<" ? ">" : symbol == ">" ? "<" : symbol;
+std::string Valid(const QbOracle::Fields& f) {
+    try {
+        ParseAny(f.at(1), f.at(2));
+    } catch (const CQbInvalidValueException&) {
+        return "0";
+    }
+    return "1";
 }
+
+std::string FileTime(const QbOracle::Fields& f) {
+    const std::uint64_t ticks = std::stoull(f.at(1));
+    const FILETIME ft{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
+    const std::string text = CDateTime(ft).ToString();
+    SYSTEMTIME st{};
+    if (!FileTimeToSystemTime(&ft, &st)) return "FileTimeToSystemTime failed";
+    if (text[0] == 'I') return text + " 0";
+    if (CDateTime(ft).GetAsSystemTime().wDayOfWeek != st.wDayOfWeek) return "day of week differs";
+    return text + " " + std::to_string(st.wDayOfWeek);
+}
+
+using Runner = std::function<std::string(const QbOracle::Fields&)>;
+
+// Each case kind gives a text to compare with its expected fields (all the
+// fields after the input ones, joined by blanks).
+const std::map<std::string, std::pair<std::size_t, Runner>> kRunners = {
+    {"add",
+     {4,
+      [](const auto& f) {
+          const CDateTime start = ParseAny("", f.at(1));
+          return (f.at(2) == "+" ? start + Span(f.at(3)) : start - Span(f.at(3))).ToString();
+      }}},
+    {"dow",
+     {2,
+      [](const auto& f) {
+          const CDateTime value = ParseAny("", f.at(1));
+          return std::to_string(value.GetDayOfWeek()) + " " + std::to_string(value.GetDayOfYear());
+      }}},
+    {"epoch", {2, [](const auto& f) { return std::to_string(ParseAny("", f.at(1)).GetTime()); }}},
+    {"fromepoch",
+     {2, [](const auto& f) { return CDateTime(std::int64_t{std::stoll(f.at(1))}).ToString(); }}},
+    {"norm", {2, [](const auto& f) { return ParseAny("", f.at(1)).GetNormalized().ToString(); }}},
+    {"filetime", {2, FileTime}},
+    {"rt", {3, [](const auto& f) { return ParseAny(f.at(1), f.at(2)).ToString(); }}},
+    {"rtdur", {2, [](const auto& f) { return Span(f.at(1)).ToString(); }}},
+    {"valid", {3, Valid}},
+    {"cmp", {3, [](const auto& f) { return Order(ParseAny("", f.at(1)), ParseAny("", f.at(2))); }}},
+    {"dcmp", {3, [](const auto& f) { return Order(Span(f.at(1)), Span(f.at(2))); }}}};
 
 std::string RunCase(const QbOracle::Fields& f) {
-    const std::string& kind = f.at(0);
-    if (kind == "add") {
-        const CDateTime start = ParseAny("", f.at(1));
-        const CDateTime result = f.at(2) == "+" ? start + Span(f.at(3)) : start - Span(f.at(3));
-        const std::string got = result.ToString();
-        return got == f.at(4) ? "" : "got " + got;
+    const auto runner = kRunners.find(f.at(0));
+    if (runner == kRunners.end()) return "unknown case kind";
+    std::string expected;
+    for (std::size_t i = runner->second.first; i < f.size(); ++i) {
+        expected += (expected.empty() ? "" : " ") + f[i];
     }
-    if (kind == "dow") {
-        const CDateTime value = ParseAny("", f.at(1));
-        const std::string got =
-            std::to_string(value.GetDayOfWeek()) + " " + std::to_string(value.GetDayOfYear());
-        return got == f.at(2) + " " + f.at(3) ? "" : "got " + got;
-    }
-    if (kind == "epoch") {
-        const std::int64_t got = ParseAny("", f.at(1)).GetTime();
-        return std::to_string(got) == f.at(2) ? "" : "got " + std::to_string(got);
-    }
-    if (kind == "fromepoch") {
-        const std::string got = CDateTime(static_cast<std::int64_t>(std::stoll(f.at(1)))).ToString();
-        return got == f.at(2) ? "" : "got " + got;
-    }
-    if (kind == "norm") {
-        const std::string got = ParseAny("", f.at(1)).GetNormalized().ToString();
-        return got == f.at(2) ? "" : "got " + got;
-    }
-    if (kind == "filetime") {
-        const std::uint64_t ticks = std::stoull(f.at(1));
-        const FILETIME ft{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
-        const std::string got = CDateTime(ft).ToString();
-        if (got != f.at(2)) return "got " + got;
-        SYSTEMTIME st{};
-        if (!FileTimeToSystemTime(&ft, &st)) return "FileTimeToSystemTime failed";
-        if (got[0] != 'I' && std::to_string(st.wDayOfWeek) != f.at(3)) {
-            return "got day of week " + std::to_string(st.wDayOfWeek);
-        }
-        if (got[0] != 'I' && CDateTime(ft).GetAsSystemTime().wDayOfWeek != st.wDayOfWeek) {
-            return "GetAsSystemTime day of week differs";
-        }
-        return "";
-    }
-    if (kind == "rt") {
-        const std::string got = ParseAny(f.at(1), f.at(2)).ToString();
-        return got == f.at(3) ? "" : "got " + got;
-    }
-    if (kind == "rtdur") {
-        const std::string got = Span(f.at(1)).ToString();
-        return got == f.at(2) ? "" : "got " + got;
-    }
-    if (kind == "valid") {
-        std::string valid = "1";
-        try {
-            ParseAny(f.at(1), f.at(2));
-        } catch (const CQbInvalidValueException&) {
-            valid = "0";
-        }
-        return valid == f.at(3) ? "" : "got validity " + valid;
-    }
-    if (kind == "cmp") {
-        const CDateTime a = ParseAny("", f.at(1));
-        const CDateTime b = ParseAny("", f.at(2));
-        const std::string ab = OrderSymbol(a.CompareTo(b));
-        const std::string ba = OrderSymbol(b.CompareTo(a));
-        if (ab != f.at(3)) return "got " + ab;
-        if (ba != Flip(f.at(3))) return "reversed operands got " + ba;
-        if ((a == b) != (ab == "=") || (a != b) == (ab == "=") || (a < b) != (ab == "<") ||
-            (a <= b) != (ab == "<" || ab == "=") || (a > b) != (ab == ">") ||
-            (a >= b) != (ab == ">" || ab == "=")) {
-            return "operators disagree with CompareTo";
-        }
-        return "";
-    }
-    if (kind == "dcmp") {
-        const CDateTimeSpan a = Span(f.at(1));
-        const CDateTimeSpan b = Span(f.at(2));
-        const std::string ab = OrderSymbol(a.CompareTo(b));
-        if (ab != f.at(3)) return "got " + ab;
-        if ((a == b) != (ab == "=") || (a != b) == (ab == "=") || (a < b) != (ab == "<") ||
-            (a > b) != (ab == ">")) {
-            return "operators disagree with CompareTo";
-        }
-        return OrderSymbol(b.CompareTo(a)) == Flip(ab) ? "" : "reversed operands disagree";
-    }
-    return "unknown case kind";
+    const std::string got = runner->second.second(f);
+    return got == expected ? "" : "got " + got;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ COUNT cases are written for each case family.
 """
 
 import calendar
+import copy
 import datetime
 import random
 import sys
@@ -36,10 +37,8 @@ class Value:
         self.zone = zone  # None, 'Z' or offset in minutes
 
     def copy(self, **changes):
-        v = Value(self.kind, self.year, self.month, self.day, self.hour,
-                  self.minute, self.second, self.frac, self.zone)
-        for k, x in changes.items():
-            setattr(v, k, x)
+        v = copy.copy(self)
+        v.__dict__.update(changes)
         return v
 
 
@@ -166,20 +165,14 @@ def rand_span(rng, scale=1.0, date_part=True, time_part=True):
 
 # ------------------------------------------- Appendix E, written independently
 
-def f_quotient(a, b):
-    return a // b
-
-
-def modulo(a, b):
-    return a % b
-
-
+# fQuotient and modulo of Appendix E are Python's floor division and %; the
+# three-argument forms work on a range low .. high - 1.
 def f_quotient3(a, low, high):
-    return f_quotient(a - low, high - low)
+    return (a - low) // (high - low)
 
 
 def modulo3(a, low, high):
-    return modulo(a - low, high - low) + low
+    return (a - low) % (high - low) + low
 
 
 def maximum_day_in_month_for(year, month):
@@ -199,11 +192,11 @@ def add_appendix_e(v, span):
     carry = f_quotient3(temp, 1, 13)
     year = v.year + sg * span.years + carry
     temp = sec_ns + sg * (span.seconds * NS_PER_SECOND + span.frac)
-    sec_ns, carry = modulo(temp, 60 * NS_PER_SECOND), f_quotient(temp, 60 * NS_PER_SECOND)
+    carry, sec_ns = divmod(temp, 60 * NS_PER_SECOND)
     temp = minute + sg * span.minutes + carry
-    minute, carry = modulo(temp, 60), f_quotient(temp, 60)
+    carry, minute = divmod(temp, 60)
     temp = hour + sg * span.hours + carry
-    hour, carry = modulo(temp, 24), f_quotient(temp, 24)
+    carry, hour = divmod(temp, 24)
     max_day = maximum_day_in_month_for(year, month)
     temp_days = max_day if v.day > max_day else max(v.day, 1)
     day = temp_days + sg * span.days + carry

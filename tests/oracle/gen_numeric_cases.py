@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes random CBigInteger / CDecimal cases with results computed by Python.
+"""Writes random CBigInteger, CDecimal and i4/ui4 parsing cases with results
+computed by Python.
 
 The expected values come from Python's int, math.isqrt, fractions.Fraction and
 decimal (ROUND_HALF_DOWN for "nearest, an exact half toward zero",
@@ -15,6 +16,7 @@ Usage: gen_numeric_cases.py SEED COUNT OUTPUT
 import decimal
 import math
 import random
+import re
 import sys
 from decimal import Decimal, ROUND_HALF_DOWN, ROUND_HALF_UP, ROUND_DOWN
 from fractions import Fraction
@@ -50,8 +52,6 @@ def esc(s):
 # ----------------------------------------------------------------- values
 
 def rand_digits(rng, n):
-    if n == 0:
-        return ""
     return "".join(rng.choice("0123456789") for _ in range(n))
 
 
@@ -219,10 +219,17 @@ def rand_places(rng):
 
 # ------------------------------------------------------------ case makers
 
+# Pairs every run checks: the signs of truncating division, a zero dividend,
+# and operands on which an estimated quotient limb survives both corrections.
+FIXED_PAIRS = [(-7, 2), (7, -2), (0, -2), (3, 7), (1, 0), (10**90 - 1, 10**45 + 1),
+               (150084035946431421557933580771769706338470565917174515891609015539105810974,
+                659623988654657707983020541337478681012316284512856310175064)]
+
+
 def big_cases(rng, n, out):
-    for _ in range(n):
-        a, b = rand_int(rng), rand_int(rng)
-        if rng.random() < 0.3:
+    for i in range(n + len(FIXED_PAIRS)):
+        a, b = FIXED_PAIRS[i] if i < len(FIXED_PAIRS) else (rand_int(rng), rand_int(rng))
+        if i >= len(FIXED_PAIRS) and rng.random() < 0.3:
             # Quotient and remainder of a known shape.
             b = rand_int(rng) or 7
             a = b * rand_int(rng) + trunc_div(b, rng.choice([1, 2, 3, -2])) + rng.randint(-2, 2)
@@ -239,11 +246,13 @@ def big_cases(rng, n, out):
             out.append(("bdiv", str(a), str(b), str(q)))
             out.append(("bmod", str(a), str(b), str(a - b * q)))
         out.append(("bcmp", str(a), str(b), str((a > b) - (a < b))))
-    for _ in range(n // 3):
+    for i in range(n // 3):
         v = rand_int(rng)
         if rng.random() < 0.3:
             r = abs(rand_int(rng))
             v = r * r + rng.choice([-1, 0, 1, 2 * r])
+        if i < 6:
+            v = [99, 100, 1, 0, -1, (10**500 + 1)**2 - 1][i]
         if v < 0:
             exp = MSG_SQRT
         elif v == 0:
@@ -288,7 +297,7 @@ def double_cases(rng, n, out):
         if abs(x) < 1e300:
             out.append(("dfromdouble", repr(x), canon(Decimal("%.13f" % x))))
     for x in (0.1, 0.5, 1.5, 2.5, -2.5, -2.6, 2.6, 2.0**53 + 1, 2.0**52 + 1, 2.0**64,
-              -2.0**63, 1.7e308, float("nan")):
+              -2.0**63, 1.7e308, float("nan"), 1e20, 2.0**100, 1e300):
         exp = "0" if math.isnan(x) else str(round_half_down_int(x))
         out.append(("bfromdouble", repr(x), exp))
     out.append(("bfromdouble", "inf", "!ERROR: Infinite value in CBigInteger(double)!"))
@@ -346,13 +355,25 @@ def to_string_places(v, places):
     return ("-" if v < 0 else "") + whole + "." + fraction[:shown]
 
 
+# Texts every run converts (at 30 places): halves, native limits and the
+# places that ToString(places) must show after rationalising the rounding sum.
+FIXED_CONVERSIONS = ["1.005", "-1.005", "1.004", "2.5", "-2.5", "1.5", "-0.001", "0", "0.995",
+                     "1.2395", "1.23951", "2.6", "-2.6", "2.96", "-2.96", "-2.51", "0.1",
+                     "-123.456e-2", "1.7E+308", "1.8E+308", "3000000000", "2147483647.6",
+                     "-2147483648.4", "-9223372036854775808", "9223372036854775807.96", "-1e30"]
+
+
 def decimal_convert_cases(rng, n, out):
-    for _ in range(n):
-        places = rand_places(rng)
-        d = DecText(rng, max_int=rng.choice([5, 12, 20, 40]))
-        v, _ = d.parsed(places)
-        head = (str(places), d.text)
-        p = rng.randint(0, 35)
+    for i in range(n + len(FIXED_CONVERSIONS) * 4):
+        if i < len(FIXED_CONVERSIONS) * 4:
+            places, text = 30, FIXED_CONVERSIONS[i // 4]
+            v, p = Decimal(text), [0, 2, 3, 4][i % 4]
+        else:
+            places = rand_places(rng)
+            d = DecText(rng, max_int=rng.choice([5, 12, 20, 40]))
+            v, text = d.parsed(places)[0], d.text
+            p = rng.randint(0, 35)
+        head = (str(places), text)
         out.append(("dtostr",) + head + (str(p), to_string_places(v, p)))
         whole = int(quantize(v, 0, ROUND_HALF_DOWN))
         out.append(("dbigint",) + head + (str(whole),))
@@ -366,11 +387,39 @@ def decimal_convert_cases(rng, n, out):
             out.append(("ddouble",) + head + (repr(float(v)),))
 
 
+def expected_int32(text, kind):
+    """i4FromString / ui4FromString: strtol / strtoul with a 32-bit range."""
+    m = re.match(r"[ \t\n\v\f]*([+-]?)([0-9]+)", text)
+    if not m:
+        return "0" if not text else "!The value [%s] can not be converted to a %s" % (text, kind)
+    magnitude, negative = int(m.group(2)), m.group(1) == "-"
+    value = -magnitude if negative and kind == "i4" else magnitude
+    if not (INT32[0] <= value <= INT32[1] if kind == "i4" else value < 2**32):
+        return "!The value [%s] is to large to fit in a %s" % (text, kind)
+    if m.end() != len(text):
+        return "!The value [%s] can not be converted to a %s" % (text, kind)
+    return str(-value % 2**32 if negative and kind == "ui4" else value)
+
+
+def int32_cases(rng, n, out):
+    texts = ["", "0", "-0", "+5", "007", " 12", "12abc", "abc", "-", "+", " ", "0x10", "1 2",
+             "\t-12\n", "\v7", "99999999999999999999999"]
+    texts += [str(s * v) for v in (2**31 - 1, 2**31, 2**32 - 1, 2**32, 2**63 - 1, 2**63, 2**64)
+              for s in (1, -1)]
+    for _ in range(n):
+        v = rng.choice([2**31, 2**32, 2**63, rng.randint(0, 10**12)]) + rng.randint(-3, 3)
+        texts.append(rng.choice(["", "-", "+", " "]) + str(v) + rng.choice(["", "", " ", "x"]))
+    for text in texts:
+        out.append(("i4", text, expected_int32(text, "i4")))
+        out.append(("ui4", text, expected_int32(text, "ui4")))
+
+
 def main():
     seed, count, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
     rng = random.Random(seed)
     cases = []
     for family, n in ((big_cases, count), (big_parse_cases, count), (double_cases, count // 2),
+                      (int32_cases, count // 5),
                       (decimal_arith_cases, count), (decimal_parse_cases, count),
                       (decimal_convert_cases, count)):
         family(rng, n, cases)

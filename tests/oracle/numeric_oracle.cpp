@@ -1,6 +1,6 @@
-// Runs the cases written by gen_numeric_cases.py through CBigInteger and
-// CDecimal and compares each result with the one Python computed (the last
-// field). Usage: numeric_oracle CASEFILE.
+// Runs the cases written by gen_numeric_cases.py through CBigInteger, CDecimal
+// and the 32-bit integer conversions, and compares each result with the one
+// Python computed (the last field). Usage: numeric_oracle CASEFILE.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,9 +9,9 @@
 #include <string>
 
 #include "OracleMain.h"
-
 #include "core/CQbException.h"
 #include "types/CBigInteger.h"
+#include "types/CConversions.h"
 #include "types/CDecimal.h"
 
 using namespace QbXmlLib5;
@@ -82,13 +82,25 @@ std::map<std::string, Runner> BigIntegerRunners() {
     };
     r["bcmp"] = [](const Fields& f) { return CompareAll(B(f[1]), B(f[2])); };
     r["bsqrt"] = [](const Fields& f) { return B(f[1]).SquareRoot().ToString(); };
-    r["bint32"] = [](const Fields& f) { return std::to_string(static_cast<std::int32_t>(B(f[1]))); };
-    r["bint64"] = [](const Fields& f) { return std::to_string(static_cast<std::int64_t>(B(f[1]))); };
+    r["bint32"] = [](const Fields& f) {
+        return std::to_string(static_cast<std::int32_t>(B(f[1])));
+    };
+    r["bint64"] = [](const Fields& f) {
+        return std::to_string(static_cast<std::int64_t>(B(f[1])));
+    };
     r["bfromnative"] = [](const Fields& f) {
         if (f[1][0] == '-') return B(std::strtoll(f[1].c_str(), nullptr, 10)).ToString();
         return B(std::strtoull(f[1].c_str(), nullptr, 10)).ToString();
     };
     r["bparse"] = [](const Fields& f) { return B(f[1]).ToString(); };
+    r["i4"] = [](const Fields& f) {
+        return std::to_string(
+            CConversions::i4FromString(f[1], CWhitespaceUtils::WhitespaceRule_Preserve));
+    };
+    r["ui4"] = [](const Fields& f) {
+        return std::to_string(
+            CConversions::ui4FromString(f[1], CWhitespaceUtils::WhitespaceRule_Preserve));
+    };
     r["bfromdouble"] = [](const Fields& f) {
         return B(std::strtod(f[1].c_str(), nullptr)).ToString();
     };
@@ -98,7 +110,9 @@ std::map<std::string, Runner> BigIntegerRunners() {
 std::map<std::string, Runner> DecimalRunners() {
     using D = CDecimal;
     std::map<std::string, Runner> r;
-    r["dfromdouble"] = [](const Fields& f) { return D(std::strtod(f[1].c_str(), nullptr)).ToString(); };
+    r["dfromdouble"] = [](const Fields& f) {
+        return D(std::strtod(f[1].c_str(), nullptr)).ToString();
+    };
     r["dparse"] = [](const Fields& f) { return D(f[2]).ToString(); };
     r["dadd"] = [](const Fields& f) { return (D(f[2]) + D(f[3])).ToString(); };
     r["dsub"] = [](const Fields& f) { return (D(f[2]) - D(f[3])).ToString(); };
