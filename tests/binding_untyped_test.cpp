@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/ExceptionMessage.h"
@@ -379,17 +380,18 @@ TEST(UntypedTest, ElementNameMatchingAndChoiceCollections) {
     const auto doc = Load("<r xmlns=\"urn:r\"><item/><item/><other/></r>");
     const CXmlElement* item = doc->GetDocumentElement()->GetFirstElement();
     CSmartPtr<CMatcher> m = new CMatcher;
-    CXmlSerializationContext ctx;
-    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:r"));
-    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "item", ""));
-    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "Item", "urn:r"));
-    EXPECT_FALSE(m->DoesElementNameMatch(ctx, nullptr, "item", "urn:r"));
-    ctx.SetIgnoreNamespaces(true);
-    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
-    ctx.SetIgnoreNamespaces(false);
-    ctx.SetSchemaType(ST_NO_NAMESPACES);
-    EXPECT_TRUE(m->DoesElementNameMatch(ctx, item, "item", "urn:elsewhere"));
-    EXPECT_FALSE(m->DoesElementNameMatch(ctx, item, "other", "urn:r"));
+    // {namespaces ignored (by flag or schema type), element, name, namespace, match}
+    const std::tuple<int, const CXmlElement*, const char*, const char*, bool> cases[] = {
+        {0, item, "item", "urn:r", true},         {0, item, "item", "", false},
+        {0, item, "Item", "urn:r", false},        {0, nullptr, "item", "urn:r", false},
+        {1, item, "item", "urn:elsewhere", true}, {2, item, "item", "urn:elsewhere", true},
+        {2, item, "other", "urn:r", false}};
+    for (const auto& [ignore, element, name, ns, match] : cases) {
+        CXmlSerializationContext ctx;
+        ctx.SetIgnoreNamespaces(ignore == 1);
+        if (ignore == 2) ctx.SetSchemaType(ST_NO_NAMESPACES);
+        EXPECT_EQ(m->DoesElementNameMatch(ctx, element, name, ns), match) << name << " " << ns;
+    }
 
     // Choice_Read_Collection reads once, then counts the member as present.
     const CXmlSerializationContext plain;
