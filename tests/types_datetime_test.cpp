@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <vector>
 
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
@@ -161,23 +162,26 @@ TEST(DateTimeTest, SettersValidateAndKeepTheirKind) {
     time.SetTime(23, 59, 59, 999, 999, 999);  // setters clear the zone
     EXPECT_EQ(time.ToString(), "23:59:59.999999999");
 
-    const struct {
-        std::function<void(CDateTime&)> set;
-        const char* message;
-    } bad[] = {
-        {[](CDateTime& t) { t.SetTime(24, 0, 0); }, "Invalid Hour [24] (0 <= hour <= 23)"},
-        {[](CDateTime& t) { t.SetTime(0, 60, 0); }, "Invalid Minute [60] (0 <= minute <= 59)"},
-        {[](CDateTime& t) { t.SetTime(0, 0, 60); }, "Invalid Second [60] (0 <= second <= 59)"},
-        {[](CDateTime& t) { t.SetTime(0, 0, 0, 1000, 0, 0); },
-         "Invalid Milli-Second [1000] (0 <= milli <= 999)"},
-        {[](CDateTime& t) { t.SetTime(0, 0, 0, 0, 1000, 0); },
-         "Invalid Micro-Second [1000] (0 <= micro <= 999)"},
-        {[](CDateTime& t) { t.SetTime(0, 0, 0, 0, 0, 1000); },
-         "Invalid Nano-Second [1000] (0 <= nano <= 999)"},
-        {[](CDateTime& t) { t.SetTimeZone(24, 0); }, "Invalid TimeZone [24:0]"},
-        {[](CDateTime& t) { t.SetTimeZone(-24, 0); }, "Invalid TimeZone [-24:0]"},
-    };
-    for (const auto& b : bad) ExpectThrow<Invalid>([&] { b.set(time); }, b.message);
+    // {hour, minute, second, milli, micro, nano} for SetTime, or a zone hour.
+    // clang-format off
+    const std::pair<std::vector<int>, const char*> bad[] = {
+        {{24, 0, 0, 0, 0, 0}, "Invalid Hour [24] (0 <= hour <= 23)"},
+        {{0, 60, 0, 0, 0, 0}, "Invalid Minute [60] (0 <= minute <= 59)"},
+        {{0, 0, 60, 0, 0, 0}, "Invalid Second [60] (0 <= second <= 59)"},
+        {{0, 0, 0, 1000, 0, 0}, "Invalid Milli-Second [1000] (0 <= milli <= 999)"},
+        {{0, 0, 0, 0, 1000, 0}, "Invalid Micro-Second [1000] (0 <= micro <= 999)"},
+        {{0, 0, 0, 0, 0, 1000}, "Invalid Nano-Second [1000] (0 <= nano <= 999)"},
+        {{24}, "Invalid TimeZone [24:0]"}, {{-24}, "Invalid TimeZone [-24:0]"}};
+    // clang-format on
+    for (const auto& b : bad) {
+        const std::vector<int>& f = b.first;
+        ExpectThrow<Invalid>(
+            [&] {
+                f.size() == 1 ? time.SetTimeZone(static_cast<std::int16_t>(f[0]), 0)
+                              : time.SetTime(f[0], f[1], f[2], f[3], f[4], f[5]);
+            },
+            b.second);
+    }
     EXPECT_EQ(time.ToString(), "23:59:59.999999999");
 
     CDateTime g, ym, m, md, d;

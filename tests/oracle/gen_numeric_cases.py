@@ -161,7 +161,6 @@ class DecText:
 
     def _render(self, rng, lenient):
         parts = []
-        signs_at = []
         # A sign anywhere in the integer phase; the last one counts.
         if self.negative or rng.random() < 0.3:
             parts.append("-" if self.negative else "+")
@@ -172,7 +171,6 @@ class DecText:
         if lenient and rng.random() < 0.05:
             # A sign after the digits still counts for the whole value.
             parts.append("-" if self.negative else "+")
-            signs_at.append(len(parts))
         if self.point:
             parts.append(".")
             for ch in self.frac_digits:
@@ -198,10 +196,9 @@ class DecText:
         if self.exponent is not None:
             neg, digits = self.exponent
             exp = int(digits or "0") * (-1 if neg else 1)
-        v = Decimal((1 if self.negative else 0,
-                     tuple(int(c) for c in (self.int_digits + self.frac_digits) or "0"),
-                     -len(self.frac_digits))).scaleb(exp)
-        return v
+        return Decimal((1 if self.negative else 0,
+                        tuple(int(c) for c in (self.int_digits + self.frac_digits) or "0"),
+                        -len(self.frac_digits))).scaleb(exp)
 
     def parsed(self, places):
         """(value, printed text) after CDecimal parsing with `places` in force.
