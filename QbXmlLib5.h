@@ -53,5 +53,6 @@
 #include "binding/CXmlCollection.h"
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
+#include "binding/CXmlTypeCollection.h"
 
 #endif  // QBXMLLIB5_H

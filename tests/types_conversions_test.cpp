@@ -119,6 +119,7 @@ TEST(ConversionsTest, IntegersCharsStringsAndCalendarNumbers) {
         {C::ui8ToString(UINT64_MAX), "18446744073709551615"}, {C::ui1ToString(255), "255"},
         {C::i4ToString(INT32_MIN), "-2147483648"}, {C::ui4ToString(UINT32_MAX), "4294967295"},
         {C::yearToString(12), "12"}, {C::yearToString(999), "999"}, {C::monthToString(5), "--05"},
+        {std::to_string(C::yearFromString(" 12 ", kCollapse)), "12"},
         {C::dayToString(7), "---07"}, {C::charToString('\0'), ""}, {C::charToString('q'), "q"},
         {C::stringFromString(" a \r\n b ", kCollapse), "a b"}, {C::stringToString("s"), "s"},
         {Read(C::charFromString, " x ", kCollapse), std::to_string('x')},

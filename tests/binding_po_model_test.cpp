@@ -1,0 +1,267 @@
+// The purchase-order model (examples/purchase_order) against the Primer's
+// samples: every form of output reads back to the same object, libxml2 sees
+// the sample's infoset in what the model writes, invalid documents get their
+// message chains, and no reference outlives its holder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Ipo.h"
+#include "Po.h"
+
+#ifdef QB_HAVE_LIBXML2
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#endif
+
+using namespace QbXmlLib5;
+
+namespace {
+
+const char kXsi[] = "http://www.w3.org/2001/XMLSchema-instance";
+
+std::string ReadSample(const char* name) {
+    std::ifstream in(std::string(QB_PO_SAMPLES_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+CXmlSerializationContext Context() {
+    CXmlSerializationContext ctx;
+    ctx.GetNamespaceAliases().Add("ipo", Ipo::kTargetNamespace);
+    ctx.GetNamespaceAliases().Add("xsi", kXsi);
+    return ctx;
+}
+
+typedef std::function<CBinaryData(const CXmlObjectBase&, const CXmlSerializationContext&)> Writer;
+
+struct Form {
+    const char* name;
+    Writer write;
+};
+
+const Form kForms[] = {
+    {"text",
+     [](const CXmlObjectBase& o, const CXmlSerializationContext& c) {
+         return o.ToXmlStream(true, true, XE_UTF8, EOL_LF, c, CT_NONE);
+     }},
+    {"utf16",
+     [](const CXmlObjectBase& o, const CXmlSerializationContext& c) {
+         return o.ToXmlStream(true, false, XE_UTF16, EOL_CRLF, c, CT_NONE);
+     }},
+    {"gzip",
+     [](const CXmlObjectBase& o, const CXmlSerializationContext& c) {
+         return o.ToXmlStream(true, false, XE_UTF8, EOL_LF, c, CT_GZIP);
+     }},
+    {"fastinfoset",
+     [](const CXmlObjectBase& o, const CXmlSerializationContext& c) {
+         return o.ToFastInfosetStream(FI_DECL_NONE, c, CT_NONE);
+     }},
+    {"fastinfoset-zlib",
+     [](const CXmlObjectBase& o, const CXmlSerializationContext& c) {
+         return o.ToFastInfosetStream(FI_DECL_ENCODING, c, CT_ZLIB);
+     }},
+};
+
+#ifdef QB_HAVE_LIBXML2
+// The infoset of an element as one string: expanded names, attributes
+// sorted (xsi:type resolved to its expanded name), text of leaves with
+// surrounding whitespace trimmed, children in order (sorted for the
+// all-group options, whose order carries no meaning).
+std::string Infoset(xmlNode* node) {
+    auto str = [](const xmlChar* s) {
+        return std::string(s ? reinterpret_cast<const char*>(s) : "");
+    };
+    std::string out = "<{" + (node->ns ? str(node->ns->href) : "") + "}" + str(node->name);
+    std::vector<std::string> attributes;
+    for (xmlAttr* a = node->properties; a; a = a->next) {
+        xmlChar* raw = xmlNodeGetContent(reinterpret_cast<xmlNode*>(a));
+        std::string value = str(raw);
+        xmlFree(raw);
+        const std::string ns = a->ns ? str(a->ns->href) : "";
+        const std::size_t colon = value.find(':');
+        if (ns == kXsi && str(a->name) == "type" && colon != std::string::npos) {
+            xmlNs* bound = xmlSearchNs(node->doc, node, BAD_CAST value.substr(0, colon).c_str());
+            value = "{" + (bound ? str(bound->href) : "?") + "}" + value.substr(colon + 1);
+        }
+        attributes.push_back(" {" + ns + "}" + str(a->name) + "=" + value);
+    }
+    std::sort(attributes.begin(), attributes.end());
+    std::vector<std::string> children;
+    for (xmlNode* c = node->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE) children.push_back(Infoset(c));
+    }
+    if (str(node->name) == "options") std::sort(children.begin(), children.end());
+    for (const std::string& a : attributes) out += a;
+    out += ">";
+    for (const std::string& c : children) out += c;
+    if (children.empty()) {
+        xmlChar* raw = xmlNodeGetContent(node);
+        std::string text = str(raw);
+        xmlFree(raw);
+        const std::size_t b = text.find_first_not_of(" \t\r\n");
+        out +=
+            b == std::string::npos ? "" : text.substr(b, text.find_last_not_of(" \t\r\n") - b + 1);
+    }
+    return out + "</>";
+}
+
+std::string Infoset(const std::string& xml) {
+    xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "po.xml", nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (doc == nullptr) return "(not well-formed)";
+    std::string out = Infoset(xmlDocGetRootElement(doc));
+    xmlFreeDoc(doc);
+    return out;
+}
+#endif
+
+template <class T>
+void ExpectRoundTrips(const char* sample) {
+    const CXmlSerializationContext ctx = Context();
+    const std::string original = ReadSample(sample);
+    CSmartPtr<T> order = new T();
+    order->FromXml(original.c_str(), ctx);
+    const std::string written = order->ToXml(true, true, EOL_LF, ctx);
+#ifdef QB_HAVE_LIBXML2
+    EXPECT_EQ(Infoset(written), Infoset(original)) << written;
+#endif
+    for (const Form& form : kForms) {
+        CSmartPtr<T> copy = new T();
+        copy->FromXmlStream(form.write(*order, ctx), ctx);
+        EXPECT_EQ(copy->ToXml(true, true, EOL_LF, ctx), written) << sample << " as " << form.name;
+    }
+}
+
+TEST(PoModel, SamplesSurviveEveryForm) {
+    ExpectRoundTrips<Po::CPurchaseOrderType>("po.xml");
+    ExpectRoundTrips<Ipo::CPurchaseOrderType>("ipo.xml");
+}
+
+TEST(PoModel, SampleValuesReachTheProperties) {
+    CSmartPtr<Ipo::CPurchaseOrderType> ipo = new Ipo::CPurchaseOrderType();
+    ipo->FromXml(ReadSample("ipo.xml").c_str(), Context());
+    CSmartPtr<Ipo::CShipAndBill> addresses = ipo->GetAddressChoice()->GetShipAndBill();
+    ASSERT_TRUE(addresses);
+    auto* uk = dynamic_cast<Ipo::CUKAddress*>(addresses->GetShipTo().GetPtr());
+    auto* us = dynamic_cast<Ipo::CUSAddress*>(addresses->GetBillTo().GetPtr());
+    ASSERT_TRUE(uk && us);
+    EXPECT_EQ(uk->GetPostcode(), "CB1 1JR");
+    EXPECT_EQ(us->GetState(), Ipo::USState_PA);
+    CSmartPtr<Ipo::CItem> item = ipo->GetItems()->GetItem()->Item(0);
+    EXPECT_EQ(item->GetDeliveryDate()->GetCount(), 2);
+    EXPECT_EQ(item->GetOptions()->GetEngraving(), "For Helen");
+    EXPECT_TRUE(item->GetOptions()->GetGiftWrap());
+    EXPECT_FALSE(item->GetOptions()->IsValidColour());
+    EXPECT_EQ(item->GetDescription()->GetAny()->Item(0)->GetText(),
+              "Lapis lazuli on a silver chain.");
+    EXPECT_EQ(item->GetDescription()->GetAnyAttribute()->Item(0)->GetValue(), "Necklace");
+}
+
+struct InvalidCase {
+    bool ipo;           // which model reads it
+    bool failsOnWrite;  // facets are checked when a value is written
+    const char* xml;
+    const char* message;  // GetFullMessage
+};
+
+#define PO_ADDR(tag) \
+    "<" tag "><name>A</name><street>B</street><city>C</city><state>CA</state><zip>1</zip></" tag ">"
+#define IPO_OPEN                                                            \
+    "<ipo:purchaseOrder xmlns:ipo='http://www.example.com/IPO' xmlns:xsi='" \
+    "http://www.w3.org/2001/XMLSchema-instance'>"
+#define IPO_ADDR(tag, type) \
+    "<" tag " xsi:type='ipo:" type "'><name>A</name><street>B</street><city>C</city>"
+#define IPO_ITEM(content) \
+    IPO_OPEN IPO_ADDR("singleAddress", "Address") "</singleAddress><items><item partNum='1" \
+    "23-AB'><productName>P</productName><quantity>1</quantity><USPrice>1</USPrice>" content \
+    "</item></items></ipo:purchaseOrder>"
+
+const InvalidCase kInvalid[] = {
+    {false, false, "<purchaseOrder>" PO_ADDR("shipTo") "<items/></purchaseOrder>",
+     "Failed to process the element [purchaseOrder]\nFailed to find a required element [billTo]"},
+    {false, false,
+     "<purchaseOrder>" PO_ADDR("shipTo") PO_ADDR("billTo") "<items/><extra/></purchaseOrder>",
+     "Failed to process the element [purchaseOrder]\nFailed read all the elements held within "
+     "the element [purchaseOrder]. The unexpected element [extra] remains un processed"},
+    {false, false,
+     "<purchaseOrder>" PO_ADDR("shipTo")
+         PO_ADDR("billTo") "<items><item><productName>P"
+                           "</productName><quantity>1</quantity><USPrice>1</USPrice></item></"
+                           "items></purchaseOrder>",
+     "Failed to process the element [purchaseOrder]\nFailed to process the element [items]\n"
+     "Failed to process the element [item]\nFailed to find the required Attribute [partNum]"},
+    {false, true,
+     "<purchaseOrder>" PO_ADDR("shipTo")
+         PO_ADDR("billTo") "<items><item partNum='12-AB'>"
+                           "<productName>P</productName><quantity>1</quantity><USPrice>1</"
+                           "USPrice></item></items>"
+                           "</purchaseOrder>",
+     "Failed to convert the element [purchaseOrder] to XML\nFailed to convert the element "
+     "[items] to XML\nFailed to convert the element [item] to XML\nFailed to convert attributes "
+     "to XML\n"},
+    {true, false,
+     IPO_OPEN IPO_ADDR("singleAddress", "CAAddress") "</singleAddress><items/>"
+                                                     "</ipo:purchaseOrder>",
+     "Failed to process the element [purchaseOrder]\nFailed to find a required element "
+     "[AddressChoice]"},
+    {true, false, IPO_ITEM("<options><colour>red</colour></options>"),
+     "Failed to process the element [purchaseOrder]\nFailed to process the element [items]\n"
+     "Failed to process the element [item]\nFailed to process the element [options]\n"
+     "Failed to find the mandatory element [giftWrap]"},
+    {true, false, IPO_ITEM("<description xmlns:h='urn:other' h:x='1'/>"),
+     "Failed to process the element [purchaseOrder]\nFailed to process the element [items]\n"
+     "Failed to process the element [item]\nFailed to process the element [description]\n"
+     "Invalid namespace [urn:other]. The namespace must be one of "
+     "[http://www.w3.org/1999/xhtml] where the target namespace is "
+     "[http://www.example.com/IPO]"},
+};
+
+TEST(PoModel, InvalidDocumentsAreRefusedWithTheirChain) {
+    for (const InvalidCase& c : kInvalid) {
+        std::string message = "(accepted)";
+        try {
+            CSmartPtr<CXmlObjectBase> order;
+            if (c.ipo) {
+                order = new Ipo::CPurchaseOrderType();
+            } else {
+                order = new Po::CPurchaseOrderType();
+            }
+            order->FromXml(c.xml, Context());
+            if (c.failsOnWrite) order->ToXml(false, false, EOL_LF, Context());
+        } catch (const CQbException& e) {
+            message = e.GetFullMessage();
+        }
+        // Facet messages belong to the value checks: only the chain is fixed.
+        EXPECT_EQ(message.substr(0, std::string(c.message).size()), c.message) << c.xml;
+    }
+}
+
+TEST(PoModel, ReferencesEndWithTheirHolders) {
+    CSmartPtr<Po::CPurchaseOrderType> po = new Po::CPurchaseOrderType();
+    po->FromXml(ReadSample("po.xml").c_str());
+    CSmartPtr<Po::CItemCol> items = po->GetItems()->GetItem();
+    CSmartPtr<Po::CItem> first = items->Item(0);
+    CSmartPtr<CstringCol> tags = first->GetTag();
+    po = nullptr;
+    items = nullptr;
+    // Only this test's pointers are left.
+    EXPECT_EQ(first->AddRef(), 2);
+    EXPECT_EQ(first->Release(), 1);
+    EXPECT_EQ(tags->AddRef(), 3);  // the item and this test
+    EXPECT_EQ(tags->Release(), 2);
+    // A refused setter keeps no reference.
+    CSmartPtr<Po::CPurchaseOrderType> other = new Po::CPurchaseOrderType();
+    CSmartPtr<Po::CUSAddress> misnamed = new Po::CUSAddress("billTo");
+    EXPECT_THROW(other->SetShipTo(misnamed), CQbInvalidParamException);
+    EXPECT_EQ(misnamed->AddRef(), 2);
+    EXPECT_EQ(misnamed->Release(), 1);
+}
+
+}  // namespace
