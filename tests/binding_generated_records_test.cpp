@@ -77,6 +77,28 @@ TEST(GeneratedRecords, AbstractMembersOfAllGroupsCannotBeRead) {
         "Failed to find the mandatory element [shape]");
 }
 
+TEST(GeneratedRecords, MandatoryAbstractAndUntypedMembersMustBeFound) {
+    CElementInfoSeqAbsClsMnd shape("shape", kNs, 6, Element, CShapeFactory::Create);
+    CElementInfoSeqUntpdMnd any("AnyElement", "urn:other", 8, "##other", kNs);
+    const CDocument doc(
+        "<order xmlns='urn:model' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance'>"
+        "<shape xsi:type='triangle'/></order>");
+    const CXmlSerializationContext ctx;
+    CSmartPtr<COrder> order = new COrder;
+    order->any = new CElement("AnyElement", "urn:other", "##other", kNs);
+    const CXmlElement* current = doc.Root()->GetFirstElement();
+    ExpectThrow<CQbValidationException>(
+        [&] { shape.ElementFromXml(ctx, order, doc.Root(), &current, kNs, Element); },
+        "Failed to find a suitable substitution element for [shape]");
+    ExpectThrow<CQbValidationException>(
+        [&] { any.ElementFromXml(ctx, order, doc.Root(), &current, kNs, Element); },
+        "Failed to find the required element from namespace [urn:other]");
+    // A model group's mandatory members are missing quietly.
+    EXPECT_FALSE(shape.ElementFromXml(ctx, order, doc.Root(), &current, kNs, PseudoElement));
+    EXPECT_FALSE(any.ElementFromXml(ctx, order, doc.Root(), &current, kNs, PseudoElement));
+    EXPECT_EQ(current, doc.Root()->GetFirstElement());
+}
+
 TEST(GeneratedRecords, FactoryResolvesXsiTypeWhereItStands) {
     const CDocument doc(
         "<r xmlns='urn:d' xmlns:p='urn:p' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance'>"
