@@ -92,6 +92,11 @@ TEST(GeneratedRead, EachViolationHasItsChainAndItsSwitch) {
         {Order(fourItems),
          order + "The Maximum number of [item] elements allowed in this collection is 3",
          &CXmlSerializationContext::SetIgnoreInvalidCollectionCounts},
+        {Order("<payment><voucher><code>v</code><fax/></voucher></payment>"),
+         order + "Failed to process the element [payment]\nFailed to process the element "
+                 "[voucher]\nFailed read all the elements held within the element [voucher]. The "
+                 "unexpected element [fax] remains un processed",
+         &CXmlSerializationContext::SetIgnoreUnknownElements},
         {Order("<dims><height>1</height></dims>"),
          order + "Failed to process the element [dims]\nFailed to find the mandatory element "
                  "[width]",
@@ -115,9 +120,11 @@ TEST(GeneratedRead, EachViolationHasItsChainAndItsSwitch) {
 
 TEST(GeneratedRead, AllGroupInAnyOrderAndModelGroupOnTheCursor) {
     CSmartPtr<COrder> order = new COrder;
-    order->FromXml(
-        Order("<dims><note>n</note><height>2</height><width>1</width></dims>", " by=\"bob\"")
-            .c_str());
+    order->FromXml(Order("<payment><voucher><code>v</code><phone>p</phone></voucher></payment>"
+                         "<dims><note>n</note><height>2</height><width>1</width></dims>",
+                         " by=\"bob\"")
+                       .c_str());
+    EXPECT_EQ(order->payment->voucher->contact->phone.GetString(), "p");
     EXPECT_EQ(order->dims->width.GetI4(), 1);
     EXPECT_EQ(order->dims->height.GetI4(), 2);
     EXPECT_EQ(order->dims->note.GetString(), "n");

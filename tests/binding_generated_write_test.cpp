@@ -66,28 +66,37 @@ TEST(GeneratedWrite, RootPrologueComesFromTheContext) {
 }
 
 TEST(GeneratedWrite, ChoiceWritesOneMemberAndNeedsOne) {
-    CSmartPtr<CPayment> payment = new CPayment;
-    payment->card.SetString("visa");
-    payment->voucher = new CVoucher;
-    payment->voucher->code.SetString("v");
+    // The output, or the full message of the failure.
+    const auto write = [](const CXmlObjectBase& object, const CXmlSerializationContext& ctx) {
+        try {
+            return object.ToXml(false, false, EOL_LF, ctx);
+        } catch (const CQbException& e) {
+            return e.GetFullMessage();
+        }
+    };
+    const std::string none =
+        "This element is a choice, and as such must have at one (and only one) valid item, "
+        "currently there are none set";
+    const std::string payment = "Failed to convert the element [payment] to XML\n";
+    CSmartPtr<CPayment> p = new CPayment;
+    p->card.SetString("visa");
+    p->voucher = new CVoucher;
+    p->voucher->code.SetString("v");
     CXmlSerializationContext ctx;
     ctx.SetDefaultNamespaceURI(kNs);
-    EXPECT_EQ(payment->ToXml(false, false, EOL_LF, ctx),
-              "<payment xmlns=\"urn:model\"><card>visa</card></payment>");
-    payment->card.Clear();
-    EXPECT_EQ(payment->ToXml(false, false, EOL_LF, ctx),
-              "<payment xmlns=\"urn:model\"><voucher><code>v</code></voucher></payment>");
-    payment->voucher = nullptr;
-    const std::string empty =
-        "Failed to convert the element [payment] to XML\nThis element is a choice, and as such "
-        "must have at one (and only one) valid item, currently there are none set";
-    try {
-        payment->ToXml(false, false, EOL_LF, ctx);
-    } catch (const CQbException& e) {
-        EXPECT_EQ(e.GetFullMessage(), empty);
-    }
+    EXPECT_EQ(write(*p, ctx), "<payment xmlns=\"urn:model\"><card>visa</card></payment>");
+    p->card.Clear();
+    // The voucher's Contact model group is a choice of its own.
+    EXPECT_EQ(write(*p, ctx), payment + "Failed to convert the element [voucher] to XML\n" +
+                                  "Failed to convert the element [Contact] to XML\n" + none);
+    p->voucher->contact->email.SetString("e");
+    EXPECT_EQ(write(*p, ctx),
+              "<payment xmlns=\"urn:model\"><voucher><code>v</code><email>e</email></voucher>"
+              "</payment>");
+    p->voucher = nullptr;
+    EXPECT_EQ(write(*p, ctx), payment + none);
     ctx.SetIgnoreMissingChoice(true);
-    EXPECT_EQ(payment->ToXml(false, false, EOL_LF, ctx), "<payment xmlns=\"urn:model\"/>");
+    EXPECT_EQ(write(*p, ctx), "<payment xmlns=\"urn:model\"/>");
 }
 
 TEST(GeneratedWrite, FailuresNameEveryLevel) {

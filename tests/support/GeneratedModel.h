@@ -4,7 +4,7 @@
 //   <order version= status=?>                      sequence
 //     (Audit model group: @by?, stamp)             pseudo element
 //     item*  (@id, name, qty?, colour?)            class collection, max 3
-//     payment? (card | voucher(code))              choice
+//     payment? (card | voucher(code, (phone | email)))  choice, model group
 //     shape?  xsi:type circle(radius) | square(side)  abstract
 //     dims? ##other-attributes (all of width, height, note?)  all-group
 //     ##other element?                             untyped
@@ -133,17 +133,50 @@ protected:
     }
 };
 
+// The Contact model group: a choice without an element of its own.
+class CContact : public TGenerated<CContact> {
+public:
+    CContact() { SetElementName("Contact"); }
+    QbVariant phone, email;
+    void AccessProperty(int index, bool read, QbVariant& value) override {
+        Access(read, value, index == 0 ? phone : email);
+    }
+    void ResetProperties() override { phone = email = QbVariant(); }
+    static CMeta& Meta() {
+        static CMeta meta{
+            new CParentElementInfo(Choice, PseudoElement, "Contact", kNs, -1, false, false),
+            Records<CElementInfo>(
+                {new CElementInfoChoicePrimOpt("phone", kNs, 0, it_string, nullptr, kCollapse,
+                                               CPrimitiveRestrictions()),
+                 new CElementInfoChoicePrimOpt("email", kNs, 1, it_string, nullptr, kCollapse,
+                                               CPrimitiveRestrictions())}),
+            Records<CAttributeInfo>({})};
+        return meta;
+    }
+};
+
+inline CSmartPtr<CXmlObjectBase> CreateContact(int, const char*) { return new CContact; }
+
 class CVoucher : public TGenerated<CVoucher> {
 public:
-    CVoucher() { SetElementName("voucher"); }
+    CVoucher() : contact(new CContact) { SetElementName("voucher"); }
     QbVariant code;
-    void AccessProperty(int, bool read, QbVariant& value) override { Access(read, value, code); }
-    void ResetProperties() override { code.Clear(); }
+    CSmartPtr<CContact> contact;
+    void AccessProperty(int index, bool read, QbVariant& value) override {
+        if (index == 0) return Access(read, value, code);
+        read ? GetObject(value, contact) : SetObject(value, contact);
+    }
+    void ResetProperties() override {
+        code.Clear();
+        contact = new CContact;
+    }
     static CMeta& Meta() {
         static CMeta meta{
             new CParentElementInfo(Seq, Element, "voucher", kNs, -1, true, false),
-            Records<CElementInfo>({new CElementInfoSeqPrimMnd(
-                "code", kNs, 0, it_string, nullptr, kCollapse, CPrimitiveRestrictions())}),
+            Records<CElementInfo>({new CElementInfoSeqPrimMnd("code", kNs, 0, it_string, nullptr,
+                                                              kCollapse, CPrimitiveRestrictions()),
+                                   new CElementInfoSeqClsMnd("Contact", kNs, 1, PseudoElement,
+                                                             CreateContact, 0, false)}),
             Records<CAttributeInfo>({})};
         return meta;
     }
