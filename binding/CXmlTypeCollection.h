@@ -20,7 +20,7 @@
 
 #include <cstdint>
 #include <string>
-#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "binding/CXmlCollectionBase.h"
@@ -100,8 +100,6 @@ class TXmlTypeCol : public CXmlTypeCollection {
 public:
     using value_type = T;
     using const_iterator = typename std::vector<T>::const_iterator;
-    // Scalars are handed out by value, class types by reference.
-    using ItemResult = std::conditional_t<std::is_scalar<T>::value, T, const T&>;
 
     TXmlTypeCol(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs,
                 const char* pattern, int minLength, int maxLength, const char* minInclusive,
@@ -126,7 +124,8 @@ public:
     void Add(Arg value) { AddAt(GetCount(), value); }
     // Index test, facet check, insertion before `index`, one change event.
     void AddAt(int index, Arg value);
-    ItemResult Item(int index) const {
+    // A copy: it stays valid whatever later happens to the collection.
+    T Item(int index) const {
         CheckItemIndex(index);
         return m_values[static_cast<std::size_t>(index)];
     }
@@ -156,7 +155,7 @@ void TXmlTypeCol<T, Kind, Setter, Getter, Arg>::AddAt(int index, Arg value) {
         (checked.*Setter)(value);
         CheckValue(checked);
     }
-    m_values.insert(m_values.begin() + index, T(value));
+    m_values.insert(m_values.begin() + index, T(std::move(value)));
     FireOnCollectionChange();
 }
 

@@ -125,8 +125,7 @@ std::string CConversions::r8ToString(double value, const char* format) {
     return FormatDouble(format ? format : "%.16g", value);
 }
 
-// A gYear has at least four digits: "1" would not read back as a year.
-std::string CConversions::yearToString(std::uint16_t value) { return FormatString("%04u", value); }
+std::string CConversions::yearToString(std::uint16_t value) { return FormatString("%u", value); }
 
 std::string CConversions::monthToString(std::uint8_t value) {
     return FormatString("--%02u", value);

@@ -36,7 +36,7 @@ public:
     // "%.7g" (r4, the float widened to double) resp. "%.16g" (r8).
     static std::string r4ToString(float value, const char* format = nullptr);
     static std::string r8ToString(double value, const char* format = nullptr);
-    // gYear "%04u", gMonth "--%02u", gDay "---%02u".
+    // gYear "%u" (no leading zeros, so 12 gives "12"), gMonth "--%02u", gDay "---%02u".
     static std::string yearToString(std::uint16_t value);
     static std::string monthToString(std::uint8_t value);
     static std::string dayToString(std::uint8_t value);

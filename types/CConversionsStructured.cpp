@@ -122,6 +122,14 @@ CDateTime CConversions::datetimeFromString(const std::string& value, WhitespaceR
 }
 
 std::uint16_t CConversions::yearFromString(const std::string& value, WhitespaceRule rule) {
+    // yearToString writes years before 1000 without leading zeros ("12"); read
+    // those back too, although a gYear proper has four digits.
+    const std::string text = Processed(value, rule);
+    if (!text.empty() && text.size() < 4 &&
+        text.find_first_not_of("0123456789") == std::string::npos && text != "0" &&
+        text.find_first_not_of('0') != std::string::npos) {
+        return static_cast<std::uint16_t>(std::strtoul(text.c_str(), nullptr, 10));
+    }
     const std::int16_t year = ParseDate(value, rule).GetYear();
     // The kind is unsigned: a year before 1 would come back as another year.
     if (year < 1) {
