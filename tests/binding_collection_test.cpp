@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/ExceptionMessage.h"
+#include "support/InertObject.h"
 
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
@@ -19,7 +20,7 @@ namespace {
 
 // An item that counts its destruction and records OnEvent calls, so it can
 // serve both as collection item and as listener.
-class CItem : public CXmlObjectBase {
+class CItem : public QbTest::CInertObject<CXmlObjectBase> {
 public:
     explicit CItem(int* deaths = nullptr, int itemId = 0) : id(itemId), m_deaths(deaths) {}
     CXmlObjectBase* GetBase() override { return this; }
@@ -46,23 +47,17 @@ protected:
                              const CXmlSerializationContext&) const override {
         writer->WriteAttribute("a" + std::to_string(id), "", std::to_string(id * 10));
     }
-    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
-                   bool) const override {}
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
-    }
 
 private:
     int* m_deaths;
 };
 
 // A concrete collection exposing the protected list operations.
-class CItemCol : public CXmlCollection {
+class CItemCol : public QbTest::CInertObject<CXmlCollection> {
 public:
     CItemCol() = default;
     CItemCol(const char* name, int minOccurs, int maxOccurs)
-        : CXmlCollection(name, "urn:items", minOccurs, maxOccurs) {}
+        : CInertObject(name, "urn:items", minOccurs, maxOccurs) {}
 
     using CXmlCollection::AddAfterItem;
     using CXmlCollection::AddBeforeItem;
@@ -82,14 +77,6 @@ public:
         return ids;
     }
     std::string TargetNamespace() { return GetTargetNamespace(); }
-
-protected:
-    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
-                   bool) const override {}
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
-    }
 };
 
 template <typename E = CQbInvalidParamException>

@@ -110,34 +110,23 @@ CSmartPtr<COrder> MakeOrder(int items) {
 
 std::string BytesOf(const CBinaryData& data) { return data.GetString(); }
 
-// UTF-8 -> UTF-16LE through iconv, an independent converter.
-std::string Utf16Le(const std::string& utf8) {
-    iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
-    std::string out(utf8.size() * 4 + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* outPtr = &out[0];
-    std::size_t outLeft = out.size();
-    const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    EXPECT_NE(rc, static_cast<std::size_t>(-1));
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-// UTF-8 -> wchar_t text through iconv.
-std::wstring Wide(const std::string& utf8) {
-    iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
-    std::wstring out(utf8.size() + 1, L'\0');
+// UTF-8 -> `to` (UTF-16LE bytes, or wchar_t characters) through iconv, an
+// independent converter.
+template <typename S = std::string>
+S Convert(const std::string& utf8, const char* to = "UTF-16LE") {
+    iconv_t cd = iconv_open(to, "UTF-8");
+    S out(utf8.size() * 4 + 4, 0);
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();
     char* outPtr = reinterpret_cast<char*>(&out[0]);
-    std::size_t outLeft = out.size() * sizeof(wchar_t);
+    std::size_t outLeft = out.size() * sizeof out[0];
     EXPECT_NE(iconv(cd, &in, &inLeft, &outPtr, &outLeft), static_cast<std::size_t>(-1));
     iconv_close(cd);
-    out.resize(out.size() - outLeft / sizeof(wchar_t));
+    out.resize(out.size() - outLeft / sizeof out[0]);
     return out;
 }
+std::string Utf16Le(const std::string& utf8) { return Convert(utf8); }
+std::wstring Wide(const std::string& utf8) { return Convert<std::wstring>(utf8, "WCHAR_T"); }
 
 void ExpectSameOrder(const COrder& read, const COrder& written) {
     EXPECT_EQ(read.id, written.id);

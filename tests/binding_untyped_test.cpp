@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/ExceptionMessage.h"
+#include "support/InertObject.h"
 #include "support/TreeDump.h"
 #include "binding/CAttribute.h"
 #include "binding/CAttributeCol.h"
@@ -30,7 +31,7 @@ const char kInvalidNs[] =
 using QbTest::ExpectThrow;
 
 // Counts the change events of the collections it listens to.
-class CListener : public CXmlObjectBase {
+class CListener : public QbTest::CInertObject<CXmlObjectBase> {
 public:
     CXmlObjectBase* GetBase() override { return this; }
     std::string GetNamespace() override { return ""; }
@@ -39,12 +40,6 @@ public:
 protected:
     std::string GetTargetNamespace() override { return ""; }
     void OnEvent(CXmlObjectBase*, MsgType, void*) override { ++events; }
-    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
-                   bool) const override {}
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
-    }
 };
 
 // Writes any bindable object as one line of XML text through the text

@@ -13,19 +13,13 @@ using namespace QbXmlLib5;
 
 namespace {
 
-std::string Hex(const unsigned char* p, std::size_t n) {
+std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) {
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
+    std::string hex;
+    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
+    return hex;
 }
-std::string Hex(const std::string& s) {
-    return Hex(reinterpret_cast<const unsigned char*>(s.data()), s.size());
-}
-std::string Hex(const CBinaryData& b) { return Hex(b.GetData(), b.GetLength()); }
+std::string Hex(const CBinaryData& b) { return Hex(b.GetString()); }
 
 // One recoding for Python's codecs, the oracle: the hex of the input, the
 // codec it is decoded from (with the error handler `errors`), the codec it is

@@ -5,6 +5,7 @@
 
 #include "QbXmlLib5.h"
 #include "support/ExceptionMessage.h"
+#include "support/InertObject.h"
 
 using namespace QbXmlLib5;
 using QbTest::ExpectThrow;
@@ -13,7 +14,7 @@ namespace {
 
 // A minimal bindable class that counts its destructions and exposes the
 // protected services to the tests.
-class CProbe : public CXmlObjectBase {
+class CProbe : public QbTest::CInertObject<CXmlObjectBase> {
 public:
     explicit CProbe(int* deaths, const char* name = "probe") : m_deaths(deaths) {
         SetElementName(name);
@@ -38,12 +39,6 @@ protected:
     }
     std::string GetTargetNamespace() override { return "urn:probe"; }
     void OnEvent(CXmlObjectBase*, MsgType, void*) override { ++events; }
-    void ToXml_Int(CXmlWriter*, bool, const char*, const CXmlSerializationContext&,
-                   bool) const override {}
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
-    }
 
 private:
     int* m_deaths;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "QbXmlLib5.h"
+#include "support/InertObject.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
@@ -81,7 +82,7 @@ inline std::string Diff(const Node& a, const Node& b, const std::string& path) {
 }
 
 // A bindable object whose ToXml_Int replays a script of writer events.
-class CScriptedObject : public CXmlObjectBase {
+class CScriptedObject : public QbTest::CInertObject<CXmlObjectBase> {
 public:
     explicit CScriptedObject(std::function<void(CXmlWriter&)> script)
         : m_script(std::move(script)) {}
@@ -93,10 +94,6 @@ protected:
     void ToXml_Int(CXmlWriter* writer, bool, const char*, const CXmlSerializationContext&,
                    bool) const override {
         m_script(*writer);
-    }
-    const CXmlElement* FromXml_Int(const CXmlElement*, const CXmlElement* current,
-                                   const CXmlSerializationContext&, bool) override {
-        return current;
     }
 
 private:

@@ -215,9 +215,9 @@ TEST(BinaryDataTest, GroupRenderings) {
     const std::pair<ByteEncoding, const char*> bad[] = {
         {BE_SHORT, "[1] for SHORT"}, {BE_INT, "[3] for INT"},       {BE_LONG, "[3] for LONG"},
         {BE_FLOAT, "[3] for FLOAT"}, {BE_DOUBLE, "[3] for DOUBLE"}, {BE_UUID, "[3] for UUID"}};
-    for (const auto& [encoding, message] : bad) {
-        EXPECT_EQ(MessageOf([&] { b.GetAsString(encoding); }),
-                  std::string("Invalid value ") + message + " byte encoding.");
+    for (const auto& e : bad) {
+        EXPECT_EQ(MessageOf([&] { b.GetAsString(e.first); }),
+                  std::string("Invalid value ") + e.second + " byte encoding.");
     }
     EXPECT_EQ(MessageOf([&] { b.GetAsString(static_cast<ByteEncoding>(10)); }),
               "Unknown byte encoding.");

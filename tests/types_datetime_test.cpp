@@ -274,42 +274,10 @@ TEST(DateTimeTest, ConvertsBetweenKinds) {
 // '<', '>', '=' or '?' (Indeterminate), from the first operand's side.
 char Order(const CDateTime& a, const CDateTime& b) { return "=<>?"[a.CompareTo(b)]; }
 
-TEST(DateTimeTest, ComparesByTheXsdOrderWithTheFourteenHourRule) {
-    const struct {
-        const char* a;
-        const char* b;
-        char order;
-    } cases[] = {
-        {"2004-01-01T12:00:00Z", "2004-01-01T20:00:00", '?'},
-        // Exactly fourteen hours apart is still indeterminate; one second more is not.
-        // clang-format off
-        {"2004-01-01T12:00:00Z", "2004-01-02T02:00:00", '?'},
-        {"2004-01-01T12:00:00Z", "2004-01-02T02:00:01", '<'},
-        {"2004-01-01T12:00:00Z", "2003-12-31T21:59:59", '>'},
-        {"2004-01-01T12:00:00+05:30", "2004-01-01T06:30:00Z", '='},
-        {"2004-01-01T00:00:00-14:00", "2004-01-02T00:00:00+10:00", '='},
-        {"2004-01-01T00:00:00.000000001", "2004-01-01T00:00:00", '>'},
-        {"-0001-12-31T23:00:00-01:00", "0001-01-01T00:00:00Z", '='},
-        {"2004-01-01T00:00:00-00:30", "2004-01-01T00:30:00Z", '='},
-        {"2004-01-01T00:00:00-00:30", "2004-01-01T00:00:00+00:30", '>'},
-        {"2004-01-01", "2004-01-01T00:00:00", '?'}, {"2004-01-01", "00:00:00", '?'},
-        // clang-format on
-        {"2004", "2003-12", '>'},  // the year decides first
-        {"9999-12-31T23:59:59-14:00", "9999-12-31T23:59:59-14:00", '='},
-        {"-9999-01-01T00:00:00+14:00", "-9999-01-01T00:00:00+14:00", '='},
-        {"9999-12-31T23:59:59-14:00", "9999-12-31T23:59:59Z", '>'},
-    };
-    auto flip = [](char c) { return c == '<' ? '>' : c == '>' ? '<' : c; };
-    for (const auto& c : cases) {
-        const CDateTime a = Parse(c.a);
-        const CDateTime b = Parse(c.b);
-        EXPECT_EQ(Order(a, b), c.order) << c.a << " vs " << c.b;
-        EXPECT_EQ(Order(b, a), flip(c.order)) << c.b << " vs " << c.a;
-        EXPECT_EQ(a == b, c.order == '=');
-        EXPECT_EQ(a != b, c.order != '=');
-        EXPECT_EQ(a <= b, c.order == '<' || c.order == '=');
-        EXPECT_EQ(a >= b, c.order == '>' || c.order == '=');
-    }
+// The XSD order (the fourteen-hour rule to the second, offsets below an
+// hour, the absent year 0, dates against times) is checked by the datetime
+// oracle on fixed and random pairs, with every operator in both directions.
+TEST(DateTimeTest, ComparesValuesAtTheEdgeOfTheRange) {
     EXPECT_EQ(CDateTime().CompareTo(CDateTime()), CDateTime::Equal);
 
     // Values at the edge of the arithmetic range compare like any other.

@@ -73,46 +73,19 @@ TEST_F(DecimalTest, LenientParsingRoundsToTheMaximumNumberOfPlaces) {
     EXPECT_EQ(CDecimal("1e100000").ToString().size(), 100001u);
 }
 
-TEST_F(DecimalTest, ProductsAndQuotientsRoundOnce) {
-    const std::string thirds(30, '3');
-    EXPECT_EQ((CDecimal(1) / CDecimal(3)).ToString(), "0." + thirds);
-    EXPECT_EQ((CDecimal(2) / CDecimal(3)).ToString(), "0." + std::string(29, '6') + "7");
-    EXPECT_EQ((CDecimal(-2) / CDecimal(3)).ToString(), "-0." + std::string(29, '6') + "7");
-    // A quotient just above a half rounds up although its first 32 places
-    // look like an exact half.
-    CDecimal q = CDecimal("0.000000000000000000000000000003") / CDecimal("1.9999999999");
-    EXPECT_EQ(q.ToString(), "0.000000000000000000000000000002");
-    // Rounded once from the exact quotient: the 30th place's zero stays.
-    EXPECT_EQ(
-        (CDecimal("177497967814609585781363026526") / CDecimal("458579291564434183666600762781"))
-            .ToString(),
-        "0.387060582716412638324537552310");
-
-    CDecimal::SetMaxDecimalPlaces(2);
-    EXPECT_EQ(CDecimal::GetMaxDecimalPlaces(), 2);
-    EXPECT_EQ((CDecimal("0.5") * CDecimal("0.25")).ToString(), "0.12");
-    CDecimal::SetMaxDecimalPlaces(3);
-    EXPECT_EQ((CDecimal("0.25") * CDecimal("0.799")).ToString(), "0.200");
-    EXPECT_EQ((CDecimal(1) / CDecimal("5.01")).ToString(), "0.200");
-    CDecimal::SetMaxDecimalPlaces(0);
-    EXPECT_EQ((CDecimal(7) / CDecimal(2)).ToString(), "3");
+// Sums, products, quotients and comparisons, rounded or exact, are checked
+// against Python by the numeric oracle (fixed and random operands).
+TEST_F(DecimalTest, MaximumPlacesAreNeverNegative) {
     CDecimal::SetMaxDecimalPlaces(-4);
     EXPECT_EQ(CDecimal::GetMaxDecimalPlaces(), 0);
 }
 
 TEST_F(DecimalTest, ExactArithmeticAndComparison) {
-    EXPECT_TRUE(CDecimal("0.1") + CDecimal("0.2") == CDecimal("0.3"));
-    EXPECT_EQ((CDecimal("1.5") - CDecimal(2)).ToString(), "-0.5");
-    EXPECT_EQ((CDecimal("-0.05") * CDecimal(1)).ToString(), "-0.05");
-    EXPECT_EQ((CDecimal("12.5") * CDecimal("-0.2")).ToString(), "-2.5");
-    EXPECT_TRUE(CDecimal("1.50") == CDecimal("1.5"));
     EXPECT_TRUE(CDecimal("-0") == CDecimal(0));
     EXPECT_FALSE(CDecimal("-0") < CDecimal(0));
     EXPECT_TRUE(CDecimal("-0.5") < CDecimal(0));
-    EXPECT_TRUE(CDecimal("-1.5") < CDecimal("-1.25"));
     EXPECT_TRUE(CDecimal("2") >= 2);
     EXPECT_TRUE(CDecimal("2.000001") > CBigInteger(2));
-    EXPECT_TRUE(CDecimal("1e3") != CDecimal("999.999"));
 
     CDecimal d("2.5");
     CDecimal old = d++;

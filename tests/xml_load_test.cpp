@@ -1,6 +1,7 @@
 // Loading XML text into CXmlDocument, checked against libxml2 as an
 // independent parser, plus the error paths and the stream routing.
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -49,28 +50,18 @@ std::vector<unsigned char> Deflate(const std::string& text, int windowBits) {
     return out;
 }
 
-// UTF-8 to UTF-16 with a byte-order mark, little- or big-endian.
+// UTF-8 to UTF-16 with a byte-order mark, little- or big-endian, by iconv.
 std::vector<unsigned char> Utf16WithBom(const std::string& utf8, bool bigEndian) {
-    std::vector<unsigned char> out;
-    auto put = [&](unsigned unit) {
-        const unsigned char lo = unit & 0xFF, hi = (unit >> 8) & 0xFF;
-        out.push_back(bigEndian ? hi : lo);
-        out.push_back(bigEndian ? lo : hi);
-    };
-    put(0xFEFF);
-    for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
-        i += 1 + extra;
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
+    iconv_t cd = iconv_open(bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8");
+    std::vector<unsigned char> out(utf8.size() * 4 + 2);
+    out[bigEndian ? 0 : 1] = 0xFE;
+    out[bigEndian ? 1 : 0] = 0xFF;
+    char* in = const_cast<char*>(utf8.data());
+    char* next = reinterpret_cast<char*>(out.data() + 2);
+    std::size_t inLeft = utf8.size(), outLeft = out.size() - 2;
+    EXPECT_NE(iconv(cd, &in, &inLeft, &next, &outLeft), static_cast<std::size_t>(-1));
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
     return out;
 }
 

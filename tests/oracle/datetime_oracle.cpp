@@ -47,6 +47,15 @@ std::string Order(const T& a, const T& b) {
     return consistent ? ab : "operators disagree with CompareTo";
 }
 
+// Dates also have <= and >=, which must agree with the order.
+std::string CompareDates(const QbOracle::Fields& f) {
+    const CDateTime a = ParseAny("", f.at(1)), b = ParseAny("", f.at(2));
+    const std::string order = Order(a, b);
+    const bool weak =
+        (a <= b) == (order == "<" || order == "=") && (a >= b) == (order == ">" || order == "=");
+    return weak ? order : "<= or >= disagrees with CompareTo";
+}
+
 std::string Valid(const QbOracle::Fields& f) {
     try {
         ParseAny(f.at(1), f.at(2));
@@ -92,7 +101,7 @@ const std::map<std::string, std::pair<std::size_t, Runner>> kRunners = {
     {"rt", {3, [](const auto& f) { return ParseAny(f.at(1), f.at(2)).ToString(); }}},
     {"rtdur", {2, [](const auto& f) { return Span(f.at(1)).ToString(); }}},
     {"valid", {3, Valid}},
-    {"cmp", {3, [](const auto& f) { return Order(ParseAny("", f.at(1)), ParseAny("", f.at(2))); }}},
+    {"cmp", {3, CompareDates}},
     {"dcmp", {3, [](const auto& f) { return Order(Span(f.at(1)), Span(f.at(2))); }}}};
 
 std::string RunCase(const QbOracle::Fields& f) {

@@ -303,15 +303,29 @@ def double_cases(rng, n, out):
     out.append(("bfromdouble", "inf", "!ERROR: Infinite value in CBigInteger(double)!"))
 
 
+# (places, a, b) every run checks: sums that must be exact, a quotient just
+# above a half whose first 32 places look like an exact half, one whose 30th
+# place is a zero, and products and quotients rounded to few places.
+FIXED_ARITHMETIC = [
+    (30, "0.1", "0.2"), (30, "1.5", "2"), (30, "-0.05", "1"), (30, "12.5", "-0.2"),
+    (30, "1.50", "1.5"), (30, "-1.5", "-1.25"), (30, "1e3", "999.999"), (30, "1", "3"),
+    (30, "-2", "3"), (30, "0.000000000000000000000000000003", "1.9999999999"),
+    (30, "177497967814609585781363026526", "458579291564434183666600762781"), (30, "1", "0.000"),
+    (2, "0.5", "0.25"), (3, "0.25", "0.799"), (3, "1", "5.01"), (0, "7", "2")]
+
+
 def decimal_arith_cases(rng, n, out):
-    for _ in range(n):
-        places = rand_places(rng)
-        a, b = DecText(rng), DecText(rng)
-        if rng.random() < 0.1:
-            b = DecText(rng, max_int=3, max_frac=3)
-        va, _ = a.parsed(places)
-        vb, _ = b.parsed(places)
-        head = (str(places), a.text, b.text)
+    for i in range(n + len(FIXED_ARITHMETIC)):
+        if i < len(FIXED_ARITHMETIC):
+            places, ta, tb = FIXED_ARITHMETIC[i]
+            va, vb = fit(Decimal(ta), places)[0], fit(Decimal(tb), places)[0]
+        else:
+            places = rand_places(rng)
+            a, b = DecText(rng), DecText(rng)
+            if rng.random() < 0.1:
+                b = DecText(rng, max_int=3, max_frac=3)
+            (va, _), (vb, _), ta, tb = a.parsed(places), b.parsed(places), a.text, b.text
+        head = (str(places), ta, tb)
         out.append(("dadd",) + head + (canon(va + vb),))
         out.append(("dsub",) + head + (canon(va - vb),))
         out.append(("dmul",) + head + (fit(va * vb, places)[1],))

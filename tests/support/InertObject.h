@@ -10,6 +10,9 @@ namespace QbTest {
 
 template <class Base>
 class CInertObject : public Base {
+public:
+    using Base::Base;
+
 protected:
     void ToXml_Int(QbXmlLib5::CXmlWriter*, bool, const char*,
                    const QbXmlLib5::CXmlSerializationContext&, bool) const override {}
