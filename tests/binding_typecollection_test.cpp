@@ -279,12 +279,9 @@ TEST(TypeCollection, GeneratedClassWritesAndReadsItsCollections) {
         {"<n>1</n>", "The Minimum number of [name] elements allowed in this collection is 1"},
     };
     for (const auto& [content, message] : bad) {
-        try {
-            back->FromXml(("<list xmlns=\"urn:model\">" + content + "</list>").c_str());
-            ADD_FAILURE() << content;
-        } catch (const CQbException& e) {
-            EXPECT_EQ(e.GetFullMessage(), "Failed to process the element [list]\n" + message);
-        }
+        const std::string xml = "<list xmlns=\"urn:model\">" + content + "</list>";
+        EXPECT_EQ(QbTest::FullMessageOf([&] { back->FromXml(xml.c_str()); }),
+                  "Failed to process the element [list]\n" + message);
     }
 }
 
