@@ -279,8 +279,8 @@ TEST(TypeCollection, GeneratedClassWritesAndReadsItsCollections) {
         {"<n>1</n>", "The Minimum number of [name] elements allowed in this collection is 1"},
     };
     for (const auto& [content, message] : bad) {
-        const std::string xml = "<list xmlns=\"urn:model\">" + content + "</list>";
-        EXPECT_EQ(QbTest::FullMessageOf([&] { back->FromXml(xml.c_str()); }),
+        const std::string doc = "<list xmlns=\"urn:model\">" + content + "</list>";
+        EXPECT_EQ(QbTest::FullMessageOf([&] { back->FromXml(doc.c_str()); }),
                   "Failed to process the element [list]\n" + message);
     }
 }
