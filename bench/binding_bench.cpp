@@ -63,6 +63,7 @@ const Fixture& Data() {
 }
 
 void Report(benchmark::State& state, std::size_t bytes) {
+    state.counters["doc_bytes"] = static_cast<double>(bytes);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kItems);
 }

@@ -35,23 +35,39 @@ iconv_t kNone() { return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1
 // iconv implementations differ in which of the forms they know.
 std::vector<std::string> CandidateNames(unsigned int cp) {
     switch (cp) {
-        case 1200: return {"UTF-16LE"};
-        case 1201: return {"UTF-16BE"};
-        case 12000: return {"UTF-32LE"};
-        case 12001: return {"UTF-32BE"};
-        case 65000: return {"UTF-7"};
-        case 20127: return {"US-ASCII"};
-        case 1252: return {"WINDOWS-1252", "CP1252"};
-        case 20866: return {"KOI8-R"};
-        case 21866: return {"KOI8-U"};
+        case 1200:
+            return {"UTF-16LE"};
+        case 1201:
+            return {"UTF-16BE"};
+        case 12000:
+            return {"UTF-32LE"};
+        case 12001:
+            return {"UTF-32BE"};
+        case 65000:
+            return {"UTF-7"};
+        case 20127:
+            return {"US-ASCII"};
+        case 1252:
+            return {"WINDOWS-1252", "CP1252"};
+        case 20866:
+            return {"KOI8-R"};
+        case 21866:
+            return {"KOI8-U"};
         case 20932:
-        case 51932: return {"EUC-JP"};
-        case 51949: return {"EUC-KR", "CP949"};
-        case 54936: return {"GB18030"};
-        case 936: return {"CP936", "GBK"};
-        case 950: return {"CP950", "BIG5"};
-        case 10000: return {"MACINTOSH"};
-        default: break;
+        case 51932:
+            return {"EUC-JP"};
+        case 51949:
+            return {"EUC-KR", "CP949"};
+        case 54936:
+            return {"GB18030"};
+        case 936:
+            return {"CP936", "GBK"};
+        case 950:
+            return {"CP950", "BIG5"};
+        case 10000:
+            return {"MACINTOSH"};
+        default:
+            break;
     }
     if (cp >= 28591 && cp <= 28606) return {"ISO-8859-" + std::to_string(cp - 28590)};
     std::string ibm = std::to_string(cp);
@@ -170,7 +186,8 @@ std::size_t EncodeUtf8(const char16_t* in, std::size_t n, unsigned char* out, st
     for (std::size_t i = 0; i < n; ++i) {
         std::uint32_t cp = in[i];
         if (cp >= 0xD800 && cp < 0xE000) {
-            const bool paired = cp < 0xDC00 && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000;
+            const bool paired =
+                cp < 0xDC00 && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000;
             cp = paired ? 0x10000 + ((cp - 0xD800) << 10) + (in[++i] - 0xDC00u) : kReplacement;
         }
         const std::size_t len = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
@@ -232,10 +249,14 @@ public:
 private:
     static iconv_t Open(Direction dir, const std::string& local) {
         switch (dir) {
-            case kUtf8ToLocal: return iconv_open(local.c_str(), "UTF-8");
-            case kUtf16ToLocal: return iconv_open(local.c_str(), kHostUtf16);
-            case kLocalToUtf8: return iconv_open("UTF-8", local.c_str());
-            default: return iconv_open("UTF-16LE", local.c_str());
+            case kUtf8ToLocal:
+                return iconv_open(local.c_str(), "UTF-8");
+            case kUtf16ToLocal:
+                return iconv_open(local.c_str(), kHostUtf16);
+            case kLocalToUtf8:
+                return iconv_open("UTF-8", local.c_str());
+            default:
+                return iconv_open("UTF-16LE", local.c_str());
         }
     }
 
@@ -263,8 +284,8 @@ std::size_t SkipLength(Direction dir, const unsigned char* p, std::size_t left) 
     if (dir == kUtf16ToLocal && left >= 4) {
         char16_t units[2];
         std::memcpy(units, p, sizeof units);
-        const bool pair = units[0] >= 0xD800 && units[0] < 0xDC00 && units[1] >= 0xDC00 &&
-                          units[1] < 0xE000;
+        const bool pair =
+            units[0] >= 0xD800 && units[0] < 0xDC00 && units[1] >= 0xDC00 && units[1] < 0xE000;
         return pair ? 4 : 2;
     }
     return dir == kUtf16ToLocal ? std::min<std::size_t>(2, left) : 1;
@@ -273,9 +294,15 @@ std::size_t SkipLength(Direction dir, const unsigned char* p, std::size_t left) 
 // What an unconvertible character becomes in the target encoding.
 const char* Replacement(Direction dir, std::size_t& size) {
     switch (dir) {
-        case kLocalToUtf8: size = 3; return "\xEF\xBF\xBD";
-        case kLocalToUtf16Le: size = 2; return "\xFD\xFF";
-        default: size = 1; return "?";
+        case kLocalToUtf8:
+            size = 3;
+            return "\xEF\xBF\xBD";
+        case kLocalToUtf16Le:
+            size = 2;
+            return "\xFD\xFF";
+        default:
+            size = 1;
+            return "?";
     }
 }
 
@@ -366,6 +393,26 @@ unsigned int GetLocalCharEncoding() { return g_localCodePage.load(std::memory_or
 
 bool IsLocalCharEncodingUtf8() { return IsUtf8CodePage(GetLocalCharEncoding()); }
 
+bool IsValidUtf8(const char* text, std::size_t length) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t i = 0; i < length;) {
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        std::uint32_t cp;
+        const std::size_t n = DecodeUtf8Char(s + i, length - i, cp);
+        // The decoder answers U+FFFD for a bad sequence; only EF BF BD is the
+        // character itself.
+        if (cp == kReplacement &&
+            !(n == 3 && s[i] == 0xEF && s[i + 1] == 0xBF && s[i + 2] == 0xBD)) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
 std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch,
                         std::size_t scratchCapacity) {
     if (!utf8 || length == 0) return std::string();
@@ -398,7 +445,9 @@ std::string Utf16ToLocal(const char16_t* units, std::size_t count) {
     return result;
 }
 
-CBinaryData LocalToUtf8(const char* text) { return LocalToUtf8(text, text ? std::strlen(text) : 0); }
+CBinaryData LocalToUtf8(const char* text) {
+    return LocalToUtf8(text, text ? std::strlen(text) : 0);
+}
 
 CBinaryData LocalToUtf8(const char* text, std::size_t length) {
     if (!text || length == 0) return CBinaryData();

@@ -34,6 +34,10 @@ unsigned int GetLocalCharEncoding();
 // True when the local encoding is UTF-8, so UTF-8 text needs no conversion.
 bool IsLocalCharEncodingUtf8();
 
+// True when the `length` bytes at `text` are well-formed UTF-8 (RFC 3629: no
+// overlong forms, no surrogates, nothing above U+10FFFF, no cut sequence).
+bool IsValidUtf8(const char* text, std::size_t length);
+
 // `length` UTF-8 bytes to the local encoding. `scratch` is an optional
 // caller-owned work area for the converter's output (any size; a few hundred
 // bytes suit names and short values); without it a stack area is used.

@@ -26,6 +26,7 @@ const char kInvalidAlgorithm[] =
 const char kInvalidAlphabetSize[] =
     "Failed to parse FastInfoset. Invalid Encoding of Restricted Alphabet. Alphabet must contain "
     "between 2 and 2^20 characters.";
+const char kInvalidUtf8[] = "Failed to parse FastInfoset. Invalid UTF-8 character string.";
 const char kInvalidUtf16[] = "Failed to parse FastInfoset. Invalid UTF-16 character string length.";
 const char kTooLarge[] =
     "Failed to parse FastInfoset. The document expands beyond the supported size.";
@@ -99,8 +100,12 @@ const std::uint64_t kExpansionFactor = 256;
 
 [[noreturn]] void Fail(const char* message) { throw CQbException(message); }
 
+// Binary input passes no XML parser: bytes that are not UTF-8 are refused
+// here, or they would reach text output that no reader accepts.
 std::string FromUtf8(const unsigned char* data, std::size_t length) {
-    return QbXmlLib5::Utf8ToLocal(reinterpret_cast<const char*>(data), length);
+    const char* text = reinterpret_cast<const char*>(data);
+    if (!QbXmlLib5::IsValidUtf8(text, length)) Fail(kInvalidUtf8);
+    return QbXmlLib5::Utf8ToLocal(text, length);
 }
 
 // UTF-16 character strings are big-endian.

@@ -334,7 +334,11 @@ void FuzzVariant(const std::string& s, CConversions::WhitespaceRule rule) {
         QbVariant again(v);
         Expect([&] {
             again.FromString(text, kind, rule);
-            Check(again.ToString() == text, "variant text round trip", s + " -> " + text);
+            // A decimal rounded to the maximum places prints the zeros the
+            // rounding left, and reading drops them: compare the values.
+            const bool same = kind == it_decimal ? again.GetDecimal() == v.GetDecimal()
+                                                 : again.ToString() == text;
+            Check(same, "variant text round trip", s + " -> " + text);
         });
     }
 }

@@ -48,7 +48,9 @@ const struct {
     {30, "0.00000000000000000000000000000150001", "0.000000000000000000000000000002"},
     {2, "0.996", "1"}, {2, "0.125", "0.12"}, {2, "0.126", "0.13"}, {2, "-0.126", "-0.13"},
     // A rounded value keeps its places, whatever the path.
-    {3, "0.1996", "0.200"}, {3, "0.01996e1", "0.200"}, {3, "1996e-4", "0.200"}, {0, "2.5", "2"}};
+    {3, "0.1996", "0.200"}, {3, "0.01996e1", "0.200"}, {3, "1996e-4", "0.200"}, {0, "2.5", "2"},
+    // Reading drops trailing zeros, even with the maximum places written out.
+    {3, "0.200", "0.2"}};
 // clang-format on
 
 TEST_F(DecimalTest, LenientParsingRoundsToTheMaximumNumberOfPlaces) {

@@ -148,13 +148,6 @@ void CDecimal::ParseExact(const char* text) {
 
 void CDecimal::Parse(const char* text) {
     ParseExact(text);
-    // A text with all the places kept is held with all of them, as a rounded
-    // value is: the text of a rounded value then reads back to the same text.
-    const std::size_t max = static_cast<std::size_t>(m_maxDivider);
-    if (max > 0 && m_places >= max) {
-        ChangeFractionalDivider(max);
-        return;
-    }
     Finish();
 }
 

@@ -6,8 +6,8 @@
 // digits (30 unless changed), rounded to nearest with an exact half toward
 // zero. Results are held without trailing fractional zeros, except a value
 // that was rounded to the maximum, which keeps all of its places (so 0.1996
-// read with 3 places in force prints as 0.200), and a text with at least the
-// maximum number of places, read the same way (0.200 prints as 0.200).
+// read with 3 places in force prints as 0.200). Reading drops trailing zeros
+// again, so such a text reads back to the same value, not the same text.
 //
 // The maximum is process-wide and read without synchronisation: set it
 // before several threads start computing.

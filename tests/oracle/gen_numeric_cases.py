@@ -201,13 +201,8 @@ class DecText:
                         -len(self.frac_digits))).scaleb(exp)
 
     def parsed(self, places):
-        """(value, printed text) after CDecimal parsing with `places` in force.
-        A text with at least `places` places keeps all of them, as a rounded
-        value does, so that the text of a rounded value reads back unchanged."""
-        v = self.value()
-        if 0 < places <= -v.as_tuple().exponent:
-            return quantize(v, places, ROUND_HALF_DOWN), rounded_text(v, places)
-        return fit(v, places)
+        """(value, printed text) after CDecimal parsing with `places` in force."""
+        return fit(self.value(), places)
 
 
 def rand_places(rng):
