@@ -137,20 +137,20 @@ TEST(TypeCollection, RefusedValueChangesNothingAndFiresNothing) {
         Maker make;
         Facets facets;
         std::string good, bad, message;
-    } const rows[] = {
+    };
+    // clang-format off
+    const Row rows[] = {
         {New<Ci4Col>, {"10"}, "10", "11", "Invalid Value for v [11]"},
         {New<CstringCol>, {"", 3, "[a-c]*"}, "abc", "abd", "Invalid Value for v [abd]"},
         {New<Cbase64BinaryCol>, {"", 2}, "AQI=", "AQID", "Invalid Value for v [010203]"},
         {New<CintegerCol>, {k100.c_str()}, k100, k100 + "8", "Invalid Value for v [" + k100 + "8]"},
-        {New<CdateCol>,
-         {"2000-01-01Z"},
-         "2000-01-01",
-         "2000-01-02Z",
+        {New<CdateCol>, {"2000-01-01Z"}, "2000-01-01", "2000-01-02Z",
          "Invalid Value for v [2000-01-02Z]"},
         {New<CdateCol>, {}, "2005-01-01", "2005-01", kDates + "date"},
         {New<CyearMonthCol>, {}, "2005-01", "2005-01-01", kDates + "gYearMonth"},
         {New<Cui1Col>, {}, "255", "256", "The value [256] is to large to fit in a ui1"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CSmartPtr<CXmlCollectionBase> col(row.make(row.facets));
         CSmartPtr<CListener> listener(new CListener);
@@ -279,12 +279,9 @@ TEST(TypeCollection, GeneratedClassWritesAndReadsItsCollections) {
         {"<n>1</n>", "The Minimum number of [name] elements allowed in this collection is 1"},
     };
     for (const auto& [content, message] : bad) {
-        try {
-            back->FromXml(("<list xmlns=\"urn:model\">" + content + "</list>").c_str());
-            ADD_FAILURE() << content;
-        } catch (const CQbException& e) {
-            EXPECT_EQ(e.GetFullMessage(), "Failed to process the element [list]\n" + message);
-        }
+        const std::string doc = "<list xmlns=\"urn:model\">" + content + "</list>";
+        EXPECT_EQ(QbTest::FullMessageOf([&] { back->FromXml(doc.c_str()); }),
+                  "Failed to process the element [list]\n" + message);
     }
 }
 

@@ -1,24 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QbXmlLib5.h"
+#include "support/ExceptionMessage.h"
+#include "support/Files.h"
 
 using namespace QbXmlLib5;
+using QbTest::MessageOf;
 
 namespace {
 
-std::string TempPath(const char* name) {
-    const char* dir = std::getenv("QB_TEST_TMP");
-    return std::string(dir ? dir : "/tmp") + "/" + name;
-}
-
 TEST(PlatformFileTest, WriteThenReadBackWithPrefixAndErrors) {
-    const std::string path = TempPath("platform_file.bin");
+    const std::string path = QbTest::TempPath("platform_file.bin");
     const unsigned char bom[] = {0xFF, 0xFE};
     std::vector<unsigned char> data(200000);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7);
@@ -36,22 +33,13 @@ TEST(PlatformFileTest, WriteThenReadBackWithPrefixAndErrors) {
     std::remove(path.c_str());
 
     std::vector<unsigned char> untouched = {9};
-    try {
-        CPlatformFile::ReadAll("/nonexistent/dir/file.xml", untouched);
-        FAIL() << "expected an exception";
-    } catch (const CQbException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "Failed to open the file [/nonexistent/dir/file.xml] Error [0x00000002]");
-    }
+    EXPECT_EQ(MessageOf([&] { CPlatformFile::ReadAll("/nonexistent/dir/file.xml", untouched); }),
+              "Failed to open the file [/nonexistent/dir/file.xml] Error [0x00000002]");
     EXPECT_EQ(untouched, std::vector<unsigned char>{9});
     EXPECT_THROW(CPlatformFile::ReadAll("/", untouched), CQbException);
-    try {
-        CPlatformFile::WriteAll("/nonexistent/dir/out.xml", nullptr, 0, bom, 2);
-        FAIL() << "expected an exception";
-    } catch (const CQbException& e) {
-        EXPECT_EQ(e.GetMessage(),
-                  "Failed to write data to the file [/nonexistent/dir/out.xml] error [0x00000002]");
-    }
+    EXPECT_EQ(
+        MessageOf([&] { CPlatformFile::WriteAll("/nonexistent/dir/out.xml", nullptr, 0, bom, 2); }),
+        "Failed to write data to the file [/nonexistent/dir/out.xml] error [0x00000002]");
 }
 
 }  // namespace

@@ -2,23 +2,21 @@
 // ITU-T X.891 (annex C), or were produced by another implementation (the Java
 // FastInfoset library) and are kept under tests/data/fastinfoset.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/CQbException.h"
-#include "support/TreeDump.h"
 #include "fastinfoset/CFastInfosetEncoder.h"
 #include "fastinfoset/CFastInfosetReader.h"
 #include "fastinfoset/CFastInfosetWriter.h"
+#include "support/ExceptionMessage.h"
+#include "support/Files.h"
+#include "support/TreeDump.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 
@@ -108,14 +106,11 @@ std::unique_ptr<CXmlDocument> Parse(const Bytes& bytes) {
 
 // The message of the exception the reader throws, or "" when it throws none.
 std::string ParseError(const Bytes& bytes) {
-    CXmlDocument document;
-    CFastInfosetReader reader(&document, bytes.data(), bytes.size());
-    try {
-        reader.Read();
-    } catch (const CQbException& e) {
-        return e.GetMessage();
-    }
-    return "";
+    const std::string message = QbTest::MessageOf([&] {
+        CXmlDocument document;
+        CFastInfosetReader(&document, bytes.data(), bytes.size()).Read();
+    });
+    return message == "(no exception)" ? "" : message;
 }
 
 // A root element "r" holding one text chunk given by `chunk` (octets of C.15).
@@ -130,21 +125,11 @@ std::string TextOf(const Bytes& bytes) {
     return document->GetDocumentElement() ? document->GetDocumentElement()->GetText() : "<none>";
 }
 
-Bytes ReadFile(const std::string& name) {
-    std::ifstream in(std::string(QB_TEST_DATA_DIR) + "/fastinfoset/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-Bytes ReadGzipFile(const std::string& name) {
-    const std::string path = std::string(QB_TEST_DATA_DIR) + "/fastinfoset/" + name;
-    gzFile file = gzopen(path.c_str(), "rb");
-    Bytes bytes;
-    if (!file) return bytes;
-    unsigned char buffer[65536];
-    int n;
-    while ((n = gzread(file, buffer, sizeof buffer)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    gzclose(file);
-    return bytes;
+// A file of tests/data/fastinfoset, inflated first when `gzip`.
+Bytes ReadFile(const std::string& name, bool gzip = false) {
+    const std::string bytes = QbTest::ReadFile(QB_TEST_DATA_DIR "/fastinfoset/" + name);
+    const std::string content = gzip ? QbTest::Inflate(bytes) : bytes;
+    return Bytes(content.begin(), content.end());
 }
 
 std::vector<const CXmlElement*> Children(const CXmlElement* element) {
@@ -209,7 +194,7 @@ TEST(FastInfosetReader, ReadsADocumentOfAnotherImplementation) {
 // the indexes take every form of the integer encodings on the second, third
 // and fourth bit except the largest.
 TEST(FastInfosetReader, ReadsLargeIndexesOfAnotherImplementation) {
-    Bytes bytes = ReadGzipFile("java_big.finf.gz");
+    Bytes bytes = ReadFile("java_big.finf.gz", true);
     ASSERT_FALSE(bytes.empty());
     auto document = Parse(bytes);
     const CXmlElement* root = document->GetDocumentElement();
@@ -498,12 +483,8 @@ TEST(FastInfosetReader, LongStringsUseEveryLengthEncoding) {
 }
 
 TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
-    struct Case {
-        Bytes bytes;
-        std::string message;
-    };
     const std::string fail = "Failed to parse FastInfoset. ";
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<Bytes, std::string>> cases = {
         {Fi().Header().Element("r").Raw({0xE3}).bytes, kBadElement},
         {Fi().Header().Raw({0x3E}).Id("p").Id("r").bytes,
          fail + "Invalid QName type Prefix without Namespace."},
@@ -536,7 +517,7 @@ TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
         {Fi().Header(0x20).Raw({0x00, 0x02, 0x00, 0x00}).IdIndex(1).bytes, kBadIndex},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(ParseError(cases[i].bytes), cases[i].message) << "case " << i;
+        EXPECT_EQ(ParseError(cases[i].first), cases[i].second) << "case " << i;
     }
 }
 
@@ -671,8 +652,8 @@ TEST(FastInfosetReader, FuzzSeedsAreValidDocuments) {
     const std::filesystem::path seeds = std::filesystem::path(QB_SOURCE_DIR) / "fuzz/corpus/fastinfoset";
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string content = QbTest::ReadFile(entry.path().string());
+        const Bytes bytes(content.begin(), content.end());
         EXPECT_EQ(ParseError(bytes), "") << entry.path();
         EXPECT_NE(Parse(bytes)->GetDocumentElement(), nullptr) << entry.path();
         ++count;

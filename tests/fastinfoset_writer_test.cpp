@@ -1,21 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
-#include <vector>
-
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <iterator>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
+#include "QbXmlLib5.h"
 #include "core/CCharEncoding.h"
 #include "fastinfoset/CFastInfosetEncoder.h"
 #include "fastinfoset/CFastInfosetWriter.h"
-#include "QbXmlLib5.h"
 #include "fastinfoset_infoset.h"
-#include "support/Files.h"
 #include "support/ExceptionMessage.h"
+#include "support/Files.h"
 
 using namespace QbXmlLib5;
 using QbTest::MessageOf;
@@ -24,6 +23,7 @@ using QbTest::TempPath;
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+const char kXsi[] = "http://www.w3.org/2001/XMLSchema-instance";
 
 // Runs one encoder operation on a fresh encoder and returns its octets.
 template <typename F>
@@ -173,10 +173,17 @@ Bytes Stream(std::function<void(CXmlWriter&)> script, FInfoDecl decl = FI_DECL_N
         decl, CXmlSerializationContext::GetDefaultContext(), compression));
 }
 
-// The header of every document without declaration.
-Bytes Doc(const Bytes& body) {
+// One octet, or the octets of a string, in an expected document body.
+struct Part {
+    std::string octets;
+    Part(int octet) : octets(1, static_cast<char>(octet)) {}  // NOLINT: implicit by design
+    Part(const char* text) : octets(text) {}                  // NOLINT: implicit by design
+};
+
+// The header of every document without declaration, then `body`.
+Bytes Doc(std::initializer_list<Part> body) {
     Bytes out = {0xE0, 0x00, 0x00, 0x01, 0x00};
-    for (unsigned char octet : body) out.push_back(octet);
+    for (const Part& part : body) out.insert(out.end(), part.octets.begin(), part.octets.end());
     return out;
 }
 
@@ -191,13 +198,9 @@ TEST(FastInfosetWriterTest, HeaderAndDeclarations) {
         w.WriteStartElement("a", "");
         w.WriteEndElement();
     };
-    EXPECT_EQ(Stream(empty), Doc({0x3C, 0x00, 'a', 0xFF}));
-    const std::string decl10 = "<?xml version='1.0' encoding='finf'?>";
-    ASSERT_EQ(decl10.size(), 37u);
-    Bytes expected(decl10.begin(), decl10.end());
     const Bytes doc = Doc({0x3C, 0x00, 'a', 0xFF});
-    expected.insert(expected.end(), doc.begin(), doc.end());
-    EXPECT_EQ(Stream(empty, FI_DECL_1_0), expected);
+    EXPECT_EQ(Stream(empty), doc);
+    // Each declaration is its text, then the same document.
     for (int d = FI_DECL_ENCODING; d <= FI_DECL_1_1_STANDALONE_NO; ++d) {
         const std::string text = CFastInfosetWriter::GetDeclarationText(static_cast<FInfoDecl>(d));
         const Bytes got = Stream(empty, static_cast<FInfoDecl>(d));
@@ -206,6 +209,8 @@ TEST(FastInfosetWriterTest, HeaderAndDeclarations) {
         EXPECT_TRUE(std::equal(doc.begin(), doc.end(), got.begin() + text.size()));
         EXPECT_EQ(text.find("encoding='finf'"), text.find("encoding"));
     }
+    EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_1_0),
+                 "<?xml version='1.0' encoding='finf'?>");
     EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_1_1_STANDALONE_YES),
                  "<?xml version='1.1' encoding='finf' standalone='yes'?>");
     EXPECT_STREQ(CFastInfosetWriter::GetDeclarationText(FI_DECL_ENCODING_STANDALONE_NO),
@@ -230,8 +235,8 @@ TEST(FastInfosetWriterTest, RepeatedNamesAndShortValuesAreIndexed) {
                   w.WriteText("abcdef");
                   w.WriteEndElement();
               }),
-              Doc({0x3C, 0x00, 'r', 0x92, 0x02, 'a', 'b', 'c', 'd', 'e', 0xA0, 0x82, 0x03, 'a',
-                   'b', 'c', 'd', 'e', 'f', 0x82, 0x03, 'a', 'b', 'c', 'd', 'e', 'f', 0xFF}));
+              Doc({0x3C, 0x00, 'r', 0x92, 0x02, "abcde", 0xA0, 0x82, 0x03, "abcdef", 0x82, 0x03,
+                   "abcdef", 0xFF}));
     // Attributes: names and short values indexed; empty value FF; the
     // attribute list ends with F0 before the content.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
@@ -276,8 +281,8 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteStartElement("r", "urn:d");
                   w.WriteEndElement();
               }),
-              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
-                   0x3F, 0x81, 0x81, 0x00, 'r', 0xFF}));
+              Doc({0x38, 0xCD, 0x04, "urn:d", 0xCF, 0x01, "AA", 0x81, 0xF0, 0x3F, 0x81, 0x81, 0x00,
+                   'r', 0xFF}));
     // An element in no namespace below the default namespace undeclares it
     // (CC); its descendants need not.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
@@ -289,9 +294,8 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteEndElement();
                   w.WriteEndElement();
               }),
-              Doc({0x38, 0xCD, 0x04, 'u', 'r', 'n', ':', 'd', 0xCF, 0x01, 'A', 'A', 0x81, 0xF0,
-                   0x3F, 0x81, 0x81, 0x00, 'r', 0x38, 0xCC, 0xF0, 0x3C, 0x00, 'c', 0x3C, 0x00,
-                   'd', 0xFF, 0xFF}));
+              Doc({0x38, 0xCD, 0x04, "urn:d", 0xCF, 0x01, "AA", 0x81, 0xF0, 0x3F, 0x81, 0x81, 0x00,
+                   'r',  0x38, 0xCC, 0xF0,    0x3C, 0x00, 'c',  0x3C, 0x00, 'd',  0xFF, 0xFF}));
     // A root in no namespace leaves the registered default out; its child in
     // that namespace gets an invented prefix.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
@@ -301,8 +305,8 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteEndElement();
                   w.WriteEndElement();
               }),
-              Doc({0x3C, 0x00, 'r', 0x38, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'd',
-                   0xF0, 0x3F, 0x81, 0x81, 0x00, 'c', 0xFF, 0xF0}));
+              Doc({0x3C, 0x00, 'r', 0x38, 0xCF, 0x01, "AA", 0x04, "urn:d", 0xF0, 0x3F, 0x81, 0x81,
+                   0x00, 'c', 0xFF, 0xF0}));
     // Registered declarations in URI order, reused by elements and
     // attributes; an attribute in an undeclared namespace gets an invented
     // prefix declared on its element, and a child reuses the parent's scope.
@@ -316,13 +320,12 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteEndElement();
                   w.WriteEndElement();
               }),
-              Doc({0x78, 0xCF, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p',  //
-                   0xCF, 0x00, 'q', 0x04, 'u', 'r', 'n', ':', 'q',        //
-                   0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'x', 0xF0,
-                   0x3F, 0x82, 0x82, 0x00, 'r',                           // q:r
-                   0x7B, 0x83, 0x83, 0x00, 'a', 0x40, 'v', 0xF0,          // AA:a
+              Doc({0x78, 0xCF, 0x00, 'p',  0x04,    "urn:p", 0xCF, 0x00, 'q', 0x04, "urn:q",  //
+                   0xCF, 0x01, "AA", 0x04, "urn:x", 0xF0,                                     //
+                   0x3F, 0x82, 0x82, 0x00, 'r',                                               // q:r
+                   0x7B, 0x83, 0x83, 0x00, 'a',     0x40,    'v',  0xF0,  // AA:a
                    0x40,                                                  // q:r again
-                   0x7B, 0x81, 0x81, 0x81, 0x80, 0xF0, 0xFF, 0xF0}));
+                   0x7B, 0x81, 0x81, 0x81, 0x80,    0xF0,    0xFF, 0xF0}));
     // An invented prefix lives in its element's scope only: the sibling
     // declares it again, the child reuses it.
     EXPECT_EQ(Stream([](CXmlWriter& w) {
@@ -335,24 +338,21 @@ TEST(FastInfosetWriterTest, NamespacesAlwaysCarryPrefixes) {
                   w.WriteEndElement();
                   w.WriteEndElement();
               }),
-              Doc({0x3C, 0x00, 'r',                                                //
-                   0x38, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 'e', 0xF0,  //
-                   0x3F, 0x81, 0x81, 0x00, 'e',                                    //
-                   0x01, 0xFF,                                                     //
-                   0x38, 0xCF, 0x81, 0x81, 0xF0, 0x01, 0xFF, 0xF0}));
+              Doc({0x3C, 0x00, 'r',                              //
+                   0x38, 0xCF, 0x01, "AA", 0x04, "urn:e", 0xF0,  //
+                   0x3F, 0x81, 0x81, 0x00, 'e',                  //
+                   0x01, 0xFF,                                   //
+                   0x38, 0xCF, 0x81, 0x81, 0xF0, 0x01,    0xFF, 0xF0}));
     // xsi:type: the type namespace and the instance namespace get invented
     // prefixes, both declared.
-    EXPECT_EQ(Stream([](CXmlWriter& w) {
-                  w.WriteStartElement("r", "");
-                  w.WriteXsiType("urn:t", "T");
-                  w.WriteEndElement();
-              }),
-              Doc({0x78, 0xCF, 0x01, 'A', 'A', 0x04, 'u', 'r', 'n', ':', 't',  //
-                   0xCF, 0x01, 'A', 'B', 0x28, 'h', 't', 't', 'p', ':', '/', '/', 'w', 'w', 'w',
-                   '.', 'w', '3', '.', 'o', 'r', 'g', '/', '2', '0', '0', '1', '/', 'X', 'M', 'L',
-                   'S', 'c', 'h', 'e', 'm', 'a', '-', 'i', 'n', 's', 't', 'a', 'n', 'c', 'e', 0xF0,
-                   0x3C, 0x00, 'r', 0x7B, 0x82, 0x82, 0x03, 't', 'y', 'p', 'e', 0x43, 'A', 'A',
-                   ':', 'T', 0xF0, 0xFF}));
+    EXPECT_EQ(
+        Stream([](CXmlWriter& w) {
+            w.WriteStartElement("r", "");
+            w.WriteXsiType("urn:t", "T");
+            w.WriteEndElement();
+        }),
+        Doc({0x78, 0xCF, 0x01, "AA", 0x04, "urn:t", 0xCF, 0x01,   "AB", 0x28,   kXsi, 0xF0,  //
+             0x3C, 0x00, 'r',  0x7B, 0x82, 0x82,    0x03, "type", 0x43, "AA:T", 0xF0, 0xFF}));
 }
 
 TEST(FastInfosetWriterTest, LocalTextIsWrittenAsUtf8) {

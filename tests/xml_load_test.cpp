@@ -7,17 +7,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/CQbException.h"
-#include "support/Files.h"
 #include "support/ExceptionMessage.h"
+#include "support/Files.h"
 #include "support/TreeDump.h"
 #include "xml/CExpatReader.h"
 #include "xml/CXmlDocument.h"
@@ -169,11 +167,8 @@ TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
     reference.LoadXml(whole.c_str());
     EXPECT_EQ(DumpDocument(joined), DumpDocument(reference));
     // Compressed UTF-16 goes through both steps.
-    const std::string utf16 = [] {
-        const auto v = Utf16WithBom(kDocuments[0], false);
-        return std::string(v.begin(), v.end());
-    }();
-    const std::vector<unsigned char> packed = Deflate(utf16, 31);
+    const std::vector<unsigned char> utf16 = Utf16WithBom(kDocuments[0], false);
+    const std::vector<unsigned char> packed = Deflate(std::string(utf16.begin(), utf16.end()), 31);
     CXmlDocument doc;
     doc.LoadXmlStream(packed.data(), packed.size());
     ExpectSameAsLibxml(Bytes(kDocuments[0]), doc);
@@ -372,16 +367,11 @@ TEST(XmlLoad, Files) {
     EXPECT_EQ(doc.GetDocumentElement(), nullptr);
 }
 
-std::vector<unsigned char> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Binary input goes through Fast Infoset first; text input never does.
 TEST(XmlLoad, FastInfosetRouting) {
     const std::string dir = QB_TEST_DATA_DIR "/fastinfoset/";
-    const std::vector<unsigned char> xml = ReadFile(dir + "java_sample.xml");
-    const std::vector<unsigned char> fi = ReadFile(dir + "java_sample.finf");
+    const std::vector<unsigned char> xml = Bytes(QbTest::ReadFile(dir + "java_sample.xml"));
+    const std::vector<unsigned char> fi = Bytes(QbTest::ReadFile(dir + "java_sample.finf"));
     ASSERT_FALSE(xml.empty());
     ASSERT_FALSE(fi.empty());
     CXmlDocument text;

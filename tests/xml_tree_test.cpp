@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/CCharEncoding.h"
-
 #include "core/CQbException.h"
 #include "support/TreeDump.h"
 #include "xml/CXmlDocument.h"
@@ -142,9 +141,7 @@ TEST(XmlTree, TextAppendingDropsCarriageReturns) {
 TEST(XmlTree, DeepTreeFreesIteratively) {
     TreeBuilder doc;
     doc.AddDocElement("", "d");
-    for (int i = 0; i < 1000000; ++i) {
-        doc.AddChildElement("", "d");
-    }
+    for (int i = 0; i < 1000000; ++i) doc.AddChildElement("", "d");
     // Side branches near the bottom exercise the splice of siblings.
     for (int i = 0; i < 1000; ++i) {
         doc.EndElement();

@@ -158,15 +158,15 @@ TEST(XmlWriterTest, XsiTypeResolvesItsTypeNamespaceAndTheXsiPrefix) {
     EXPECT_EQ(q.w.GetXml(),
               std::string("<root xmlns=\"urn:d\" xmlns:xsi=\"") + kXsi + "\" xsi:type=\"D\"/>");
 #ifdef QB_HAVE_LIBXML2
-    ExpectedElement root{"root", ""};
-    root.hasXsiType = true;
-    root.xsiTypeNamespace = "urn:t";
-    root.xsiTypeName = "T";
-    ExpectedElement child{"child", "urn:t"};
-    child.hasXsiType = true;
-    child.xsiTypeNamespace = "urn:t";
-    child.xsiTypeName = "U";
-    root.children.push_back(child);
+    const auto typed = [](const char* name, const char* ns, const char* type) {
+        ExpectedElement e{name, ns};
+        e.hasXsiType = true;
+        e.xsiTypeNamespace = "urn:t";
+        e.xsiTypeName = type;
+        return e;
+    };
+    ExpectedElement root = typed("root", "", "T");
+    root.children.push_back(typed("child", "urn:t", "U"));
     QbTest::ExpectDocument(xml, root, true);
 #endif
 }

@@ -23,6 +23,17 @@ inline std::string MessageOf(const std::function<void()>& action) {
     return "(no exception)";
 }
 
+// The exception's message with those of its inner exceptions, one a line,
+// or "(no exception)".
+inline std::string FullMessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const QbXmlLib5::CQbException& e) {
+        return e.GetFullMessage();
+    }
+    return "(no exception)";
+}
+
 // Expects `action` to throw an E (exactly E when `exactType`) whose own
 // message is `message`.
 template <typename E>
