@@ -268,6 +268,9 @@ TEST(FastInfosetReader, DoubleTerminatorsEndTwoLevels) {
 TEST(FastInfosetReader, CharacterStringEncodings) {
     // UTF-8 and big-endian UTF-16 (U+00E9, then U+1F600 as a surrogate pair).
     EXPECT_EQ(TextOf(TextDocument({0x80, 0x61})), "a");
+    // Multi-byte UTF-8, U+FFFD itself included, is taken as it stands.
+    EXPECT_EQ(TextOf(TextDocument({0x82, 0x02, 0xC3, 0xA9, 0xEF, 0xBF, 0xBD})),
+              "\xC3\xA9\xEF\xBF\xBD");
     EXPECT_EQ(TextOf(TextDocument({0x86, 0x03, 0x00, 0xE9, 0xD8, 0x3D, 0xDE, 0x00})),
               "\xC3\xA9\xF0\x9F\x98\x80");
     // Built-in numeric alphabet (field 0): 4-bit codes, 1 2 . E - then padding.
@@ -484,6 +487,7 @@ TEST(FastInfosetReader, LongStringsUseEveryLengthEncoding) {
 
 TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
     const std::string fail = "Failed to parse FastInfoset. ";
+    const std::string kUtf8 = "Invalid UTF-8 character string.";
     const std::vector<std::pair<Bytes, std::string>> cases = {
         {Fi().Header().Element("r").Raw({0xE3}).bytes, kBadElement},
         {Fi().Header().Raw({0x3E}).Id("p").Id("r").bytes,
@@ -504,6 +508,10 @@ TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
          fail + "Invalid Encoding of integers 1 To 2^20 type  on the fourth bit of an octet."},
         {Fi().Header().Element("r").Raw({0x86, 0x00, 0x00, 0x41, 0x00}).bytes,
          fail + "Invalid UTF-16 character string length."},
+        {Fi().Header().Element("r").Chunk("a\xC3(").bytes, fail + kUtf8},
+        {Fi().Header().Element("\xED\xA0\x80").bytes, fail + kUtf8},  // a surrogate
+        {Fi().Header().Element("r", true).Attribute("a").Value("\xF4\x90\x80\x80").bytes,
+         fail + kUtf8},  // beyond U+10FFFF
         {Fi().Header().Element("r").ChunkIndex(1).bytes, kBadIndex},
         {Fi().Header().Element("r", true).Attribute("a").ValueIndex(1).bytes, kBadIndex},
         {Fi().Header().Raw({0x01}).bytes, kBadIndex},
