@@ -129,26 +129,26 @@ CConversion ParseConversion(const char*& p, va_list* args) {
 }
 
 // The conversion as a C format, with width and precision as numbers.
-std::string StandardSpec(const CConversion& c) {
-    std::string spec = "%" + c.flags;
-    if (c.width >= 0) spec += std::to_string(c.width);
-    if (c.precision >= 0) spec += "." + std::to_string(c.precision);
-    return spec + c.length + c.kind;
+std::string StandardFormat(const CConversion& c) {
+    std::string format = "%" + c.flags;
+    if (c.width >= 0) format += std::to_string(c.width);
+    if (c.precision >= 0) format += "." + std::to_string(c.precision);
+    return format + c.length + c.kind;
 }
 
 // Formats one argument with the C library.
 template <typename T>
 void AppendOne(std::string& out, const CConversion& c, T value) {
-    const std::string spec = StandardSpec(c);
+    const std::string format = StandardFormat(c);
     char small[128];
-    const int length = std::snprintf(small, sizeof small, spec.c_str(), value);
+    const int length = std::snprintf(small, sizeof small, format.c_str(), value);
     if (length < 0) return;
     if (static_cast<std::size_t>(length) < sizeof small) {
         out.append(small, static_cast<std::size_t>(length));
         return;
     }
     std::string big(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(&big[0], big.size(), spec.c_str(), value);
+    std::snprintf(&big[0], big.size(), format.c_str(), value);
     out.append(big, 0, static_cast<std::size_t>(length));
 }
 

@@ -15,7 +15,7 @@ using namespace QbXmlLib5;
 namespace {
 
 // "name=value;name=value" to facets; names as the fields.
-CPrimitiveRestrictions ParseFacets(const std::string& spec) {
+CPrimitiveRestrictions ParseFacets(const std::string& facets) {
     CPrimitiveRestrictions f("", -1, -1, "", "", "", "", -1, -1, -1);
     std::string* texts[] = {&f.pattern, &f.minInclusive, &f.maxInclusive, &f.minExclusive,
                             &f.maxExclusive};
@@ -24,12 +24,12 @@ CPrimitiveRestrictions ParseFacets(const std::string& spec) {
                                "maxExclusive"};
     const char* numberNames[] = {"minLength", "maxLength", "length", "totalDigits",
                                  "fractionDigits"};
-    for (std::size_t start = 0; start < spec.size();) {
-        std::size_t end = spec.find(';', start);
-        if (end == std::string::npos) end = spec.size();
-        const std::size_t eq = spec.find('=', start);
-        const std::string name = spec.substr(start, eq - start);
-        const std::string value = spec.substr(eq + 1, end - eq - 1);
+    for (std::size_t start = 0; start < facets.size();) {
+        std::size_t end = facets.find(';', start);
+        if (end == std::string::npos) end = facets.size();
+        const std::size_t eq = facets.find('=', start);
+        const std::string name = facets.substr(start, eq - start);
+        const std::string value = facets.substr(eq + 1, end - eq - 1);
         for (int i = 0; i < 5; ++i) {
             if (name == textNames[i]) *texts[i] = value;
             if (name == numberNames[i]) *numbers[i] = std::stoi(value);
@@ -154,8 +154,8 @@ TEST(RestrictionsTest, ConstructsCopiesAndRefusesNull) {
     EXPECT_EQ(unset.pattern, "");
     EXPECT_LT(unset.length, 0);
     EXPECT_LT(unset.totalDigits, 0);
-    const CPrimitiveRestrictions spec("p", 1, 2, "a", "b", "c", "d", 3);
-    CPrimitiveRestrictions copy(spec);
+    const CPrimitiveRestrictions facets("p", 1, 2, "a", "b", "c", "d", 3);
+    CPrimitiveRestrictions copy(facets);
     EXPECT_EQ(copy.pattern + copy.minInclusive + copy.maxInclusive + copy.minExclusive +
                   copy.maxExclusive,
               "pabcd");
