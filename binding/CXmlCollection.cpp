@@ -48,41 +48,17 @@ void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
     m_count = from.m_count;
 }
 
-namespace {
-
-// Nodes whose items wait to be released by the outermost FreeChain running on
-// this thread. Releasing an item may free a collection it holds, and so on
-// down a tree of any depth: the nested calls only hand their nodes over, so
-// the stack does not grow with the depth.
-struct CPendingNodes {
-    CNode* first = nullptr;
-    CNode* last = nullptr;
-};
-thread_local CPendingNodes* t_pending = nullptr;
-
-}  // namespace
-
+// Releasing an item may free a collection it holds, and so on down a tree of
+// any depth; CXmlObjectBase::Release queues those deletions behind the
+// outermost one, so this loop never nests.
 void CXmlCollection::FreeChain(CNode* first) {
-    if (!first) return;
-    CNode* last = first;
-    while (last->next) last = last->next;
-    if (t_pending) {
-        first->prev = t_pending->last;
-        (t_pending->last ? t_pending->last->next : t_pending->first) = first;
-        t_pending->last = last;
-        return;
-    }
-    CPendingNodes pending{first, last};
-    t_pending = &pending;
-    while (pending.first) {
-        CNode* node = pending.first;
-        pending.first = node->next;
-        if (!pending.first) pending.last = nullptr;
+    while (first) {
+        CNode* node = first;
+        first = node->next;
         CXmlObjectBase* item = node->item;
         delete node;
         if (item) item->Release();
     }
-    t_pending = nullptr;
 }
 
 CXmlCollection::~CXmlCollection() {
