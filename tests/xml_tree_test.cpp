@@ -152,6 +152,22 @@ TEST(XmlTree, DeepTreeFreesIteratively) {
 
 // Names are stored once per document and survive growth of the name table;
 // a reload starts from a fresh table.
+TEST(XmlTree, LineNumbersOnlyWhenAsked) {
+    const char* text = "<a>\n  <b/>\n\n  <c\n x='1'/></a>";
+    for (bool keep : {false, true}) {
+        CXmlDocument doc;
+        doc.SetKeepLineNumbers(keep);
+        doc.LoadXml(text);
+        const CXmlElement* a = doc.GetDocumentElement();
+        const CXmlElement* b = a->GetFirstElement();
+        const CXmlElement* c = b->GetNextSiblingElement();
+        const std::vector<unsigned long> expected =
+            keep ? std::vector<unsigned long>{1, 2, 4} : std::vector<unsigned long>{0, 0, 0};
+        EXPECT_EQ(expected, (std::vector<unsigned long>{a->GetLineNumber(), b->GetLineNumber(),
+                                                        c->GetLineNumber()}));
+    }
+}
+
 TEST(XmlTree, SharedNamesStayValid) {
     TreeBuilder doc;
     CXmlElement* root = doc.AddDocElement("urn:r", "root");

@@ -132,6 +132,10 @@ void CExpatReader::StartElement(const char* name, const char** attributes) {
     CXmlElement* element = m_document->GetDocumentElement() == nullptr
                                ? m_document->AddDocElement(namespaceUri, localName)
                                : m_document->AddChildElement(namespaceUri, localName);
+    if (m_document->GetKeepLineNumbers()) {
+        element->m_lineNumber =
+            static_cast<unsigned long>(XML_GetCurrentLineNumber(static_cast<XML_Parser>(m_parser)));
+    }
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;
     element->m_attributes.reserve(count);

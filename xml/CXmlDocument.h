@@ -53,6 +53,12 @@ public:
 
     SchemaType GetSchemaType() const { return m_schemaType; }
 
+    // Off by default. When on, loading XML text records the line of each
+    // element's start tag (CXmlElement::GetLineNumber), for tools that report
+    // positions in their own messages; it costs a little loading time.
+    void SetKeepLineNumbers(bool keep) { m_keepLineNumbers = keep; }
+    bool GetKeepLineNumbers() const { return m_keepLineNumbers; }
+
     // Loading. Each throws CQbException on failure: the three file messages
     // ("Failed to open the file [%s] Error [0x%08x]" and its siblings),
     // "XML Stream is empty!", "XML String is empty!", Expat's error text as
@@ -150,6 +156,7 @@ private:
     // The declarations in scope for the next element opened.
     const CNamespaceBinding* m_pendingScope = nullptr;
     const SchemaType m_schemaType;
+    bool m_keepLineNumbers = false;
 };
 
 }  // namespace QbXmlLib5

@@ -51,6 +51,9 @@ public:
     const std::string& GetLocalName() const { return *m_localName; }
     const std::string& GetNamespaceURI() const { return *m_namespaceUri; }
     const std::string& GetText() const { return m_text; }
+    // The line of the start tag in the XML text, when the document was asked
+    // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
+    unsigned long GetLineNumber() const { return m_lineNumber; }
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
@@ -89,6 +92,7 @@ private:
     const CNamespaceBinding* m_scope = nullptr;  // owned by the document
     std::vector<CXmlAttribute*> m_attributes;    // owned by the document
     std::string m_text;
+    unsigned long m_lineNumber = 0;
 };
 
 }  // namespace QbXmlLib5
