@@ -169,6 +169,12 @@ void CModelBuilder::BuildAll() {
             cls->defaultElement = entry.first.second;
         }
     }
+    // Named simple types become enumerations even when nothing uses them, and
+    // every global element is checked, also those no class holds.
+    for (const auto& entry : m_schemas.SimpleTypes()) SimpleOf(entry.second, entry.first, "");
+    ClassModel probe;
+    probe.xmlName = "(global elements)";
+    for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
     for (const auto& cls : m_classes) Build(cls.get());
 }
 
