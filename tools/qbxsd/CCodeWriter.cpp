@@ -239,14 +239,6 @@ std::vector<std::string> CCodeWriter::Write() {
         const std::pair<std::string, std::string> outputs[] = {
             {base + ".h", Header(file)}, {base + ".cpp", Source(file) + (main ? Factories() : "")}};
         for (const auto& output : outputs) {
-            // Unchanged files keep their time stamps, so dependants do not rebuild.
-            std::ifstream existing(output.first, std::ios::binary);
-            std::ostringstream old;
-            old << existing.rdbuf();
-            if (existing && old.str() == output.second) {
-                written.push_back(output.first);
-                continue;
-            }
             std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
             out << output.second;
             out.close();
