@@ -422,7 +422,13 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "    QbXmlLib5Data::CParentElementInfo* GetClassInfo() const override;\n";
     out << "    QbXmlLib5Data::CElementInfo** GetClassElementInfo() const override;\n";
     out << "    QbXmlLib5Data::CAttributeInfo** GetClassAttributeInfo() const override;\n";
-    out << "    void ResetProperties() override;\n\nprivate:\n";
+    out << "    void ResetProperties() override;\n";
+    if (!cls.ownElements.empty()) {
+        out << "    void AttributesToXml_Int(QbXmlLib5::CXmlWriter* writer,\n"
+               "                             const QbXmlLib5::CXmlSerializationContext& ctx) const "
+               "override;\n";
+    }
+    out << "\nprivate:\n";
     out << "    void InitProperties();\n\n";
     for (const Member& m : cls.members) {
         if (m.Repeated() || m.kind == Member::AnyAttribute) {
@@ -757,6 +763,20 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
             << ", index);\n";
     }
     out << "    }\n}\n\n";
+    if (!cls.ownElements.empty()) {
+        out << "// Elements declared with this type need no xsi:type (objects of derived classes\n"
+               "// named so still do).\n";
+        out << "void " << C << "::AttributesToXml_Int(qb::CXmlWriter* writer,\n"
+            << std::string(C.size() + 26, ' ')
+            << "const qb::CXmlSerializationContext& ctx) const {\n";
+        out << "    const std::string name = GetElementName();\n    if (GetClassInfo() == " << C
+            << "::GetClassInfo() &&\n        (";
+        for (std::size_t i = 0; i < cls.ownElements.size(); ++i) {
+            out << (i ? " ||\n         " : "") << "name == " << Lit(cls.ownElements[i]);
+        }
+        out << ")) {\n        AttributesToXml_WithoutXsiType(writer, ctx);\n    } else {\n        "
+            << cls.base->cppName << "::AttributesToXml_Int(writer, ctx);\n    }\n}\n\n";
+    }
     out << "qbd::CParentElementInfo* " << C << "::GetClassInfo() const { return " << C
         << "Meta().Parent(); }\n";
     out << "qbd::CElementInfo** " << C << "::GetClassElementInfo() const { return " << C

@@ -176,6 +176,16 @@ void CModelBuilder::BuildAll() {
     probe.xmlName = "(global elements)";
     for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
     for (const auto& cls : m_classes) Build(cls.get());
+    for (const auto& cls : m_classes) {
+        if (!cls->base) continue;
+        for (const auto& entry : m_elementTypes) {
+            bool declared = entry.second.count(cls.get()) != 0;
+            for (const ClassModel* base = cls->base; base && declared; base = base->base) {
+                declared = entry.second.count(base) == 0;
+            }
+            if (declared) cls->ownElements.push_back(entry.first);
+        }
+    }
 }
 
 ClassModel* CModelBuilder::NewClass(const std::string& name, const Node& node,
@@ -527,6 +537,7 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
     } else {
         member.kind = Member::Untpd;
     }
+    if (member.kind == Member::Cls) m_elementTypes[member.xmlName].insert(member.cls);
     if (member.kind == Member::Untpd) {
         member.anyNamespace = "##any";
         member.anyTargetNamespace = decl.doc->targetNamespace;

@@ -89,6 +89,7 @@ private:
     std::map<const void*, ClassModel*> m_anonymous;
     std::map<QName, SimpleInfo> m_simpleTypes;
     std::set<std::string> m_warned;
+    std::map<std::string, std::set<const ClassModel*>> m_elementTypes;  // by element name
 };
 
 // "purchase-order" -> "Purchase_order": a C++ identifier, first letter upper.

@@ -79,6 +79,10 @@ struct ClassModel {
     bool mixed = false;
     ClassModel* base = nullptr;
     std::vector<ClassModel*> derived;
+    // Elements declared with this (derived) class as their type, and with no
+    // base of it under the same name anywhere: they are written without
+    // xsi:type, which would say nothing there.
+    std::vector<std::string> ownElements;
     std::vector<Member> members;  // own elements, then attributes, then the text
     Node node;
     bool built = false;
