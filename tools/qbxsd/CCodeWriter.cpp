@@ -231,20 +231,25 @@ void CCodeWriter::PlanFiles() {
     }
 }
 
-std::vector<std::string> CCodeWriter::Write() {
-    std::vector<std::string> written;
+std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
+    std::vector<std::pair<std::string, std::string>> files;
     for (const File& file : m_files) {
         const bool main = file.stem == m_mainStem;
         const std::string base = m_options.outputDir + "/" + file.stem;
-        const std::pair<std::string, std::string> outputs[] = {
-            {base + ".h", Header(file)}, {base + ".cpp", Source(file) + (main ? Factories() : "")}};
-        for (const auto& output : outputs) {
-            std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
-            out << output.second;
-            out.close();
-            if (!out) throw CSchemaError("qbxsd: cannot write " + output.first);
-            written.push_back(output.first);
-        }
+        files.emplace_back(base + ".h", Header(file));
+        files.emplace_back(base + ".cpp", Source(file) + (main ? Factories() : ""));
+    }
+    return files;
+}
+
+std::vector<std::string> CCodeWriter::Write() const {
+    std::vector<std::string> written;
+    for (const auto& output : Render()) {
+        std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
+        out << output.second;
+        out.close();
+        if (!out) throw CSchemaError("qbxsd: cannot write " + output.first);
+        written.push_back(output.first);
     }
     return written;
 }

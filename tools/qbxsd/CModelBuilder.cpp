@@ -112,6 +112,27 @@ int ToInt(const Node& at, const std::string& text) {
     CSchemaSet::Fail(at, "[" + text + "] is not a count this compiler supports");
 }
 
+// Bounds the recursion over a schema's nesting, which a hostile or broken
+// schema could make as deep as it likes.
+class CDepthGuard {
+public:
+    CDepthGuard(int& depth, const Node& at) : m_depth(depth) {
+        if (++m_depth > kMaxDepth) {
+            --m_depth;
+            CSchemaSet::Fail(at, "model groups and anonymous types nest more than " +
+                                     std::to_string(kMaxDepth) +
+                                     " levels deep (or a group contains itself)");
+        }
+    }
+    ~CDepthGuard() { --m_depth; }
+    CDepthGuard(const CDepthGuard&) = delete;
+    CDepthGuard& operator=(const CDepthGuard&) = delete;
+
+private:
+    static constexpr int kMaxDepth = 1000;
+    int& m_depth;
+};
+
 std::string CompositorGroup(const std::string& compositor) {
     return compositor == "sequence" ? "Seq" : compositor == "choice" ? "Choice" : "All";
 }
@@ -228,6 +249,7 @@ ClassModel* CModelBuilder::AnonymousClass(const Node& complexType, const std::st
 
 void CModelBuilder::Build(ClassModel* cls) {
     if (cls->built) return;
+    const CDepthGuard guard(m_depth, cls->node);
     if (cls->building)
         CSchemaSet::Fail(cls->node, "the type " + cls->xmlName + " derives from itself");
     cls->building = true;
@@ -313,6 +335,15 @@ void CModelBuilder::BuildSimpleContent(ClassModel* cls, const Node& content) {
     const QName baseName = m_schemas.Resolve(derivation, derivation.Attr("base"));
     if (m_schemas.IsComplexType(baseName)) {
         Inherit(cls, derivation, baseName);
+        for (const Node& facet : derivation.Children()) {
+            const std::string& kind = facet.Name();
+            if (kind != "attribute" && kind != "attributeGroup" && kind != "anyAttribute") {
+                CSchemaSet::Warn(facet, "xs:" + kind +
+                                            " in a simple-content restriction is not "
+                                            "checked; the base type's value rules apply");
+                break;
+            }
+        }
     } else {
         Member text;
         text.kind = Member::Text;
@@ -354,6 +385,7 @@ void CModelBuilder::AddParticles(ClassModel* cls, const Node& compositor) {
 }
 
 void CModelBuilder::AddParticle(ClassModel* cls, const Node& particle) {
+    const CDepthGuard guard(m_depth, particle);
     const std::string& kind = particle.Name();
     if (kind == "element") return AddElement(cls, particle);
     if (kind == "any") return AddAny(cls, particle);
@@ -505,6 +537,12 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
     }
     member.doc = element.Documentation();
     if (member.doc.empty()) member.doc = decl.Documentation();
+    for (const char* constraint : {"key", "keyref", "unique"}) {
+        if (decl.Child(constraint) && m_warned.insert(constraint).second) {
+            CSchemaSet::Warn(decl.Child(constraint), std::string("identity constraints (xs:") +
+                                                         constraint + ") are not checked");
+        }
+    }
     if (decl.Attr("nillable") == "true" && m_warned.insert("nillable").second) {
         CSchemaSet::Warn(decl,
                          "nillable elements are read and written as ordinary elements: "
@@ -705,12 +743,17 @@ SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type, const std:
                                                             : " is not a declared simple type"));
     }
     (void)hint;
+    if (!m_resolvingSimple.insert(type).second) {
+        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
+    }
     SimpleInfo info = SimpleFromNode(node, Pascal(type.second));
+    m_resolvingSimple.erase(type);
     m_simpleTypes[type] = info;
     return info;
 }
 
 SimpleInfo CModelBuilder::SimpleFromNode(const Node& simpleType, const std::string& hint) {
+    const CDepthGuard guard(m_depth, simpleType);
     SimpleInfo info;
     if (Node restriction = simpleType.Child("restriction")) {
         if (restriction.Has("base")) {

@@ -89,6 +89,8 @@ private:
     std::map<const void*, ClassModel*> m_anonymous;
     std::map<QName, SimpleInfo> m_simpleTypes;
     std::set<std::string> m_warned;
+    std::set<QName> m_resolvingSimple;  // simple types being resolved: a cycle is an error
+    int m_depth = 0;                    // nesting of model groups and anonymous types
     std::map<std::string, std::set<const ClassModel*>> m_elementTypes;  // by element name
 };
 
