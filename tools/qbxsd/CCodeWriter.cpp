@@ -533,9 +533,18 @@ std::string CCodeWriter::Source(const File& file) const {
             << "        throw QbXmlLib5::CQbInvalidValueException(\"Unknown " << e->cppName
             << " value \" + std::to_string(value));\n    }\n    return " << table
             << "[value];\n}\n\n";
-        out << "int " << e->cppName << "FromString(const char* text) {\n"
-            << "    for (int i = 0; i < " << count << "; ++i) {\n"
-            << "        if (std::strcmp(" << table << "[i], text) == 0) return i;\n    }\n"
+        const bool normalize = e->whitespace != "Preserve";
+        out << "int " << e->cppName << "FromString(const char* text) {\n";
+        if (normalize) {
+            out << "    // The values are compared after the type's whitespace rule.\n"
+                << "    const std::string value = qb::CWhitespaceUtils::ApplyRule("
+                << Rule(e->whitespace) << ", text);\n";
+        }
+        out << "    for (int i = 0; i < " << count << "; ++i) {\n"
+            << "        if ("
+            << (normalize ? "value == " + table + "[i]"
+                          : "std::strcmp(" + table + "[i], text) == 0")
+            << ") return i;\n    }\n"
             << "    throw QbXmlLib5::CQbInvalidValueException(std::string(\"[\") + text + \"] is "
                "not "
                "a valid "

@@ -842,6 +842,7 @@ void CModelBuilder::ApplyFacets(SimpleInfo& info, const Node& restriction,
     auto model = std::make_unique<EnumModel>();
     model->cppName = UniqueClassName(hint);
     model->xmlNamespace = restriction.doc->targetNamespace;
+    model->whitespace = info.whitespace;
     model->doc = restriction.With(restriction.element).Documentation();
     std::set<std::string> ids;
     for (const std::string& value : values) {

@@ -32,6 +32,7 @@ struct Facets {
 struct EnumModel {
     std::string cppName;
     std::string xmlNamespace;
+    std::string whitespace;  // the base type's rule, applied before matching
     std::string doc;
     std::vector<std::string> values;  // lexical forms
     std::vector<std::string> ids;     // C++ enumerators
