@@ -337,6 +337,22 @@ std::string CCodeWriter::Header(const File& file) const {
         }
     }
     for (const ClassModel* cls : ordered) ClassDeclaration(out, *cls);
+    if (main) {
+        for (const RootElement& root : m_model.Roots()) {
+            if (root.wrapper.empty()) continue;
+            const std::string& W = root.wrapper;
+            out << "\n// Document element " << root.name.second << " (namespace " << root.name.first
+                << ") of type " << root.cls->xmlName << " (namespace " << root.cls->xmlNamespace
+                << ").\n";
+            out << "class " << W << " : public " << root.cls->cppName << " {\npublic:\n"
+                << "    explicit " << W << "(const char* elementName = " << Lit(root.name.second)
+                << ")\n        : " << root.cls->cppName << "(elementName) {}\n"
+                << "    std::string GetNamespace() override { return " << Lit(root.name.first)
+                << "; }\n\nprotected:\n"
+                << "    std::string GetTargetNamespace() override { return " << Lit(root.name.first)
+                << "; }\n};\n";
+        }
+    }
     // Object accessors need the complete classes.
     out << "\n";
     for (const ClassModel* cls : ordered) {
@@ -881,7 +897,8 @@ std::string CCodeWriter::Factories() const {
     for (const RootElement& root : m_model.Roots()) {
         out << "    if (localName == " << Lit(root.name.second)
             << " && namespaceUri == " << Lit(root.name.first) << ") return new "
-            << root.cls->cppName << "(" << Lit(root.name.second) << ");\n";
+            << (root.wrapper.empty() ? root.cls->cppName : root.wrapper) << "("
+            << Lit(root.name.second) << ");\n";
     }
     out << "    return nullptr;\n}\n";
     out << "\nCSmartPtr<QbXmlLib5::CXmlObjectBase> CreateDocument(const QbXmlLib5::CXmlElement* "

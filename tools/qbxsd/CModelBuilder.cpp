@@ -183,7 +183,7 @@ void CModelBuilder::BuildAll() {
             cls = AnonymousClass(type, entry.first.second, entry.first.second);
             if (cls->doc.empty()) cls->doc = element.Documentation();
         }
-        if (cls) m_roots.push_back({entry.first, cls});
+        if (cls) m_roots.push_back({entry.first, cls, ""});
         // A type's objects are named after the first global element of it.
         if (cls && !cls->anonymous && !namedByElement.count(cls)) {
             namedByElement.insert(cls);
@@ -197,6 +197,11 @@ void CModelBuilder::BuildAll() {
     probe.xmlName = "(global elements)";
     for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
     for (const auto& cls : m_classes) Build(cls.get());
+    for (RootElement& root : m_roots) {
+        if (root.name.first != root.cls->xmlNamespace && !root.cls->Polymorphic()) {
+            root.wrapper = UniqueClassName("C" + Pascal(root.name.second) + "Element");
+        }
+    }
     for (const auto& cls : m_classes) {
         if (!cls->base) continue;
         for (const auto& entry : m_elementTypes) {

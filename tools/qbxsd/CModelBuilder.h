@@ -29,6 +29,9 @@ namespace Qbxsd {
 struct RootElement {
     QName name;
     ClassModel* cls;
+    // A class of its own when the element's namespace is not its type's: it
+    // writes the document element in the element's namespace.
+    std::string wrapper;
 };
 
 class CModelBuilder {
