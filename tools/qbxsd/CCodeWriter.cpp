@@ -783,16 +783,27 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     out << "    InitProperties();\n}\n\n";
     // AccessProperty.
     out << "void " << C << "::AccessProperty(int index, bool read, qb::QbVariant& value) {\n";
-    out << "    switch (index) {\n";
-    for (const Member& m : cls.members) AccessCase(out, cls, m);
-    out << "        default:\n";
-    if (cls.base) {
-        out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
+    if (cls.members.empty()) {
+        // Nothing of its own: everything goes to the base, or nowhere.
+        if (cls.base) {
+            out << "    " << cls.base->cppName << "::AccessProperty(index, read, value);\n}\n\n";
+        } else {
+            out << "    (void)read;\n    (void)value;\n"
+                << "    qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
+                << ", index);\n}\n\n";
+        }
     } else {
-        out << "            qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
-            << ", index);\n";
+        out << "    switch (index) {\n";
+        for (const Member& m : cls.members) AccessCase(out, cls, m);
+        out << "        default:\n";
+        if (cls.base) {
+            out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
+        } else {
+            out << "            qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
+                << ", index);\n";
+        }
+        out << "    }\n}\n\n";
     }
-    out << "    }\n}\n\n";
     if (!cls.ownElements.empty()) {
         out << "// Elements declared with this type need no xsi:type (objects of derived classes\n"
                "// named so still do).\n";
