@@ -641,12 +641,21 @@ void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
         if (IsText(m)) {
             textIndex = index;
             textProp = Prop(*owned.first, m);
+        } else if (cls.restricted) {
+            // the restriction's own records follow
         } else if (m.attribute) {
             attributes.push_back(AttributeRecord(*owned.first, m));
         } else {
             elements.push_back(ElementRecord(cls, *owned.first, m));
         }
         ++index;
+    }
+    for (const RestrictedRecord& record : cls.restrictedRecords) {
+        if (record.member.attribute) {
+            attributes.push_back(AttributeRecord(*record.owner, record.member));
+        } else {
+            elements.push_back(ElementRecord(cls, *record.owner, record.member));
+        }
     }
     (void)textIndex;
     out << "\nconst qb::CClassMetaData& " << cls.cppName << "Meta() {\n";

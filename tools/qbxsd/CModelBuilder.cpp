@@ -302,6 +302,97 @@ void CModelBuilder::Inherit(ClassModel* cls, const Node& at, const QName& baseNa
     base->derived.push_back(cls);
 }
 
+namespace {
+
+// Whether `restricted` can be read and written through the property of
+// `base`: the same kind of value held the same way.
+bool SameProperty(const Member& restricted, const Member& base) {
+    if (restricted.kind != base.kind || restricted.Repeated() != base.Repeated()) return false;
+    if (restricted.kind == Member::Cls) return restricted.cls == base.cls;
+    if (restricted.kind == Member::Prim) {
+        return std::string(restricted.simple.builtin->itemType) == base.simple.builtin->itemType;
+    }
+    if (restricted.kind == Member::Enum) {
+        return restricted.simple.enumeration->values == base.simple.enumeration->values;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
+    ClassModel shadow;
+    shadow.xmlName = cls->xmlName;
+    shadow.xmlNamespace = cls->xmlNamespace;
+    shadow.group = cls->group;
+    for (const Node& particle : derivation.Children()) {
+        const std::string& kind = particle.Name();
+        if (kind == "sequence" || kind == "choice" || kind == "all" || kind == "group") {
+            SetContent(&shadow, particle);
+        }
+    }
+    std::set<const void*> seen;
+    AddAttributes(&shadow, derivation, seen);
+    std::set<std::pair<std::string, std::string>> prohibited;
+    for (const Node& attribute : derivation.Children()) {
+        if (attribute.Name() == "attribute" && attribute.Attr("use") == "prohibited") {
+            const bool ref = attribute.Has("ref");
+            const QName name = ref ? m_schemas.Resolve(attribute, attribute.Attr("ref"))
+                                   : QName(std::string(), attribute.Attr("name"));
+            prohibited.insert({name.second, ref ? name.first : std::string()});
+        }
+    }
+    std::vector<std::pair<const ClassModel*, const Member*>> base;
+    for (const ClassModel* c = cls->base; c; c = c->base) {
+        std::vector<std::pair<const ClassModel*, const Member*>> level;
+        for (const Member& m : c->members) level.emplace_back(c, &m);
+        base.insert(base.begin(), level.begin(), level.end());
+    }
+    auto find = [&](const Member& m) -> const std::pair<const ClassModel*, const Member*>* {
+        for (const auto& entry : base) {
+            const Member& b = *entry.second;
+            if (b.attribute == m.attribute && b.xmlName == m.xmlName && b.xmlNs == m.xmlNs &&
+                b.kind != Member::Text) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    };
+    std::vector<RestrictedRecord> elements, attributes;
+    bool maps = shadow.group == cls->group;
+    for (const Member& m : shadow.members) {
+        if (m.attribute || m.kind == Member::Text) continue;
+        const auto* match = find(m);
+        maps = maps && match && SameProperty(m, *match->second);
+        if (!maps) break;
+        RestrictedRecord record{match->first, m};
+        record.member.prop = match->second->prop;
+        elements.push_back(record);
+    }
+    for (const auto& entry : base) {
+        const Member& b = *entry.second;
+        if (!maps || !b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
+        RestrictedRecord record{entry.first, b};
+        for (const Member& m : shadow.members) {
+            if (m.attribute && m.xmlName == b.xmlName && m.xmlNs == b.xmlNs && SameProperty(m, b)) {
+                record.member = m;
+                record.member.prop = b.prop;
+            }
+        }
+        attributes.push_back(record);
+    }
+    if (!maps) {
+        CSchemaSet::Warn(derivation, "the restriction " + cls->xmlName +
+                                         " does not map onto the members of its base; it reads "
+                                         "and writes the base's content");
+        return false;
+    }
+    cls->restrictedRecords = elements;
+    cls->restrictedRecords.insert(cls->restrictedRecords.end(), attributes.begin(),
+                                  attributes.end());
+    return true;
+}
+
 void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     Node derivation = content.Child("extension");
     const bool extension = static_cast<bool>(derivation);
@@ -312,7 +403,10 @@ void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     if (!fromAnyType) Inherit(cls, derivation, baseName);
     std::set<const void*> seen;
     AddAttributes(cls, derivation, seen);
-    if (!extension && !fromAnyType) return;  // the base's records accept the restricted content
+    if (!extension && !fromAnyType) {
+        cls->restricted = Restrict(cls, derivation);
+        return;
+    }
     for (const Node& particle : derivation.Children()) {
         const std::string& kind = particle.Name();
         if (kind != "sequence" && kind != "choice" && kind != "all" && kind != "group") continue;

@@ -57,6 +57,9 @@ private:
     void BuildComplexContent(ClassModel* cls, const Node& content);
     void BuildSimpleContent(ClassModel* cls, const Node& content);
     void Inherit(ClassModel* cls, const Node& at, const QName& baseName);
+    // Maps a restriction's content and attributes onto its base's properties;
+    // false (with a warning) when they do not map.
+    bool Restrict(ClassModel* cls, const Node& derivation);
 
     // Content: the top compositor of a class.
     void SetContent(ClassModel* cls, const Node& particle);
