@@ -18,8 +18,8 @@ const char* const kBanner =
 std::string Lit(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+        if (c == '"' || c == '\\' || (c == '?' && !out.empty() && out.back() == '?')) {
+            out += '\\';  // "??" could start a trigraph in older dialects
             out += static_cast<char>(c);
         } else if (c < 0x20 || c == 0x7f) {
             char octal[8];
@@ -32,19 +32,29 @@ std::string Lit(const std::string& text) {
     return out + "\"";
 }
 
-// Documentation as comment lines of at most ~90 columns.
+// Documentation as comment lines of at most ~90 columns. A line must not end
+// with a backslash (it would continue the comment into the next line of code)
+// nor hold "??" (a trigraph in older dialects).
 void Comment(std::ostream& out, const std::string& indent, const std::string& text) {
+    std::string safe;
+    for (char c : text) {
+        if (c == '?' && !safe.empty() && safe.back() == '?') safe += ' ';
+        safe += c;
+    }
+    auto emit = [&](const std::string& line) {
+        out << indent << "//" << line << (line.back() == '\\' ? "." : "") << "\n";
+    };
     std::string line;
-    std::istringstream words(text);
+    std::istringstream words(safe);
     std::string word;
     while (words >> word) {
         if (!line.empty() && line.size() + word.size() + indent.size() > 90) {
-            out << indent << "//" << line << "\n";
+            emit(line);
             line.clear();
         }
         line += " " + word;
     }
-    if (!line.empty()) out << indent << "//" << line << "\n";
+    if (!line.empty()) emit(line);
 }
 
 std::string Stem(const std::string& path) {

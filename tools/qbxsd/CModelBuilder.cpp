@@ -140,12 +140,18 @@ std::string CompositorGroup(const std::string& compositor) {
 }  // namespace
 
 std::string Pascal(const std::string& name) {
+    // Letters, digits and single underscores: "__" anywhere and "_X" at the
+    // start are reserved in C++.
     std::string out;
     for (char c : name) {
-        const bool ok = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-        out += ok ? c : '_';
+        const bool ok = std::isalnum(static_cast<unsigned char>(c)) != 0;
+        if (ok) {
+            out += c;
+        } else if (!out.empty() && out.back() != '_') {
+            out += '_';
+        }
     }
-    if (out.empty() || std::isdigit(static_cast<unsigned char>(out[0]))) out = "_" + out;
+    if (out.empty() || std::isdigit(static_cast<unsigned char>(out[0]))) out = "X" + out;
     out[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[0])));
     return out;
 }
