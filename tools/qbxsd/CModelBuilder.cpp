@@ -878,10 +878,40 @@ SimpleInfo CModelBuilder::SimpleFromNode(const Node& simpleType, const std::stri
         info.note = "a list (" +
                     (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
                     "), held as its text";
+        const SimpleInfo item =
+            list.Has("itemType")
+                ? SimpleOf(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
+                : SimpleFromNode(list.Child("simpleType"), hint + "Item");
+        info.isList = true;
+        info.listItem = LexicalPattern(item);
+        info.facets.pattern = ListPattern(info);
         return info;
     }
     if (Node unionType = simpleType.Child("union")) {
         info.note = "a union (" + unionType.Attr("memberTypes") + "), held as its text";
+        // The union admits what one of its members admits; a member that
+        // admits any text leaves the value unchecked.
+        std::vector<SimpleInfo> members;
+        std::string types = unionType.Attr("memberTypes") + " ";
+        for (std::size_t start = 0, end; (end = types.find(' ', start)) != std::string::npos;
+             start = end + 1) {
+            if (end > start) {
+                members.push_back(SimpleOf(
+                    unionType, m_schemas.Resolve(unionType, types.substr(start, end - start)),
+                    hint + "Member"));
+            }
+        }
+        for (const Node& inner : unionType.Children()) {
+            if (inner.Name() == "simpleType")
+                members.push_back(SimpleFromNode(inner, hint + "Member"));
+        }
+        std::string pattern;
+        for (const SimpleInfo& member : members) {
+            const std::string alternative = LexicalPattern(member);
+            if (alternative.empty()) return info;
+            pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
+        }
+        info.facets.pattern = pattern;
         return info;
     }
     CSchemaSet::Fail(simpleType, "a simpleType needs a restriction, list or union");
@@ -896,11 +926,15 @@ void CModelBuilder::ApplyFacets(SimpleInfo& info, const Node& restriction,
         const std::string value = facet.Attr("value");
         Facets& f = info.facets;
         const bool lengthOfList =
-            !info.note.empty() && (kind == "length" || kind == "minLength" || kind == "maxLength");
+            info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
         if (kind == "simpleType") {
             continue;
         } else if (lengthOfList) {
-            CSchemaSet::Warn(facet, "the " + kind + " of a list counts items; it is not checked");
+            // Counts items: checked through the list's pattern.
+            const int count = ToInt(facet, value);
+            if (kind != "maxLength") info.minItems = count;
+            if (kind != "minLength") info.maxItems = count;
+            if (info.isList) info.facets.pattern = ListPattern(info);
         } else if (kind == "enumeration") {
             values.push_back(value);
         } else if (kind == "pattern") {
@@ -959,6 +993,58 @@ void CModelBuilder::ApplyFacets(SimpleInfo& info, const Node& restriction,
     }
     info.enumeration = model.get();
     m_enums.push_back(std::move(model));
+}
+
+namespace {
+
+// The lexical forms of the built-in types, where a pattern says them well
+// enough to tell one list item or union member from another.
+const char* BuiltinPattern(const std::string& itemType, const std::string& xsdName) {
+    if (itemType == "it_integer" || itemType.compare(0, 4, "it_i") == 0 ||
+        itemType.compare(0, 5, "it_ui") == 0) {
+        return "[+\\-]?[0-9]+";
+    }
+    if (itemType == "it_decimal") return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)";
+    if (itemType == "it_r4" || itemType == "it_r8") {
+        return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+\\-]?[0-9]+)?|[+\\-]?INF|NaN";
+    }
+    if (itemType == "it_boolean") return "true|false|1|0";
+    if (itemType == "it_date") return "-?[0-9]{4,}-[0-9]{2}-[0-9]{2}(Z|[+\\-][0-9]{2}:[0-9]{2})?";
+    if (xsdName == "NMTOKEN" || xsdName == "NMTOKENS") return "\\c+";
+    if (xsdName == "Name" || xsdName == "ID" || xsdName == "IDREF" || xsdName == "ENTITY") {
+        return "\\i\\c*";
+    }
+    if (xsdName == "NCName") return "[\\i-[:]][\\c-[:]]*";
+    return "";
+}
+
+}  // namespace
+
+std::string CModelBuilder::LexicalPattern(const SimpleInfo& info) {
+    if (info.enumeration) {
+        std::string pattern;
+        for (const std::string& value : info.enumeration->values) {
+            pattern += (pattern.empty() ? "" : "|") + EscapeRegex(value);
+        }
+        return pattern;
+    }
+    if (!info.facets.pattern.empty()) return info.facets.pattern;
+    if (info.isList || !info.note.empty()) return "";  // nested lists and unions: any text
+    return BuiltinPattern(info.builtin->itemType, info.builtin->xsdName);
+}
+
+std::string CModelBuilder::ListPattern(const SimpleInfo& info) {
+    const std::string item =
+        "(" + (info.listItem.empty() ? std::string("\\S+") : info.listItem) + ")";
+    if (info.listItem.empty() && info.minItems <= 0 && info.maxItems == -1) return "";
+    const int first = info.minItems > 0 ? info.minItems - 1 : 0;
+    std::string more = "{" + std::to_string(first) + "," +
+                       (info.maxItems == -1 ? std::string() : std::to_string(info.maxItems - 1)) +
+                       "}";
+    if (info.maxItems == 0) return "";  // only the empty list: nothing to match but ""
+    std::string pattern = item + "(\\s+" + item + ")" + more;
+    if (info.minItems <= 0) pattern = "(" + pattern + ")?";
+    return pattern;
 }
 
 // ---------------------------------------------------------------- naming

@@ -77,6 +77,10 @@ private:
     SimpleInfo SimpleOf(const Node& at, const QName& type, const std::string& hint);
     SimpleInfo SimpleFromNode(const Node& simpleType, const std::string& hint);
     void ApplyFacets(SimpleInfo& info, const Node& restriction, const std::string& hint);
+    // A pattern admitting the lexical forms of the type, "" when any text is.
+    static std::string LexicalPattern(const SimpleInfo& info);
+    // The pattern of a list's values from its item pattern and item counts.
+    static std::string ListPattern(const SimpleInfo& info);
 
     // Naming.
     std::string UniqueClassName(const std::string& wanted);

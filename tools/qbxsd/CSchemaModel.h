@@ -44,6 +44,11 @@ struct SimpleInfo {
     Facets facets;
     const EnumModel* enumeration = nullptr;
     std::string note;  // how a list or union is held
+    // A list: the pattern of one item ("" when items are not checked) and
+    // the item counts its length facets allow.
+    bool isList = false;
+    std::string listItem;
+    int minItems = 0, maxItems = -1;
 };
 
 struct ClassModel;
