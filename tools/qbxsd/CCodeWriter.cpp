@@ -431,6 +431,10 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "    std::string GetNamespace() override { return " << Lit(cls.xmlNamespace)
         << "; }\n\n";
     for (const Member& m : cls.members) MemberDeclarations(out, cls, m);
+    if (cls.nillable) {
+        out << "    // Whether the element is nil (xsi:nil=\"true\"); it then has no value.\n";
+        out << "    bool IsNil() const { return m_validNil && m_nil; }\n\n";
+    }
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    // The element name of the member that is set (\"\" for none).\n";
         out << "    std::string GetChoiceSelectedElement() const { return m_selection; }\n\n";
@@ -862,13 +866,13 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
              (choice ? "Set" + m.prop + "(" + object + ");"
                      : "void(" + field + " = " + object + ");"));
     } else if (IsText(m)) {
-        const std::string variant = m.kind == Member::Enum ? "String" : m.simple.builtin->variant;
-        if (m.kind == Member::Enum) {
-            body("if (read) {\n                value.SetString(" + m.simple.enumeration->cppName +
-                 "ToString(" + field + "));\n            } else {\n                " + field +
-                 " = static_cast<" + CppType(m) + ">(" + m.simple.enumeration->cppName +
-                 "FromString(value.GetString().c_str()));\n            }");
-        } else if (variant == "String") {
+        if (cls.nillable) {
+            body(
+                "if (m_validNil && m_nil) {  // nil: no text either way\n                if "
+                "(read) value.Clear();\n                break;\n            }");
+        }
+        const std::string variant = m.simple.builtin->variant;
+        if (variant == "String") {
             body("qb::CPropertyAccess::Value(read, value, " + field +
                  ", &qb::QbVariant::SetString, &qb::QbVariant::GetString);");
         } else {
@@ -881,6 +885,18 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
                  ");\n                " + field + " = parsed.Get" + variant +
                  "();\n            } else {\n                " + field + " = value.Get" + variant +
                  "();\n            }");
+        }
+        // A text property is no record: its facets are checked here, on writing.
+        Facets facets = m.simple.facets;
+        if (m.simple.enumeration) facets.pattern = EnumPattern(*m.simple.enumeration);
+        const std::string expr = FacetsExpr(facets);
+        if (expr != "NoFacets()" && m.simple.builtin != CModelBuilder::Builtin("boolean")) {
+            body(
+                "if (read) {\n                static const qb::CPrimitiveRestrictions facets =\n"
+                "                    " +
+                expr +
+                ";\n                qb::CheckPrimitiveValue(qb::" + m.simple.builtin->itemType +
+                ", facets, GetElementName().c_str(), value);\n            }");
         }
     } else if (m.kind == Member::Enum) {
         const std::string store = field + " = static_cast<" + CppType(m) + ">(value.GetI4())";

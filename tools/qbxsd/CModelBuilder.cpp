@@ -648,11 +648,7 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
                                                          constraint + ") are not checked");
         }
     }
-    if (decl.Attr("nillable") == "true" && m_warned.insert("nillable").second) {
-        CSchemaSet::Warn(decl,
-                         "nillable elements are read and written as ordinary elements: "
-                         "xsi:nil is not supported");
-    }
+
     // The type: named, anonymous, the substitution head's, or anyType.
     Node typed = decl;
     while (!typed.Has("type") && !typed.Child("complexType") && !typed.Child("simpleType") &&
@@ -701,10 +697,48 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
         }
         if (decl.Has("default")) member.defaultValue = decl.Attr("default");
     }
+    if (decl.Attr("nillable") == "true") {
+        if (member.kind == Member::Prim || member.kind == Member::Enum) {
+            member.cls = NillableClass(decl, member);
+            member.kind = Member::Cls;
+            member.defaultValue.clear();
+        } else if (m_warned.insert("nillable").second) {
+            CSchemaSet::Warn(decl,
+                             "xsi:nil on elements of complex type is not supported: they "
+                             "are read and written as ordinary elements");
+        }
+    }
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
     member.prop = UniquePropName(cls, Pascal(member.xmlName));
     cls->members.push_back(member);
+}
+
+ClassModel* CModelBuilder::NillableClass(const Node& decl, const Member& member) {
+    const auto known = m_anonymous.find(decl.element);
+    if (known != m_anonymous.end()) return known->second;
+    ClassModel* cls = NewClass(member.xmlName, decl, decl.doc->targetNamespace);
+    cls->anonymous = true;
+    cls->nillable = true;
+    cls->built = true;
+    cls->doc = "The nillable element " + member.xmlName + ": its value, or xsi:nil.";
+    m_anonymous[decl.element] = cls;
+    Member value = member;
+    value.kind = Member::Text;
+    value.minOccurs = value.maxOccurs = 1;
+    value.prop = "Value";
+    value.doc.clear();
+    Member nil;
+    nil.kind = Member::Prim;
+    nil.attribute = true;
+    nil.minOccurs = 0;
+    nil.xmlName = "nil";
+    nil.xmlNs = "http://www.w3.org/2001/XMLSchema-instance";
+    nil.simple.builtin = Builtin("boolean");
+    nil.simple.whitespace = "Collapse";
+    nil.prop = "Nil";
+    cls->members = {value, nil};
+    return cls;
 }
 
 void CModelBuilder::AddAny(ClassModel* cls, const Node& any) {

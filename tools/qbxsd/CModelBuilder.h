@@ -70,6 +70,8 @@ private:
     void AddGroupMember(ClassModel* cls, const Node& particle, const Node& compositor,
                         ClassModel* groupClass, const std::string& prop);
     ClassModel* SubstitutionClass(const Node& at, const Node& head);
+    // The class of a nillable element of simple type: its value and xsi:nil.
+    ClassModel* NillableClass(const Node& decl, const Member& member);
     void AddAttributes(ClassModel* cls, const Node& container, std::set<const void*>& seen);
     void AddAttribute(ClassModel* cls, const Node& attribute);
 

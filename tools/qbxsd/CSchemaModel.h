@@ -88,6 +88,7 @@ struct ClassModel {
     std::string group = "Seq";  // Seq, Choice, All
     bool pseudo = false;        // a model group without an element of its own
     bool anonymous = false;     // the type of one element: no xsi:type names it
+    bool nillable = false;      // holds a nillable simple element: Value and xsi:nil
     bool abstractType = false;
     bool mixed = false;
     ClassModel* base = nullptr;
