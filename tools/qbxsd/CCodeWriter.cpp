@@ -646,14 +646,11 @@ std::string CCodeWriter::AttributeRecord(const ClassModel& owner, const Member& 
 }
 
 void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
-    int textIndex = -1;
     std::string textProp = "-1";
     std::vector<std::string> elements, attributes;
-    int index = 0;
     for (const auto& owned : Owned(cls)) {
         const Member& m = *owned.second;
         if (IsText(m)) {
-            textIndex = index;
             textProp = Prop(*owned.first, m);
         } else if (cls.restricted) {
             // the restriction's own records follow
@@ -662,7 +659,6 @@ void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
         } else {
             elements.push_back(ElementRecord(cls, *owned.first, m));
         }
-        ++index;
     }
     for (const RestrictedRecord& record : cls.restrictedRecords) {
         if (record.member.attribute) {
@@ -671,7 +667,6 @@ void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
             elements.push_back(ElementRecord(cls, *record.owner, record.member));
         }
     }
-    (void)textIndex;
     out << "\nconst qb::CClassMetaData& " << cls.cppName << "Meta() {\n";
     out << "    static const qb::CClassMetaData meta(\n";
     out << "        new qbd::CParentElementInfo(qbd::" << cls.group

@@ -861,7 +861,8 @@ void CModelBuilder::AddAttribute(ClassModel* cls, const Node& attribute) {
 
 // ---------------------------------------------------------------- simple types
 
-SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type, const std::string& hint) {
+SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type,
+                                   const std::string& /*hint: named types name themselves*/) {
     if (type.first == kXsdNamespace) {
         const BuiltinType* builtin = Builtin(type.second);
         if (!builtin) CSchemaSet::Fail(at, "xs:" + type.second + " is not a simple type");
@@ -881,7 +882,6 @@ SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type, const std:
                              (m_schemas.IsComplexType(type) ? " is a complex type, not a simple one"
                                                             : " is not a declared simple type"));
     }
-    (void)hint;
     if (!m_resolvingSimple.insert(type).second) {
         CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
     }
