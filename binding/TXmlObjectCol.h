@@ -21,55 +21,68 @@
 
 namespace QbXmlLib5 {
 
+// What both share: typed access by index, and writing each item in turn.
 template <class TItem>
-class TXmlObjectCol : public CXmlCollection {
+class TXmlTypedCol : public CXmlCollection {
 public:
-    // Picks and creates the object for one element; null when none fits.
-    using Factory = CSmartPtr<CXmlObjectBase> (*)(const CXmlElement* element);
-
-    TXmlObjectCol(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs,
-                  Factory factory = nullptr)
-        : CXmlCollection(elementName, namespaceUri, minOccurs, maxOccurs), m_factory(factory) {}
-
     CXmlObjectBase* GetBase() override { return this; }
 
-    // Appends a new item named after the collection and returns it.
-    CSmartPtr<TItem> Add() {
-        CSmartPtr<TItem> item = new TItem(GetElementName().c_str());
-        AppendItem(item);
-        return item;
-    }
-    // Appends an item (of TItem or a class derived from it), which must
-    // carry the collection's element name.
-    void Add(TItem* item) {
-        const std::string name = GetElementName();
-        Throw_IfPropertyIsNull(item, name.c_str());
-        Throw_IfElementNameDiffers(item, name.c_str());
-        AppendItem(item);
-    }
     // The item at index (0 .. count - 1); CQbInvalidParamException otherwise.
     CSmartPtr<TItem> Item(int index) const {
         return static_cast<TItem*>(GetNodeAtIndex(index)->item);
     }
 
 protected:
+    TXmlTypedCol(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs)
+        : CXmlCollection(elementName, namespaceUri, minOccurs, maxOccurs) {}
+
     void ToXml_Int(CXmlWriter* writer, bool /*isRoot*/, const char* namespaceUri,
                    const CXmlSerializationContext& ctx, bool /*choiceFlag*/) const override {
         for (CNode* node = GetFirstNode(); node != nullptr; node = node->next) {
             CXmlObjectBase::ToXml_Int(node->item, writer, false, namespaceUri, ctx, false);
         }
     }
+};
+
+template <class TItem>
+class TXmlObjectCol : public TXmlTypedCol<TItem> {
+    using Base = TXmlTypedCol<TItem>;
+
+public:
+    // Picks and creates the object for one element; null when none fits.
+    using Factory = CSmartPtr<CXmlObjectBase> (*)(const CXmlElement* element);
+
+    TXmlObjectCol(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs,
+                  Factory factory = nullptr)
+        : Base(elementName, namespaceUri, minOccurs, maxOccurs), m_factory(factory) {}
+
+    // Appends a new item named after the collection and returns it.
+    CSmartPtr<TItem> Add() {
+        CSmartPtr<TItem> item = new TItem(this->GetElementName().c_str());
+        this->AppendItem(item);
+        return item;
+    }
+    // Appends an item (of TItem or a class derived from it), which must
+    // carry the collection's element name.
+    void Add(TItem* item) {
+        const std::string name = this->GetElementName();
+        this->Throw_IfPropertyIsNull(item, name.c_str());
+        this->Throw_IfElementNameDiffers(item, name.c_str());
+        this->AppendItem(item);
+    }
+
+protected:
     // Reads the run of matching siblings from current on; returns the first
     // element that is not an item.
     const CXmlElement* FromXml_Int(const CXmlElement* /*parent*/, const CXmlElement* current,
                                    const CXmlSerializationContext& ctx, bool /*flag*/) override {
-        const std::string name = GetElementName();
-        const std::string uri = GetNamespace();
+        const std::string name = this->GetElementName();
+        const std::string uri = this->GetNamespace();
         while (current != nullptr &&
-               DoesElementNameMatch(ctx, current, name.c_str(), uri.c_str())) {
+               this->DoesElementNameMatch(ctx, current, name.c_str(), uri.c_str())) {
             CSmartPtr<CXmlObjectBase> item = Create(name, current);
             CXmlObjectBase::FromXml_Int(item, current, current->GetFirstElement(), ctx);
-            AppendItem(item);
+            this->AppendItem(item);
             current = current->GetNextSiblingElement();
         }
         return current;
@@ -90,34 +103,23 @@ private:
 };
 
 template <class TItem>
-class TXmlGroupCol : public CXmlCollection {
+class TXmlGroupCol : public TXmlTypedCol<TItem> {
 public:
     TXmlGroupCol(const char* groupName, const char* namespaceUri, int minOccurs, int maxOccurs)
-        : CXmlCollection(groupName, namespaceUri, minOccurs, maxOccurs) {}
-
-    CXmlObjectBase* GetBase() override { return this; }
+        : TXmlTypedCol<TItem>(groupName, namespaceUri, minOccurs, maxOccurs) {}
 
     // Appends a new, empty group and returns it.
     CSmartPtr<TItem> Add() {
         CSmartPtr<TItem> item = new TItem();
-        AppendItem(item);
+        this->AppendItem(item);
         return item;
     }
     void Add(TItem* item) {
-        Throw_IfPropertyIsNull(item, GetElementName().c_str());
-        AppendItem(item);
-    }
-    CSmartPtr<TItem> Item(int index) const {
-        return static_cast<TItem*>(GetNodeAtIndex(index)->item);
+        this->Throw_IfPropertyIsNull(item, this->GetElementName().c_str());
+        this->AppendItem(item);
     }
 
 protected:
-    void ToXml_Int(CXmlWriter* writer, bool /*isRoot*/, const char* namespaceUri,
-                   const CXmlSerializationContext& ctx, bool /*choiceFlag*/) const override {
-        for (CNode* node = GetFirstNode(); node != nullptr; node = node->next) {
-            CXmlObjectBase::ToXml_Int(node->item, writer, false, namespaceUri, ctx, false);
-        }
-    }
     // Each item reads what it matches from the enclosing element's cursor;
     // an item that matches nothing ends the run (and is dropped).
     const CXmlElement* FromXml_Int(const CXmlElement* parent, const CXmlElement* current,
@@ -126,7 +128,7 @@ protected:
             CSmartPtr<TItem> item = new TItem();
             const CXmlElement* next = CXmlObjectBase::FromXml_Int(item, parent, current, ctx);
             if (next == current) break;
-            AppendItem(item);
+            this->AppendItem(item);
             current = next;
         }
         return current;

@@ -40,6 +40,7 @@ private:
     };
 
     void PlanFiles();
+    std::string Banner() const;
     std::string Header(const File& file) const;
     std::string Source(const File& file) const;
     std::string Factories() const;

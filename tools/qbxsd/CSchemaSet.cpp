@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/CQbException.h"
+#include "types/CWhitespaceUtils.h"
 #include "xml/CXmlAttribute.h"
 
 namespace Qbxsd {
@@ -27,21 +28,6 @@ std::string Location(const Node& at) {
 std::string Directory(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string Collapse(const std::string& text) {
-    std::string out;
-    bool space = false;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            space = !out.empty();
-            continue;
-        }
-        if (space) out += ' ';
-        space = false;
-        out += c;
-    }
-    return out;
 }
 
 }  // namespace
@@ -84,7 +70,7 @@ std::string Node::Documentation() const {
              item = item->GetNextSiblingElement()) {
             if (item->GetLocalName() == "documentation") {
                 if (!text.empty()) text += ' ';
-                text += Collapse(item->GetText());
+                text += QbXmlLib5::CWhitespaceUtils::Collapse(item->GetText());
             }
         }
     }
