@@ -55,10 +55,12 @@ void WriteDepfile(const std::string& path, const std::vector<std::string>& outpu
     for (const auto& doc : schemas.Documents()) text += " \\\n  " + escape(doc->path);
     text += "\n";
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
-        std::fclose(file) != 0) {
-        throw Qbxsd::CSchemaError("qbxsd: cannot write " + path);
+    bool ok = file != nullptr;
+    if (file) {
+        ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+        ok = std::fclose(file) == 0 && ok;
     }
+    if (!ok) throw Qbxsd::CSchemaError("qbxsd: cannot write " + path);
 }
 
 }  // namespace
