@@ -86,6 +86,15 @@ TEST(Qbxsd, SchemasItCannotCompileAreReportedWithFileAndLine) {
                         "<xs:maxLength value='lots'/></xs:restriction></xs:simpleType>"
                         "</xs:element></xs:schema>"}},
          "a.xsd:3: [lots] is not a count this compiler supports"},
+        {{{"a.xsd", std::string(kHead) +
+                        "<xs:group name='g'><xs:sequence><xs:group ref='t:g'/></xs:sequence>"
+                        "</xs:group>\n<xs:complexType name='T'><xs:sequence><xs:group ref='t:g'/>"
+                        "</xs:sequence></xs:complexType></xs:schema>"}},
+         "a.xsd:2: model groups and anonymous types nest more than 1000 levels deep"},
+        {{{"a.xsd", std::string(kHead) +
+                        "<xs:simpleType name='A'>\n<xs:restriction base='t:A'/></xs:simpleType>"
+                        "</xs:schema>"}},
+         "a.xsd:2: the simple type A derives from itself"},
     };
     for (const auto& c : cases) {
         const QbxsdRun run = Qbxsd(c.files);

@@ -231,20 +231,25 @@ void CCodeWriter::PlanFiles() {
     }
 }
 
-std::vector<std::string> CCodeWriter::Write() {
-    std::vector<std::string> written;
+std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
+    std::vector<std::pair<std::string, std::string>> files;
     for (const File& file : m_files) {
         const bool main = file.stem == m_mainStem;
         const std::string base = m_options.outputDir + "/" + file.stem;
-        const std::pair<std::string, std::string> outputs[] = {
-            {base + ".h", Header(file)}, {base + ".cpp", Source(file) + (main ? Factories() : "")}};
-        for (const auto& output : outputs) {
-            std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
-            out << output.second;
-            out.close();
-            if (!out) throw CSchemaError("qbxsd: cannot write " + output.first);
-            written.push_back(output.first);
-        }
+        files.emplace_back(base + ".h", Header(file));
+        files.emplace_back(base + ".cpp", Source(file) + (main ? Factories() : ""));
+    }
+    return files;
+}
+
+std::vector<std::string> CCodeWriter::Write() const {
+    std::vector<std::string> written;
+    for (const auto& output : Render()) {
+        std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
+        out << output.second;
+        out.close();
+        if (!out) throw CSchemaError("qbxsd: cannot write " + output.first);
+        written.push_back(output.first);
     }
     return written;
 }
@@ -332,6 +337,22 @@ std::string CCodeWriter::Header(const File& file) const {
         }
     }
     for (const ClassModel* cls : ordered) ClassDeclaration(out, *cls);
+    if (main) {
+        for (const RootElement& root : m_model.Roots()) {
+            if (root.wrapper.empty()) continue;
+            const std::string& W = root.wrapper;
+            out << "\n// Document element " << root.name.second << " (namespace " << root.name.first
+                << ") of type " << root.cls->xmlName << " (namespace " << root.cls->xmlNamespace
+                << ").\n";
+            out << "class " << W << " : public " << root.cls->cppName << " {\npublic:\n"
+                << "    explicit " << W << "(const char* elementName = " << Lit(root.name.second)
+                << ")\n        : " << root.cls->cppName << "(elementName) {}\n"
+                << "    std::string GetNamespace() override { return " << Lit(root.name.first)
+                << "; }\n\nprotected:\n"
+                << "    std::string GetTargetNamespace() override { return " << Lit(root.name.first)
+                << "; }\n};\n";
+        }
+    }
     // Object accessors need the complete classes.
     out << "\n";
     for (const ClassModel* cls : ordered) {
@@ -528,9 +549,18 @@ std::string CCodeWriter::Source(const File& file) const {
             << "        throw QbXmlLib5::CQbInvalidValueException(\"Unknown " << e->cppName
             << " value \" + std::to_string(value));\n    }\n    return " << table
             << "[value];\n}\n\n";
-        out << "int " << e->cppName << "FromString(const char* text) {\n"
-            << "    for (int i = 0; i < " << count << "; ++i) {\n"
-            << "        if (std::strcmp(" << table << "[i], text) == 0) return i;\n    }\n"
+        const bool normalize = e->whitespace != "Preserve";
+        out << "int " << e->cppName << "FromString(const char* text) {\n";
+        if (normalize) {
+            out << "    // The values are compared after the type's whitespace rule.\n"
+                << "    const std::string value = qb::CWhitespaceUtils::ApplyRule("
+                << Rule(e->whitespace) << ", text);\n";
+        }
+        out << "    for (int i = 0; i < " << count << "; ++i) {\n"
+            << "        if ("
+            << (normalize ? "value == " + table + "[i]"
+                          : "std::strcmp(" + table + "[i], text) == 0")
+            << ") return i;\n    }\n"
             << "    throw QbXmlLib5::CQbInvalidValueException(std::string(\"[\") + text + \"] is "
                "not "
                "a valid "
@@ -611,12 +641,21 @@ void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
         if (IsText(m)) {
             textIndex = index;
             textProp = Prop(*owned.first, m);
+        } else if (cls.restricted) {
+            // the restriction's own records follow
         } else if (m.attribute) {
             attributes.push_back(AttributeRecord(*owned.first, m));
         } else {
             elements.push_back(ElementRecord(cls, *owned.first, m));
         }
         ++index;
+    }
+    for (const RestrictedRecord& record : cls.restrictedRecords) {
+        if (record.member.attribute) {
+            attributes.push_back(AttributeRecord(*record.owner, record.member));
+        } else {
+            elements.push_back(ElementRecord(cls, *record.owner, record.member));
+        }
     }
     (void)textIndex;
     out << "\nconst qb::CClassMetaData& " << cls.cppName << "Meta() {\n";
@@ -753,16 +792,27 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     out << "    InitProperties();\n}\n\n";
     // AccessProperty.
     out << "void " << C << "::AccessProperty(int index, bool read, qb::QbVariant& value) {\n";
-    out << "    switch (index) {\n";
-    for (const Member& m : cls.members) AccessCase(out, cls, m);
-    out << "        default:\n";
-    if (cls.base) {
-        out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
+    if (cls.members.empty()) {
+        // Nothing of its own: everything goes to the base, or nowhere.
+        if (cls.base) {
+            out << "    " << cls.base->cppName << "::AccessProperty(index, read, value);\n}\n\n";
+        } else {
+            out << "    (void)read;\n    (void)value;\n"
+                << "    qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
+                << ", index);\n}\n\n";
+        }
     } else {
-        out << "            qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
-            << ", index);\n";
+        out << "    switch (index) {\n";
+        for (const Member& m : cls.members) AccessCase(out, cls, m);
+        out << "        default:\n";
+        if (cls.base) {
+            out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
+        } else {
+            out << "            qb::CPropertyAccess::ThrowUnknownProperty(" << Lit(cls.xmlName)
+                << ", index);\n";
+        }
+        out << "    }\n}\n\n";
     }
-    out << "    }\n}\n\n";
     if (!cls.ownElements.empty()) {
         out << "// Elements declared with this type need no xsi:type (objects of derived classes\n"
                "// named so still do).\n";
@@ -867,7 +917,8 @@ std::string CCodeWriter::Factories() const {
     for (const RootElement& root : m_model.Roots()) {
         out << "    if (localName == " << Lit(root.name.second)
             << " && namespaceUri == " << Lit(root.name.first) << ") return new "
-            << root.cls->cppName << "(" << Lit(root.name.second) << ");\n";
+            << (root.wrapper.empty() ? root.cls->cppName : root.wrapper) << "("
+            << Lit(root.name.second) << ");\n";
     }
     out << "    return nullptr;\n}\n";
     out << "\nCSmartPtr<QbXmlLib5::CXmlObjectBase> CreateDocument(const QbXmlLib5::CXmlElement* "

@@ -24,9 +24,11 @@ class CCodeWriter {
 public:
     CCodeWriter(const CModelBuilder& model, const CSchemaSet& schemas, WriterOptions options);
 
+    // The files as (path, content), in include order.
+    std::vector<std::pair<std::string, std::string>> Render() const;
     // Writes the files; returns their paths. Throws CSchemaError when a file
     // cannot be written.
-    std::vector<std::string> Write();
+    std::vector<std::string> Write() const;
 
 private:
     struct File {

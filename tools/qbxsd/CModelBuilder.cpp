@@ -112,6 +112,27 @@ int ToInt(const Node& at, const std::string& text) {
     CSchemaSet::Fail(at, "[" + text + "] is not a count this compiler supports");
 }
 
+// Bounds the recursion over a schema's nesting, which a hostile or broken
+// schema could make as deep as it likes.
+class CDepthGuard {
+public:
+    CDepthGuard(int& depth, const Node& at) : m_depth(depth) {
+        if (++m_depth > kMaxDepth) {
+            --m_depth;
+            CSchemaSet::Fail(at, "model groups and anonymous types nest more than " +
+                                     std::to_string(kMaxDepth) +
+                                     " levels deep (or a group contains itself)");
+        }
+    }
+    ~CDepthGuard() { --m_depth; }
+    CDepthGuard(const CDepthGuard&) = delete;
+    CDepthGuard& operator=(const CDepthGuard&) = delete;
+
+private:
+    static constexpr int kMaxDepth = 1000;
+    int& m_depth;
+};
+
 std::string CompositorGroup(const std::string& compositor) {
     return compositor == "sequence" ? "Seq" : compositor == "choice" ? "Choice" : "All";
 }
@@ -162,7 +183,7 @@ void CModelBuilder::BuildAll() {
             cls = AnonymousClass(type, entry.first.second, entry.first.second);
             if (cls->doc.empty()) cls->doc = element.Documentation();
         }
-        if (cls) m_roots.push_back({entry.first, cls});
+        if (cls) m_roots.push_back({entry.first, cls, ""});
         // A type's objects are named after the first global element of it.
         if (cls && !cls->anonymous && !namedByElement.count(cls)) {
             namedByElement.insert(cls);
@@ -176,6 +197,11 @@ void CModelBuilder::BuildAll() {
     probe.xmlName = "(global elements)";
     for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
     for (const auto& cls : m_classes) Build(cls.get());
+    for (RootElement& root : m_roots) {
+        if (root.name.first != root.cls->xmlNamespace && !root.cls->Polymorphic()) {
+            root.wrapper = UniqueClassName("C" + Pascal(root.name.second) + "Element");
+        }
+    }
     for (const auto& cls : m_classes) {
         if (!cls->base) continue;
         for (const auto& entry : m_elementTypes) {
@@ -228,6 +254,7 @@ ClassModel* CModelBuilder::AnonymousClass(const Node& complexType, const std::st
 
 void CModelBuilder::Build(ClassModel* cls) {
     if (cls->built) return;
+    const CDepthGuard guard(m_depth, cls->node);
     if (cls->building)
         CSchemaSet::Fail(cls->node, "the type " + cls->xmlName + " derives from itself");
     cls->building = true;
@@ -275,6 +302,97 @@ void CModelBuilder::Inherit(ClassModel* cls, const Node& at, const QName& baseNa
     base->derived.push_back(cls);
 }
 
+namespace {
+
+// Whether `restricted` can be read and written through the property of
+// `base`: the same kind of value held the same way.
+bool SameProperty(const Member& restricted, const Member& base) {
+    if (restricted.kind != base.kind || restricted.Repeated() != base.Repeated()) return false;
+    if (restricted.kind == Member::Cls) return restricted.cls == base.cls;
+    if (restricted.kind == Member::Prim) {
+        return std::string(restricted.simple.builtin->itemType) == base.simple.builtin->itemType;
+    }
+    if (restricted.kind == Member::Enum) {
+        return restricted.simple.enumeration->values == base.simple.enumeration->values;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
+    ClassModel shadow;
+    shadow.xmlName = cls->xmlName;
+    shadow.xmlNamespace = cls->xmlNamespace;
+    shadow.group = cls->group;
+    for (const Node& particle : derivation.Children()) {
+        const std::string& kind = particle.Name();
+        if (kind == "sequence" || kind == "choice" || kind == "all" || kind == "group") {
+            SetContent(&shadow, particle);
+        }
+    }
+    std::set<const void*> seen;
+    AddAttributes(&shadow, derivation, seen);
+    std::set<std::pair<std::string, std::string>> prohibited;
+    for (const Node& attribute : derivation.Children()) {
+        if (attribute.Name() == "attribute" && attribute.Attr("use") == "prohibited") {
+            const bool ref = attribute.Has("ref");
+            const QName name = ref ? m_schemas.Resolve(attribute, attribute.Attr("ref"))
+                                   : QName(std::string(), attribute.Attr("name"));
+            prohibited.insert({name.second, ref ? name.first : std::string()});
+        }
+    }
+    std::vector<std::pair<const ClassModel*, const Member*>> base;
+    for (const ClassModel* c = cls->base; c; c = c->base) {
+        std::vector<std::pair<const ClassModel*, const Member*>> level;
+        for (const Member& m : c->members) level.emplace_back(c, &m);
+        base.insert(base.begin(), level.begin(), level.end());
+    }
+    auto find = [&](const Member& m) -> const std::pair<const ClassModel*, const Member*>* {
+        for (const auto& entry : base) {
+            const Member& b = *entry.second;
+            if (b.attribute == m.attribute && b.xmlName == m.xmlName && b.xmlNs == m.xmlNs &&
+                b.kind != Member::Text) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    };
+    std::vector<RestrictedRecord> elements, attributes;
+    bool maps = shadow.group == cls->group;
+    for (const Member& m : shadow.members) {
+        if (m.attribute || m.kind == Member::Text) continue;
+        const auto* match = find(m);
+        maps = maps && match && SameProperty(m, *match->second);
+        if (!maps) break;
+        RestrictedRecord record{match->first, m};
+        record.member.prop = match->second->prop;
+        elements.push_back(record);
+    }
+    for (const auto& entry : base) {
+        const Member& b = *entry.second;
+        if (!maps || !b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
+        RestrictedRecord record{entry.first, b};
+        for (const Member& m : shadow.members) {
+            if (m.attribute && m.xmlName == b.xmlName && m.xmlNs == b.xmlNs && SameProperty(m, b)) {
+                record.member = m;
+                record.member.prop = b.prop;
+            }
+        }
+        attributes.push_back(record);
+    }
+    if (!maps) {
+        CSchemaSet::Warn(derivation, "the restriction " + cls->xmlName +
+                                         " does not map onto the members of its base; it reads "
+                                         "and writes the base's content");
+        return false;
+    }
+    cls->restrictedRecords = elements;
+    cls->restrictedRecords.insert(cls->restrictedRecords.end(), attributes.begin(),
+                                  attributes.end());
+    return true;
+}
+
 void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     Node derivation = content.Child("extension");
     const bool extension = static_cast<bool>(derivation);
@@ -285,7 +403,10 @@ void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     if (!fromAnyType) Inherit(cls, derivation, baseName);
     std::set<const void*> seen;
     AddAttributes(cls, derivation, seen);
-    if (!extension && !fromAnyType) return;  // the base's records accept the restricted content
+    if (!extension && !fromAnyType) {
+        cls->restricted = Restrict(cls, derivation);
+        return;
+    }
     for (const Node& particle : derivation.Children()) {
         const std::string& kind = particle.Name();
         if (kind != "sequence" && kind != "choice" && kind != "all" && kind != "group") continue;
@@ -313,6 +434,15 @@ void CModelBuilder::BuildSimpleContent(ClassModel* cls, const Node& content) {
     const QName baseName = m_schemas.Resolve(derivation, derivation.Attr("base"));
     if (m_schemas.IsComplexType(baseName)) {
         Inherit(cls, derivation, baseName);
+        for (const Node& facet : derivation.Children()) {
+            const std::string& kind = facet.Name();
+            if (kind != "attribute" && kind != "attributeGroup" && kind != "anyAttribute") {
+                CSchemaSet::Warn(facet, "xs:" + kind +
+                                            " in a simple-content restriction is not "
+                                            "checked; the base type's value rules apply");
+                break;
+            }
+        }
     } else {
         Member text;
         text.kind = Member::Text;
@@ -354,6 +484,7 @@ void CModelBuilder::AddParticles(ClassModel* cls, const Node& compositor) {
 }
 
 void CModelBuilder::AddParticle(ClassModel* cls, const Node& particle) {
+    const CDepthGuard guard(m_depth, particle);
     const std::string& kind = particle.Name();
     if (kind == "element") return AddElement(cls, particle);
     if (kind == "any") return AddAny(cls, particle);
@@ -505,6 +636,12 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
     }
     member.doc = element.Documentation();
     if (member.doc.empty()) member.doc = decl.Documentation();
+    for (const char* constraint : {"key", "keyref", "unique"}) {
+        if (decl.Child(constraint) && m_warned.insert(constraint).second) {
+            CSchemaSet::Warn(decl.Child(constraint), std::string("identity constraints (xs:") +
+                                                         constraint + ") are not checked");
+        }
+    }
     if (decl.Attr("nillable") == "true" && m_warned.insert("nillable").second) {
         CSchemaSet::Warn(decl,
                          "nillable elements are read and written as ordinary elements: "
@@ -705,12 +842,17 @@ SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type, const std:
                                                             : " is not a declared simple type"));
     }
     (void)hint;
+    if (!m_resolvingSimple.insert(type).second) {
+        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
+    }
     SimpleInfo info = SimpleFromNode(node, Pascal(type.second));
+    m_resolvingSimple.erase(type);
     m_simpleTypes[type] = info;
     return info;
 }
 
 SimpleInfo CModelBuilder::SimpleFromNode(const Node& simpleType, const std::string& hint) {
+    const CDepthGuard guard(m_depth, simpleType);
     SimpleInfo info;
     if (Node restriction = simpleType.Child("restriction")) {
         if (restriction.Has("base")) {
@@ -799,6 +941,7 @@ void CModelBuilder::ApplyFacets(SimpleInfo& info, const Node& restriction,
     auto model = std::make_unique<EnumModel>();
     model->cppName = UniqueClassName(hint);
     model->xmlNamespace = restriction.doc->targetNamespace;
+    model->whitespace = info.whitespace;
     model->doc = restriction.With(restriction.element).Documentation();
     std::set<std::string> ids;
     for (const std::string& value : values) {

@@ -29,6 +29,9 @@ namespace Qbxsd {
 struct RootElement {
     QName name;
     ClassModel* cls;
+    // A class of its own when the element's namespace is not its type's: it
+    // writes the document element in the element's namespace.
+    std::string wrapper;
 };
 
 class CModelBuilder {
@@ -54,6 +57,9 @@ private:
     void BuildComplexContent(ClassModel* cls, const Node& content);
     void BuildSimpleContent(ClassModel* cls, const Node& content);
     void Inherit(ClassModel* cls, const Node& at, const QName& baseName);
+    // Maps a restriction's content and attributes onto its base's properties;
+    // false (with a warning) when they do not map.
+    bool Restrict(ClassModel* cls, const Node& derivation);
 
     // Content: the top compositor of a class.
     void SetContent(ClassModel* cls, const Node& particle);
@@ -89,6 +95,8 @@ private:
     std::map<const void*, ClassModel*> m_anonymous;
     std::map<QName, SimpleInfo> m_simpleTypes;
     std::set<std::string> m_warned;
+    std::set<QName> m_resolvingSimple;  // simple types being resolved: a cycle is an error
+    int m_depth = 0;                    // nesting of model groups and anonymous types
     std::map<std::string, std::set<const ClassModel*>> m_elementTypes;  // by element name
 };
 

@@ -32,6 +32,7 @@ struct Facets {
 struct EnumModel {
     std::string cppName;
     std::string xmlNamespace;
+    std::string whitespace;  // the base type's rule, applied before matching
     std::string doc;
     std::vector<std::string> values;  // lexical forms
     std::vector<std::string> ids;     // C++ enumerators
@@ -66,6 +67,13 @@ struct Member {
     bool Optional() const { return !Repeated() && minOccurs == 0; }
 };
 
+// A record of a restricted type: the restricted declaration (cardinality,
+// facets) over the base's property.
+struct RestrictedRecord {
+    const ClassModel* owner;  // the class that declares the property
+    Member member;            // prop is the base's
+};
+
 struct ClassModel {
     std::string cppName;
     std::string xmlName;       // type, element or group name: the class record's
@@ -84,6 +92,10 @@ struct ClassModel {
     // xsi:type, which would say nothing there.
     std::vector<std::string> ownElements;
     std::vector<Member> members;  // own elements, then attributes, then the text
+    // A complexContent restriction whose content maps onto its base's
+    // properties: its records are these, not the base's.
+    bool restricted = false;
+    std::vector<RestrictedRecord> restrictedRecords;  // elements, then attributes
     Node node;
     bool built = false;
     bool building = false;
