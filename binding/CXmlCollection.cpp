@@ -1,5 +1,7 @@
 #include "binding/CXmlCollection.h"
 
+#include <algorithm>
+
 #include "core/CQbException.h"
 
 namespace QbXmlLib5 {
@@ -23,6 +25,7 @@ CXmlCollection& CXmlCollection::operator=(const CXmlCollection& other) {
     CXmlCollectionBase::operator=(other);
     CNode* old = m_first;
     CopyItemsFrom(other);
+    // (CopyItemsFrom replaced m_index.)
     // Last: releasing may destroy items, whose destructors may run arbitrary
     // code (even reach `other`); this collection is complete by then.
     FreeChain(old);
@@ -32,12 +35,14 @@ CXmlCollection& CXmlCollection::operator=(const CXmlCollection& other) {
 void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
     CNode* first = nullptr;
     CNode* last = nullptr;
+    std::deque<CNode*> index;
     try {
         for (const CNode* node = from.m_first; node; node = node->next) {
             CNode* copy = new CNode{node->item, nullptr, last};
             if (copy->item) copy->item->AddRef();
             (last ? last->next : first) = copy;
             last = copy;
+            index.push_back(copy);
         }
     } catch (...) {
         FreeChain(first);
@@ -46,6 +51,7 @@ void CXmlCollection::CopyItemsFrom(const CXmlCollection& from) {
     m_first = first;
     m_last = last;
     m_count = from.m_count;
+    m_index.swap(index);
 }
 
 // Releasing an item may free a collection it holds, and so on down a tree of
@@ -84,7 +90,15 @@ void CXmlCollection::AttributesToXml_Int(CXmlWriter* writer,
 }
 
 void CXmlCollection::InsertBefore(CNode* before, CXmlObjectBase* item) {
+    const std::size_t position = before ? IndexOfNode(before) : m_index.size();
     CNode* node = new CNode{item, before, before ? before->prev : m_last};
+    // Indexed before it is linked: if that fails, nothing has changed.
+    try {
+        m_index.insert(m_index.begin() + static_cast<std::ptrdiff_t>(position), node);
+    } catch (...) {
+        delete node;
+        throw;
+    }
     if (item) item->AddRef();
     if (node->prev) {
         node->prev->next = node;
@@ -122,9 +136,7 @@ void CXmlCollection::AddBeforeItem(const CXmlObjectBase* existing, CXmlObjectBas
 
 void CXmlCollection::AddItemAt(int index, CXmlObjectBase* item) {
     if (index < 0 || index > m_count) throw CQbInvalidParamException("Index out of range");
-    CNode* before = m_first;
-    for (int i = 0; i < index; ++i) before = before->next;
-    InsertBefore(before, item);
+    InsertBefore(index < m_count ? m_index[static_cast<std::size_t>(index)] : nullptr, item);
 }
 
 CNode* CXmlCollection::GetNodeAtIndex(int index) const {
@@ -135,9 +147,14 @@ CNode* CXmlCollection::GetNodeAtIndex(int index) const {
         throw CQbInvalidParamException(
             FormatString("Index %d is out of range, use 0 - %d", index, count));
     }
-    CNode* node = m_first;
-    for (int i = 0; i < index; ++i) node = node->next;
-    return node;
+    return m_index[static_cast<std::size_t>(index)];
+}
+
+std::size_t CXmlCollection::IndexOfNode(const CNode* node) const {
+    // Either end is the common case (Clear, appending, removing the last).
+    if (m_index.front() == node) return 0;
+    const auto found = std::find(m_index.rbegin(), m_index.rend(), node);
+    return static_cast<std::size_t>(m_index.rend() - found) - 1;
 }
 
 CNode* CXmlCollection::GetNodeForItem(const CXmlObjectBase* item) const {
@@ -150,6 +167,7 @@ CNode* CXmlCollection::GetNodeForItem(const CXmlObjectBase* item) const {
 }
 
 void CXmlCollection::RemoveNode(CNode* node) {
+    m_index.erase(m_index.begin() + static_cast<std::ptrdiff_t>(IndexOfNode(node)));
     if (node->prev) {
         node->prev->next = node->next;
     } else {

@@ -15,6 +15,7 @@
 #define QBXMLLIB5_BINDING_CXMLCOLLECTION_H
 
 #include <cstdint>
+#include <deque>
 
 #include "binding/CXmlCollectionBase.h"
 #include "core/CXmlObjectBase.h"
@@ -83,9 +84,16 @@ private:
     // fires the change event.
     void InsertBefore(CNode* before, CXmlObjectBase* item);
 
+    // Position of `node` in m_index (the node must be in the list).
+    std::size_t IndexOfNode(const CNode* node) const;
+
     CNode* m_first;
     CNode* m_last;
     std::int32_t m_count;
+    // The nodes in list order, so that Item(i) costs constant time: loops
+    // over a collection by index would otherwise walk the list quadratically.
+    // A deque, so that Clear (which removes from the front) stays linear.
+    std::deque<CNode*> m_index;
 };
 
 }  // namespace QbXmlLib5
