@@ -152,10 +152,25 @@ void CheckExact(const Facets& f, const char* name, const T& value, Parse parse) 
     if (HasDigitFacets(f) && !WithinDigits(f, value.ToString())) Violation(name, value.ToString());
 }
 
+// No facet set at all: the usual case, which needs neither the value nor
+// any parsing.
+bool HasNoFacets(const Facets& f) {
+    return f.pattern.empty() && f.minLength < 0 && f.maxLength < 0 && f.length < 0 &&
+           f.minInclusive.empty() && f.maxInclusive.empty() && f.minExclusive.empty() &&
+           f.maxExclusive.empty() && !HasDigitFacets(f);
+}
+
 }  // namespace
 
 void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
                          const QbVariant& v) {
+    // A value of the kind itself (which its getter reads without fail)
+    // passes when no facet is set; kinds without facets and values of
+    // another kind still go through the checks below.
+    if (v.GetKind() == kind && HasNoFacets(f) && kind >= it_hexBinary && kind <= it_integer &&
+        kind != it_char) {
+        return;
+    }
     const char* name = itemName ? itemName : "";
     const auto signedI1 = [](const std::string& t) {
         return static_cast<signed char>(
