@@ -69,8 +69,21 @@ bool IsUtf8Name(const unsigned char* p, const unsigned char* end) {
 // Names may come from anywhere (a Fast Infoset document, a setter): one that
 // is not an XML name would make the output malformed, so it is refused.
 void CheckName(const std::string& name, const char* kind) {
+    // Nearly every name is plain ASCII: checked byte by byte without
+    // decoding.
     bool ascii = true;
-    for (unsigned char c : name) ascii = ascii && c < 0x80;
+    bool asciiName = !name.empty();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        asciiName =
+            asciiName && (start || (i > 0 && ((c >= '0' && c <= '9') || c == '-' || c == '.')));
+    }
+    if (ascii && asciiName) return;
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     bool valid;
     if (ascii || IsLocalCharEncodingUtf8()) {
