@@ -578,11 +578,14 @@ void CDateTime::ParseDateSteps(const char* text) {
     } else if (hasColon) {
         zoneLength = 6;
     }
-    const std::string general =
-        FormatString("Invalid XSD Date [%s] expected CCYY-MM-DD[Z|[+|-]hh:mm]", text);
-    if (zoneLength > s.size()) ThrowValue(general);
+    // The message is only built on failure: dates are parsed by the hundred
+    // thousand when documents are read.
+    const auto fail = [text] {
+        ThrowValue(FormatString("Invalid XSD Date [%s] expected CCYY-MM-DD[Z|[+|-]hh:mm]", text));
+    };
+    if (zoneLength > s.size()) fail();
     CDateFields f;
-    if (!ParseDateBody(s.substr(0, s.size() - zoneLength), f)) ThrowValue(general);
+    if (!ParseDateBody(s.substr(0, s.size() - zoneLength), f)) fail();
     m_type = f.type;
     m_year = static_cast<std::int16_t>(f.year);
     m_month = static_cast<std::uint8_t>(f.month);
