@@ -95,7 +95,7 @@ void PrintRow(const char* what, double ours, double theirs, const char* theirNam
 }
 
 struct Targets {
-    double loadVsExpat = 0, fiSpeedup = 0, writeVsLibxml = 0, memVsLibxml = 0;
+    double loadVsExpat = 0, fiSpeedup = 0, fiWriteVsText = 0, writeVsLibxml = 0, memVsLibxml = 0;
 };
 
 Targets RunOne(bench::Shape shape, std::size_t bytes) {
@@ -169,6 +169,7 @@ Targets RunOne(bench::Shape shape, std::size_t bytes) {
     PrintRow("Fast Infoset write", fiWrite, textWrite, "XML text write");
     PrintRow("Fast Infoset read (document tree)", fiRead, textRead, "XML text read");
     t.fiSpeedup = textRead / fiRead;
+    t.fiWriteVsText = fiWrite / textWrite;
     std::printf("  sizes: XML %zu, XML+gzip %zu, Fast Infoset %zu, Fast Infoset+gzip %zu bytes\n",
                 static_cast<std::size_t>(text.GetLength()),
                 GzipSize(text.GetData(), text.GetLength()),
@@ -218,7 +219,8 @@ int main(int argc, char** argv) {
     for (int s = 0; s < 2; ++s) {
         std::printf(" %s:\n", s == 0 ? "data-oriented" : "text-heavy");
         Verdict("document tree load time / bare Expat", last[s].loadVsExpat, 1.3, true);
-        Verdict("Fast Infoset read speed-up over text read", last[s].fiSpeedup, 2.0, false);
+        Verdict("Fast Infoset read speed-up over text read", last[s].fiSpeedup, 4.0, false);
+        Verdict("Fast Infoset write time / text write time", last[s].fiWriteVsText, 1.0, true);
         Verdict("text write time / libxml2 xmlDocDumpMemory", last[s].writeVsLibxml, 1.0, true);
         Verdict("tree memory / libxml2 tree memory", last[s].memVsLibxml, 1.0, true);
     }

@@ -14,7 +14,9 @@
 #ifndef QBXMLLIB5_BINDING_CXMLCOLLECTION_H
 #define QBXMLLIB5_BINDING_CXMLCOLLECTION_H
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "binding/CXmlCollectionBase.h"
 #include "core/CXmlObjectBase.h"
@@ -83,9 +85,32 @@ private:
     // fires the change event.
     void InsertBefore(CNode* before, CXmlObjectBase* item);
 
+    // Position of `node` in m_index (the node must be in the list).
+    std::size_t IndexOfNode(const CNode* node) const;
+
     CNode* m_first;
     CNode* m_last;
     std::int32_t m_count;
+    // Indexes the list once it holds kIndexFrom nodes.
+    void BuildIndex();
+
+    // The nodes in list order, so that Item(i) costs constant time: loops
+    // over a collection by index would otherwise walk the list quadratically.
+    // Short lists (most of them) are walked and keep no index, which would
+    // cost allocations for every element; the index is either empty or holds
+    // every node. Removing the first node only moves the start, so that
+    // Clear (which removes from the front) stays linear.
+    static constexpr int kIndexFrom = 16;
+    struct CNodeIndex {
+        std::vector<CNode*> nodes;
+        std::size_t start = 0;
+        std::size_t Size() const { return nodes.size() - start; }
+        CNode* At(std::size_t i) const { return nodes[start + i]; }
+        std::size_t Find(const CNode* node) const;
+        void Insert(std::size_t position, CNode* node);
+        void Erase(std::size_t position);
+    };
+    CNodeIndex m_index;
 };
 
 }  // namespace QbXmlLib5

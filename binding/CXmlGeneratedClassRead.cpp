@@ -94,20 +94,34 @@ void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext
                                                   const CXmlElement* element, bool failIfUnknown) {
     CAttributeInfo** records = GetClassAttributeInfo();
     const int count = CountRecords(records);
-    std::vector<bool> found(static_cast<std::size_t>(count), false);
+    // On the stack for the usual handful of attributes: this runs for every
+    // element read.
+    bool local[16] = {};
+    std::vector<bool> heap;
+    if (count > 16) heap.assign(static_cast<std::size_t>(count), false);
+    const auto mark = [&](int i) {
+        if (count > 16) {
+            heap[static_cast<std::size_t>(i)] = true;
+        } else {
+            local[i] = true;
+        }
+    };
+    const auto wasFound = [&](int i) {
+        return count > 16 ? static_cast<bool>(heap[static_cast<std::size_t>(i)]) : local[i];
+    };
     for (const CXmlAttribute* attribute : element->GetAttributes()) {
         if (attribute->IsNamespaceAttribute()) continue;
         bool consumed = false;
         for (int i = 0; i < count && !consumed; ++i) {
             consumed = records[i]->AttributeFromXml(ctx, this, attribute);
-            if (consumed) found[static_cast<std::size_t>(i)] = true;
+            if (consumed) mark(i);
         }
         if (!consumed && failIfUnknown && !ctx.GetIgnoreUnknownAttributes()) {
             throw CQbValidationException(FormatString("Unexpected Attribute [%s] found.",
                                                       attribute->GetLocalName().c_str()));
         }
     }
-    for (int i = 0; i < count; ++i) records[i]->Validate(ctx, found[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < count; ++i) records[i]->Validate(ctx, wasFound(i));
 }
 
 const CXmlElement* CXmlGeneratedClass::ProcessElementSeqFromXml(const CXmlSerializationContext& ctx,

@@ -163,23 +163,60 @@ void CFastInfosetEncoder::LiteralQName(unsigned char literalBits, const QName& n
 }
 
 void CFastInfosetEncoder::ElementName(unsigned char high, const QName& name) {
-    const std::uint32_t index = m_tables[TBL_ELEMENT_NAMES].Find(Key(name));
+    const std::uint32_t index = FindName(TBL_ELEMENT_NAMES, m_elementNames, name);
     if (index != 0) {
         IntegerOnThirdBit(high, index);
         return;
     }
     LiteralQName(static_cast<unsigned char>(high | 0x3C), name);
-    m_tables[TBL_ELEMENT_NAMES].Add(m_key);  // LiteralQName leaves m_key alone
+    CTable& table = m_tables[TBL_ELEMENT_NAMES];
+    if (table.Add(m_key)) {  // LiteralQName leaves m_key alone
+        Remember(CacheSlot(m_elementNames, name), name, table.Size());
+    }
 }
 
 void CFastInfosetEncoder::AttributeName(const QName& name) {
-    const std::uint32_t index = m_tables[TBL_ATTRIBUTE_NAMES].Find(Key(name));
+    const std::uint32_t index = FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name);
     if (index != 0) {
         IntegerOnSecondBit(0x00, index);
         return;
     }
     LiteralQName(0x78, name);
-    m_tables[TBL_ATTRIBUTE_NAMES].Add(m_key);
+    CTable& table = m_tables[TBL_ATTRIBUTE_NAMES];
+    if (table.Add(m_key)) Remember(CacheSlot(m_attributeNames, name), name, table.Size());
+}
+
+CFastInfosetEncoder::CNameCacheEntry& CFastInfosetEncoder::CacheSlot(CNameCacheEntry* cache,
+                                                                     const QName& name) {
+    const std::string& local = name.localName;
+    std::size_t key = local.size() * 31 + name.namespaceUri.size() * 7 + name.prefix.size();
+    if (!local.empty()) {
+        key = key * 131 + static_cast<unsigned char>(local.front());
+        key = key * 131 + static_cast<unsigned char>(local.back());
+        key = key * 131 + static_cast<unsigned char>(local[local.size() / 2]);
+    }
+    return cache[(key * 0x9E3779B1u >> 7) % kNameCacheSize];
+}
+
+bool CFastInfosetEncoder::Holds(const CNameCacheEntry& entry, const QName& name) {
+    return entry.index != 0 && entry.localName == name.localName &&
+           entry.namespaceUri == name.namespaceUri && entry.prefix == name.prefix;
+}
+
+void CFastInfosetEncoder::Remember(CNameCacheEntry& entry, const QName& name, std::uint32_t index) {
+    entry.prefix = name.prefix;
+    entry.namespaceUri = name.namespaceUri;
+    entry.localName = name.localName;
+    entry.index = index;
+}
+
+std::uint32_t CFastInfosetEncoder::FindName(TableId table, CNameCacheEntry* cache,
+                                            const QName& name) {
+    CNameCacheEntry& entry = CacheSlot(cache, name);
+    if (Holds(entry, name)) return entry.index;
+    const std::uint32_t index = m_tables[table].Find(Key(name));
+    if (index != 0) Remember(entry, name, index);
+    return index;
 }
 
 }  // namespace QbXmlLib5

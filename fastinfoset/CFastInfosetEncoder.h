@@ -127,9 +127,28 @@ private:
     template <std::size_t N>
     void AppendRanged(unsigned char high, std::uint64_t value, const Range (&ranges)[N]);
 
+    // A document repeats a few element and attribute names throughout: a
+    // small direct-mapped cache of the indexes already given answers most of
+    // them without building and hashing the table key.
+    struct CNameCacheEntry {
+        std::string prefix;
+        std::string namespaceUri;
+        std::string localName;
+        std::uint32_t index = 0;  // 0: empty slot
+    };
+    static constexpr std::size_t kNameCacheSize = 64;
+    static CNameCacheEntry& CacheSlot(CNameCacheEntry* cache, const QName& name);
+    static bool Holds(const CNameCacheEntry& entry, const QName& name);
+    static void Remember(CNameCacheEntry& entry, const QName& name, std::uint32_t index);
+    // The index of `name` in `table` (0: none) through `cache`; a literal
+    // name is added to the table by the caller, who then calls RememberAdded.
+    std::uint32_t FindName(TableId table, CNameCacheEntry* cache, const QName& name);
+
     std::vector<unsigned char> m_out;
     CTable m_tables[TBL_COUNT];
     std::string m_key;
+    CNameCacheEntry m_elementNames[kNameCacheSize];
+    CNameCacheEntry m_attributeNames[kNameCacheSize];
 };
 
 }  // namespace QbXmlLib5

@@ -568,7 +568,15 @@ CFastInfosetReader::EncodedString CFastInfosetReader::ReadEncodedString(unsigned
 void CFastInfosetReader::DecodeCharacters(const EncodedString& string, std::string& value) {
     switch (string.format.kind) {
         case kUtf8:
-            value = FromUtf8(string.data, string.length);
+            if (QbXmlLib5::IsLocalCharEncodingUtf8()) {
+                // Copied into the buffer the string already has: most
+                // strings of a document are literals, read one after another.
+                const char* text = reinterpret_cast<const char*>(string.data);
+                if (!QbXmlLib5::IsValidUtf8(text, string.length)) Fail(kInvalidUtf8);
+                value.assign(text, string.length);
+            } else {
+                value = FromUtf8(string.data, string.length);
+            }
             break;
         case kUtf16: {
             const std::u16string units = BigEndianUnits(string.data, string.length);

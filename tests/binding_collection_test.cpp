@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "support/ExceptionMessage.h"
-#include "support/InertObject.h"
-
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlSerializationContext.h"
+#include "support/ExceptionMessage.h"
+#include "support/InertObject.h"
 #include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
@@ -43,8 +42,7 @@ protected:
         EXPECT_EQ(data, nullptr);
         sources.push_back(source);
     }
-    void AttributesToXml_Int(CXmlWriter* writer,
-                             const CXmlSerializationContext&) const override {
+    void AttributesToXml_Int(CXmlWriter* writer, const CXmlSerializationContext&) const override {
         writer->WriteAttribute("a" + std::to_string(id), "", std::to_string(id * 10));
     }
 
@@ -91,14 +89,14 @@ TEST(CollectionTest, InsertionFormsPlaceItemsAndFireOneEventEach) {
     std::vector<CSmartPtr<CItem>> items;
     for (int i = 0; i < 7; ++i) items.push_back(new CItem(nullptr, i));
 
-    col->AppendItem(items[1]);                 // 1
-    col->PrependItem(items[0]);                // 0 1
-    col->AddAfterItem(nullptr, items[2]);      // 2 0 1
-    col->AddBeforeItem(nullptr, items[3]);     // 2 0 1 3
-    col->AddAfterItem(items[0], items[4]);     // 2 0 4 1 3
-    col->AddBeforeItem(items[2], items[5]);    // 5 2 0 4 1 3
-    col->AddItemAt(6, items[6]);               // count appends
-    col->AddItemAt(2, nullptr);                // null items are allowed
+    col->AppendItem(items[1]);               // 1
+    col->PrependItem(items[0]);              // 0 1
+    col->AddAfterItem(nullptr, items[2]);    // 2 0 1
+    col->AddBeforeItem(nullptr, items[3]);   // 2 0 1 3
+    col->AddAfterItem(items[0], items[4]);   // 2 0 4 1 3
+    col->AddBeforeItem(items[2], items[5]);  // 5 2 0 4 1 3
+    col->AddItemAt(6, items[6]);             // count appends
+    col->AddItemAt(2, nullptr);              // null items are allowed
     EXPECT_EQ(col->Ids(), (std::vector<int>{5, 2, -1, 0, 4, 1, 3, 6}));
     EXPECT_EQ(col->GetCount(), 8);
     ASSERT_EQ(listener->sources.size(), 8u);
@@ -158,6 +156,63 @@ TEST(CollectionTest, RemovalReleasesItemsAndFiresEvents) {
     col = nullptr;
     EXPECT_EQ(deaths, 6);
     EXPECT_EQ(listener->sources.size(), 13u);
+}
+
+// Long lists are indexed for Item(i): every insertion and removal form, at
+// both ends and in the middle, checked against a plain vector at every step.
+TEST(CollectionTest, IndexedPositionsFollowEveryChange) {
+    int deaths = 0;
+    CSmartPtr<CItemCol> col = new CItemCol;
+    std::vector<int> model;
+    unsigned state = 12345;
+    const auto next = [&](unsigned n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    for (int step = 0; step < 600; ++step) {
+        const int count = static_cast<int>(model.size());
+        const unsigned op = count == 0 ? 0 : next(count > 40 ? 7 : 5);
+        const int at = count == 0 ? 0 : static_cast<int>(next(static_cast<unsigned>(count)));
+        if (op == 0) {
+            col->AppendItem(new CItem(&deaths, step));
+            model.push_back(step);
+        } else if (op == 1) {
+            col->PrependItem(new CItem(&deaths, step));
+            model.insert(model.begin(), step);
+        } else if (op == 2) {
+            col->AddItemAt(at, new CItem(&deaths, step));
+            model.insert(model.begin() + at, step);
+        } else if (op == 3) {
+            col->AddAfterItem(col->GetNodeAtIndex(at)->item, new CItem(&deaths, step));
+            model.insert(model.begin() + at + 1, step);
+        } else if (op == 4) {
+            col->AddBeforeItem(col->GetNodeAtIndex(at)->item, new CItem(&deaths, step));
+            model.insert(model.begin() + at, step);
+        } else if (op == 5) {
+            col->Remove(at);
+            model.erase(model.begin() + at);
+        } else {
+            col->Remove(0);
+            model.erase(model.begin());
+        }
+        if (step == 300) {
+            col->Clear();
+            model.clear();
+        }
+        ASSERT_EQ(col->GetCount(), static_cast<int>(model.size())) << step;
+        ASSERT_EQ(col->Ids(), model) << step;
+        for (int i = 0; i < col->GetCount(); ++i) {
+            ASSERT_EQ(static_cast<CItem*>(col->GetNodeAtIndex(i)->item)->id,
+                      model[static_cast<std::size_t>(i)])
+                << step << " " << i;
+        }
+    }
+    const CItemCol copy(*col);
+    EXPECT_EQ(copy.Ids(), model);
+    for (int i = 0; i < copy.GetCount(); ++i) {
+        EXPECT_EQ(static_cast<CItem*>(copy.GetNodeAtIndex(i)->item)->id,
+                  model[static_cast<std::size_t>(i)]);
+    }
 }
 
 // A listener that unregisters another one (and itself) when told.

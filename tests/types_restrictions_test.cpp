@@ -127,6 +127,15 @@ const std::vector<FacetCase> kCases = {
      "Invalid Value for item [123456789012345678901234567890]"},
     {it_integer, "-123456789012345678901234567890", "totalDigits=29",
      "Invalid Value for item [-123456789012345678901234567890]"},
+    // Small integers against plain, signed, spaced and long bounds.
+    {it_integer, "100", "minInclusive=1;maxExclusive=100", "Invalid Value for item [100]"},
+    {it_integer, "99", "minInclusive=1;maxExclusive=100", ""},
+    {it_integer, "-5", "minExclusive=-5", "Invalid Value for item [-5]"},
+    {it_integer, "-4", "minExclusive=-5;maxInclusive=+7", ""},
+    {it_integer, "8", "maxInclusive= 7 ", "Invalid Value for item [8]"},
+    {it_integer, "5", "maxInclusive=1234567890123456789012;minInclusive=5", ""},
+    {it_integer, "4", "maxInclusive=1234567890123456789012;minInclusive=5",
+     "Invalid Value for item [4]"},
     // Booleans carry no facets; char has no check at all.
     {it_boolean, "true", "minInclusive=x;maxLength=0;pattern=(", ""},
 };

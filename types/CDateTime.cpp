@@ -38,16 +38,19 @@ using Wide = CCalendar::Fields;
 
 bool IsLeapYear(std::int64_t year) { return CCalendar::IsLeapYear(year); }
 
-int DaysInMonth(std::int64_t year, std::int64_t month) { return CCalendar::DaysInMonth(year, month); }
+int DaysInMonth(std::int64_t year, std::int64_t month) {
+    return CCalendar::DaysInMonth(year, month);
+}
 
 bool KindHasYear(CDateTime::DTType t) {
-    return t == CDateTime::dt_dateTime || t == CDateTime::dt_date || t == CDateTime::dt_gYearMonth ||
-           t == CDateTime::dt_gYear;
+    return t == CDateTime::dt_dateTime || t == CDateTime::dt_date ||
+           t == CDateTime::dt_gYearMonth || t == CDateTime::dt_gYear;
 }
 
 bool KindHasMonth(CDateTime::DTType t) {
-    return t == CDateTime::dt_dateTime || t == CDateTime::dt_date || t == CDateTime::dt_gYearMonth ||
-           t == CDateTime::dt_gMonthDay || t == CDateTime::dt_gMonth;
+    return t == CDateTime::dt_dateTime || t == CDateTime::dt_date ||
+           t == CDateTime::dt_gYearMonth || t == CDateTime::dt_gMonthDay ||
+           t == CDateTime::dt_gMonth;
 }
 
 bool KindHasDay(CDateTime::DTType t) {
@@ -119,9 +122,13 @@ bool ParseDateBody(const std::string& body, CDateFields& f) {
     return body.compare(0, 2, "--") == 0 ? ParseRecurringDate(body, f) : ParseYearDate(body, f);
 }
 
-[[noreturn]] void ThrowValue(const std::string& message) { throw CQbInvalidValueException(message); }
+[[noreturn]] void ThrowValue(const std::string& message) {
+    throw CQbInvalidValueException(message);
+}
 
-[[noreturn]] void ThrowState(const std::string& message) { throw CQbInvalidStateException(message); }
+[[noreturn]] void ThrowState(const std::string& message) {
+    throw CQbInvalidStateException(message);
+}
 
 // Throws "<format>" naming the kind unless `allowed`.
 void RequireKind(bool allowed, const char* format, CDateTime::DTType type) {
@@ -146,8 +153,8 @@ CDateTime::DTCompareResult CompareNumbers(std::int64_t a, std::int64_t b) {
 
 // A total offset in minutes as a span to add: west of UTC is added.
 CDateTimeSpan ShiftToUtc(int offsetMinutes) {
-    CDateTimeSpan shift(0, static_cast<std::uint64_t>(offsetMinutes < 0 ? -offsetMinutes : offsetMinutes),
-                        0);
+    CDateTimeSpan shift(
+        0, static_cast<std::uint64_t>(offsetMinutes < 0 ? -offsetMinutes : offsetMinutes), 0);
     if (offsetMinutes > 0) shift.Negate();
     return shift;
 }
@@ -254,7 +261,8 @@ CDateTime& CDateTime::operator=(const SYSTEMTIME& st) {
 
 CDateTime& CDateTime::operator=(const FILETIME& fileTime) {
     SYSTEMTIME st;
-    if (!FileTimeToSystemTime(&fileTime, &st)) ThrowValue("Failed to convert FILETIME to SYSTEMTIME");
+    if (!FileTimeToSystemTime(&fileTime, &st))
+        ThrowValue("Failed to convert FILETIME to SYSTEMTIME");
     return *this = st;
 }
 
@@ -336,7 +344,9 @@ void CDateTime::SetGYearMonth(std::int16_t year, std::uint8_t month) {
     SetFields(dt_gYearMonth, year, month, 0, 0, 0, 0, 0, 0, 0);
 }
 
-void CDateTime::SetGMonth(std::uint8_t month) { SetFields(dt_gMonth, 0, month, 0, 0, 0, 0, 0, 0, 0); }
+void CDateTime::SetGMonth(std::uint8_t month) {
+    SetFields(dt_gMonth, 0, month, 0, 0, 0, 0, 0, 0, 0);
+}
 
 void CDateTime::SetGMonthDay(std::uint8_t month, std::uint8_t day) {
     SetFields(dt_gMonthDay, 0, month, day, 0, 0, 0, 0, 0, 0);
@@ -350,7 +360,8 @@ void CDateTime::SetFracTime(std::uint16_t milliSecond, std::uint16_t microSecond
 }
 
 bool CDateTime::CheckConversion(DTType from, DTType to) {
-    if (from < dt_none || from > dt_gMonthDay) ThrowValue(FormatString("Unknown date type %d.", static_cast<int>(from)));
+    if (from < dt_none || from > dt_gMonthDay)
+        ThrowValue(FormatString("Unknown date type %d.", static_cast<int>(from)));
     if (from == to || to == dt_none) return true;
     switch (from) {
         case dt_dateTime:
@@ -494,7 +505,8 @@ std::int64_t CDateTime::GetTime() const {
             GetTypeAsString().c_str()));
     }
     const CDateTime utc = GetNormalized();
-    CCalendarFields f{utc.m_year, utc.m_month, utc.m_day, utc.m_hour, utc.m_minute, utc.m_second, 0};
+    CCalendarFields f{utc.m_year,   utc.m_month,  utc.m_day, utc.m_hour,
+                      utc.m_minute, utc.m_second, 0};
     std::int64_t seconds = 0;
     if (!CPlatformTime::UtcToSeconds(f, seconds)) {
         ThrowValue(FormatString("Failed to GetTime of [%s]", ToString().c_str()));
@@ -545,7 +557,8 @@ void CDateTime::ParseXSDDateTime(const char* text) {
     Clear();
     ParseDateSteps(std::string(text, t).c_str());
     if (m_type != dt_date) {
-        ThrowValue(FormatString("Invalid XSD DateTime [%s] expected CCYY-MM-DDThh:mm:ss[.ff]", text));
+        ThrowValue(
+            FormatString("Invalid XSD DateTime [%s] expected CCYY-MM-DDThh:mm:ss[.ff]", text));
     }
     ParseTimeSteps(t + 1);
     m_type = dt_dateTime;
@@ -565,11 +578,14 @@ void CDateTime::ParseDateSteps(const char* text) {
     } else if (hasColon) {
         zoneLength = 6;
     }
-    const std::string general =
-        FormatString("Invalid XSD Date [%s] expected CCYY-MM-DD[Z|[+|-]hh:mm]", text);
-    if (zoneLength > s.size()) ThrowValue(general);
+    // The message is only built on failure: dates are parsed by the hundred
+    // thousand when documents are read.
+    const auto fail = [text] {
+        ThrowValue(FormatString("Invalid XSD Date [%s] expected CCYY-MM-DD[Z|[+|-]hh:mm]", text));
+    };
+    if (zoneLength > s.size()) fail();
     CDateFields f;
-    if (!ParseDateBody(s.substr(0, s.size() - zoneLength), f)) ThrowValue(general);
+    if (!ParseDateBody(s.substr(0, s.size() - zoneLength), f)) fail();
     m_type = f.type;
     m_year = static_cast<std::int16_t>(f.year);
     m_month = static_cast<std::uint8_t>(f.month);
@@ -594,7 +610,8 @@ void CDateTime::ParseTimeSteps(const char* text) {
     const char* rest = text + 8;
     if (*rest == '.') {
         rest = CFractionText::Parse(rest + 1, m_milliSecond, m_microSecond, m_nanoSecond);
-        if (rest == nullptr) ThrowValue(FormatString("Invalid XSD Time [%s] Fraction part too long", text));
+        if (rest == nullptr)
+            ThrowValue(FormatString("Invalid XSD Time [%s] Fraction part too long", text));
     }
     ParseZone(rest);
     m_type = dt_time;
@@ -635,7 +652,8 @@ void CDateTime::ValidateDate() const {
                                     kMinYear, kMaxYear));
         }
     } else if (m_year != 0) {
-        ThrowValue(FormatString("Invalid Year [%d] for type %s", m_year, GetTypeAsString().c_str()));
+        ThrowValue(
+            FormatString("Invalid Year [%d] for type %s", m_year, GetTypeAsString().c_str()));
     }
     if (KindHasCalendarDate(m_type)) {
         CheckField(true, m_day, 1, DaysInMonth(m_year, m_month),
@@ -651,8 +669,8 @@ void CDateTime::ValidateDate() const {
 
 void CDateTime::ValidateTime() const {
     const bool t = KindHasTime(m_type);
-    CheckField(t, m_hour, 0, 23, "Invalid Hour [%d] (0 <= hour <= 23)", "Invalid Hour [%d] for type %s",
-               m_type);
+    CheckField(t, m_hour, 0, 23, "Invalid Hour [%d] (0 <= hour <= 23)",
+               "Invalid Hour [%d] for type %s", m_type);
     CheckField(t, m_minute, 0, 59, "Invalid Minute [%d] (0 <= minute <= 59)",
                "Invalid Minute [%d] for type %s", m_type);
     CheckField(t, m_second, 0, 59, "Invalid Second [%d] (0 <= second <= 59)",
@@ -668,7 +686,7 @@ void CDateTime::ValidateTime() const {
 // ---------------------------------------------------------------- text
 
 std::string CDateTime::GetTypeAsString(DTType type) {
-    static const char* const kNames[] = {"yearZero", "dateTime", "date", "gYearMonth", "gYear",
+    static const char* const kNames[] = {"yearZero", "dateTime", "date",   "gYearMonth", "gYear",
                                          "time",     "gDay",     "gMonth", "gMonthDay"};
     if (type < dt_none || type > dt_gMonthDay) return std::string();
     return kNames[type];
@@ -678,44 +696,83 @@ std::string CDateTime::GetTypeAsString() const { return GetTypeAsString(m_type);
 
 std::string CDateTime::ToString() const { return ToString("s"); }
 
+namespace {
+
+// Appends `value` (not negative) in decimal, zero-padded to `width` digits.
+// Dates are written by the hundred thousand in data binding; formatting
+// them through printf cost more than the rest of an element together.
+void AppendPadded(std::string& out, int value, int width) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = n; i < width; ++i) out += '0';
+    while (n > 0) out += digits[--n];
+}
+
+}  // namespace
+
 std::string CDateTime::ToString(const char* format) const {
     if (m_type == dt_none) return "Invalid Year Zero";
     if (format == nullptr || std::strcmp(format, "G") == 0) return std::string();
     if (std::strcmp(format, "s") != 0) return std::string("Unknown Format: ") + format;
-    const char* sign = m_year < 0 ? "-" : "";
-    const int year = m_year < 0 ? -m_year : m_year;
     std::string out;
+    out.reserve(32);
+    const auto yearPart = [&] {
+        if (m_year < 0) out += '-';
+        AppendPadded(out, m_year < 0 ? -m_year : m_year, 4);
+    };
+    const auto two = [&](char before, int value) {
+        if (before) out += before;
+        AppendPadded(out, value, 2);
+    };
     switch (m_type) {
         case dt_dateTime:
-            out = FormatString("%s%04d-%02d-%02dT%02d:%02d:%02d", sign, year, m_month, m_day, m_hour,
-                               m_minute, m_second);
+            yearPart();
+            two('-', m_month);
+            two('-', m_day);
+            two('T', m_hour);
+            two(':', m_minute);
+            two(':', m_second);
             break;
         case dt_date:
-            out = FormatString("%s%04d-%02d-%02d", sign, year, m_month, m_day);
+            yearPart();
+            two('-', m_month);
+            two('-', m_day);
             break;
         case dt_gYearMonth:
-            out = FormatString("%s%04d-%02d", sign, year, m_month);
+            yearPart();
+            two('-', m_month);
             break;
         case dt_gYear:
-            out = FormatString("%s%04d", sign, year);
+            yearPart();
             break;
         case dt_time:
-            out = FormatString("%02d:%02d:%02d", m_hour, m_minute, m_second);
+            two(0, m_hour);
+            two(':', m_minute);
+            two(':', m_second);
             break;
         case dt_gDay:
-            out = FormatString("---%02d", m_day);
+            out += "--";
+            two('-', m_day);
             break;
         case dt_gMonth:
-            out = FormatString("--%02d", m_month);
+            out += '-';
+            two('-', m_month);
             break;
         default:
-            out = FormatString("--%02d-%02d", m_month, m_day);
+            out += '-';
+            two('-', m_month);
+            two('-', m_day);
             break;
     }
-    if (KindHasTime(m_type)) out += CFractionText::Format(m_milliSecond, m_microSecond, m_nanoSecond);
+    if (KindHasTime(m_type))
+        out += CFractionText::Format(m_milliSecond, m_microSecond, m_nanoSecond);
     if (m_hasTimeZone) {
-        out += FormatString("%c%02d:%02d", m_zoneNegative ? '-' : '+',
-                            m_zoneHour < 0 ? -m_zoneHour : m_zoneHour, m_zoneMinute);
+        two(m_zoneNegative ? '-' : '+', m_zoneHour < 0 ? -m_zoneHour : m_zoneHour);
+        two(':', m_zoneMinute);
     } else if (m_isUTC) {
         out += 'Z';
     }
@@ -790,7 +847,8 @@ CDateTime::DTCompareResult CDateTime::CompareMixedZones(const CDateTime& other) 
     if (m_isUTC) {
         const Wide mine = GetUtcFields(ZoneOffsetMinutes());
         if (CompareFields(a, mine, b, other.GetUtcFields(kWidest)) == LessThan) return LessThan;
-        if (CompareFields(a, mine, b, other.GetUtcFields(-kWidest)) == GreaterThan) return GreaterThan;
+        if (CompareFields(a, mine, b, other.GetUtcFields(-kWidest)) == GreaterThan)
+            return GreaterThan;
     } else {
         const Wide theirs = other.GetUtcFields(other.ZoneOffsetMinutes());
         if (CompareFields(a, GetUtcFields(kWidest), b, theirs) == GreaterThan) return GreaterThan;

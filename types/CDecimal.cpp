@@ -39,7 +39,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 struct CDecimal::ParsedText {
-    CBigInteger mantissa;          // all digits, integer then fraction, signed
+    CBigInteger mantissa;  // all digits, integer then fraction, signed
     std::size_t fractionDigits = 0;
     bool hasExponent = false;
     bool negativeExponent = false;
@@ -126,8 +126,8 @@ CDecimal::ParsedText CDecimal::Scan(const char* text) {
         }
     }
     if (text[i]) ThrowBadChar(i, text);
-    parsed.mantissa = CBigInteger(negative ? -1 : 1,
-                                  CBigInteger::FromDigits(digits.data(), digits.data() + digits.size()));
+    parsed.mantissa = CBigInteger(
+        negative ? -1 : 1, CBigInteger::FromDigits(digits.data(), digits.data() + digits.size()));
     return parsed;
 }
 
@@ -292,15 +292,21 @@ std::string PaddedDigits(const std::string& magnitude, std::size_t places) {
 }  // namespace
 
 std::string CDecimal::ToString() const {
-    const std::string digits = PaddedDigits(m_mantissa.GetAbs().ToString(), m_places);
-    const std::size_t point = digits.size() - m_places;
-    if (digits.find_first_not_of('0', point) == std::string::npos) return IntegerPart().ToString();
+    // Built in place from the mantissa's limbs, without copying the number
+    // or its digits: decimals are written by the hundred thousand.
     std::string out;
-    out.reserve(digits.size() + 2);
-    if (m_mantissa.Signum() < 0) out += '-';
-    out.append(digits, 0, point);
-    out += '.';
-    out.append(digits, point, std::string::npos);
+    out.reserve(m_mantissa.m_limbs.size() * 10 + m_places + 3);
+    if (m_mantissa.Signum() < 0 && !m_mantissa.IsZero()) out += '-';
+    const std::size_t start = out.size();
+    CBigInteger::AppendDigits(m_mantissa.m_limbs, out);
+    if (m_places == 0) {
+        return m_mantissa.IsZero() ? std::string("0") : out;
+    }
+    const std::size_t length = out.size() - start;
+    if (length <= m_places) out.insert(start, m_places + 1 - length, '0');
+    const std::size_t point = out.size() - m_places;
+    if (out.find_first_not_of('0', point) == std::string::npos) return IntegerPart().ToString();
+    out.insert(point, 1, '.');
     return out;
 }
 

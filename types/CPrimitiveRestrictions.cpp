@@ -1,6 +1,7 @@
 #include "types/CPrimitiveRestrictions.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "core/CQbException.h"
 #include "types/CConversions.h"
@@ -152,10 +153,70 @@ void CheckExact(const Facets& f, const char* name, const T& value, Parse parse) 
     if (HasDigitFacets(f) && !WithinDigits(f, value.ToString())) Violation(name, value.ToString());
 }
 
+// A bound written as a plain integer of at most 18 digits (sign allowed, no
+// whitespace), as a 64-bit number; false for anything else.
+bool PlainInt64(const std::string& text, std::int64_t& out) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
+    if (i == text.size() || text.size() - i > 18) return false;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    out = negative ? -value : value;
+    return true;
+}
+
+// The bounds of an integer compared in 64 bits, without parsing big numbers
+// for every value checked: true when that was possible (every bound set is
+// plain and the value is small), with the verdict in `within`.
+bool WithinSmallIntegerBounds(const Facets& f, const CBigInteger& value, bool& within) {
+    static const CBigInteger kLargest(999999999999999999LL);
+    static const CBigInteger kSmallest(-999999999999999999LL);
+    if (value > kLargest || value < kSmallest) return false;
+    const std::int64_t v = static_cast<std::int64_t>(value);
+    std::int64_t bound = 0;
+    within = true;
+    if (!f.minInclusive.empty()) {
+        if (!PlainInt64(f.minInclusive, bound)) return false;
+        within = within && v >= bound;
+    }
+    if (!f.maxInclusive.empty()) {
+        if (!PlainInt64(f.maxInclusive, bound)) return false;
+        within = within && v <= bound;
+    }
+    if (!f.minExclusive.empty()) {
+        if (!PlainInt64(f.minExclusive, bound)) return false;
+        within = within && v > bound;
+    }
+    if (!f.maxExclusive.empty()) {
+        if (!PlainInt64(f.maxExclusive, bound)) return false;
+        within = within && v < bound;
+    }
+    return true;
+}
+
+// No facet set at all: the usual case, which needs neither the value nor
+// any parsing.
+bool HasNoFacets(const Facets& f) {
+    return f.pattern.empty() && f.minLength < 0 && f.maxLength < 0 && f.length < 0 &&
+           f.minInclusive.empty() && f.maxInclusive.empty() && f.minExclusive.empty() &&
+           f.maxExclusive.empty() && !HasDigitFacets(f);
+}
+
 }  // namespace
 
 void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
                          const QbVariant& v) {
+    // A value of the kind itself (which its getter reads without fail)
+    // passes when no facet is set; kinds without facets and values of
+    // another kind still go through the checks below.
+    if (v.GetKind() == kind && HasNoFacets(f) && kind >= it_hexBinary && kind <= it_integer &&
+        kind != it_char) {
+        return;
+    }
     const char* name = itemName ? itemName : "";
     const auto signedI1 = [](const std::string& t) {
         return static_cast<signed char>(
@@ -221,8 +282,15 @@ void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const c
             return CheckString(f, name, v.GetString());
         case it_decimal:
             return CheckExact(f, name, v.GetDecimal(), Collapsed(CConversions::decimalFromString));
-        case it_integer:
-            return CheckExact(f, name, v.GetInteger(), Collapsed(CConversions::integerFromString));
+        case it_integer: {
+            const CBigInteger value = v.GetInteger();
+            bool within = true;
+            if (!HasDigitFacets(f) && WithinSmallIntegerBounds(f, value, within)) {
+                if (!within) Violation(name, value.ToString());
+                return;
+            }
+            return CheckExact(f, name, value, Collapsed(CConversions::integerFromString));
+        }
         case it_boolean:
             return;
         default:

@@ -9,9 +9,12 @@ namespace QbXmlLib5 {
 
 std::string CWhitespaceUtils::ApplyRule(WhitespaceRule rule, const std::string& value) {
     switch (rule) {
-        case WhitespaceRule_Preserve: return Preserve(value);
-        case WhitespaceRule_Replace: return Replace(value);
-        case WhitespaceRule_Collapse: return Collapse(value);
+        case WhitespaceRule_Preserve:
+            return Preserve(value);
+        case WhitespaceRule_Replace:
+            return Replace(value);
+        case WhitespaceRule_Collapse:
+            return Collapse(value);
     }
     throw CQbException("Unknown WhitespaceRule");
 }
@@ -32,12 +35,17 @@ std::string CWhitespaceUtils::Preserve(const char* buffer, std::ptrdiff_t length
 
 std::string CWhitespaceUtils::Replace(const std::string& value) {
     std::string result = Preserve(value);
-    std::replace_if(result.begin(), result.end(), [](char c) { return c == '\t' || c == '\n'; },
-                    ' ');
+    std::replace_if(
+        result.begin(), result.end(), [](char c) { return c == '\t' || c == '\n'; }, ' ');
     return result;
 }
 
 std::string CWhitespaceUtils::Collapse(const std::string& value) {
+    // Values read from documents rarely hold any whitespace: those are
+    // returned as they are, without rebuilding them character by character.
+    bool plain = true;
+    for (char c : value) plain = plain && !IsWhiteSpace(c);
+    if (plain) return value;
     std::string result;
     result.reserve(value.size());
     bool pendingSpace = false;

@@ -427,12 +427,20 @@ void QbVariant::FromString(const std::string& value, ItemType kind,
         case it_boolean:
             result.SetBoolean(C::booleanFromString(value, rule));
             break;
-        case it_decimal:
-            result.SetDecimal(C::decimalFromString(value, rule));
+        // The parsed number is moved into the payload, not copied: the
+        // readers convert every value of a document through here.
+        case it_decimal: {
+            Payload p{};
+            p.decimal = new CDecimal(C::decimalFromString(value, rule));
+            result.Replace(it_decimal, p);
             break;
-        case it_integer:
-            result.SetInteger(C::integerFromString(value, rule));
+        }
+        case it_integer: {
+            Payload p{};
+            p.integer = new CBigInteger(C::integerFromString(value, rule));
+            result.Replace(it_integer, p);
             break;
+        }
         default:
             throw CQbException(
                 FormatString("Invalid Type %d to convert to string", static_cast<int>(kind)));

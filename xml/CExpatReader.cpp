@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -56,7 +57,8 @@ CExpatReader::~CExpatReader() = default;
 void CExpatReader::Parse(const unsigned char* data, std::size_t length, const char* encoding) {
     const bool namespaces = m_document->GetSchemaType() != ST_NO_NAMESPACES;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> parser(
-        namespaces ? XML_ParserCreateNS(encoding, kNamespaceSeparator) : XML_ParserCreate(encoding));
+        namespaces ? XML_ParserCreateNS(encoding, kNamespaceSeparator)
+                   : XML_ParserCreate(encoding));
     if (!parser) {
         throw std::bad_alloc();
     }
@@ -76,8 +78,8 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
     do {
         const std::size_t piece = length < kMaxPiece ? length : kMaxPiece;
         const bool last = piece == length;
-        status = XML_Parse(parser.get(), reinterpret_cast<const char*>(data), static_cast<int>(piece),
-                           last ? XML_TRUE : XML_FALSE);
+        status = XML_Parse(parser.get(), reinterpret_cast<const char*>(data),
+                           static_cast<int>(piece), last ? XML_TRUE : XML_FALSE);
         data += piece;
         length -= piece;
     } while (status == XML_STATUS_OK && length > 0);
@@ -93,8 +95,9 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
     if (code == XML_ERROR_NO_ELEMENTS && m_document->GetDocumentElement() == nullptr) {
         return;  // no element at all: reported by the caller as an empty document
     }
-    throw CQbException(FormatString("%s at line %lu", XML_ErrorString(code),
-                                    static_cast<unsigned long>(XML_GetCurrentLineNumber(parser.get()))));
+    throw CQbException(
+        FormatString("%s at line %lu", XML_ErrorString(code),
+                     static_cast<unsigned long>(XML_GetCurrentLineNumber(parser.get()))));
 }
 
 template <typename Body>
@@ -134,7 +137,7 @@ void CExpatReader::StartElement(const char* name, const char** attributes) {
                                : m_document->AddChildElement(namespaceUri, localName);
     if (m_document->GetKeepLineNumbers()) {
         element->m_lineNumber =
-            static_cast<unsigned long>(XML_GetCurrentLineNumber(static_cast<XML_Parser>(m_parser)));
+            static_cast<std::uint32_t>(XML_GetCurrentLineNumber(static_cast<XML_Parser>(m_parser)));
     }
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;

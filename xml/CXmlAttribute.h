@@ -17,7 +17,8 @@ namespace QbXmlLib5 {
 class CXmlAttribute {
 public:
     CXmlAttribute(std::string localName, std::string value, std::string namespaceUri);
-    virtual ~CXmlAttribute();
+    // Not virtual: a document holds its attributes by the million.
+    ~CXmlAttribute();
 
     CXmlAttribute(const CXmlAttribute&) = delete;
     CXmlAttribute& operator=(const CXmlAttribute&) = delete;

@@ -65,7 +65,7 @@ CXmlElement* CXmlDocument::AddInternedDocElement(const std::string* namespaceUri
     CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
     element->m_scope = m_pendingScope;
     m_documentElement = element;
-    m_elementStack.push_back(element);
+    m_elementStack.push_back(COpenElement{element, nullptr});
     return element;
 }
 
@@ -85,8 +85,14 @@ CXmlElement* CXmlDocument::AddInternedChildElement(const std::string* namespaceU
     }
     CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
     element->m_scope = m_pendingScope;
-    m_elementStack.back()->AppendChild(element);
-    m_elementStack.push_back(element);
+    COpenElement& parent = m_elementStack.back();
+    if (parent.lastChild == nullptr) {
+        parent.element->m_firstChild = element;
+    } else {
+        parent.lastChild->m_nextSibling = element;
+    }
+    parent.lastChild = element;
+    m_elementStack.push_back(COpenElement{element, nullptr});
     return element;
 }
 
@@ -124,11 +130,11 @@ void CXmlDocument::EndElement() {
         m_elementStack.pop_back();
     }
     // Declarations made for the closed element go out of scope with it.
-    m_pendingScope = m_elementStack.empty() ? nullptr : m_elementStack.back()->m_scope;
+    m_pendingScope = m_elementStack.empty() ? nullptr : m_elementStack.back().element->m_scope;
 }
 
 CXmlElement* CXmlDocument::GetCurrentElement() const {
-    return m_elementStack.empty() ? nullptr : m_elementStack.back();
+    return m_elementStack.empty() ? nullptr : m_elementStack.back().element;
 }
 
 void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri) {

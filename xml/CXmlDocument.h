@@ -148,7 +148,12 @@ private:
     static constexpr unsigned kNameCacheBits = 8;
     static constexpr std::size_t kNameCacheSize = std::size_t{1} << kNameCacheBits;
     std::array<const std::string*, kNameCacheSize> m_nameCache{};  // into m_names
-    std::vector<CXmlElement*> m_elementStack;                      // open elements, not owned
+    // The open elements (not owned), each with its last child so far.
+    struct COpenElement {
+        CXmlElement* element;
+        CXmlElement* lastChild;
+    };
+    std::vector<COpenElement> m_elementStack;
     // Interned prefix -> interned namespace URI.
     std::unordered_map<const std::string*, const std::string*> m_aliasMap;
     // Every declaration read, chained by scope (a deque keeps addresses).

@@ -31,15 +31,6 @@ std::string CXmlElement::LookupNamespaceFromPrefix(const std::string& prefix) co
     return std::string();
 }
 
-void CXmlElement::AppendChild(CXmlElement* child) {
-    if (m_lastChild == nullptr) {
-        m_firstChild = child;
-    } else {
-        m_lastChild->m_nextSibling = child;
-    }
-    m_lastChild = child;
-}
-
 void CXmlElement::AppendText(const char* text) { AppendText(text, std::strlen(text)); }
 
 void CXmlElement::AppendText(const char* text, std::size_t length) {

@@ -14,6 +14,7 @@
 #define QBXMLLIB5_XML_CXMLELEMENT_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,9 @@ class CXmlElement {
 public:
     // Frees the element's own text and attribute list; children and
     // attributes belong to the document, which destroys them all together.
-    virtual ~CXmlElement();
+    // Not virtual: elements are made and destroyed only by their document,
+    // and a table pointer in each of them would only cost memory.
+    ~CXmlElement();
 
     CXmlElement(const CXmlElement&) = delete;
     CXmlElement& operator=(const CXmlElement&) = delete;
@@ -77,8 +80,6 @@ private:
     CXmlElement(const CXmlDocument* document, const std::string* namespaceUri,
                 const std::string* localName);
 
-    // Appends `child` as the last child.
-    void AppendChild(CXmlElement* child);
     // Appends to the text: up to the NUL, or exactly `length` bytes.
     void AppendText(const char* text);
     void AppendText(const char* text, std::size_t length);
@@ -86,13 +87,14 @@ private:
     const CXmlDocument* const m_document;
     const std::string* const m_localName;
     const std::string* const m_namespaceUri;
+    // Kept small: documents hold elements by the million. (The last child,
+    // needed only while the element is open, lives on the document's stack.)
     CXmlElement* m_nextSibling = nullptr;
     CXmlElement* m_firstChild = nullptr;
-    CXmlElement* m_lastChild = nullptr;          // constant-time append
     const CNamespaceBinding* m_scope = nullptr;  // owned by the document
     std::vector<CXmlAttribute*> m_attributes;    // owned by the document
     std::string m_text;
-    unsigned long m_lineNumber = 0;
+    std::uint32_t m_lineNumber = 0;
 };
 
 }  // namespace QbXmlLib5

@@ -69,8 +69,31 @@ bool IsUtf8Name(const unsigned char* p, const unsigned char* end) {
 // Names may come from anywhere (a Fast Infoset document, a setter): one that
 // is not an XML name would make the output malformed, so it is refused.
 void CheckName(const std::string& name, const char* kind) {
+    // Nearly every name is plain ASCII: checked through a table, byte by
+    // byte, without decoding. Bit 1: may start a name; bit 2: may continue it.
+    static const std::array<unsigned char, 128> kAsciiName = [] {
+        std::array<unsigned char, 128> table{};
+        for (int c = 0; c < 128; ++c) {
+            const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+            const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+            table[static_cast<std::size_t>(c)] =
+                static_cast<unsigned char>((start ? 1 : 0) | (more ? 2 : 0));
+        }
+        return table;
+    }();
     bool ascii = true;
-    for (unsigned char c : name) ascii = ascii && c < 0x80;
+    unsigned nameBits = name.empty() ? 0 : 2;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+        nameBits &= kAsciiName[c];
+    }
+    const bool asciiName =
+        ascii && nameBits != 0 && (kAsciiName[static_cast<unsigned char>(name[0])] & 1) != 0;
+    if (asciiName) return;
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     bool valid;
     if (ascii || IsLocalCharEncodingUtf8()) {

@@ -1,0 +1,318 @@
+// The purchase order of the XML Schema Primer with 100,000 items (about
+// 16 MB of XML), written and read in one run through this library's
+// generated classes (as XML text, gzip and Fast Infoset), CodeSynthesis XSD
+// C++/Tree and gSOAP; then ratios against the performance targets.
+//
+// Times are the best of several runs. A read parses the text into new
+// objects and destroys them again. Peak memory of a phase is the growth of
+// the process's resident set during one run of it alone: glibc is first told
+// to hand freed memory back (malloc_trim), the kernel's high-water mark is
+// reset (/proc/self/clear_refs), and the peak (VmHWM) is compared with the
+// resident set before the phase. The input document and, for writes, the
+// objects written are already resident and not counted.
+//
+// Run: build/bench/qbxml_po_compare [--items N] [--reps N]
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Po.h"
+#include "PoBench.h"
+
+using namespace QbXmlLib5;
+using pobench::Library;
+using pobench::Summary;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength);
+    }
+    return -1;
+}
+
+bool ResetPeak() {
+    malloc_trim(0);
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.close();
+    return static_cast<bool>(clear);
+}
+
+struct Phase {
+    double seconds = 0;
+    double peakMiB = -1;  // negative: not measurable here
+};
+
+int g_reps = 3;
+
+// `run` once for memory, then g_reps times for the best time; `reset` runs
+// before each, outside the measurement (it drops the previous output).
+Phase Measure(const std::function<void()>& run, const std::function<void()>& reset) {
+    Phase phase;
+    reset();
+    if (ResetPeak()) {
+        const long before = StatusKiB("VmRSS:");
+        run();
+        const long peak = StatusKiB("VmHWM:");
+        if (before >= 0 && peak >= before) phase.peakMiB = (peak - before) / 1024.0;
+    } else {
+        run();
+    }
+    phase.seconds = 1e30;
+    for (int i = 0; i < g_reps; ++i) {
+        reset();
+        const auto start = Clock::now();
+        run();
+        phase.seconds =
+            std::min(phase.seconds, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return phase;
+}
+
+CSmartPtr<Po::CUSAddress> Address(const char* element, const char* name) {
+    CSmartPtr<Po::CUSAddress> address = new Po::CUSAddress(element);
+    address->SetName(name);
+    address->SetStreet("123 Maple Street");
+    address->SetCity("Mill Valley");
+    address->SetState("CA");
+    address->SetZip(CDecimal("90952"));
+    address->SetCountry("US");
+    return address;
+}
+
+class OurLibrary : public Library {
+public:
+    const char* Name() const override { return "QbXmlLib5"; }
+
+    void Build(int items) override {
+        m_order = new Po::CPurchaseOrderType();
+        m_order->SetOrderDate(CDateTime(1999, 10, 20));
+        m_order->SetShipTo(Address("shipTo", "Alice Smith"));
+        m_order->SetBillTo(Address("billTo", "Robert Smith"));
+        m_order->SetComment("Hurry, my lawn is going wild!");
+        for (int i = 0; i < items; ++i) {
+            const pobench::ItemValues v = pobench::MakeItem(i);
+            CSmartPtr<Po::CItem> item = m_order->GetItems()->GetItem()->Add();
+            item->SetPartNum(v.partNum);
+            item->SetProductName(v.productName);
+            item->SetQuantity(v.quantity);
+            item->SetUSPrice(CDecimal(v.usPrice));
+            if (v.hasComment) item->SetComment("Confirm this is electric");
+            if (v.hasShipDate)
+                item->SetShipDate(CDateTime(1999, 5, static_cast<std::uint8_t>(v.shipDay)));
+            if (v.hasTag) item->GetTag()->Add("garden");
+        }
+    }
+
+    void Write(std::string& out) override { out = m_order->ToXml(false, false, EOL_LF); }
+    CBinaryData WriteGzip() const {
+        return m_order->ToXmlStream(false, false, XE_UTF8, EOL_LF,
+                                    CXmlSerializationContext::GetDefaultContext(), CT_GZIP);
+    }
+    CBinaryData WriteFastInfoset() const { return m_order->ToFastInfosetStream(FI_DECL_NONE); }
+
+    void Read(const std::string& text) override {
+        CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
+        order->FromXml(text.c_str());
+    }
+    static void ReadStream(const CBinaryData& data) {
+        CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
+        order->FromXmlStream(data);
+    }
+
+    Summary Summarize(const std::string& text) override {
+        CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
+        order->FromXml(text.c_str());
+        Summary s;
+        CSmartPtr<Po::CItemCol> items = order->GetItems()->GetItem();
+        for (long i = 0; i < items->GetCount(); ++i) {
+            CSmartPtr<Po::CItem> item = items->Item(i);
+            ++s.items;
+            s.quantitySum += std::atol(item->GetQuantity().ToString().c_str());
+            s.tags += static_cast<std::size_t>(item->GetTag()->GetCount());
+            s.lastPartNum = item->GetPartNum();
+        }
+        return s;
+    }
+
+private:
+    CSmartPtr<Po::CPurchaseOrderType> m_order;
+};
+
+struct Row {
+    explicit Row(std::string rowName) : name(std::move(rowName)) {}
+    std::string name;
+    Phase write, read;
+    std::size_t bytes = 0;
+};
+
+void PrintPeak(double mib) {
+    if (mib < 0) {
+        std::printf("  %8s", "n/a");
+    } else {
+        std::printf("  %8.1f", mib);
+    }
+}
+
+void PrintRow(const Row& row) {
+    std::printf("  %-26s %9.1f", row.name.c_str(), row.write.seconds * 1e3);
+    PrintPeak(row.write.peakMiB);
+    std::printf("  %9.1f", row.read.seconds * 1e3);
+    PrintPeak(row.read.peakMiB);
+    std::printf("  %11zu\n", row.bytes);
+}
+
+int g_missed = 0;
+
+void Verdict(const char* what, double value, double limit, bool atMost) {
+    const bool met = atMost ? value <= limit : value >= limit;
+    if (!met) ++g_missed;
+    std::printf("  %-58s %6.2f  (target %s %.2f)  %s\n", what, value, atMost ? "<=" : ">=", limit,
+                met ? "MET" : "MISSED");
+}
+
+const Row* Find(const std::vector<Row>& rows, const char* name) {
+    for (const Row& row : rows) {
+        if (row.name == name) return &row;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Stand-ins for the libraries that were not found at build time.
+#ifndef QB_PO_HAVE_XSD
+std::unique_ptr<Library> pobench::MakeXsdLibrary() { return nullptr; }
+#endif
+#ifndef QB_PO_HAVE_GSOAP
+std::unique_ptr<Library> pobench::MakeGsoapLibrary() { return nullptr; }
+#endif
+
+int main(int argc, char** argv) {
+    int items = pobench::kItems;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--items") == 0) items = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--reps") == 0) g_reps = std::max(1, std::atoi(argv[i + 1]));
+    }
+
+    std::vector<std::unique_ptr<Library>> others;
+    if (auto xsd = pobench::MakeXsdLibrary()) others.push_back(std::move(xsd));
+    if (auto gsoap = pobench::MakeGsoapLibrary()) others.push_back(std::move(gsoap));
+
+    std::printf("Purchase order with %d items; best of %d runs, peak = resident-set growth\n\n",
+                items, g_reps);
+    std::vector<Row> rows;
+    std::vector<std::string> texts;  // each library's text, for the cross-reads
+
+    OurLibrary ours;
+    ours.Build(items);
+    {
+        Row text("QbXmlLib5 text");
+        std::string out;
+        text.write = Measure([&] { ours.Write(out); }, [&] { std::string().swap(out); });
+        text.bytes = out.size();
+        text.read = Measure([&] { ours.Read(out); }, [] {});
+        rows.push_back(text);
+        texts.push_back(out);
+
+        Row gzip("QbXmlLib5 gzip");
+        CBinaryData data;
+        gzip.write = Measure([&] { data = ours.WriteGzip(); }, [&] { data = CBinaryData(); });
+        gzip.bytes = data.GetLength();
+        gzip.read = Measure([&] { OurLibrary::ReadStream(data); }, [] {});
+        rows.push_back(gzip);
+
+        Row fi("QbXmlLib5 Fast Infoset");
+        fi.write = Measure([&] { data = ours.WriteFastInfoset(); }, [&] { data = CBinaryData(); });
+        fi.bytes = data.GetLength();
+        fi.read = Measure([&] { OurLibrary::ReadStream(data); }, [] {});
+        rows.push_back(fi);
+    }
+    for (auto& library : others) {
+        library->Build(items);
+        Row row(library->Name());
+        std::string out;
+        row.write = Measure([&] { library->Write(out); }, [&] { std::string().swap(out); });
+        row.bytes = out.size();
+        row.read = Measure([&] { library->Read(out); }, [] {});
+        rows.push_back(row);
+        texts.push_back(out);
+    }
+    if (others.size() < 2) {
+        std::printf(
+            "(XSD C++/Tree or gSOAP was not found at build time: install them with\n"
+            " scripts/install-deps.sh --bench and configure again)\n\n");
+    }
+
+    std::printf("  %-26s %9s  %8s  %9s  %8s  %11s\n", "", "write ms", "peak MiB", "read ms",
+                "peak MiB", "bytes");
+    for (const Row& row : rows) PrintRow(row);
+
+    // Every library reads every other's text and finds the same order.
+    std::printf("\nCross-reads (reader <- writer: items, quantity sum, tags, last partNum):\n");
+    std::vector<Library*> all = {&ours};
+    for (auto& library : others) all.push_back(library.get());
+    const Summary expected = ours.Summarize(texts[0]);
+    bool allSame = true;
+    for (Library* reader : all) {
+        for (std::size_t w = 0; w < all.size(); ++w) {
+            Summary s;
+            std::string error;
+            try {
+                s = reader->Summarize(texts[w]);
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
+            const bool same = error.empty() && s == expected;
+            allSame = allSame && same;
+            std::printf("  %-13s <- %-13s %zu, %ld, %zu, %s  %s%s\n", reader->Name(),
+                        all[w]->Name(), s.items, s.quantitySum, s.tags, s.lastPartNum.c_str(),
+                        same ? "ok" : "DIFFERENT ", error.c_str());
+        }
+    }
+
+    const Row* text = Find(rows, "QbXmlLib5 text");
+    const Row* fi = Find(rows, "QbXmlLib5 Fast Infoset");
+    const Row* xsd = Find(rows, "XSD C++/Tree");
+    const Row* gsoap = Find(rows, "gSOAP");
+    std::printf("\nTargets (ratios of this run):\n");
+    if (gsoap) {
+        Verdict("write time / gSOAP write", text->write.seconds / gsoap->write.seconds, 1.0, true);
+        Verdict("text read time / gSOAP read", text->read.seconds / gsoap->read.seconds, 1.5, true);
+        Verdict("Fast Infoset read time / gSOAP text read", fi->read.seconds / gsoap->read.seconds,
+                1.0, true);
+        if (text->read.peakMiB >= 0 && gsoap->read.peakMiB > 0) {
+            Verdict("text read peak memory / gSOAP read peak",
+                    text->read.peakMiB / gsoap->read.peakMiB, 1.5, true);
+            Verdict("Fast Infoset read peak memory / gSOAP read peak",
+                    fi->read.peakMiB / gsoap->read.peakMiB, 1.5, true);
+        }
+    }
+    if (xsd) {
+        Verdict("XSD C++/Tree read time / text read time", xsd->read.seconds / text->read.seconds,
+                4.0, false);
+        Verdict("XSD C++/Tree read time / Fast Infoset read time",
+                xsd->read.seconds / fi->read.seconds, 4.0, false);
+        std::printf("  %-58s %6.2f  (no target)\n", "XSD C++/Tree write time / text write time",
+                    xsd->write.seconds / text->write.seconds);
+    }
+    std::printf("\n%s; %d target(s) missed\n",
+                allSame ? "all cross-reads agree" : "CROSS-READS DISAGREE", g_missed);
+    return allSame ? 0 : 1;
+}
