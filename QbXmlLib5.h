@@ -44,15 +44,18 @@
 #include "binding/CAttribute.h"
 #include "binding/CAttributeCol.h"
 #include "binding/CAttributeInfo.h"
+#include "binding/CClassMetaData.h"
 #include "binding/CClassfactoryBase.h"
 #include "binding/CElement.h"
 #include "binding/CElementCol.h"
 #include "binding/CElementInfo.h"
 #include "binding/CParentElementInfo.h"
+#include "binding/CPropertyAccess.h"
 #include "binding/CQbIterator.h"
 #include "binding/CXmlCollection.h"
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "binding/CXmlTypeCollection.h"
+#include "binding/TXmlObjectCol.h"
 
 #endif  // QBXMLLIB5_H

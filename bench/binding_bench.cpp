@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Po.h"
+#include "po.h"
 
 using namespace QbXmlLib5;
 

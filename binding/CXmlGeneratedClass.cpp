@@ -129,12 +129,21 @@ void CXmlGeneratedClass::ProcessElementChoiceToXml(const CXmlSerializationContex
 
 void CXmlGeneratedClass::AttributesToXml_Int(CXmlWriter* writer,
                                              const CXmlSerializationContext& ctx) const {
-    try {
-        const CParentElementInfo* info = GetClassInfo();
-        // Written in the place of a base type: say which type this is.
-        if (info->GetHasBaseClasses() && GetElementName() != info->GetElementName()) {
+    const CParentElementInfo* info = GetClassInfo();
+    // Written in the place of a base type: say which type this is.
+    if (info->GetHasBaseClasses() && GetElementName() != info->GetElementName()) {
+        try {
             writer->WriteXsiType(info->GetElementNamespace(), info->GetElementName());
+        } catch (const CQbException& e) {
+            throw CQbException("Failed to convert attributes to XML", e);
         }
+    }
+    AttributesToXml_WithoutXsiType(writer, ctx);
+}
+
+void CXmlGeneratedClass::AttributesToXml_WithoutXsiType(CXmlWriter* writer,
+                                                        const CXmlSerializationContext& ctx) const {
+    try {
         ProcessAttributesToXml(ctx, GetClassElementInfo(), GetClassAttributeInfo(), writer);
     } catch (const CQbException& e) {
         throw CQbException("Failed to convert attributes to XML", e);

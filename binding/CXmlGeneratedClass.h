@@ -76,6 +76,12 @@ protected:
     const CXmlElement* FromXml_Int(const CXmlElement* element, const CXmlElement* current,
                                    const CXmlSerializationContext& ctx, bool choiceMember) override;
 
+    // The attributes alone, without the xsi:type AttributesToXml_Int adds for
+    // an object named differently from its class record. Generated classes
+    // call it for the elements whose declared type is their own class, where
+    // xsi:type would say nothing.
+    void AttributesToXml_WithoutXsiType(CXmlWriter* writer,
+                                        const CXmlSerializationContext& ctx) const;
     // Reads the element's attributes into the properties.
     void ProcessAttributesFromXml(const CXmlSerializationContext& ctx, const CXmlElement* element,
                                   bool failIfUnknown);

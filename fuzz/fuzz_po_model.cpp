@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Ipo.h"
-#include "Po.h"
+#include "ipo.h"
+#include "po.h"
 
 using namespace QbXmlLib5;
 

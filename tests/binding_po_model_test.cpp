@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Ipo.h"
-#include "Po.h"
+#include "ipo.h"
+#include "po.h"
 
 #ifdef QB_HAVE_LIBXML2
 #include <libxml/parser.h>
@@ -147,7 +147,7 @@ TEST(PoModel, SamplesSurviveEveryForm) {
 TEST(PoModel, SampleValuesReachTheProperties) {
     CSmartPtr<Ipo::CPurchaseOrderType> ipo = new Ipo::CPurchaseOrderType();
     ipo->FromXml(ReadSample("ipo.xml").c_str(), Context());
-    CSmartPtr<Ipo::CShipAndBill> addresses = ipo->GetAddressChoice()->GetShipAndBill();
+    CSmartPtr<Ipo::CShipAndBill> addresses = ipo->GetChoice()->GetShipAndBill();
     ASSERT_TRUE(addresses);
     auto* uk = dynamic_cast<Ipo::CUKAddress*>(addresses->GetShipTo().GetPtr());
     auto* us = dynamic_cast<Ipo::CUSAddress*>(addresses->GetBillTo().GetPtr());
@@ -212,7 +212,7 @@ const InvalidCase kInvalid[] = {
     {true, false,
      IPO_OPEN IPO_ADDR("singleAddress", "CAAddress") "</singleAddress><items/></ipo:purchaseOrder>",
      "Failed to process the element [purchaseOrder]\nFailed to find a required element "
-     "[AddressChoice]",
+     "[Choice]",
      nullptr},
     {true, false, IPO_ITEM("<options><colour>red</colour></options>"),
      "Failed to process the element [purchaseOrder]\nFailed to process the element [items]\n"

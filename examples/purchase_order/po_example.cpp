@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "Ipo.h"
-#include "Po.h"
+#include "ipo.h"
+#include "po.h"
 
 using namespace QbXmlLib5;
 
@@ -21,7 +21,7 @@ CXmlSerializationContext IpoContext() {
     CXmlSerializationContext ctx;
     ctx.GetNamespaceAliases().Add("ipo", Ipo::kTargetNamespace);
     ctx.GetNamespaceAliases().Add("xsi", "http://www.w3.org/2001/XMLSchema-instance");
-    ctx.GetNamespaceAliases().Add("h", Ipo::kXhtmlNamespace);
+    ctx.GetNamespaceAliases().Add("h", "http://www.w3.org/1999/xhtml");
     return ctx;
 }
 
@@ -81,7 +81,7 @@ int ShowIpo(const std::string& dir) {
     const CXmlSerializationContext ctx = IpoContext();
     CSmartPtr<Ipo::CPurchaseOrderType> ipo = new Ipo::CPurchaseOrderType();
     ipo->FromXmlFile((dir + "/ipo.xml").c_str(), ctx);
-    CSmartPtr<Ipo::CShipAndBill> addresses = ipo->GetAddressChoice()->GetShipAndBill();
+    CSmartPtr<Ipo::CShipAndBill> addresses = ipo->GetChoice()->GetShipAndBill();
     CSmartPtr<Ipo::CUKAddress> shipTo =
         dynamic_cast<Ipo::CUKAddress*>(addresses->GetShipTo().GetPtr());
     std::printf(

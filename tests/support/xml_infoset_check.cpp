@@ -1,0 +1,244 @@
+// xml_infoset_check: libxml2 as an independent judge of schema-compiled code.
+//
+//   xml_infoset_check validate SCHEMA DOC
+//       exit 0 when DOC is valid against SCHEMA, 1 when it is not (libxml2's
+//       messages on stderr).
+//   xml_infoset_check compare A B [SCHEMA]
+//       exit 0 when A and B carry the same infoset, 1 otherwise (the first
+//       difference and its path on stderr). With SCHEMA, both documents must
+//       be valid against it, and attributes the schema defaults are added to
+//       both before comparing, so that a writer may either write a default
+//       value or leave it out.
+//
+// The infoset compared: elements by namespace URI and local name, in order;
+// attributes as a set of (URI, local name, value), namespace declarations
+// left out; xsi:type values as resolved (URI, local name) pairs, whatever
+// the prefix; text of elements with element children ignored when it is all
+// whitespace, otherwise compared exactly, piece by piece between children.
+// Comments and processing instructions are not part of it.
+//
+// Exit 2 for usage errors and documents or schemas that do not load.
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlschemas.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOENT;
+
+struct DocDeleter {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+std::string Str(const xmlChar* text) {
+    return text ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+DocPtr Load(const char* path) {
+    DocPtr doc(xmlReadFile(path, nullptr, kParseOptions));
+    if (!doc) std::fprintf(stderr, "%s: not a well-formed XML document\n", path);
+    return doc;
+}
+
+// Validates `doc`; with `addDefaults` the attributes the schema defaults are
+// added to the tree. Returns 0 valid, 1 invalid, 2 when the schema fails.
+int Validate(const char* schemaPath, xmlDoc* doc, bool addDefaults) {
+    xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(schemaPath);
+    xmlSchemaPtr schema = parser ? xmlSchemaParse(parser) : nullptr;
+    if (parser) xmlSchemaFreeParserCtxt(parser);
+    if (!schema) {
+        std::fprintf(stderr, "%s: the schema does not load\n", schemaPath);
+        return 2;
+    }
+    xmlSchemaValidCtxtPtr ctx = xmlSchemaNewValidCtxt(schema);
+    if (addDefaults) xmlSchemaSetValidOptions(ctx, XML_SCHEMA_VAL_VC_I_CREATE);
+    const int rc = xmlSchemaValidateDoc(ctx, doc);
+    xmlSchemaFreeValidCtxt(ctx);
+    xmlSchemaFree(schema);
+    return rc == 0 ? 0 : (rc > 0 ? 1 : 2);
+}
+
+std::string NamespaceOf(const xmlNode* node) {
+    return node->ns ? Str(node->ns->href) : std::string();
+}
+
+std::string Expanded(const std::string& uri, const std::string& local) {
+    return uri.empty() ? local : "{" + uri + "}" + local;
+}
+
+using Attribute = std::tuple<std::string, std::string, std::string>;  // uri, local, value
+
+// The attributes of `element`, xsi:type resolved with the declarations in
+// scope at the element.
+std::vector<Attribute> AttributesOf(xmlDoc* doc, xmlNode* element) {
+    std::vector<Attribute> out;
+    for (xmlAttr* a = element->properties; a; a = a->next) {
+        const std::string uri = a->ns ? Str(a->ns->href) : std::string();
+        xmlChar* raw = xmlNodeListGetString(doc, a->children, 1);
+        std::string value = Str(raw);
+        xmlFree(raw);
+        if (uri == kXsiNamespace && Str(a->name) == "type") {
+            const std::size_t colon = value.find(':');
+            const std::string prefix = colon == std::string::npos ? "" : value.substr(0, colon);
+            const std::string local = colon == std::string::npos ? value : value.substr(colon + 1);
+            xmlNs* ns = xmlSearchNs(
+                doc, element,
+                prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
+            value = ns ? Expanded(Str(ns->href), local)
+                       : (prefix.empty() ? local : "{unbound prefix " + prefix + "}" + local);
+        }
+        out.emplace_back(uri, Str(a->name), value);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The element children, and the text pieces before, between and after them.
+void ContentOf(xmlNode* element, std::vector<xmlNode*>& children, std::vector<std::string>& text) {
+    text.assign(1, std::string());
+    for (xmlNode* n = element->children; n; n = n->next) {
+        if (n->type == XML_ELEMENT_NODE) {
+            children.push_back(n);
+            text.emplace_back();
+        } else if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
+            text.back() += Str(n->content);
+        }
+    }
+    if (children.empty()) return;
+    const bool allBlank = std::all_of(text.begin(), text.end(), [](const std::string& t) {
+        return t.find_first_not_of(" \t\r\n") == std::string::npos;
+    });
+    if (allBlank) text.clear();
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Describe(const Attribute& a) {
+    return Expanded(std::get<0>(a), std::get<1>(a)) + "=" + Quoted(std::get<2>(a));
+}
+
+class Comparer {
+public:
+    Comparer(xmlDoc* a, xmlDoc* b) : m_a(a), m_b(b) {}
+
+    bool Same(xmlNode* x, xmlNode* y, const std::string& parentPath, int position) {
+        const std::string path = parentPath + "/" + Expanded(NamespaceOf(x), Str(x->name)) + "[" +
+                                 std::to_string(position) + "]";
+        if (NamespaceOf(x) != NamespaceOf(y) || Str(x->name) != Str(y->name)) {
+            return Differ(parentPath, "element " + Expanded(NamespaceOf(x), Str(x->name)) +
+                                          " versus " + Expanded(NamespaceOf(y), Str(y->name)));
+        }
+        const std::vector<Attribute> ax = AttributesOf(m_a, x);
+        const std::vector<Attribute> ay = AttributesOf(m_b, y);
+        if (ax != ay) {
+            for (const Attribute& a : ax) {
+                if (!std::binary_search(ay.begin(), ay.end(), a))
+                    return Differ(path, "attribute " + Describe(a) + " only in the first");
+            }
+            for (const Attribute& a : ay) {
+                if (!std::binary_search(ax.begin(), ax.end(), a))
+                    return Differ(path, "attribute " + Describe(a) + " only in the second");
+            }
+        }
+        std::vector<xmlNode*> cx, cy;
+        std::vector<std::string> tx, ty;
+        ContentOf(x, cx, tx);
+        ContentOf(y, cy, ty);
+        // With different numbers of children the text pieces cannot line up:
+        // the missing child is the difference to report.
+        if (tx != ty && cx.size() == cy.size()) {
+            const std::string first = tx.empty() ? "(whitespace only)" : Quoted(Join(tx));
+            const std::string second = ty.empty() ? "(whitespace only)" : Quoted(Join(ty));
+            return Differ(path, "text " + first + " versus " + second);
+        }
+        const std::size_t common = std::min(cx.size(), cy.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            if (!Same(cx[i], cy[i], path, static_cast<int>(i) + 1)) return false;
+        }
+        if (cx.size() != cy.size()) {
+            const bool firstLonger = cx.size() > cy.size();
+            xmlNode* extra = firstLonger ? cx[common] : cy[common];
+            return Differ(path, "child " + Expanded(NamespaceOf(extra), Str(extra->name)) +
+                                    " only in the " + (firstLonger ? "first" : "second") + " (" +
+                                    std::to_string(cx.size()) + " versus " +
+                                    std::to_string(cy.size()) + " children)");
+        }
+        return true;
+    }
+
+private:
+    static std::string Join(const std::vector<std::string>& pieces) {
+        std::string out;
+        for (std::size_t i = 0; i < pieces.size(); ++i) out += (i ? "|" : "") + pieces[i];
+        return out;
+    }
+
+    static bool Differ(const std::string& path, const std::string& what) {
+        std::fprintf(stderr, "%s: %s\n", path.empty() ? "/" : path.c_str(), what.c_str());
+        return false;
+    }
+
+    xmlDoc* m_a;
+    xmlDoc* m_b;
+};
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: xml_infoset_check validate SCHEMA DOC\n"
+                 "       xml_infoset_check compare A B [SCHEMA]\n");
+    return 2;
+}
+
+int RunValidate(const char* schema, const char* path) {
+    DocPtr doc = Load(path);
+    if (!doc) return 2;
+    const int rc = Validate(schema, doc.get(), false);
+    if (rc == 1) std::fprintf(stderr, "%s: not valid against %s\n", path, schema);
+    return rc;
+}
+
+int RunCompare(const char* first, const char* second, const char* schema) {
+    DocPtr a = Load(first);
+    DocPtr b = Load(second);
+    if (!a || !b) return a ? 1 : 2;  // an unreadable result is a difference
+    if (schema) {
+        const int ra = Validate(schema, a.get(), true);
+        if (ra != 0) {
+            std::fprintf(stderr, "%s: not valid against %s\n", first, schema);
+            return 2;
+        }
+        if (Validate(schema, b.get(), true) != 0) {
+            std::fprintf(stderr, "%s: not valid against %s\n", second, schema);
+            return 1;
+        }
+    }
+    Comparer comparer(a.get(), b.get());
+    return comparer.Same(xmlDocGetRootElement(a.get()), xmlDocGetRootElement(b.get()), "", 1) ? 0
+                                                                                              : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LIBXML_TEST_VERSION
+    int rc = 2;
+    if (argc == 4 && std::strcmp(argv[1], "validate") == 0) {
+        rc = RunValidate(argv[2], argv[3]);
+    } else if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "compare") == 0) {
+        rc = RunCompare(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    } else {
+        rc = Usage();
+    }
+    xmlCleanupParser();
+    return rc;
+}
