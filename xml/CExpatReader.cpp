@@ -136,8 +136,8 @@ void CExpatReader::StartElement(const char* name, const char** attributes) {
                                ? m_document->AddDocElement(namespaceUri, localName)
                                : m_document->AddChildElement(namespaceUri, localName);
     if (m_document->GetKeepLineNumbers()) {
-        element->m_lineNumber =
-            static_cast<std::uint32_t>(XML_GetCurrentLineNumber(static_cast<XML_Parser>(m_parser)));
+        m_document->SetLineNumber(element, static_cast<unsigned long>(XML_GetCurrentLineNumber(
+                                               static_cast<XML_Parser>(m_parser))));
     }
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;

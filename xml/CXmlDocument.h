@@ -58,6 +58,8 @@ public:
     // positions in their own messages; it costs a little loading time.
     void SetKeepLineNumbers(bool keep) { m_keepLineNumbers = keep; }
     bool GetKeepLineNumbers() const { return m_keepLineNumbers; }
+    // The line kept for `element` (of this document), or 0.
+    unsigned long GetLineNumber(const CXmlElement* element) const;
 
     // Loading. Each throws CQbException on failure: the three file messages
     // ("Failed to open the file [%s] Error [0x%08x]" and its siblings),
@@ -112,6 +114,10 @@ private:
     friend class CExpatReader;
     friend class CFastInfosetReader;
 
+    void SetLineNumber(const CXmlElement* element, unsigned long line) {
+        m_lineNumbers[element] = line;
+    }
+
     // Runs `load` on the emptied document and checks that it produced a
     // document element; on failure the document is left empty.
     template <typename LoadBody>
@@ -162,6 +168,8 @@ private:
     const CNamespaceBinding* m_pendingScope = nullptr;
     const SchemaType m_schemaType;
     bool m_keepLineNumbers = false;
+    // Kept aside, so that elements pay nothing for line numbers nobody asked for.
+    std::unordered_map<const CXmlElement*, unsigned long> m_lineNumbers;
 };
 
 }  // namespace QbXmlLib5

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "xml/CXmlDocument.h"
+
 namespace QbXmlLib5 {
 
 CXmlElement::CXmlElement(const CXmlDocument* document, const std::string* namespaceUri,
@@ -45,5 +47,7 @@ void CXmlElement::AppendText(const char* text, std::size_t length) {
     }
     m_text.append(text, length);
 }
+
+unsigned long CXmlElement::GetLineNumber() const { return m_document->GetLineNumber(this); }
 
 }  // namespace QbXmlLib5

@@ -56,7 +56,7 @@ public:
     const std::string& GetText() const { return m_text; }
     // The line of the start tag in the XML text, when the document was asked
     // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
-    unsigned long GetLineNumber() const { return m_lineNumber; }
+    unsigned long GetLineNumber() const;
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
@@ -94,7 +94,6 @@ private:
     const CNamespaceBinding* m_scope = nullptr;  // owned by the document
     std::vector<CXmlAttribute*> m_attributes;    // owned by the document
     std::string m_text;
-    std::uint32_t m_lineNumber = 0;
 };
 
 }  // namespace QbXmlLib5

@@ -794,7 +794,8 @@ void CModelBuilder::AddAttribute(ClassModel* cls, const Node& attribute) {
         const QName name = m_schemas.Resolve(attribute, attribute.Attr("ref"));
         member.xmlName = name.second;
         member.xmlNs = name.first;
-        if (name.first == kXmlNamespace) {
+        if (name.first == kXmlNamespace && !m_schemas.Attributes().count(name)) {
+            // xml:lang and friends without their schema: text
             member.simple.builtin = Builtin(name.second == "lang" ? "language" : "string");
             member.simple.whitespace = member.simple.builtin->whitespace;
             decl = Node{};
