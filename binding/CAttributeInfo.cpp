@@ -85,7 +85,12 @@ void CAttributeInfoPrimitive::AttributeToXml(const CXmlSerializationContext& /*c
     const QbVariant value = Read(*this, object);
     if (IsOptional() && !value.IsValid()) return;
     CheckRestriction(value);
-    writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), value.ToString(m_format));
+    if (value.GetKind() == it_string) {
+        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), value.GetStringRef());
+    } else {
+        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(),
+                               value.ToString(m_format));
+    }
 }
 
 bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /*ctx*/,
@@ -106,7 +111,7 @@ void CAttributeInfoPrimitive::Validate(const CXmlSerializationContext& /*ctx*/, 
     ValidatePresence(found);
 }
 
-void CAttributeInfoPrimitive::CheckRestriction(QbVariant value) const {
+void CAttributeInfoPrimitive::CheckRestriction(const QbVariant& value) const {
     CheckPrimitiveValue(m_itemType, m_restrictions, GetAttributeName().c_str(), value);
 }
 

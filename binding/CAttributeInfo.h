@@ -90,7 +90,7 @@ public:
     void Validate(const QbXmlLib5::CXmlSerializationContext& ctx, bool found) const override;
 
     // Checks the value against the facets (throws on a violation).
-    void CheckRestriction(QbXmlLib5::QbVariant value) const;
+    void CheckRestriction(const QbXmlLib5::QbVariant& value) const;
 
 private:
     QbXmlLib5::ItemType m_itemType;

@@ -127,7 +127,12 @@ bool CElementInfo::ElementToXmlPrim(const CXmlSerializationContext& /*ctx*/,
     if (!value.IsValid()) return false;
     CheckRestriction(value);
     writer->WriteStartElement(m_name, m_namespace);
-    writer->WriteText(value.ToString(m_format));
+    // A string is written as it is held (its text form is itself).
+    if (value.GetKind() == it_string) {
+        writer->WriteText(value.GetStringRef());
+    } else {
+        writer->WriteText(value.ToString(m_format));
+    }
     writer->WriteEndElement();
     return true;
 }

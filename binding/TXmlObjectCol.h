@@ -21,6 +21,34 @@
 
 namespace QbXmlLib5 {
 
+// Tag of the constructor generated classes offer to the reader: it leaves
+// the members alone, since reading starts with ResetProperties, which sets
+// them all up. Objects built this way are for FromXml_Int only.
+struct CForReading {};
+
+namespace Detail {
+
+// A new item about to be read: through the reading constructor where the
+// class has one.
+template <class T>
+auto NewForReading(const char* name, int) -> decltype(new T(name, CForReading())) {
+    return new T(name, CForReading());
+}
+template <class T>
+T* NewForReading(const char* name, long) {
+    return new T(name);
+}
+template <class T>
+auto NewGroupForReading(int) -> decltype(new T(CForReading())) {
+    return new T(CForReading());
+}
+template <class T>
+T* NewGroupForReading(long) {
+    return new T();
+}
+
+}  // namespace Detail
+
 // What both share: typed access by index, and writing each item in turn.
 template <class TItem>
 class TXmlTypedCol : public CXmlCollection {
@@ -90,7 +118,7 @@ protected:
 
 private:
     CSmartPtr<CXmlObjectBase> Create(const std::string& name, const CXmlElement* element) const {
-        if (!m_factory) return new TItem(name.c_str());
+        if (!m_factory) return Detail::NewForReading<TItem>(name.c_str(), 0);
         CSmartPtr<CXmlObjectBase> item = m_factory(element);
         if (!item || !dynamic_cast<TItem*>(item.GetPtr())) {
             throw CQbValidationException(FormatString(
@@ -125,7 +153,7 @@ protected:
     const CXmlElement* FromXml_Int(const CXmlElement* parent, const CXmlElement* current,
                                    const CXmlSerializationContext& ctx, bool /*flag*/) override {
         while (current != nullptr) {
-            CSmartPtr<TItem> item = new TItem();
+            CSmartPtr<TItem> item = Detail::NewGroupForReading<TItem>(0);
             const CXmlElement* next = CXmlObjectBase::FromXml_Int(item, parent, current, ctx);
             if (next == current) break;
             this->AppendItem(item);

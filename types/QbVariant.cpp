@@ -261,6 +261,11 @@ std::string QbVariant::GetString() const {
     return *m_value.text;
 }
 
+const std::string& QbVariant::GetStringRef() const {
+    Expect(m_kind == it_string, "string");
+    return *m_value.text;
+}
+
 CDecimal QbVariant::GetDecimal() const {
     Expect(m_kind == it_decimal, "decimal");
     return *m_value.decimal;

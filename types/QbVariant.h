@@ -107,6 +107,9 @@ public:
     CDateTime GetTime() const;
     char GetChar() const noexcept { return static_cast<char>(m_value.u8); }
     std::string GetString() const;
+    // The string held, without a copy; valid while the variant holds it.
+    // CQbInvalidValueException like GetString for another kind.
+    const std::string& GetStringRef() const;
     bool GetBoolean() const noexcept { return m_value.u8 != 0; }
     CDecimal GetDecimal() const;
     CBigInteger GetInteger() const;

@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-#include "Po.h"
+#include "po.h"
 #include "PoBench.h"
 
 using namespace QbXmlLib5;

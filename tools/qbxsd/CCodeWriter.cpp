@@ -314,7 +314,8 @@ std::string CCodeWriter::Header(const File& file) const {
                "                                                    const std::string& "
                "namespaceUri);\n";
         out << "// The same, choosing the class from the element's xsi:type where the element's\n"
-               "// type has derived types.\n";
+               "// type has derived types. Such an object is made to be read from the element\n"
+               "// (FromXmlElement, FromXmlFile): reading sets up its members.\n";
         out << "CSmartPtr<QbXmlLib5::CXmlObjectBase> CreateDocument(const QbXmlLib5::CXmlElement* "
                "element);\n\n";
         out << "// Picks the class of an element whose type has derived types, from its xsi:type;\n"
@@ -422,9 +423,14 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "class " << cls.cppName << " : public " << base << " {\npublic:\n";
     if (cls.pseudo) {
         out << "    " << cls.cppName << "();\n";
+        out << "    // For the reader only: reading sets up the members.\n";
+        out << "    explicit " << cls.cppName << "(QbXmlLib5::CForReading reading);\n";
     } else {
         out << "    explicit " << cls.cppName
             << "(const char* elementName = " << Lit(cls.defaultElement) << ");\n";
+        out << "    // For the reader only: reading sets up the members.\n";
+        out << "    " << cls.cppName
+            << "(const char* elementName, QbXmlLib5::CForReading reading);\n";
     }
     out << "    ~" << cls.cppName << "() override;\n\n";
     out << "    QbXmlLib5::CXmlObjectBase* GetBase() override { return this; }\n";
@@ -471,8 +477,8 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
         } else if (IsObject(m)) {
             out << "    CSmartPtr<" << CppType(m) << "> " << Field(m) << ";\n";
         } else {
-            out << "    " << CppType(m) << " " << Field(m) << ";\n";
-            if (m.Optional()) out << "    bool " << ValidFlag(m) << ";\n";
+            out << "    " << CppType(m) << " " << Field(m) << "{};\n";
+            if (m.Optional()) out << "    bool " << ValidFlag(m) << " = false;\n";
         }
     }
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
@@ -708,13 +714,21 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     if (cls.pseudo) {
         out << C << "::" << C << "() {\n    SetElementName(" << Lit(cls.xmlName)
             << ");\n    InitProperties();\n}\n\n";
+        out << C << "::" << C << "(qb::CForReading) {\n    SetElementName(" << Lit(cls.xmlName)
+            << ");\n}\n\n";
     } else if (cls.base) {
         out << C << "::" << C << "(const char* elementName) : " << cls.base->cppName
             << "(elementName) {\n    InitProperties();\n}\n\n";
+        out << C << "::" << C
+            << "(const char* elementName, qb::CForReading reading)\n    : " << cls.base->cppName
+            << "(elementName, reading) {}\n\n";
     } else {
         out << C << "::" << C
             << "(const char* elementName) {\n    SetElementName(elementName);\n    "
                "InitProperties();\n}\n\n";
+        out << C << "::" << C
+            << "(const char* elementName, qb::CForReading) {\n    "
+               "SetElementName(elementName);\n}\n\n";
     }
     out << C << "::~" << C << "() = default;\n\n";
     // Setters.
@@ -924,7 +938,9 @@ std::string CCodeWriter::Factories() const {
            "elementName) {\n    switch (selector) {\n";
     for (const auto& cls : m_model.Classes()) {
         out << "        case " << cls->selector << ":\n            return new " << cls->cppName
-            << (cls->pseudo ? "()" : "(elementName)") << ";\n";
+            << (cls->pseudo ? "(QbXmlLib5::CForReading())"
+                            : "(elementName, QbXmlLib5::CForReading())")
+            << ";\n";
     }
     out << "        default:\n            (void)elementName;\n            return nullptr;\n    "
            "}\n}\n";
@@ -954,7 +970,8 @@ std::string CCodeWriter::Factories() const {
         out << "    const std::string type = GetElementType(element);\n";
         out << "    const char* name = element->GetLocalName().c_str();\n";
         out << "    if (type.empty()) return "
-            << (cls->abstractType ? std::string("nullptr") : "new " + cls->cppName + "(name)")
+            << (cls->abstractType ? std::string("nullptr")
+                                  : "new " + cls->cppName + "(name, QbXmlLib5::CForReading())")
             << ";\n";
         out << "    const std::string uri = GetElementTypeNamespaceUri(element);\n";
         std::vector<const ClassModel*> candidates{cls.get()};
@@ -964,7 +981,7 @@ std::string CCodeWriter::Factories() const {
         for (const ClassModel* c : candidates) {
             if (c->abstractType || c->anonymous) continue;
             out << "    if (type == " << Lit(c->xmlName) << " && uri == " << Lit(c->xmlNamespace)
-                << ") return new " << c->cppName << "(name);\n";
+                << ") return new " << c->cppName << "(name, QbXmlLib5::CForReading());\n";
         }
         out << "    return nullptr;\n}\n";
     }
