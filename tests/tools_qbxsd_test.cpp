@@ -95,6 +95,9 @@ TEST(Qbxsd, SchemasItCannotCompileAreReportedWithFileAndLine) {
                         "<xs:simpleType name='A'>\n<xs:restriction base='t:A'/></xs:simpleType>"
                         "</xs:schema>"}},
          "a.xsd:2: the simple type A derives from itself"},
+        {{{"a.xsd", std::string(kHead) +
+                        "<xs:simpleType name='L'>\n<xs:list/></xs:simpleType></xs:schema>"}},
+         "a.xsd:3: a list needs an itemType or a simpleType"},
     };
     for (const auto& c : cases) {
         const QbxsdRun run = Qbxsd(c.files);
@@ -114,7 +117,8 @@ TEST(Qbxsd, WarnsWhereTheClassesCannotKeepEverything) {
                              "</xs:restriction></xs:simpleType></xs:schema>"}});
     EXPECT_EQ(0, run.status) << run.output;
     for (const char* expected :
-         {"a.xsd:2: warning: mixed content of M", "a.xsd:4: warning: xsi:nil on elements of complex type is not supported",
+         {"a.xsd:2: warning: mixed content of M",
+          "a.xsd:4: warning: xsi:nil on elements of complex type is not supported",
           "a.xsd:6: warning: the facet xs:assertion is not checked"}) {
         EXPECT_NE(std::string::npos, run.output.find(expected)) << run.output;
     }

@@ -913,10 +913,14 @@ SimpleInfo CModelBuilder::SimpleFromNode(const Node& simpleType, const std::stri
         info.note = "a list (" +
                     (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
                     "), held as its text";
+        const Node inlineType = list.Child("simpleType");
+        if (!list.Has("itemType") && !inlineType) {
+            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
+        }
         const SimpleInfo item =
             list.Has("itemType")
                 ? SimpleOf(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
-                : SimpleFromNode(list.Child("simpleType"), hint + "Item");
+                : SimpleFromNode(inlineType, hint + "Item");
         info.isList = true;
         info.listItem = LexicalPattern(item);
         info.facets.pattern = ListPattern(info);
