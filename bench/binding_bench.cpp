@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "competitors/PoOrder.h"
 #include "po.h"
 
 using namespace QbXmlLib5;
@@ -16,43 +17,8 @@ namespace {
 
 const int kItems = 100000;
 
-CSmartPtr<Po::CUSAddress> Address(const char* element, const char* name) {
-    CSmartPtr<Po::CUSAddress> address = new Po::CUSAddress(element);
-    address->SetName(name);
-    address->SetStreet("123 Maple Street");
-    address->SetCity("Mill Valley");
-    address->SetState("CA");
-    address->SetZip(CDecimal("90952"));
-    address->SetCountry("US");
-    return address;
-}
-
-// The same order every run: varied products, prices, dates and tags.
-CSmartPtr<Po::CPurchaseOrderType> BuildOrder(int items) {
-    CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
-    order->SetOrderDate(CDateTime(1999, 10, 20));
-    order->SetShipTo(Address("shipTo", "Alice Smith"));
-    order->SetBillTo(Address("billTo", "Robert Smith"));
-    order->SetComment("Hurry, my lawn is going wild!");
-    for (int i = 0; i < items; ++i) {
-        CSmartPtr<Po::CItem> item = order->GetItems()->GetItem()->Add();
-        char partNum[8];
-        std::snprintf(partNum, sizeof partNum, "%03d-%c%c", i % 1000, 'A' + i % 26,
-                      'A' + i / 26 % 26);
-        item->SetPartNum(partNum);
-        item->SetProductName("Product " + std::to_string(i));
-        item->SetQuantity(1 + i % 99);
-        item->SetUSPrice(CDecimal(std::to_string(i % 500) + "." + std::to_string(10 + i % 90)));
-        if (i % 3 == 0) item->SetComment("Confirm this is electric");
-        if (i % 2 == 0)
-            item->SetShipDate(CDateTime(1999, 5, static_cast<std::uint8_t>(1 + i % 28)));
-        if (i % 4 == 0) item->GetTag()->Add("garden");
-    }
-    return order;
-}
-
 struct Fixture {
-    CSmartPtr<Po::CPurchaseOrderType> order = BuildOrder(kItems);
+    CSmartPtr<Po::CPurchaseOrderType> order = pobench::BuildOurOrder(kItems);
     std::string text = order->ToXml(false, false, EOL_LF);
     CBinaryData fastInfoset = order->ToFastInfosetStream(FI_DECL_NONE);
 };

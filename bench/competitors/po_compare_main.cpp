@@ -25,8 +25,9 @@
 #include <utility>
 #include <vector>
 
-#include "po.h"
 #include "PoBench.h"
+#include "PoOrder.h"
+#include "po.h"
 
 using namespace QbXmlLib5;
 using pobench::Library;
@@ -85,40 +86,11 @@ Phase Measure(const std::function<void()>& run, const std::function<void()>& res
     return phase;
 }
 
-CSmartPtr<Po::CUSAddress> Address(const char* element, const char* name) {
-    CSmartPtr<Po::CUSAddress> address = new Po::CUSAddress(element);
-    address->SetName(name);
-    address->SetStreet("123 Maple Street");
-    address->SetCity("Mill Valley");
-    address->SetState("CA");
-    address->SetZip(CDecimal("90952"));
-    address->SetCountry("US");
-    return address;
-}
-
 class OurLibrary : public Library {
 public:
     const char* Name() const override { return "QbXmlLib5"; }
 
-    void Build(int items) override {
-        m_order = new Po::CPurchaseOrderType();
-        m_order->SetOrderDate(CDateTime(1999, 10, 20));
-        m_order->SetShipTo(Address("shipTo", "Alice Smith"));
-        m_order->SetBillTo(Address("billTo", "Robert Smith"));
-        m_order->SetComment("Hurry, my lawn is going wild!");
-        for (int i = 0; i < items; ++i) {
-            const pobench::ItemValues v = pobench::MakeItem(i);
-            CSmartPtr<Po::CItem> item = m_order->GetItems()->GetItem()->Add();
-            item->SetPartNum(v.partNum);
-            item->SetProductName(v.productName);
-            item->SetQuantity(v.quantity);
-            item->SetUSPrice(CDecimal(v.usPrice));
-            if (v.hasComment) item->SetComment("Confirm this is electric");
-            if (v.hasShipDate)
-                item->SetShipDate(CDateTime(1999, 5, static_cast<std::uint8_t>(v.shipDay)));
-            if (v.hasTag) item->GetTag()->Add("garden");
-        }
-    }
+    void Build(int items) override { m_order = pobench::BuildOurOrder(items); }
 
     void Write(std::string& out) override { out = m_order->ToXml(false, false, EOL_LF); }
     CBinaryData WriteGzip() const {
