@@ -246,9 +246,9 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
     }
     ReadElementName(octet);
     if (m_depth == 0) {
-        m_document->AddInternedDocElement(m_namespace, m_localName);
+        m_document->AddInternedDocElement(m_name);
     } else {
-        m_document->AddInternedChildElement(m_namespace, m_localName);
+        m_document->AddInternedChildElement(m_name);
     }
     ++m_depth;
     if ((first & 0x40) && ReadAttributes()) EndElement();
@@ -276,7 +276,7 @@ void CFastInfosetReader::ReadElementName(unsigned char octet) {
 }
 
 // Reads a literal qualified name whose prefix and namespace flags are the two
-// low bits of `octet` into m_namespace and m_localName, and adds it to the
+// low bits of `octet` into m_namespace, m_localName and m_name, and adds it to the
 // name table. The name is added even when one of its parts found its own
 // table full, as the writer (and X.891) add it.
 void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table) {
@@ -290,13 +290,13 @@ void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSu
     // Prefixes are not kept on nodes, but a prefix may be needed to resolve
     // an xsi:type value, and writers need not declare every prefix they use.
     if (hasPrefix) m_document->AddInternedAlias(m_prefix, m_namespace);
-    AddToTable(table, NameSurrogate{m_namespace, m_localName});
+    m_name = m_document->InternQualifiedName(m_namespace, m_localName);
+    AddToTable(table, m_name);
 }
 
 void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
-    m_namespace = table[index - 1].namespaceName;
-    m_localName = table[index - 1].localName;
+    m_name = table[index - 1];
 }
 
 // Returns true when the list ended with the double terminator, which also
@@ -323,7 +323,7 @@ void CFastInfosetReader::ReadAttribute(unsigned char first) {
         ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
     }
     const std::string& value = ReadNonIdentifyingString(m_attributeValues);
-    CXmlDocument::AddInternedAttribute(CurrentElement(), m_localName, value, m_namespace);
+    CXmlDocument::AddInternedAttribute(CurrentElement(), m_name, value);
 }
 
 void CFastInfosetReader::EndElement() {
@@ -408,11 +408,11 @@ void CFastInfosetReader::ReadNameSurrogateItems(std::vector<NameSurrogate>& tabl
     for (std::uint32_t i = 0; i < count; ++i) {
         const unsigned char flags = ReadOctet();
         if ((flags & 0x03) == 0x02) Fail(kPrefixWithoutNamespace);
-        NameSurrogate name = {&CXmlDocument::EmptyName(), nullptr};
+        const std::string* namespaceName = &CXmlDocument::EmptyName();
         if (flags & 0x02) ReadIndexInto(m_prefixes);
-        if (flags & 0x01) name.namespaceName = ReadIndexInto(m_namespaceNames);
-        name.localName = ReadIndexInto(m_localNames);
-        AddToTable(table, name);
+        if (flags & 0x01) namespaceName = ReadIndexInto(m_namespaceNames);
+        const std::string* localName = ReadIndexInto(m_localNames);
+        AddToTable(table, m_document->InternQualifiedName(namespaceName, localName));
     }
 }
 

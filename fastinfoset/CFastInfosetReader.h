@@ -12,6 +12,7 @@ namespace QbXmlLib5 {
 class CBinaryData;
 class CXmlDocument;
 class CXmlElement;
+struct CXmlName;
 
 // Decodes one Fast Infoset document held in memory and builds the document
 // tree from it, as the text reader does for XML text.
@@ -57,12 +58,10 @@ private:
     // Prefixes, namespace names and local names: the document's own copies.
     using NameTable = std::vector<const std::string*>;
 
-    // An entry of the element or attribute name tables. The name keeps its
-    // strings even when a table of its parts was full.
-    struct NameSurrogate {
-        const std::string* namespaceName;
-        const std::string* localName;
-    };
+    // An entry of the element or attribute name tables: the document's
+    // qualified name, which keeps its strings even when a table of its parts
+    // was full.
+    using NameSurrogate = const CXmlName*;
 
     // A restricted alphabet: its characters in UTF-8, `starts[i]` being the
     // offset of character i (with one extra entry marking the end).
@@ -169,6 +168,7 @@ private:
     const std::string* m_prefix = nullptr;
     const std::string* m_namespace = nullptr;
     const std::string* m_localName = nullptr;
+    const CXmlName* m_name = nullptr;  // the two above as a qualified name
     std::string m_literal;
     std::string m_utf8;  // restricted-alphabet output before conversion
 
