@@ -13,11 +13,22 @@ CXmlDocument::CXmlDocument(SchemaType schemaType) : m_schemaType(schemaType) {}
 
 CXmlDocument::~CXmlDocument() { CXmlDocument::Cleanup(); }
 
-void CXmlDocument::Cleanup() {
+void CXmlDocument::Cleanup() { Empty(m_reloading); }
+
+void CXmlDocument::Empty(bool keepBlocks) {
     m_documentElement = nullptr;
     m_elementStack.clear();
-    m_elementPool.Clear();
-    m_attributePool.Clear();
+    for (CXmlAttribute* attribute : m_heapValuedAttributes) {
+        attribute->~CXmlAttribute();
+    }
+    m_heapValuedAttributes.clear();
+    if (keepBlocks) {
+        m_elementPool.Reset();
+        m_attributePool.Rewind();
+    } else {
+        m_elementPool.Clear();
+        m_attributePool.Release();
+    }
     m_names.clear();
     m_nameCache.fill(nullptr);
     m_qualifiedNameIndex.clear();
@@ -190,7 +201,14 @@ void CXmlDocument::AddInternedAttribute(CXmlElement* element, const CXmlName* na
     if (element->m_attributes.capacity() == 0) {
         element->m_attributes.reserve(4);  // readers that cannot count first
     }
-    element->m_attributes.push_back(document->m_attributePool.Create(name, value));
+    CXmlAttribute* attribute = document->m_attributePool.Create(name, value);
+    element->m_attributes.push_back(attribute);
+    // Short values live inside the string: such an attribute (and the
+    // attributes of a document own no names) needs no destructor.
+    static const std::size_t kInlineCapacity = std::string().capacity();
+    if (attribute->m_value.capacity() > kInlineCapacity) {
+        document->m_heapValuedAttributes.push_back(attribute);
+    }
 }
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,

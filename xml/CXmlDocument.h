@@ -120,6 +120,9 @@ private:
         m_lineNumbers[element] = line;
     }
 
+    // Cleanup, keeping the pools' blocks when `keepBlocks`.
+    void Empty(bool keepBlocks);
+
     // Runs `load` on the emptied document and checks that it produced a
     // document element; on failure the document is left empty.
     template <typename LoadBody>
@@ -152,6 +155,13 @@ private:
     CXmlElement* m_documentElement = nullptr;  // in m_elementPool
     CBlockPool<CXmlElement> m_elementPool;
     CBlockPool<CXmlAttribute> m_attributePool;
+    // The attributes of m_attributePool whose values are on the heap: the
+    // only ones whose destructor has work to do. The others are released
+    // without being visited again.
+    std::vector<CXmlAttribute*> m_heapValuedAttributes;
+    // True while a load empties the document: its blocks then stay for the
+    // new tree (Cleanup being virtual, a flag rather than an argument).
+    bool m_reloading = false;
     // Element names repeat throughout a document: each is stored once.
     std::unordered_map<std::string_view, std::unique_ptr<const std::string>> m_names;
     static constexpr unsigned kNameCacheBits = 8;

@@ -10,8 +10,6 @@ namespace QbXmlLib5 {
 CXmlElement::CXmlElement(const CXmlName* name, const CNamespaceBinding* scope)
     : m_name(name), m_scope(scope) {}
 
-CXmlElement::~CXmlElement() = default;
-
 const std::string& CXmlElement::GetAttribute(const std::string& localName,
                                              const std::string& namespaceUri) const {
     for (const CXmlAttribute* attribute : m_attributes) {

@@ -46,7 +46,7 @@ public:
     // attributes belong to the document, which destroys them all together.
     // Not virtual: elements are made and destroyed only by their document,
     // and a table pointer in each of them would only cost memory.
-    ~CXmlElement();
+    ~CXmlElement() = default;
 
     CXmlElement(const CXmlElement&) = delete;
     CXmlElement& operator=(const CXmlElement&) = delete;
