@@ -199,8 +199,8 @@ void CExpatReader::StartElement(const char* expatName, const char** attributes) 
     }
     element->m_attributes.reserve(count);
     for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
-        CXmlDocument::AddInternedAttribute(element, NameOf(pair[0]),
-                                           LocalView(pair[1], m_valueBuffer));
+        element->m_attributes.push_back(
+            m_document->CreateAttribute(NameOf(pair[0]), LocalView(pair[1], m_valueBuffer)));
     }
 }
 

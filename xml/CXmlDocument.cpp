@@ -60,6 +60,9 @@ namespace {
 
 std::string_view View(const char* text) { return text != nullptr ? text : std::string_view(); }
 
+// What a string holds without a buffer of its own.
+const std::size_t kInlineCapacity = std::string().capacity();
+
 }  // namespace
 
 const std::string& CXmlDocument::EmptyName() {
@@ -201,14 +204,17 @@ void CXmlDocument::AddInternedAttribute(CXmlElement* element, const CXmlName* na
     if (element->m_attributes.capacity() == 0) {
         element->m_attributes.reserve(4);  // readers that cannot count first
     }
-    CXmlAttribute* attribute = document->m_attributePool.Create(name, value);
-    element->m_attributes.push_back(attribute);
+    element->m_attributes.push_back(document->CreateAttribute(name, value));
+}
+
+CXmlAttribute* CXmlDocument::CreateAttribute(const CXmlName* name, std::string_view value) {
+    CXmlAttribute* attribute = m_attributePool.Create(name, value);
     // Short values live inside the string: such an attribute (and the
     // attributes of a document own no names) needs no destructor.
-    static const std::size_t kInlineCapacity = std::string().capacity();
     if (attribute->m_value.capacity() > kInlineCapacity) {
-        document->m_heapValuedAttributes.push_back(attribute);
+        m_heapValuedAttributes.push_back(attribute);
     }
+    return attribute;
 }
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,

@@ -144,6 +144,8 @@ private:
     static void AddInternedAttribute(CXmlElement* element, const CXmlName* name,
                                      std::string_view value);
     void AddInternedAlias(const std::string* prefix, const std::string* namespaceUri);
+    // An attribute of this document, not yet in any element's list.
+    CXmlAttribute* CreateAttribute(const CXmlName* name, std::string_view value);
     // The document's one copy of `name`, kept until Cleanup.
     const std::string* InternName(std::string_view name);
     // The document's one qualified name made of two interned strings.
