@@ -44,6 +44,18 @@ void SplitName(const char* name, std::string_view& namespaceUri, std::string_vie
     localName = separator + 1;
 }
 
+// Most character data between tags is a line end or an indentation: short
+// runs are looked through here rather than in a library call.
+inline bool HasCarriageReturn(const char* text, std::size_t length) {
+    if (length > 16) {
+        return std::memchr(text, '\r', length) != nullptr;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\r') return true;
+    }
+    return false;
+}
+
 struct ParserDeleter {
     void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
@@ -211,7 +223,7 @@ void CExpatReader::CharacterData(const char* text, std::size_t length) {
     }
     // Expat has already normalised line ends: a carriage return here came
     // from a character reference, which is rare.
-    if (m_localIsUtf8 && std::memchr(text, '\r', length) == nullptr) {
+    if (m_localIsUtf8 && !HasCarriageReturn(text, length)) {
         element->m_text.append(text, length);
     } else {
         const std::string_view local = LocalView(std::string_view(text, length), m_valueBuffer);

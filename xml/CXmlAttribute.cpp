@@ -28,9 +28,6 @@ CXmlAttribute::CXmlAttribute(std::string localName, std::string value, std::stri
     : m_name(new COwnedName(std::move(localName), std::move(namespaceUri))),
       m_value(std::move(value)) {}
 
-CXmlAttribute::CXmlAttribute(const CXmlName* name, std::string_view value)
-    : m_name(name), m_value(value) {}
-
 CXmlAttribute::~CXmlAttribute() {
     if (m_name->ownedByAttribute) {
         delete static_cast<const COwnedName*>(m_name);

@@ -39,7 +39,7 @@ private:
 
     // An attribute of a document, whose name is the document's shared copy
     // (it must outlive the attribute).
-    CXmlAttribute(const CXmlName* name, std::string_view value);
+    CXmlAttribute(const CXmlName* name, std::string_view value) : m_name(name), m_value(value) {}
 
     // Kept to two members: documents hold attributes by the million. The
     // name of an attribute made by the public constructor is its own (see

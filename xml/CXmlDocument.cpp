@@ -60,10 +60,9 @@ namespace {
 
 std::string_view View(const char* text) { return text != nullptr ? text : std::string_view(); }
 
-// What a string holds without a buffer of its own.
-const std::size_t kInlineCapacity = std::string().capacity();
-
 }  // namespace
+
+const std::size_t CXmlDocument::kInlineStringCapacity = std::string().capacity();
 
 const std::string& CXmlDocument::EmptyName() {
     static const std::string empty;
@@ -167,10 +166,6 @@ void CXmlDocument::EndElement() {
         m_elementStack.empty() ? &m_documentScope : m_elementStack.back().element->m_scope;
 }
 
-CXmlElement* CXmlDocument::GetCurrentElement() const {
-    return m_elementStack.empty() ? nullptr : m_elementStack.back().element;
-}
-
 void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri) {
     AddInternedAlias(InternName(prefix), InternName(namespaceUri));
 }
@@ -205,16 +200,6 @@ void CXmlDocument::AddInternedAttribute(CXmlElement* element, const CXmlName* na
         element->m_attributes.reserve(4);  // readers that cannot count first
     }
     element->m_attributes.push_back(document->CreateAttribute(name, value));
-}
-
-CXmlAttribute* CXmlDocument::CreateAttribute(const CXmlName* name, std::string_view value) {
-    CXmlAttribute* attribute = m_attributePool.Create(name, value);
-    // Short values live inside the string: such an attribute (and the
-    // attributes of a document own no names) needs no destructor.
-    if (attribute->m_value.capacity() > kInlineCapacity) {
-        m_heapValuedAttributes.push_back(attribute);
-    }
-    return attribute;
 }
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,

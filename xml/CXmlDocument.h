@@ -98,7 +98,9 @@ protected:
     // Closes the innermost open element (no effect when none is open).
     void EndElement();
     // The innermost open element, or null.
-    CXmlElement* GetCurrentElement() const;
+    CXmlElement* GetCurrentElement() const {
+        return m_elementStack.empty() ? nullptr : m_elementStack.back().element;
+    }
     // Records a namespace declaration; a later one of the same prefix wins.
     void AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri);
 
@@ -145,7 +147,17 @@ private:
                                      std::string_view value);
     void AddInternedAlias(const std::string* prefix, const std::string* namespaceUri);
     // An attribute of this document, not yet in any element's list.
-    CXmlAttribute* CreateAttribute(const CXmlName* name, std::string_view value);
+    CXmlAttribute* CreateAttribute(const CXmlName* name, std::string_view value) {
+        CXmlAttribute* attribute = m_attributePool.Create(name, value);
+        // Short values live inside the string: such an attribute (and the
+        // attributes of a document own no names) needs no destructor.
+        if (attribute->m_value.capacity() > kInlineStringCapacity) {
+            m_heapValuedAttributes.push_back(attribute);
+        }
+        return attribute;
+    }
+    // What a string holds without a buffer of its own.
+    static const std::size_t kInlineStringCapacity;
     // The document's one copy of `name`, kept until Cleanup.
     const std::string* InternName(std::string_view name);
     // The document's one qualified name made of two interned strings.
