@@ -123,6 +123,19 @@ bool IsAscii(const unsigned char* data, std::size_t length) {
     return true;
 }
 
+// Text that goes into the tree as it is (carriage returns are dropped, and a
+// NUL ends what is kept).
+bool HasNoCarriageReturnOrNul(std::string_view text) {
+    if (text.size() > 32) {
+        return std::memchr(text.data(), '\r', text.size()) == nullptr &&
+               std::memchr(text.data(), '\0', text.size()) == nullptr;
+    }
+    for (const char c : text) {
+        if (c == '\r' || c == '\0') return false;
+    }
+    return true;
+}
+
 // UTF-16 character strings are big-endian.
 std::u16string BigEndianUnits(const unsigned char* data, std::size_t length) {
     if (length % 2 != 0) Fail(kInvalidUtf16);
@@ -135,10 +148,19 @@ std::u16string BigEndianUnits(const unsigned char* data, std::size_t length) {
 
 }  // namespace
 
-// Used everywhere: defined first, so that it can be inlined.
+// Used everywhere: defined first, so that they can be inlined.
 inline unsigned char CFastInfosetReader::ReadOctet() {
     if (m_position >= m_length) Fail(kEndOfFile);
     return m_data[m_position++];
+}
+
+// Checks the count against what is left before anything is read or
+// allocated for it.
+inline const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) {
+    if (count > m_length - m_position) Fail(kEndOfFile);
+    const unsigned char* octets = m_data + m_position;
+    m_position += static_cast<std::size_t>(count);
+    return octets;
 }
 
 CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
@@ -247,7 +269,12 @@ void CFastInfosetReader::ReadRootElement(unsigned char first) {
             if (m_depth > 0) EndElement();
         } else if ((octet & 0xC0) == 0x80) {
             const std::string_view text = ReadCharacterChunk(octet);
-            CXmlDocument::AppendTextExcludingCR(CurrentElement(), text.data(), text.size());
+            CXmlElement* element = CurrentElement();
+            if (HasNoCarriageReturnOrNul(text)) {
+                element->m_text.append(text.data(), text.size());
+            } else {
+                CXmlDocument::AppendTextExcludingCR(element, text.data(), text.size());
+            }
         } else if (octet == kProcessingInstruction) {
             SkipProcessingInstruction();
         } else if (octet == kComment) {
@@ -553,6 +580,19 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
         }
         return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit));
     }
+    if ((octet & 0x30) == 0 && m_localIsUtf8) {
+        // The usual case, a UTF-8 literal, without the general decoding.
+        const unsigned bits = octet & 0x0Fu;
+        const std::uint64_t length = bits < 0x08 ? bits + 1 : ReadLengthOnFifthBit(octet);
+        const unsigned char* data = ReadOctets(length);
+        const std::string_view value(reinterpret_cast<const char*>(data),
+                                     static_cast<std::size_t>(length));
+        if (!IsAscii(data, value.size()) && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) {
+            Fail(kInvalidUtf8);
+        }
+        if ((octet & 0x40) && table.size() < kMaxTableSize) table.push_back(value);
+        return value;
+    }
     const std::string_view value = DecodeCharacters(ReadEncodedString(octet, true));
     if (octet & 0x40) AddStringToTable(table, value);
     return value;
@@ -811,15 +851,6 @@ std::uint32_t CFastInfosetReader::ReadBigEndian(unsigned count) {
 
 // ---------------------------------------------------------------------------
 // Octets
-
-// Checks the count against what is left before anything is read or
-// allocated for it.
-const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) {
-    if (count > m_length - m_position) Fail(kEndOfFile);
-    const unsigned char* octets = m_data + m_position;
-    m_position += static_cast<std::size_t>(count);
-    return octets;
-}
 
 void CFastInfosetReader::ResetTables() {
     ClearTables();
