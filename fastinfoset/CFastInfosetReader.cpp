@@ -109,13 +109,20 @@ std::string FromUtf8(const unsigned char* data, std::size_t length) {
     return QbXmlLib5::Utf8ToLocal(text, length);
 }
 
-// Most strings are ASCII, which needs no closer look: eight octets at a time.
+// Most strings are ASCII, which needs no closer look: 32 octets at a time
+// for long text, then eight.
 bool IsAscii(const unsigned char* data, std::size_t length) {
+    const std::uint64_t high = 0x8080808080808080u;
     std::size_t i = 0;
+    for (; i + 32 <= length; i += 32) {
+        std::uint64_t words[4];
+        std::memcpy(words, data + i, 32);
+        if ((words[0] | words[1] | words[2] | words[3]) & high) return false;
+    }
     for (; i + 8 <= length; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, data + i, 8);
-        if (word & 0x8080808080808080u) return false;
+        if (word & high) return false;
     }
     for (; i < length; ++i) {
         if (data[i] & 0x80) return false;
