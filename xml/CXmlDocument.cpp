@@ -99,20 +99,8 @@ CXmlElement* CXmlDocument::AddChildElement(std::string_view namespaceUri,
         InternQualifiedName(InternName(namespaceUri), InternName(localName)));
 }
 
-CXmlElement* CXmlDocument::AddInternedChildElement(const CXmlName* name) {
-    if (m_elementStack.empty()) {
-        throw CQbInvalidStateException("No open element to add a child element to");
-    }
-    CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
-    COpenElement& parent = m_elementStack.back();
-    if (parent.lastChild == nullptr) {
-        parent.element->m_firstChild = element;
-    } else {
-        parent.lastChild->m_nextSibling = element;
-    }
-    parent.lastChild = element;
-    m_elementStack.push_back(COpenElement{element, nullptr});
-    return element;
+void CXmlDocument::ThrowNoOpenElement() {
+    throw CQbInvalidStateException("No open element to add a child element to");
 }
 
 const std::string* CXmlDocument::InternName(std::string_view name) {
@@ -155,15 +143,6 @@ const CXmlName* CXmlDocument::InternQualifiedName(const std::string* namespaceUr
     const CXmlName* name = &m_qualifiedNames.back();
     m_qualifiedNameIndex.emplace(key, name);
     return name;
-}
-
-void CXmlDocument::EndElement() {
-    if (!m_elementStack.empty()) {
-        m_elementStack.pop_back();
-    }
-    // Declarations made for the closed element go out of scope with it.
-    m_pendingScope =
-        m_elementStack.empty() ? &m_documentScope : m_elementStack.back().element->m_scope;
 }
 
 void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::string& namespaceUri) {

@@ -96,7 +96,14 @@ protected:
     CXmlElement* AddChildElement(const char* namespaceUri, const char* localName);
     CXmlElement* AddChildElement(std::string_view namespaceUri, std::string_view localName);
     // Closes the innermost open element (no effect when none is open).
-    void EndElement();
+    void EndElement() {
+        if (!m_elementStack.empty()) {
+            m_elementStack.pop_back();
+        }
+        // Declarations made for the closed element go out of scope with it.
+        m_pendingScope =
+            m_elementStack.empty() ? &m_documentScope : m_elementStack.back().element->m_scope;
+    }
     // The innermost open element, or null.
     CXmlElement* GetCurrentElement() const {
         return m_elementStack.empty() ? nullptr : m_elementStack.back().element;
@@ -142,7 +149,23 @@ private:
     // AddNamespaceAlias for names that InternName returned: they cost no
     // lookup, however long the names.
     CXmlElement* AddInternedDocElement(const CXmlName* name);
-    CXmlElement* AddInternedChildElement(const CXmlName* name);
+    // (Inline: the readers call it for every element.)
+    CXmlElement* AddInternedChildElement(const CXmlName* name) {
+        if (m_elementStack.empty()) {
+            ThrowNoOpenElement();
+        }
+        CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
+        COpenElement& parent = m_elementStack.back();
+        if (parent.lastChild == nullptr) {
+            parent.element->m_firstChild = element;
+        } else {
+            parent.lastChild->m_nextSibling = element;
+        }
+        parent.lastChild = element;
+        m_elementStack.push_back(COpenElement{element, nullptr});
+        return element;
+    }
+    [[noreturn]] static void ThrowNoOpenElement();
     static void AddInternedAttribute(CXmlElement* element, const CXmlName* name,
                                      std::string_view value);
     void AddInternedAlias(const std::string* prefix, const std::string* namespaceUri);
