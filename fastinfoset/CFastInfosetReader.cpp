@@ -130,6 +130,31 @@ bool IsAscii(const unsigned char* data, std::size_t length) {
     return true;
 }
 
+// ASCII without carriage return or NUL, looked for in one pass, a word at a
+// time (a byte b is zero where (b - 1) & ~b has its high bit set).
+bool IsPlainAscii(const unsigned char* data, std::size_t length) {
+    if (length > 64) {
+        // Long text: the library's vectorised searches do better.
+        const char* text = reinterpret_cast<const char*>(data);
+        return IsAscii(data, length) && std::memchr(text, '\r', length) == nullptr &&
+               std::memchr(text, '\0', length) == nullptr;
+    }
+    const std::uint64_t ones = 0x0101010101010101u;
+    const std::uint64_t high = 0x8080808080808080u;
+    const std::uint64_t carriageReturns = 0x0D0D0D0D0D0D0D0Du;
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        const std::uint64_t cr = word ^ carriageReturns;
+        if ((word | ((word - ones) & ~word) | ((cr - ones) & ~cr)) & high) return false;
+    }
+    for (; i < length; ++i) {
+        if (data[i] >= 0x80 || data[i] == '\r' || data[i] == '\0') return false;
+    }
+    return true;
+}
+
 // Text that goes into the tree as it is (carriage returns are dropped, and a
 // NUL ends what is kept).
 bool HasNoCarriageReturnOrNul(std::string_view text) {
@@ -275,9 +300,10 @@ void CFastInfosetReader::ReadRootElement(unsigned char first) {
             EndElement();
             if (m_depth > 0) EndElement();
         } else if ((octet & 0xC0) == 0x80) {
-            const std::string_view text = ReadCharacterChunk(octet);
+            bool plain = false;
+            const std::string_view text = ReadCharacterChunk(octet, plain);
             CXmlElement* element = CurrentElement();
-            if (HasNoCarriageReturnOrNul(text)) {
+            if (plain || HasNoCarriageReturnOrNul(text)) {
                 element->m_text.append(text.data(), text.size());
             } else {
                 CXmlDocument::AppendTextExcludingCR(element, text.data(), text.size());
@@ -607,8 +633,26 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
 
 // A character chunk whose identification bits 10 are in `first`. The result
 // stays valid until the next string is read.
-std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
+std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first, bool& plain) {
+    plain = false;
     if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    if ((first & 0x0C) == 0 && m_localIsUtf8) {
+        // A UTF-8 literal: one look at its octets tells whether it is plain
+        // text, which needs neither UTF-8 validation nor anything removed.
+        const std::uint64_t length = ReadLengthOnSeventhBit(first);
+        const unsigned char* data = ReadOctets(length);
+        const std::string_view value(reinterpret_cast<const char*>(data),
+                                     static_cast<std::size_t>(length));
+        plain = IsPlainAscii(data, value.size());
+        if (!plain && !IsAscii(data, value.size()) &&
+            !QbXmlLib5::IsValidUtf8(value.data(), value.size())) {
+            Fail(kInvalidUtf8);
+        }
+        if ((first & 0x10) && m_characterChunks.size() < kMaxTableSize) {
+            m_characterChunks.push_back(value);
+        }
+        return value;
+    }
     const std::string_view value = DecodeCharacters(ReadEncodedString(first, false));
     if (first & 0x10) AddStringToTable(m_characterChunks, value);
     return value;

@@ -292,6 +292,55 @@ TEST(FastInfosetReader, CharacterStringEncodings) {
     EXPECT_EQ(Parse(utf16.bytes)->GetDocumentElement()->GetAttribute("v", ""), "OK");
 }
 
+// UTF-8 literals of every length class, as text chunks and attribute values,
+// added to their tables and referenced again: carriage returns are dropped
+// from text, a NUL ends the text kept, and bytes that are not UTF-8 fail.
+TEST(FastInfosetReader, Utf8LiteralsOfEveryLengthAndContent) {
+    const std::string longRun(100, 'x');
+    const struct {
+        std::string literal;
+        std::string text;
+        bool valid;
+    } cases[] = {
+        {"a", "a", true},
+        {"seven!!", "seven!!", true},
+        {"exactly8", "exactly8", true},
+        {"a\rb", "ab", true},
+        {std::string("ab\0cd", 5), "ab", true},
+        {"\r", "", true},
+        {"twenty characters \r!", "twenty characters !", true},
+        {"caf\xC3\xA9 au lait", "caf\xC3\xA9 au lait", true},
+        {"bad \xC3 byte", "", false},
+        {"bad \xFF", "", false},
+        {longRun, longRun, true},
+        {longRun + "\r" + longRun, longRun + longRun, true},
+        {std::string(70, 'y') + std::string(1, '\0') + "z", std::string(70, 'y'), true},
+        {longRun + "\xE2\x82\xAC", longRun + "\xE2\x82\xAC", true},
+        {longRun + "\xE2\x82", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.literal);
+        Fi text;
+        text.Header().Element("r").Chunk(c.literal, true).ChunkIndex(1).Raw({0xFF});
+        Fi value;
+        value.Header().Element("r", true).Attribute("v").Value(c.literal, true).Raw({0x00})
+            .ValueIndex(1).Raw({0xFF});
+        if (!c.valid) {
+            EXPECT_EQ(ParseError(text.bytes),
+                      "Failed to parse FastInfoset. Invalid UTF-8 character string.");
+            EXPECT_EQ(ParseError(value.bytes),
+                      "Failed to parse FastInfoset. Invalid UTF-8 character string.");
+            continue;
+        }
+        EXPECT_EQ(TextOf(text.bytes), c.text + c.text);
+        auto document = Parse(value.bytes);
+        ASSERT_EQ(document->GetDocumentElement()->GetAttributes().size(), 2u);
+        for (const CXmlAttribute* attribute : document->GetDocumentElement()->GetAttributes()) {
+            EXPECT_EQ(attribute->GetValue(), c.literal);  // values are kept whole
+        }
+    }
+}
+
 TEST(FastInfosetReader, BuiltInEncodingAlgorithms) {
     struct Case {
         unsigned field;  // the table index minus one
