@@ -119,10 +119,23 @@ bool IsAscii(const unsigned char* data, std::size_t length) {
         std::memcpy(words, data + i, 32);
         if ((words[0] | words[1] | words[2] | words[3]) & high) return false;
     }
-    for (; i + 8 <= length; i += 8) {
+    if (length - i >= 8) {
         std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        if (word & high) return false;
+        for (; i + 8 <= length; i += 8) {
+            std::memcpy(&word, data + i, 8);
+            if (word & high) return false;
+        }
+        // The rest within the last eight octets, read again.
+        std::memcpy(&word, data + length - 8, 8);
+        return (word & high) == 0;
+    }
+    if (length - i >= 4) {
+        // Four to seven octets: two words of four that overlap.
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, data + i, 4);
+        std::memcpy(&last, data + length - 4, 4);
+        return ((first | last) & 0x80808080u) == 0;
     }
     for (; i < length; ++i) {
         if (data[i] & 0x80) return false;
@@ -193,6 +206,12 @@ inline const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) 
     const unsigned char* octets = m_data + m_position;
     m_position += static_cast<std::size_t>(count);
     return octets;
+}
+
+inline void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table,
+                                            std::uint32_t index) {
+    if (index == 0 || index > table.size()) Fail(kInvalidIndex);
+    m_name = table[index - 1];
 }
 
 CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
@@ -374,11 +393,6 @@ void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSu
     if (hasPrefix) m_document->AddInternedAlias(m_prefix, m_namespace);
     m_name = m_document->InternQualifiedName(m_namespace, m_localName);
     AddToTable(table, m_name);
-}
-
-void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index) {
-    if (index == 0 || index > table.size()) Fail(kInvalidIndex);
-    m_name = table[index - 1];
 }
 
 // Returns true when the list ended with the double terminator, which also
