@@ -208,6 +208,49 @@ inline const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) 
     return octets;
 }
 
+// Integers 1 to 2^20 (X.891 C.25 to C.28).
+inline std::uint32_t CFastInfosetReader::ReadIntegerOnSecondBit(unsigned char first,
+                                                                const char* message) {
+    const unsigned bits = first & 0x7Fu;
+    if (bits < 0x40) return bits + 1;
+    if ((bits & 0x60) == 0x40) return (((bits & 0x1Fu) << 8) | ReadOctet()) + 65;
+    if ((bits & 0x70) == 0x60) return (((bits & 0x0Fu) << 16) | ReadBigEndian(2)) + 8257;
+    Fail(message);
+}
+
+// The integer encodings on the third and fourth bit share one shape over the
+// `width` low bits of `first`: a 0 and width-1 bits; or a 3-bit selector 100,
+// 101 or 110 followed by the rest of the octet and one, two or three more
+// octets (of the last, the top four bits are padding).
+inline std::uint32_t CFastInfosetReader::ReadIntegerInLowBits(unsigned char first, unsigned width,
+                                                              const char* message) {
+    const unsigned bits = first & ((1u << width) - 1);
+    const unsigned rest = width - 3;
+    const unsigned high = bits & ((1u << rest) - 1);
+    const std::uint32_t small = 1u << (width - 1);
+    const std::uint32_t medium = small + (1u << (rest + 8));
+    const std::uint32_t large = medium + (1u << (rest + 16));
+    if (bits < small) return bits + 1;
+    switch (bits >> rest) {
+        case 4:
+            return ((high << 8) | ReadOctet()) + small + 1;
+        case 5:
+            return ((high << 16) | ReadBigEndian(2)) + medium + 1;
+        case 6:
+            return (ReadBigEndian(3) & 0xFFFFFu) + large + 1;
+        default:
+            Fail(message);
+    }
+}
+
+inline std::uint32_t CFastInfosetReader::ReadIntegerOnThirdBit(unsigned char first) {
+    return ReadIntegerInLowBits(first, 6, kIndexOnThirdBit);
+}
+
+inline std::uint32_t CFastInfosetReader::ReadIntegerOnFourthBit(unsigned char first) {
+    return ReadIntegerInLowBits(first, 5, kIndexOnFourthBit);
+}
+
 inline void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table,
                                             std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
@@ -833,48 +876,7 @@ void CFastInfosetReader::AddStringToTable(StringTable& table, std::string_view v
 }
 
 // ---------------------------------------------------------------------------
-// Integers and lengths (X.891 C.21 to C.28)
-
-std::uint32_t CFastInfosetReader::ReadIntegerOnSecondBit(unsigned char first, const char* message) {
-    const unsigned bits = first & 0x7Fu;
-    if (bits < 0x40) return bits + 1;
-    if ((bits & 0x60) == 0x40) return (((bits & 0x1Fu) << 8) | ReadOctet()) + 65;
-    if ((bits & 0x70) == 0x60) return (((bits & 0x0Fu) << 16) | ReadBigEndian(2)) + 8257;
-    Fail(message);
-}
-
-std::uint32_t CFastInfosetReader::ReadIntegerOnThirdBit(unsigned char first) {
-    return ReadIntegerInLowBits(first, 6, kIndexOnThirdBit);
-}
-
-std::uint32_t CFastInfosetReader::ReadIntegerOnFourthBit(unsigned char first) {
-    return ReadIntegerInLowBits(first, 5, kIndexOnFourthBit);
-}
-
-// The integer encodings on the third and fourth bit share one shape over the
-// `width` low bits of `first`: a 0 and width-1 bits; or a 3-bit selector 100,
-// 101 or 110 followed by the rest of the octet and one, two or three more
-// octets (of the last, the top four bits are padding).
-std::uint32_t CFastInfosetReader::ReadIntegerInLowBits(unsigned char first, unsigned width,
-                                                       const char* message) {
-    const unsigned bits = first & ((1u << width) - 1);
-    const unsigned rest = width - 3;
-    const unsigned high = bits & ((1u << rest) - 1);
-    const std::uint32_t small = 1u << (width - 1);
-    const std::uint32_t medium = small + (1u << (rest + 8));
-    const std::uint32_t large = medium + (1u << (rest + 16));
-    if (bits < small) return bits + 1;
-    switch (bits >> rest) {
-        case 4:
-            return ((high << 8) | ReadOctet()) + small + 1;
-        case 5:
-            return ((high << 16) | ReadBigEndian(2)) + medium + 1;
-        case 6:
-            return (ReadBigEndian(3) & 0xFFFFFu) + large + 1;
-        default:
-            Fail(message);
-    }
-}
+// Lengths (X.891 C.21 to C.24; the integers, C.25 to C.28, are at the top)
 
 std::uint64_t CFastInfosetReader::ReadLengthOnSecondBit(unsigned char first) {
     const unsigned bits = first & 0x7Fu;
