@@ -7,6 +7,28 @@
 
 namespace QbXmlLib5 {
 
+namespace {
+
+bool IsUnset(const char* text) { return text && !*text; }
+
+// Null when every facet is unset (a null text still reaches the facets'
+// constructor, which refuses it).
+std::shared_ptr<const CPrimitiveRestrictions> MakeFacets(const char* pattern, int minLength,
+                                                         int maxLength, const char* minInclusive,
+                                                         const char* maxInclusive,
+                                                         const char* minExclusive,
+                                                         const char* maxExclusive, int length) {
+    if (IsUnset(pattern) && minLength < 0 && maxLength < 0 && IsUnset(minInclusive) &&
+        IsUnset(maxInclusive) && IsUnset(minExclusive) && IsUnset(maxExclusive) && length < 0) {
+        return nullptr;
+    }
+    return std::make_shared<const CPrimitiveRestrictions>(pattern, minLength, maxLength,
+                                                          minInclusive, maxInclusive, minExclusive,
+                                                          maxExclusive, length);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // CXmlTypeCollection
 
@@ -18,14 +40,19 @@ CXmlTypeCollection::CXmlTypeCollection(ItemType itemType, const char* elementNam
                                        int length, WhitespaceRule whitespaceRule,
                                        const char* numberFormat)
     : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
-      m_restrictions(pattern, minLength, maxLength, minInclusive, maxInclusive, minExclusive,
-                     maxExclusive, length),
+      m_restrictions(MakeFacets(pattern, minLength, maxLength, minInclusive, maxInclusive,
+                                minExclusive, maxExclusive, length)),
       m_itemType(itemType),
       m_numberFormat(numberFormat ? numberFormat : ""),
       m_hasNumberFormat(numberFormat != nullptr),
       m_whitespaceRule(whitespaceRule) {}
 
 CXmlTypeCollection::~CXmlTypeCollection() = default;
+
+const CPrimitiveRestrictions& CXmlTypeCollection::GetRestrictions() const {
+    static const CPrimitiveRestrictions none;
+    return m_restrictions ? *m_restrictions : none;
+}
 
 const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXmlElement* current,
                                                    const CXmlSerializationContext& ctx, bool) {
@@ -39,7 +66,7 @@ const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXm
 }
 
 void CXmlTypeCollection::CheckValue(const QbVariant& value) const {
-    CheckPrimitiveValue(m_itemType, m_restrictions, GetElementName().c_str(), value);
+    CheckPrimitiveValue(m_itemType, GetRestrictions(), GetElementName().c_str(), value);
 }
 
 void CXmlTypeCollection::CheckInsertIndex(int index) const {

@@ -19,6 +19,7 @@
 #define QBXMLLIB5_BINDING_CXMLTYPECOLLECTION_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,7 +46,7 @@ public:
     using WhitespaceRule = CWhitespaceUtils::WhitespaceRule;
 
     ItemType GetItemType() const { return m_itemType; }
-    const CPrimitiveRestrictions& GetRestrictions() const { return m_restrictions; }
+    const CPrimitiveRestrictions& GetRestrictions() const;
     WhitespaceRule GetWhitespaceRule() const { return m_whitespaceRule; }
     // The printf format of r4 and r8 values, or the number of places of
     // decimal ones; null when the default form is written.
@@ -85,7 +86,10 @@ protected:
     void WriteItem(CXmlWriter* writer, const std::string& text) const;
 
 private:
-    CPrimitiveRestrictions m_restrictions;
+    // Shared by copies, and null when the items have no facet: most
+    // collections have none, and a generated object makes one collection per
+    // repeated member.
+    std::shared_ptr<const CPrimitiveRestrictions> m_restrictions;
     ItemType m_itemType;
     std::string m_numberFormat;
     bool m_hasNumberFormat;
