@@ -56,6 +56,8 @@ const CPrimitiveRestrictions& CXmlTypeCollection::GetRestrictions() const {
 
 const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXmlElement* current,
                                                    const CXmlSerializationContext& ctx, bool) {
+    // Most collections are empty where they are read: leave without copies.
+    if (!current || current->GetLocalName() != ElementNameRef()) return current;
     const std::string name = GetElementName();
     const std::string namespaceUri = GetNamespace();
     while (current && DoesElementNameMatch(ctx, current, name.c_str(), namespaceUri.c_str())) {
