@@ -11,20 +11,13 @@ namespace {
 
 bool IsUnset(const char* text) { return text && !*text; }
 
-// Null when every facet is unset (a null text still reaches the facets'
-// constructor, which refuses it).
-std::shared_ptr<const CPrimitiveRestrictions> MakeFacets(const char* pattern, int minLength,
-                                                         int maxLength, const char* minInclusive,
-                                                         const char* maxInclusive,
-                                                         const char* minExclusive,
-                                                         const char* maxExclusive, int length) {
-    if (IsUnset(pattern) && minLength < 0 && maxLength < 0 && IsUnset(minInclusive) &&
-        IsUnset(maxInclusive) && IsUnset(minExclusive) && IsUnset(maxExclusive) && length < 0) {
-        return nullptr;
-    }
-    return std::make_shared<const CPrimitiveRestrictions>(pattern, minLength, maxLength,
-                                                          minInclusive, maxInclusive, minExclusive,
-                                                          maxExclusive, length);
+// True when every facet is unset (a null text is not: the facets'
+// constructor refuses it).
+bool NoFacets(const char* pattern, int minLength, int maxLength, const char* minInclusive,
+              const char* maxInclusive, const char* minExclusive, const char* maxExclusive,
+              int length) {
+    return IsUnset(pattern) && minLength < 0 && maxLength < 0 && IsUnset(minInclusive) &&
+           IsUnset(maxInclusive) && IsUnset(minExclusive) && IsUnset(maxExclusive) && length < 0;
 }
 
 }  // namespace
@@ -40,18 +33,23 @@ CXmlTypeCollection::CXmlTypeCollection(ItemType itemType, const char* elementNam
                                        int length, WhitespaceRule whitespaceRule,
                                        const char* numberFormat)
     : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
-      m_restrictions(MakeFacets(pattern, minLength, maxLength, minInclusive, maxInclusive,
-                                minExclusive, maxExclusive, length)),
       m_itemType(itemType),
-      m_numberFormat(numberFormat ? numberFormat : ""),
-      m_hasNumberFormat(numberFormat != nullptr),
-      m_whitespaceRule(whitespaceRule) {}
+      m_whitespaceRule(whitespaceRule) {
+    if (!numberFormat && NoFacets(pattern, minLength, maxLength, minInclusive, maxInclusive,
+                                  minExclusive, maxExclusive, length)) {
+        return;
+    }
+    m_shared = std::make_shared<const CShared>(
+        CShared{CPrimitiveRestrictions(pattern, minLength, maxLength, minInclusive, maxInclusive,
+                                       minExclusive, maxExclusive, length),
+                numberFormat ? numberFormat : "", numberFormat != nullptr});
+}
 
 CXmlTypeCollection::~CXmlTypeCollection() = default;
 
 const CPrimitiveRestrictions& CXmlTypeCollection::GetRestrictions() const {
     static const CPrimitiveRestrictions none;
-    return m_restrictions ? *m_restrictions : none;
+    return m_shared ? m_shared->facets : none;
 }
 
 const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXmlElement* current,

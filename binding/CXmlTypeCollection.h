@@ -51,7 +51,7 @@ public:
     // The printf format of r4 and r8 values, or the number of places of
     // decimal ones; null when the default form is written.
     const char* GetNumberFormat() const {
-        return m_hasNumberFormat ? m_numberFormat.c_str() : nullptr;
+        return m_shared && m_shared->hasNumberFormat ? m_shared->numberFormat.c_str() : nullptr;
     }
 
 protected:
@@ -86,13 +86,17 @@ protected:
     void WriteItem(CXmlWriter* writer, const std::string& text) const;
 
 private:
-    // Shared by copies, and null when the items have no facet: most
-    // collections have none, and a generated object makes one collection per
-    // repeated member.
-    std::shared_ptr<const CPrimitiveRestrictions> m_restrictions;
+    // What the schema fixed for the items, shared by copies and null when
+    // the items have neither facets nor a number format: most collections
+    // have none, and a generated object makes one collection per repeated
+    // member.
+    struct CShared {
+        CPrimitiveRestrictions facets;
+        std::string numberFormat;
+        bool hasNumberFormat;
+    };
+    std::shared_ptr<const CShared> m_shared;
     ItemType m_itemType;
-    std::string m_numberFormat;
-    bool m_hasNumberFormat;
     WhitespaceRule m_whitespaceRule;
 };
 
