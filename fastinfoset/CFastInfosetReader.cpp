@@ -1,6 +1,7 @@
 #include "fastinfoset/CFastInfosetReader.h"
 
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -108,6 +109,20 @@ std::string FromUtf8(const unsigned char* data, std::size_t length) {
     return QbXmlLib5::Utf8ToLocal(text, length);
 }
 
+// Most strings are ASCII, which needs no closer look: eight octets at a time.
+bool IsAscii(const unsigned char* data, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080u) return false;
+    }
+    for (; i < length; ++i) {
+        if (data[i] & 0x80) return false;
+    }
+    return true;
+}
+
 // UTF-16 character strings are big-endian.
 std::u16string BigEndianUnits(const unsigned char* data, std::size_t length) {
     if (length % 2 != 0) Fail(kInvalidUtf16);
@@ -119,6 +134,12 @@ std::u16string BigEndianUnits(const unsigned char* data, std::size_t length) {
 }
 
 }  // namespace
+
+// Used everywhere: defined first, so that it can be inlined.
+inline unsigned char CFastInfosetReader::ReadOctet() {
+    if (m_position >= m_length) Fail(kEndOfFile);
+    return m_data[m_position++];
+}
 
 CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
     : CFastInfosetReader(document, data.GetData(), data.GetLength()) {}
@@ -141,6 +162,7 @@ bool CFastInfosetReader::Read() {
         return false;
     }
     ResetTables();
+    m_localIsUtf8 = QbXmlLib5::IsLocalCharEncodingUtf8();
     try {
         ReadHeader();
         ReadDocumentChildren();
@@ -224,8 +246,8 @@ void CFastInfosetReader::ReadRootElement(unsigned char first) {
             EndElement();
             if (m_depth > 0) EndElement();
         } else if ((octet & 0xC0) == 0x80) {
-            const std::string& text = ReadCharacterChunk(octet);
-            CXmlDocument::AppendTextExcludingCR(CurrentElement(), text.c_str(), text.size());
+            const std::string_view text = ReadCharacterChunk(octet);
+            CXmlDocument::AppendTextExcludingCR(CurrentElement(), text.data(), text.size());
         } else if (octet == kProcessingInstruction) {
             SkipProcessingInstruction();
         } else if (octet == kComment) {
@@ -246,9 +268,9 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
     }
     ReadElementName(octet);
     if (m_depth == 0) {
-        m_document->AddInternedDocElement(m_namespace, m_localName);
+        m_document->AddInternedDocElement(m_name);
     } else {
-        m_document->AddInternedChildElement(m_namespace, m_localName);
+        m_document->AddInternedChildElement(m_name);
     }
     ++m_depth;
     if ((first & 0x40) && ReadAttributes()) EndElement();
@@ -276,7 +298,7 @@ void CFastInfosetReader::ReadElementName(unsigned char octet) {
 }
 
 // Reads a literal qualified name whose prefix and namespace flags are the two
-// low bits of `octet` into m_namespace and m_localName, and adds it to the
+// low bits of `octet` into m_namespace, m_localName and m_name, and adds it to the
 // name table. The name is added even when one of its parts found its own
 // table full, as the writer (and X.891) add it.
 void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table) {
@@ -290,26 +312,29 @@ void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSu
     // Prefixes are not kept on nodes, but a prefix may be needed to resolve
     // an xsi:type value, and writers need not declare every prefix they use.
     if (hasPrefix) m_document->AddInternedAlias(m_prefix, m_namespace);
-    AddToTable(table, NameSurrogate{m_namespace, m_localName});
+    m_name = m_document->InternQualifiedName(m_namespace, m_localName);
+    AddToTable(table, m_name);
 }
 
 void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
-    m_namespace = table[index - 1].namespaceName;
-    m_localName = table[index - 1].localName;
+    m_name = table[index - 1];
 }
 
 // Returns true when the list ended with the double terminator, which also
 // ends the element.
 bool CFastInfosetReader::ReadAttributes() {
+    // Collected first, so that the element's list is allocated once, at its
+    // size.
+    m_pendingAttributes.clear();
     for (;;) {
         const unsigned char octet = ReadOctet();
         if (octet < 0x80) {
             ReadAttribute(octet);
-        } else if (octet == kTerminator) {
-            return false;
-        } else if (octet == kDoubleTerminator) {
-            return true;
+        } else if (octet == kTerminator || octet == kDoubleTerminator) {
+            CurrentElement()->m_attributes.assign(m_pendingAttributes.begin(),
+                                                  m_pendingAttributes.end());
+            return octet == kDoubleTerminator;
         } else {
             Fail(kInvalidElement);
         }
@@ -322,8 +347,8 @@ void CFastInfosetReader::ReadAttribute(unsigned char first) {
     } else {
         ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
     }
-    const std::string& value = ReadNonIdentifyingString(m_attributeValues);
-    CXmlDocument::AddInternedAttribute(CurrentElement(), m_localName, value, m_namespace);
+    const std::string_view value = ReadNonIdentifyingString(m_attributeValues);
+    m_pendingAttributes.push_back(m_document->CreateAttribute(m_name, value));
 }
 
 void CFastInfosetReader::EndElement() {
@@ -379,8 +404,7 @@ void CFastInfosetReader::ReadCharacterTableItems(StringTable* table) {
         // The first two bits are padding.
         const EncodedString item = ReadEncodedString(ReadOctet(), true);
         if (!table) continue;
-        DecodeCharacters(item, m_literal);
-        AddToTable(*table, m_literal);
+        AddStringToTable(*table, DecodeCharacters(item));
     }
 }
 
@@ -408,11 +432,11 @@ void CFastInfosetReader::ReadNameSurrogateItems(std::vector<NameSurrogate>& tabl
     for (std::uint32_t i = 0; i < count; ++i) {
         const unsigned char flags = ReadOctet();
         if ((flags & 0x03) == 0x02) Fail(kPrefixWithoutNamespace);
-        NameSurrogate name = {&CXmlDocument::EmptyName(), nullptr};
+        const std::string* namespaceName = &CXmlDocument::EmptyName();
         if (flags & 0x02) ReadIndexInto(m_prefixes);
-        if (flags & 0x01) name.namespaceName = ReadIndexInto(m_namespaceNames);
-        name.localName = ReadIndexInto(m_localNames);
-        AddToTable(table, name);
+        if (flags & 0x01) namespaceName = ReadIndexInto(m_namespaceNames);
+        const std::string* localName = ReadIndexInto(m_localNames);
+        AddToTable(table, m_document->InternQualifiedName(namespaceName, localName));
     }
 }
 
@@ -521,27 +545,26 @@ const std::string* CFastInfosetReader::Intern(const unsigned char* utf8, std::si
 
 // A non-identifying string starting on the first bit of its octet. The result
 // stays valid until the next string is read.
-const std::string& CFastInfosetReader::ReadNonIdentifyingString(StringTable& table) {
+std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table) {
     const unsigned char octet = ReadOctet();
     if (octet & 0x80) {
         if (octet == kDoubleTerminator) {
-            m_literal.clear();  // index 0: the empty string
-            return m_literal;
+            return std::string_view();  // index 0: the empty string
         }
         return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOrZeroOnSecondBit));
     }
-    DecodeCharacters(ReadEncodedString(octet, true), m_literal);
-    if (octet & 0x40) AddToTable(table, m_literal);
-    return m_literal;
+    const std::string_view value = DecodeCharacters(ReadEncodedString(octet, true));
+    if (octet & 0x40) AddStringToTable(table, value);
+    return value;
 }
 
 // A character chunk whose identification bits 10 are in `first`. The result
 // stays valid until the next string is read.
-const std::string& CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
+std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first) {
     if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
-    DecodeCharacters(ReadEncodedString(first, false), m_literal);
-    if (first & 0x10) AddToTable(m_characterChunks, m_literal);
-    return m_literal;
+    const std::string_view value = DecodeCharacters(ReadEncodedString(first, false));
+    if (first & 0x10) AddStringToTable(m_characterChunks, value);
+    return value;
 }
 
 // Reads an encoded character string whose two selector bits start at the
@@ -565,18 +588,21 @@ CFastInfosetReader::EncodedString CFastInfosetReader::ReadEncodedString(unsigned
     return result;
 }
 
-void CFastInfosetReader::DecodeCharacters(const EncodedString& string, std::string& value) {
+std::string_view CFastInfosetReader::DecodeCharacters(const EncodedString& string) {
+    std::string& value = m_literal;
     switch (string.format.kind) {
         case kUtf8:
-            if (QbXmlLib5::IsLocalCharEncodingUtf8()) {
-                // Copied into the buffer the string already has: most
-                // strings of a document are literals, read one after another.
+            if (m_localIsUtf8) {
+                // Most strings of a document are literals: they are used
+                // where they lie, once checked.
                 const char* text = reinterpret_cast<const char*>(string.data);
-                if (!QbXmlLib5::IsValidUtf8(text, string.length)) Fail(kInvalidUtf8);
-                value.assign(text, string.length);
-            } else {
-                value = FromUtf8(string.data, string.length);
+                if (!IsAscii(string.data, string.length) &&
+                    !QbXmlLib5::IsValidUtf8(text, string.length)) {
+                    Fail(kInvalidUtf8);
+                }
+                return std::string_view(text, string.length);
             }
+            value = FromUtf8(string.data, string.length);
             break;
         case kUtf16: {
             const std::u16string units = BigEndianUnits(string.data, string.length);
@@ -590,6 +616,7 @@ void CFastInfosetReader::DecodeCharacters(const EncodedString& string, std::stri
             DecodeAlgorithm(string.format.field, string.data, string.length, value);
             break;
     }
+    return value;
 }
 
 CFastInfosetReader::Alphabet CFastInfosetReader::MakeAlphabet(const unsigned char* data,
@@ -669,9 +696,9 @@ void CFastInfosetReader::DecodeAlgorithm(unsigned field, const unsigned char* da
 
 // Values are copied into the tree each time they are referenced: the copies
 // are charged to the expansion budget.
-const std::string& CFastInfosetReader::TableEntry(const StringTable& table, std::uint32_t index) {
+std::string_view CFastInfosetReader::TableEntry(const StringTable& table, std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
-    const std::string& entry = table[index - 1];
+    const std::string_view entry = table[index - 1];
     if (entry.size() > m_expansionBudget) Fail(kTooLarge);
     m_expansionBudget -= entry.size();
     return entry;
@@ -686,6 +713,18 @@ const std::string* CFastInfosetReader::TableEntry(const NameTable& table, std::u
 template <typename Table, typename Entry>
 void CFastInfosetReader::AddToTable(Table& table, Entry&& value) {
     if (table.size() < kMaxTableSize) table.push_back(std::forward<Entry>(value));
+}
+
+void CFastInfosetReader::AddStringToTable(StringTable& table, std::string_view value) {
+    if (table.size() >= kMaxTableSize) return;
+    const auto* data = reinterpret_cast<const unsigned char*>(value.data());
+    const std::less<const unsigned char*> before;
+    const bool inInput = !before(data, m_data) && before(data, m_data + m_length);
+    if (!inInput && !value.empty()) {
+        m_decodedStrings.emplace_back(value);
+        value = m_decodedStrings.back();
+    }
+    table.push_back(value);
 }
 
 // ---------------------------------------------------------------------------
@@ -773,11 +812,6 @@ std::uint32_t CFastInfosetReader::ReadBigEndian(unsigned count) {
 // ---------------------------------------------------------------------------
 // Octets
 
-unsigned char CFastInfosetReader::ReadOctet() {
-    if (m_position >= m_length) Fail(kEndOfFile);
-    return m_data[m_position++];
-}
-
 // Checks the count against what is left before anything is read or
 // allocated for it.
 const unsigned char* CFastInfosetReader::ReadOctets(std::uint64_t count) {
@@ -804,6 +838,7 @@ void CFastInfosetReader::ClearTables() {
     m_prefixes.clear();
     m_attributeValues.clear();
     m_characterChunks.clear();
+    m_decodedStrings.clear();
 }
 
 }  // namespace QbXmlLib5

@@ -4,14 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace QbXmlLib5 {
 
 class CBinaryData;
+class CXmlAttribute;
 class CXmlDocument;
 class CXmlElement;
+struct CXmlName;
 
 // Decodes one Fast Infoset document held in memory and builds the document
 // tree from it, as the text reader does for XML text.
@@ -52,17 +56,16 @@ public:
     bool Read();
 
 private:
-    // Attribute values and character chunks.
-    using StringTable = std::vector<std::string>;
+    // Attribute values and character chunks: views of the input where it
+    // holds them as they are, otherwise of m_decodedStrings.
+    using StringTable = std::vector<std::string_view>;
     // Prefixes, namespace names and local names: the document's own copies.
     using NameTable = std::vector<const std::string*>;
 
-    // An entry of the element or attribute name tables. The name keeps its
-    // strings even when a table of its parts was full.
-    struct NameSurrogate {
-        const std::string* namespaceName;
-        const std::string* localName;
-    };
+    // An entry of the element or attribute name tables: the document's
+    // qualified name, which keeps its strings even when a table of its parts
+    // was full.
+    using NameSurrogate = const CXmlName*;
 
     // A restricted alphabet: its characters in UTF-8, `starts[i]` being the
     // offset of character i (with one extra entry marking the end).
@@ -124,20 +127,26 @@ private:
 
     // Strings.
     const std::string* ReadIdentifyingString(NameTable& table);
-    const std::string& ReadNonIdentifyingString(StringTable& table);
-    const std::string& ReadCharacterChunk(unsigned char first);
+    std::string_view ReadNonIdentifyingString(StringTable& table);
+    std::string_view ReadCharacterChunk(unsigned char first);
     EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
-    void DecodeCharacters(const EncodedString& string, std::string& value);
+    // The characters in the local encoding: a view of the input itself when
+    // it is UTF-8 as the local encoding, otherwise of m_literal. Valid until
+    // the next string is decoded.
+    std::string_view DecodeCharacters(const EncodedString& string);
     static Alphabet MakeAlphabet(const unsigned char* data, std::size_t length);
     const Alphabet& FindAlphabet(unsigned field) const;
     void DecodeAlphabet(unsigned field, const unsigned char* data, std::size_t length,
                         std::string& value);
     void DecodeAlgorithm(unsigned field, const unsigned char* data, std::size_t length,
                          std::string& value);
-    const std::string& TableEntry(const StringTable& table, std::uint32_t index);
+    std::string_view TableEntry(const StringTable& table, std::uint32_t index);
     const std::string* TableEntry(const NameTable& table, std::uint32_t index);
     template <typename Table, typename Entry>
     static void AddToTable(Table& table, Entry&& value);
+    // Adds `value` (from DecodeCharacters) to `table`, copying it first
+    // unless it lies in the input.
+    void AddStringToTable(StringTable& table, std::string_view value);
     const std::string* Intern(const unsigned char* utf8, std::size_t length);
 
     // Integers and lengths, each starting at the named bit of `first`.
@@ -159,6 +168,9 @@ private:
     void ClearTables();
 
     CXmlDocument* m_document;
+    bool m_localIsUtf8 = true;  // fixed for the duration of Read
+    // The attributes of the element being read, given to it all at once.
+    std::vector<CXmlAttribute*> m_pendingAttributes;
     const unsigned char* m_data;
     std::size_t m_length;
     std::size_t m_position;
@@ -169,6 +181,7 @@ private:
     const std::string* m_prefix = nullptr;
     const std::string* m_namespace = nullptr;
     const std::string* m_localName = nullptr;
+    const CXmlName* m_name = nullptr;  // the two above as a qualified name
     std::string m_literal;
     std::string m_utf8;  // restricted-alphabet output before conversion
 
@@ -180,6 +193,7 @@ private:
     NameTable m_prefixes;
     StringTable m_attributeValues;
     StringTable m_characterChunks;
+    std::deque<std::string> m_decodedStrings;  // a deque keeps the strings in place
 };
 
 }  // namespace QbXmlLib5

@@ -235,6 +235,38 @@ TEST(XmlLoad, RandomDocumentsMatchLibxml2) {
 }
 #endif  // QB_HAVE_LIBXML2
 
+// A document loaded again reuses the storage of its previous tree: the trees
+// must be the same as those of fresh documents, whatever the sizes and the
+// order, also after a failed load.
+TEST(XmlLoad, ReloadingOneDocumentGivesFreshTrees) {
+    std::string big = "<big xmlns:p='urn:p'>";
+    for (int i = 0; i < 1500; ++i) {
+        big += "<e n='" + std::to_string(i) + "' p:long='a value longer than any inline buffer " +
+               std::to_string(i) + "'>t" + std::to_string(i) + "</e>";
+    }
+    big += "</big>";
+    const std::vector<std::string> texts = {
+        "<r xmlns='urn:d' xmlns:p='urn:p1' a='1' p:b='2'><p:c xmlns:p='urn:p2'/>x</r>",
+        big,
+        "<m>one<![CDATA[<two>]]>three<e/>six&amp;</m>",
+        big,
+        "<small a='1'/>",
+    };
+    CXmlDocument reused;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& text : texts) {
+            SCOPED_TRACE(text.substr(0, 60));
+            reused.LoadXml(text.c_str());
+            CXmlDocument fresh;
+            fresh.LoadXml(text.c_str());
+            EXPECT_EQ(DumpDocument(reused), DumpDocument(fresh));
+            EXPECT_EQ(reused.GetDocumentElement()->GetDocument(), &reused);
+        }
+        EXPECT_THROW(reused.LoadXml("<broken>"), CQbException);
+        EXPECT_EQ(reused.GetDocumentElement(), nullptr);
+    }
+}
+
 TEST(XmlLoad, NamespaceDetails) {
     CXmlDocument doc;
     doc.LoadXml("<r xmlns='urn:d' xmlns:p='urn:p1' a='1' p:b='2'><p:c xmlns:p='urn:p2'/>"

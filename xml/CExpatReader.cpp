@@ -126,27 +126,81 @@ inline std::string_view CExpatReader::LocalView(std::string_view utf8, std::stri
     return buffer;
 }
 
-void CExpatReader::StartElement(const char* name, const char** attributes) {
-    std::string_view namespaceUri;
-    std::string_view localName;
-    SplitName(name, namespaceUri, localName);
-    namespaceUri = LocalView(namespaceUri, m_namespaceBuffer);
-    localName = LocalView(localName, m_localNameBuffer);
+namespace {
+
+inline std::size_t NameCacheSlot(const char* name, std::size_t length, unsigned bits) {
+    const std::uint32_t key =
+        static_cast<std::uint32_t>(length) << 24 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 16 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name[length / 2])) << 8 ^
+        static_cast<unsigned char>(name[length - 1]);
+    return (key * 0x9E3779B1u) >> (32 - bits);
+}
+
+}  // namespace
+
+// The cache is two-way: names whose cheap hashes collide (a dozen names in
+// 64 sets often have a pair) do not evict each other.
+inline const CXmlName* CExpatReader::NameOf(const char* expatName) {
+    const std::size_t length = std::strlen(expatName);
+    if (length != 0) {
+        const CCachedName* set = &m_nameCache[2 * NameCacheSlot(expatName, length, kNameCacheBits)];
+        for (int way = 0; way < 2; ++way) {
+            if (set[way].length == length &&
+                std::memcmp(set[way].expatName, expatName, length) == 0) {
+                return set[way].name;
+            }
+        }
+    }
+    return LookUpName(expatName, length);
+}
+
+const CXmlName* CExpatReader::LookUpName(const char* expatName, std::size_t length) {
+    const std::string_view key(expatName, length);
+    const CXmlName* name;
+    const auto found = m_rawNames.find(key);
+    if (found != m_rawNames.end()) {
+        name = found->second;
+    } else {
+        std::string_view namespaceUri;
+        std::string_view localName;
+        SplitName(expatName, namespaceUri, localName);
+        const std::string* uri = m_document->InternName(LocalView(namespaceUri, m_namespaceBuffer));
+        const std::string* local = m_document->InternName(LocalView(localName, m_localNameBuffer));
+        name = m_document->InternQualifiedName(uri, local);
+        m_rawNameStore.emplace_back(key);
+        m_rawNames.emplace(m_rawNameStore.back(), name);
+    }
+    if (length != 0) {
+        // The newer name takes the second way; the first keeps the older.
+        CCachedName* set = &m_nameCache[2 * NameCacheSlot(expatName, length, kNameCacheBits)];
+        CCachedName& cached = set[0].name == nullptr ? set[0] : set[1];
+        const auto stored = m_rawNames.find(key);
+        cached.expatName = stored->first.data();
+        cached.length = length;
+        cached.name = name;
+    }
+    return name;
+}
+
+void CExpatReader::StartElement(const char* expatName, const char** attributes) {
+    const CXmlName* name = NameOf(expatName);
     CXmlElement* element = m_document->GetDocumentElement() == nullptr
-                               ? m_document->AddDocElement(namespaceUri, localName)
-                               : m_document->AddChildElement(namespaceUri, localName);
+                               ? m_document->AddInternedDocElement(name)
+                               : m_document->AddInternedChildElement(name);
     if (m_document->GetKeepLineNumbers()) {
         m_document->SetLineNumber(element, static_cast<unsigned long>(XML_GetCurrentLineNumber(
                                                static_cast<XML_Parser>(m_parser))));
     }
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;
+    if (count == 0) {
+        return;
+    }
     element->m_attributes.reserve(count);
     for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
-        SplitName(pair[0], namespaceUri, localName);
-        CXmlDocument::AddAttributeFromViews(element, LocalView(localName, m_localNameBuffer),
-                                            LocalView(pair[1], m_valueBuffer),
-                                            LocalView(namespaceUri, m_namespaceBuffer));
+        element->m_attributes.push_back(
+            m_document->CreateAttribute(NameOf(pair[0]), LocalView(pair[1], m_valueBuffer)));
     }
 }
 

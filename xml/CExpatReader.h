@@ -9,14 +9,18 @@
 #ifndef QBXMLLIB5_XML_CEXPATREADER_H
 #define QBXMLLIB5_XML_CEXPATREADER_H
 
+#include <array>
 #include <cstddef>
+#include <deque>
 #include <exception>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace QbXmlLib5 {
 
 class CXmlDocument;
+struct CXmlName;
 
 class CExpatReader {
 public:
@@ -43,6 +47,10 @@ private:
     static void OnCharacterData(void* userData, const char* text, int length);
 
     void StartElement(const char* name, const char** attributes);
+    // The document's name for a name as Expat reports it ("namespace
+    // URI|local name", or just the local name).
+    const CXmlName* NameOf(const char* expatName);
+    const CXmlName* LookUpName(const char* expatName, std::size_t length);
     void CharacterData(const char* text, std::size_t length);
     // `utf8` in the local encoding: `utf8` itself when that is UTF-8,
     // otherwise converted into `buffer`.
@@ -61,6 +69,18 @@ private:
     std::string m_namespaceBuffer;
     std::string m_localNameBuffer;
     std::string m_valueBuffer;
+    // The names met so far, by their Expat form (keys point into m_rawNames'
+    // strings), and a small direct-mapped cache in front: a document uses a
+    // few names over and over, and a hit costs one comparison.
+    std::deque<std::string> m_rawNameStore;
+    std::unordered_map<std::string_view, const CXmlName*> m_rawNames;
+    struct CCachedName {
+        const char* expatName = nullptr;  // into m_rawNameStore
+        std::size_t length = 0;
+        const CXmlName* name = nullptr;
+    };
+    static constexpr unsigned kNameCacheBits = 6;
+    std::array<CCachedName, std::size_t{2} << kNameCacheBits> m_nameCache{};  // two ways a set
 };
 
 }  // namespace QbXmlLib5

@@ -9,24 +9,37 @@ namespace {
 const char kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 const char kXmlnsNamespace[] = "http://www.w3.org/2000/xmlns/";
 
+// The name of an attribute made by the public constructor, with its parts.
+struct COwnedName : CXmlName {
+    COwnedName(std::string local, std::string uri)
+        : CXmlName{nullptr, nullptr, true},
+          ownLocalName(std::move(local)),
+          ownNamespaceUri(std::move(uri)) {
+        localName = &ownLocalName;
+        namespaceUri = &ownNamespaceUri;
+    }
+    std::string ownLocalName;
+    std::string ownNamespaceUri;
+};
+
 }  // namespace
 
 CXmlAttribute::CXmlAttribute(std::string localName, std::string value, std::string namespaceUri)
-    : m_value(std::move(value)),
-      m_ownNames(new std::string[2]{std::move(localName), std::move(namespaceUri)}) {
-    m_localName = &m_ownNames[0];
-    m_namespaceUri = &m_ownNames[1];
+    : m_name(new COwnedName(std::move(localName), std::move(namespaceUri))),
+      m_value(std::move(value)) {}
+
+CXmlAttribute::CXmlAttribute(const CXmlName* name, std::string_view value)
+    : m_name(name), m_value(value) {}
+
+CXmlAttribute::~CXmlAttribute() {
+    if (m_name->ownedByAttribute) {
+        delete static_cast<const COwnedName*>(m_name);
+    }
 }
 
-CXmlAttribute::CXmlAttribute(const std::string* localName, std::string_view value,
-                             const std::string* namespaceUri)
-    : m_localName(localName), m_namespaceUri(namespaceUri), m_value(value) {}
-
-CXmlAttribute::~CXmlAttribute() = default;
-
 bool CXmlAttribute::IsNamespaceAttribute() const {
-    const std::string& namespaceUri = *m_namespaceUri;
-    const std::string& localName = *m_localName;
+    const std::string& namespaceUri = GetNamespaceURI();
+    const std::string& localName = GetLocalName();
     if (namespaceUri != kXsiNamespace && namespaceUri != kXmlnsNamespace) {
         return false;
     }

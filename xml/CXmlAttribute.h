@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "xml/CBlockPool.h"
+#include "xml/CXmlName.h"
 
 namespace QbXmlLib5 {
 
@@ -23,9 +24,9 @@ public:
     CXmlAttribute(const CXmlAttribute&) = delete;
     CXmlAttribute& operator=(const CXmlAttribute&) = delete;
 
-    const std::string& GetLocalName() const { return *m_localName; }
+    const std::string& GetLocalName() const { return *m_name->localName; }
     const std::string& GetValue() const { return m_value; }
-    const std::string& GetNamespaceURI() const { return *m_namespaceUri; }
+    const std::string& GetNamespaceURI() const { return *m_name->namespaceUri; }
 
     // True for the attributes that drive XML machinery rather than carry data:
     // local name xmlns, type, schemaLocation or noNamespaceSchemaLocation in
@@ -34,18 +35,17 @@ public:
 
 private:
     friend class CBlockPool<CXmlAttribute>;
+    friend class CXmlDocument;
 
-    // An attribute of a document, whose names are the document's shared
-    // copies (they must outlive the attribute).
-    CXmlAttribute(const std::string* localName, std::string_view value,
-                  const std::string* namespaceUri);
+    // An attribute of a document, whose name is the document's shared copy
+    // (it must outlive the attribute).
+    CXmlAttribute(const CXmlName* name, std::string_view value);
 
-    const std::string* m_localName;
-    const std::string* m_namespaceUri;
+    // Kept to two members: documents hold attributes by the million. The
+    // name of an attribute made by the public constructor is its own (see
+    // CXmlName::ownedByAttribute).
+    const CXmlName* m_name;
     std::string m_value;
-    // The names of an attribute made by the public constructor: local name,
-    // namespace URI. Null for an attribute of a document.
-    std::unique_ptr<std::string[]> m_ownNames;
 };
 
 }  // namespace QbXmlLib5

@@ -13,16 +13,29 @@ CXmlDocument::CXmlDocument(SchemaType schemaType) : m_schemaType(schemaType) {}
 
 CXmlDocument::~CXmlDocument() { CXmlDocument::Cleanup(); }
 
-void CXmlDocument::Cleanup() {
+void CXmlDocument::Cleanup() { Empty(m_reloading); }
+
+void CXmlDocument::Empty(bool keepBlocks) {
     m_documentElement = nullptr;
     m_elementStack.clear();
-    m_elementPool.Clear();
-    m_attributePool.Clear();
+    for (CXmlAttribute* attribute : m_heapValuedAttributes) {
+        attribute->~CXmlAttribute();
+    }
+    m_heapValuedAttributes.clear();
+    if (keepBlocks) {
+        m_elementPool.Reset();
+        m_attributePool.Rewind();
+    } else {
+        m_elementPool.Clear();
+        m_attributePool.Release();
+    }
     m_names.clear();
     m_nameCache.fill(nullptr);
+    m_qualifiedNameIndex.clear();
+    m_qualifiedNames.clear();
     m_aliasMap.clear();
     m_bindings.clear();
-    m_pendingScope = nullptr;
+    m_pendingScope = &m_documentScope;
     m_lineNumbers.clear();
 }
 
@@ -47,6 +60,9 @@ namespace {
 
 std::string_view View(const char* text) { return text != nullptr ? text : std::string_view(); }
 
+// What a string holds without a buffer of its own.
+const std::size_t kInlineCapacity = std::string().capacity();
+
 }  // namespace
 
 const std::string& CXmlDocument::EmptyName() {
@@ -60,16 +76,15 @@ CXmlElement* CXmlDocument::AddDocElement(const char* namespaceUri, const char* l
 
 CXmlElement* CXmlDocument::AddDocElement(std::string_view namespaceUri,
                                          std::string_view localName) {
-    return AddInternedDocElement(InternName(namespaceUri), InternName(localName));
+    return AddInternedDocElement(
+        InternQualifiedName(InternName(namespaceUri), InternName(localName)));
 }
 
-CXmlElement* CXmlDocument::AddInternedDocElement(const std::string* namespaceUri,
-                                                 const std::string* localName) {
+CXmlElement* CXmlDocument::AddInternedDocElement(const CXmlName* name) {
     if (m_documentElement != nullptr) {
         throw CQbInvalidStateException("The document already has a document element");
     }
-    CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
-    element->m_scope = m_pendingScope;
+    CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
     m_documentElement = element;
     m_elementStack.push_back(COpenElement{element, nullptr});
     return element;
@@ -81,16 +96,15 @@ CXmlElement* CXmlDocument::AddChildElement(const char* namespaceUri, const char*
 
 CXmlElement* CXmlDocument::AddChildElement(std::string_view namespaceUri,
                                            std::string_view localName) {
-    return AddInternedChildElement(InternName(namespaceUri), InternName(localName));
+    return AddInternedChildElement(
+        InternQualifiedName(InternName(namespaceUri), InternName(localName)));
 }
 
-CXmlElement* CXmlDocument::AddInternedChildElement(const std::string* namespaceUri,
-                                                   const std::string* localName) {
+CXmlElement* CXmlDocument::AddInternedChildElement(const CXmlName* name) {
     if (m_elementStack.empty()) {
         throw CQbInvalidStateException("No open element to add a child element to");
     }
-    CXmlElement* element = m_elementPool.Create(this, namespaceUri, localName);
-    element->m_scope = m_pendingScope;
+    CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
     COpenElement& parent = m_elementStack.back();
     if (parent.lastChild == nullptr) {
         parent.element->m_firstChild = element;
@@ -131,12 +145,26 @@ const std::string* CXmlDocument::InternName(std::string_view name) {
     return result;
 }
 
+const CXmlName* CXmlDocument::InternQualifiedName(const std::string* namespaceUri,
+                                                  const std::string* localName) {
+    const auto key = std::make_pair(namespaceUri, localName);
+    const auto found = m_qualifiedNameIndex.find(key);
+    if (found != m_qualifiedNameIndex.end()) {
+        return found->second;
+    }
+    m_qualifiedNames.push_back(CXmlName{namespaceUri, localName, false});
+    const CXmlName* name = &m_qualifiedNames.back();
+    m_qualifiedNameIndex.emplace(key, name);
+    return name;
+}
+
 void CXmlDocument::EndElement() {
     if (!m_elementStack.empty()) {
         m_elementStack.pop_back();
     }
     // Declarations made for the closed element go out of scope with it.
-    m_pendingScope = m_elementStack.empty() ? nullptr : m_elementStack.back().element->m_scope;
+    m_pendingScope =
+        m_elementStack.empty() ? &m_documentScope : m_elementStack.back().element->m_scope;
 }
 
 CXmlElement* CXmlDocument::GetCurrentElement() const {
@@ -150,7 +178,7 @@ void CXmlDocument::AddNamespaceAlias(const std::string& prefix, const std::strin
 void CXmlDocument::AddInternedAlias(const std::string* prefix, const std::string* namespaceUri) {
     m_aliasMap[prefix] = namespaceUri;
     // Readers report declarations before the element that makes them.
-    m_bindings.push_back(CNamespaceBinding{prefix, namespaceUri, m_pendingScope});
+    m_bindings.push_back(CNamespaceBinding{prefix, namespaceUri, m_pendingScope, this});
     m_pendingScope = &m_bindings.back();
 }
 
@@ -163,19 +191,30 @@ void CXmlDocument::AddAttributeFromViews(CXmlElement* element, std::string_view 
                                          std::string_view value, std::string_view namespaceUri) {
     // Elements are created only by a document, which stays writable while it
     // builds them; the element merely remembers it as const for navigation.
-    CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
-    AddInternedAttribute(element, document->InternName(localName), value,
-                         document->InternName(namespaceUri));
+    CXmlDocument* document = const_cast<CXmlDocument*>(element->GetDocument());
+    AddInternedAttribute(element,
+                         document->InternQualifiedName(document->InternName(namespaceUri),
+                                                       document->InternName(localName)),
+                         value);
 }
 
-void CXmlDocument::AddInternedAttribute(CXmlElement* element, const std::string* localName,
-                                        std::string_view value, const std::string* namespaceUri) {
-    CXmlDocument* document = const_cast<CXmlDocument*>(element->m_document);
+void CXmlDocument::AddInternedAttribute(CXmlElement* element, const CXmlName* name,
+                                        std::string_view value) {
+    CXmlDocument* document = const_cast<CXmlDocument*>(element->GetDocument());
     if (element->m_attributes.capacity() == 0) {
         element->m_attributes.reserve(4);  // readers that cannot count first
     }
-    element->m_attributes.push_back(
-        document->m_attributePool.Create(localName, value, namespaceUri));
+    element->m_attributes.push_back(document->CreateAttribute(name, value));
+}
+
+CXmlAttribute* CXmlDocument::CreateAttribute(const CXmlName* name, std::string_view value) {
+    CXmlAttribute* attribute = m_attributePool.Create(name, value);
+    // Short values live inside the string: such an attribute (and the
+    // attributes of a document own no names) needs no destructor.
+    if (attribute->m_value.capacity() > kInlineCapacity) {
+        m_heapValuedAttributes.push_back(attribute);
+    }
+    return attribute;
 }
 
 void CXmlDocument::AppendTextExcludingCR(CXmlElement* element, const char* text,

@@ -20,12 +20,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/QbEnums.h"
 #include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlName.h"
 
 namespace QbXmlLib5 {
 
@@ -118,6 +120,9 @@ private:
         m_lineNumbers[element] = line;
     }
 
+    // Cleanup, keeping the pools' blocks when `keepBlocks`.
+    void Empty(bool keepBlocks);
+
     // Runs `load` on the emptied document and checks that it produced a
     // document element; on failure the document is left empty.
     template <typename LoadBody>
@@ -134,26 +139,46 @@ private:
     // The forms of AddDocElement, AddChildElement, AddAttributeFromViews and
     // AddNamespaceAlias for names that InternName returned: they cost no
     // lookup, however long the names.
-    CXmlElement* AddInternedDocElement(const std::string* namespaceUri,
-                                       const std::string* localName);
-    CXmlElement* AddInternedChildElement(const std::string* namespaceUri,
-                                         const std::string* localName);
-    static void AddInternedAttribute(CXmlElement* element, const std::string* localName,
-                                     std::string_view value, const std::string* namespaceUri);
+    CXmlElement* AddInternedDocElement(const CXmlName* name);
+    CXmlElement* AddInternedChildElement(const CXmlName* name);
+    static void AddInternedAttribute(CXmlElement* element, const CXmlName* name,
+                                     std::string_view value);
     void AddInternedAlias(const std::string* prefix, const std::string* namespaceUri);
+    // An attribute of this document, not yet in any element's list.
+    CXmlAttribute* CreateAttribute(const CXmlName* name, std::string_view value);
     // The document's one copy of `name`, kept until Cleanup.
     const std::string* InternName(std::string_view name);
+    // The document's one qualified name made of two interned strings.
+    const CXmlName* InternQualifiedName(const std::string* namespaceUri,
+                                        const std::string* localName);
     // What InternName returns for "".
     static const std::string& EmptyName();
 
     CXmlElement* m_documentElement = nullptr;  // in m_elementPool
     CBlockPool<CXmlElement> m_elementPool;
     CBlockPool<CXmlAttribute> m_attributePool;
+    // The attributes of m_attributePool whose values are on the heap: the
+    // only ones whose destructor has work to do. The others are released
+    // without being visited again.
+    std::vector<CXmlAttribute*> m_heapValuedAttributes;
+    // True while a load empties the document: its blocks then stay for the
+    // new tree (Cleanup being virtual, a flag rather than an argument).
+    bool m_reloading = false;
     // Element names repeat throughout a document: each is stored once.
     std::unordered_map<std::string_view, std::unique_ptr<const std::string>> m_names;
     static constexpr unsigned kNameCacheBits = 8;
     static constexpr std::size_t kNameCacheSize = std::size_t{1} << kNameCacheBits;
     std::array<const std::string*, kNameCacheSize> m_nameCache{};  // into m_names
+    // Qualified names, keyed by their interned parts (a deque keeps addresses).
+    struct CNamePairHash {
+        std::size_t operator()(const std::pair<const std::string*, const std::string*>& key) const {
+            return std::hash<const void*>()(key.first) * 31u ^ std::hash<const void*>()(key.second);
+        }
+    };
+    std::unordered_map<std::pair<const std::string*, const std::string*>, const CXmlName*,
+                       CNamePairHash>
+        m_qualifiedNameIndex;
+    std::deque<CXmlName> m_qualifiedNames;
     // The open elements (not owned), each with its last child so far.
     struct COpenElement {
         CXmlElement* element;
@@ -164,8 +189,10 @@ private:
     std::unordered_map<const std::string*, const std::string*> m_aliasMap;
     // Every declaration read, chained by scope (a deque keeps addresses).
     std::deque<CNamespaceBinding> m_bindings;
+    // The end of every chain of declarations: no prefix, only the document.
+    const CNamespaceBinding m_documentScope{nullptr, nullptr, nullptr, this};
     // The declarations in scope for the next element opened.
-    const CNamespaceBinding* m_pendingScope = nullptr;
+    const CNamespaceBinding* m_pendingScope = &m_documentScope;
     const SchemaType m_schemaType;
     bool m_keepLineNumbers = false;
     // Kept aside, so that elements pay nothing for line numbers nobody asked for.

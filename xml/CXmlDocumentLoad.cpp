@@ -14,7 +14,15 @@ namespace QbXmlLib5 {
 
 template <typename LoadBody>
 void CXmlDocument::LoadWith(LoadBody load) {
-    Cleanup();
+    // A document loaded again refills the blocks of its previous tree.
+    m_reloading = true;
+    try {
+        Cleanup();
+    } catch (...) {
+        m_reloading = false;
+        throw;
+    }
+    m_reloading = false;
     try {
         load();
         if (m_documentElement == nullptr) {

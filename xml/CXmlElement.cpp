@@ -7,11 +7,8 @@
 
 namespace QbXmlLib5 {
 
-CXmlElement::CXmlElement(const CXmlDocument* document, const std::string* namespaceUri,
-                         const std::string* localName)
-    : m_document(document), m_localName(localName), m_namespaceUri(namespaceUri) {}
-
-CXmlElement::~CXmlElement() = default;
+CXmlElement::CXmlElement(const CXmlName* name, const CNamespaceBinding* scope)
+    : m_name(name), m_scope(scope) {}
 
 const std::string& CXmlElement::GetAttribute(const std::string& localName,
                                              const std::string& namespaceUri) const {
@@ -26,7 +23,7 @@ const std::string& CXmlElement::GetAttribute(const std::string& localName,
 }
 
 std::string CXmlElement::LookupNamespaceFromPrefix(const std::string& prefix) const {
-    for (const CNamespaceBinding* binding = m_scope; binding; binding = binding->outer) {
+    for (const CNamespaceBinding* binding = m_scope; binding->prefix; binding = binding->outer) {
         if (*binding->prefix == prefix) return *binding->namespaceUri;
     }
     if (prefix == "xml") return "http://www.w3.org/XML/1998/namespace";
@@ -48,6 +45,6 @@ void CXmlElement::AppendText(const char* text, std::size_t length) {
     m_text.append(text, length);
 }
 
-unsigned long CXmlElement::GetLineNumber() const { return m_document->GetLineNumber(this); }
+unsigned long CXmlElement::GetLineNumber() const { return GetDocument()->GetLineNumber(this); }
 
 }  // namespace QbXmlLib5

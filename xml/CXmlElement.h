@@ -20,6 +20,7 @@
 
 #include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
+#include "xml/CXmlName.h"
 
 namespace QbXmlLib5 {
 
@@ -28,11 +29,14 @@ class CExpatReader;
 
 // One namespace declaration read into a document, linked to the declarations
 // in scope around the element that made it. Elements without declarations
-// share their parent's chain, so scopes cost nothing per element.
+// share their parent's chain, so scopes cost nothing per element. Every chain
+// ends in the document's own entry, whose prefix is null: it gives elements
+// their document without a pointer of their own.
 struct CNamespaceBinding {
     const std::string* prefix;  // "" for the default namespace
     const std::string* namespaceUri;
     const CNamespaceBinding* outer;
+    const CXmlDocument* document;
 };
 class CFastInfosetReader;
 
@@ -42,17 +46,17 @@ public:
     // attributes belong to the document, which destroys them all together.
     // Not virtual: elements are made and destroyed only by their document,
     // and a table pointer in each of them would only cost memory.
-    ~CXmlElement();
+    ~CXmlElement() = default;
 
     CXmlElement(const CXmlElement&) = delete;
     CXmlElement& operator=(const CXmlElement&) = delete;
 
-    const CXmlDocument* GetDocument() const { return m_document; }
+    const CXmlDocument* GetDocument() const { return m_scope->document; }
     const CXmlElement* GetFirstElement() const { return m_firstChild; }
     const CXmlElement* GetNextSiblingElement() const { return m_nextSibling; }
 
-    const std::string& GetLocalName() const { return *m_localName; }
-    const std::string& GetNamespaceURI() const { return *m_namespaceUri; }
+    const std::string& GetLocalName() const { return *m_name->localName; }
+    const std::string& GetNamespaceURI() const { return *m_name->namespaceUri; }
     const std::string& GetText() const { return m_text; }
     // The line of the start tag in the XML text, when the document was asked
     // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
@@ -76,23 +80,21 @@ private:
     friend class CFastInfosetReader;
     friend class CBlockPool<CXmlElement>;
 
-    // The names must outlive the element (the document keeps them).
-    CXmlElement(const CXmlDocument* document, const std::string* namespaceUri,
-                const std::string* localName);
+    // The name and the scope must outlive the element (the document keeps
+    // them); the scope's chain ends at the document.
+    CXmlElement(const CXmlName* name, const CNamespaceBinding* scope);
 
     // Appends to the text: up to the NUL, or exactly `length` bytes.
     void AppendText(const char* text);
     void AppendText(const char* text, std::size_t length);
 
-    const CXmlDocument* const m_document;
-    const std::string* const m_localName;
-    const std::string* const m_namespaceUri;
     // Kept small: documents hold elements by the million. (The last child,
     // needed only while the element is open, lives on the document's stack.)
+    const CXmlName* const m_name;
+    const CNamespaceBinding* const m_scope;  // owned by the document, never null
     CXmlElement* m_nextSibling = nullptr;
     CXmlElement* m_firstChild = nullptr;
-    const CNamespaceBinding* m_scope = nullptr;  // owned by the document
-    std::vector<CXmlAttribute*> m_attributes;    // owned by the document
+    std::vector<CXmlAttribute*> m_attributes;  // owned by the document
     std::string m_text;
 };
 
