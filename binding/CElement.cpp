@@ -218,27 +218,38 @@ void CElement::CopyXmlElement(const CXmlElement* element) {
     CopyTree(element, "");
 }
 
-// An explicit stack of (copy, original) pairs, whatever the depth.
+// An explicit stack of the originals still to copy, each with the copy of its
+// parent, whatever the depth. The copies are made in document order, the
+// order in which writing visits them: the objects of one element and of its
+// neighbours then lie close together in memory, which a writer walking a
+// large tree feels more than anything else.
 void CElement::CopyTree(const CXmlElement* source, const std::string& targetNamespace) {
-    std::vector<std::pair<CElement*, const CXmlElement*>> pending = {{this, source}};
-    while (!pending.empty()) {
-        CElement* copy = pending.back().first;
-        const CXmlElement* original = pending.back().second;
-        pending.pop_back();
+    std::vector<std::pair<CElement*, const CXmlElement*>> pending;
+    CElement* copy = this;
+    const CXmlElement* original = source;
+    for (;;) {
         copy->m_text = original->GetText();
         for (const CXmlAttribute* attribute : original->GetAttributes()) {
             copy->m_attributes->Add(attribute->GetLocalName().c_str(),
                                     attribute->GetValue().c_str(),
                                     attribute->GetNamespaceURI().c_str());
         }
+        // Children pushed last to first, so that the first is copied next.
+        const std::size_t mark = pending.size();
         for (const CXmlElement* child = original->GetFirstElement(); child;
              child = child->GetNextSiblingElement()) {
-            CSmartPtr<CElement> element =
-                new CElement(child->GetLocalName().c_str(), child->GetNamespaceURI().c_str(),
-                             "##any", targetNamespace.c_str());
-            copy->m_childElements->Add(element);
-            pending.emplace_back(element, child);
+            pending.emplace_back(copy, child);
         }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(mark), pending.end());
+        if (pending.empty()) return;
+        CElement* parent = pending.back().first;
+        original = pending.back().second;
+        pending.pop_back();
+        CSmartPtr<CElement> element =
+            new CElement(original->GetLocalName().c_str(), original->GetNamespaceURI().c_str(),
+                         "##any", targetNamespace.c_str());
+        parent->m_childElements->Add(element);
+        copy = element;
     }
 }
 
