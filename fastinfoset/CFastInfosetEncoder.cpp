@@ -70,6 +70,11 @@ void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t len
 template <std::size_t N>
 void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
                                        const Range (&ranges)[N]) {
+    // Nearly every index and length fits the first class.
+    if (value != 0 && value <= ranges[0].last && ranges[0].extraOctets == 0) {
+        AppendOctet(static_cast<unsigned char>(high | ranges[0].flag | (value - 1)));
+        return;
+    }
     std::uint64_t base = 0;
     for (const Range& range : ranges) {
         if (value <= range.last) {
