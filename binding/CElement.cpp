@@ -33,6 +33,39 @@ const char kRestrictionMismatch[] =
 // small whatever the depth.
 constexpr std::size_t kMaxNamedAncestors = 32;
 
+// Writing a large tree is bound by memory latency: each element is a handful
+// of small objects (the element, its collections, list nodes, attributes,
+// strings), and a walk from one to the next waits for every load. A tree read
+// from a document lies in memory roughly in the order writing visits it (see
+// CopyTree), so the walk asks for the memory a little ahead of the element it
+// is at, once per cache line, and finds it in the cache when it gets there. On
+// a tree laid out otherwise the requests are merely wasted.
+class CReadAhead {
+public:
+    void Near(const void* object) {
+#if defined(__GNUC__)
+        const char* from = static_cast<const char*>(object) + kDistance;
+        const char* to = from + kSpan;
+        // Continue where the last request stopped when it lies in this window;
+        // after a jump elsewhere start afresh.
+        if (m_next > from && m_next < to) from = m_next;
+        for (; from < to; from += kLine) __builtin_prefetch(from);
+        m_next = to;
+#else
+        (void)object;
+#endif
+    }
+
+private:
+    // How far ahead, and how much at most per element (after a jump). Found
+    // by measurement on the 20 MB data-oriented benchmark document, where an
+    // element takes about 1.4 KB of memory.
+    static constexpr std::ptrdiff_t kDistance = 16384;
+    static constexpr std::ptrdiff_t kSpan = 2048;
+    static constexpr std::ptrdiff_t kLine = 64;
+    const char* m_next = nullptr;
+};
+
 }  // namespace
 
 // An element whose children are being visited, and the next child to visit.
@@ -161,6 +194,7 @@ void CElement::StoreRestriction(const std::string& restriction,
 void CElement::ToXml_Int(CXmlWriter* writer, bool, const char* namespaceUri,
                          const CXmlSerializationContext& ctx, bool) const {
     std::vector<Visit> open;
+    CReadAhead readAhead;
     WriteStartTag(writer, namespaceUri, ctx, open);
     while (!open.empty()) {
         Visit& top = open.back();
@@ -171,6 +205,7 @@ void CElement::ToXml_Int(CXmlWriter* writer, bool, const char* namespaceUri,
             continue;
         }
         const CElement* child = *top.next++;
+        readAhead.Near(child);
         if (typeid(*child) == typeid(CElement)) {
             child->WriteStartTag(writer, namespaceUri, ctx, open);
         } else {
@@ -218,27 +253,38 @@ void CElement::CopyXmlElement(const CXmlElement* element) {
     CopyTree(element, "");
 }
 
-// An explicit stack of (copy, original) pairs, whatever the depth.
+// An explicit stack of the originals still to copy, each with the copy of its
+// parent, whatever the depth. The copies are made in document order, the
+// order in which writing visits them: the objects of one element and of its
+// neighbours then lie close together in memory, which a writer walking a
+// large tree feels more than anything else.
 void CElement::CopyTree(const CXmlElement* source, const std::string& targetNamespace) {
-    std::vector<std::pair<CElement*, const CXmlElement*>> pending = {{this, source}};
-    while (!pending.empty()) {
-        CElement* copy = pending.back().first;
-        const CXmlElement* original = pending.back().second;
-        pending.pop_back();
+    std::vector<std::pair<CElement*, const CXmlElement*>> pending;
+    CElement* copy = this;
+    const CXmlElement* original = source;
+    for (;;) {
         copy->m_text = original->GetText();
         for (const CXmlAttribute* attribute : original->GetAttributes()) {
             copy->m_attributes->Add(attribute->GetLocalName().c_str(),
                                     attribute->GetValue().c_str(),
                                     attribute->GetNamespaceURI().c_str());
         }
+        // Children pushed last to first, so that the first is copied next.
+        const std::size_t mark = pending.size();
         for (const CXmlElement* child = original->GetFirstElement(); child;
              child = child->GetNextSiblingElement()) {
-            CSmartPtr<CElement> element =
-                new CElement(child->GetLocalName().c_str(), child->GetNamespaceURI().c_str(),
-                             "##any", targetNamespace.c_str());
-            copy->m_childElements->Add(element);
-            pending.emplace_back(element, child);
+            pending.emplace_back(copy, child);
         }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(mark), pending.end());
+        if (pending.empty()) return;
+        CElement* parent = pending.back().first;
+        original = pending.back().second;
+        pending.pop_back();
+        CSmartPtr<CElement> element =
+            new CElement(original->GetLocalName().c_str(), original->GetNamespaceURI().c_str(),
+                         "##any", targetNamespace.c_str());
+        parent->m_childElements->Add(element);
+        copy = element;
     }
 }
 

@@ -5,6 +5,7 @@
 #define QBXMLLIB5_BINDING_CPROPERTYACCESS_H
 
 #include <string>
+#include <type_traits>
 
 #include "binding/CXmlCollectionBase.h"
 #include "core/CQbException.h"
@@ -49,7 +50,7 @@ public:
         if (read) {
             (value.*set)(field);
         } else {
-            field = (value.*get)();
+            Store(value, field, get);
         }
     }
 
@@ -64,11 +65,45 @@ public:
             }
         } else {
             valid = value.IsValid();
-            if (valid) field = (value.*get)();
+            if (valid) Store(value, field, get);
         }
     }
 
     // An index no record of the class uses.
+private:
+    // Writing a property consumes the variant (the records pass their own
+    // temporary), so the heap kinds move into the member instead of being
+    // copied.
+    template <class T, class Get>
+    static void Store(QbVariant& value, T& field, Get get) {
+        field = (value.*get)();
+    }
+    template <class Get>
+    static void Store(QbVariant& value, std::string& field, Get get) {
+        if constexpr (std::is_same<Get, decltype(&QbVariant::GetString)>::value) {
+            field = get == &QbVariant::GetString ? value.TakeString() : (value.*get)();
+        } else {
+            field = (value.*get)();
+        }
+    }
+    template <class Get>
+    static void Store(QbVariant& value, CDecimal& field, Get get) {
+        if constexpr (std::is_same<Get, decltype(&QbVariant::GetDecimal)>::value) {
+            field = get == &QbVariant::GetDecimal ? value.TakeDecimal() : (value.*get)();
+        } else {
+            field = (value.*get)();
+        }
+    }
+    template <class Get>
+    static void Store(QbVariant& value, CBigInteger& field, Get get) {
+        if constexpr (std::is_same<Get, decltype(&QbVariant::GetInteger)>::value) {
+            field = get == &QbVariant::GetInteger ? value.TakeInteger() : (value.*get)();
+        } else {
+            field = (value.*get)();
+        }
+    }
+
+public:
     [[noreturn]] static void ThrowUnknownProperty(const char* className, int index) {
         throw CQbInvalidParamException(std::string(className) + " has no property " +
                                        std::to_string(index));

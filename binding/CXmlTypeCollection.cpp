@@ -7,6 +7,21 @@
 
 namespace QbXmlLib5 {
 
+namespace {
+
+bool IsUnset(const char* text) { return text && !*text; }
+
+// True when every facet is unset (a null text is not: the facets'
+// constructor refuses it).
+bool NoFacets(const char* pattern, int minLength, int maxLength, const char* minInclusive,
+              const char* maxInclusive, const char* minExclusive, const char* maxExclusive,
+              int length) {
+    return IsUnset(pattern) && minLength < 0 && maxLength < 0 && IsUnset(minInclusive) &&
+           IsUnset(maxInclusive) && IsUnset(minExclusive) && IsUnset(maxExclusive) && length < 0;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // CXmlTypeCollection
 
@@ -18,17 +33,29 @@ CXmlTypeCollection::CXmlTypeCollection(ItemType itemType, const char* elementNam
                                        int length, WhitespaceRule whitespaceRule,
                                        const char* numberFormat)
     : CXmlCollectionBase(elementName, namespaceUri, minOccurs, maxOccurs),
-      m_restrictions(pattern, minLength, maxLength, minInclusive, maxInclusive, minExclusive,
-                     maxExclusive, length),
       m_itemType(itemType),
-      m_numberFormat(numberFormat ? numberFormat : ""),
-      m_hasNumberFormat(numberFormat != nullptr),
-      m_whitespaceRule(whitespaceRule) {}
+      m_whitespaceRule(whitespaceRule) {
+    if (!numberFormat && NoFacets(pattern, minLength, maxLength, minInclusive, maxInclusive,
+                                  minExclusive, maxExclusive, length)) {
+        return;
+    }
+    m_shared = std::make_shared<const CShared>(
+        CShared{CPrimitiveRestrictions(pattern, minLength, maxLength, minInclusive, maxInclusive,
+                                       minExclusive, maxExclusive, length),
+                numberFormat ? numberFormat : "", numberFormat != nullptr});
+}
 
 CXmlTypeCollection::~CXmlTypeCollection() = default;
 
+const CPrimitiveRestrictions& CXmlTypeCollection::GetRestrictions() const {
+    static const CPrimitiveRestrictions none;
+    return m_shared ? m_shared->facets : none;
+}
+
 const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXmlElement* current,
                                                    const CXmlSerializationContext& ctx, bool) {
+    // Most collections are empty where they are read: leave without copies.
+    if (!current || current->GetLocalName() != ElementNameRef()) return current;
     const std::string name = GetElementName();
     const std::string namespaceUri = GetNamespace();
     while (current && DoesElementNameMatch(ctx, current, name.c_str(), namespaceUri.c_str())) {
@@ -39,7 +66,7 @@ const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXm
 }
 
 void CXmlTypeCollection::CheckValue(const QbVariant& value) const {
-    CheckPrimitiveValue(m_itemType, m_restrictions, GetElementName().c_str(), value);
+    CheckPrimitiveValue(m_itemType, GetRestrictions(), GetElementName().c_str(), value);
 }
 
 void CXmlTypeCollection::CheckInsertIndex(int index) const {

@@ -19,6 +19,7 @@
 #define QBXMLLIB5_BINDING_CXMLTYPECOLLECTION_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,12 +46,12 @@ public:
     using WhitespaceRule = CWhitespaceUtils::WhitespaceRule;
 
     ItemType GetItemType() const { return m_itemType; }
-    const CPrimitiveRestrictions& GetRestrictions() const { return m_restrictions; }
+    const CPrimitiveRestrictions& GetRestrictions() const;
     WhitespaceRule GetWhitespaceRule() const { return m_whitespaceRule; }
     // The printf format of r4 and r8 values, or the number of places of
     // decimal ones; null when the default form is written.
     const char* GetNumberFormat() const {
-        return m_hasNumberFormat ? m_numberFormat.c_str() : nullptr;
+        return m_shared && m_shared->hasNumberFormat ? m_shared->numberFormat.c_str() : nullptr;
     }
 
 protected:
@@ -85,10 +86,17 @@ protected:
     void WriteItem(CXmlWriter* writer, const std::string& text) const;
 
 private:
-    CPrimitiveRestrictions m_restrictions;
+    // What the schema fixed for the items, shared by copies and null when
+    // the items have neither facets nor a number format: most collections
+    // have none, and a generated object makes one collection per repeated
+    // member.
+    struct CShared {
+        CPrimitiveRestrictions facets;
+        std::string numberFormat;
+        bool hasNumberFormat;
+    };
+    std::shared_ptr<const CShared> m_shared;
     ItemType m_itemType;
-    std::string m_numberFormat;
-    bool m_hasNumberFormat;
     WhitespaceRule m_whitespaceRule;
 };
 

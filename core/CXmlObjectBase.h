@@ -123,6 +123,8 @@ protected:
 
     std::string GetElementName() const;
     void SetElementName(const char* name);
+    // The name without a copy, for the readers' per-element tests.
+    const std::string& ElementNameRef() const { return m_elementName; }
 
     // Setter checks used by generated classes.
     void Throw_IfPropertyIsNull(const CXmlObjectBase* object, const char* propertyName) const;

@@ -12,14 +12,61 @@ const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
 }  // namespace
 
+std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
+    std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    }
+    return key;
+}
+
+std::size_t CFastInfosetEncoder::CTable::PackedHome(std::uint64_t key) const {
+    // Fibonacci hashing: the top bits of the product mix every byte.
+    const std::uint64_t mixed = (key ^ (key >> 29)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(mixed >> 32) & (m_packed.size() - 1);
+}
+
+void CFastInfosetEncoder::CTable::GrowPacked() {
+    std::vector<PackedSlot> old(m_packed.empty() ? 64 : m_packed.size() * 2, PackedSlot{0, 0});
+    old.swap(m_packed);
+    for (const PackedSlot& slot : old) {
+        if (slot.index == 0) continue;
+        std::size_t i = PackedHome(slot.key);
+        while (m_packed[i].index != 0) i = (i + 1) & (m_packed.size() - 1);
+        m_packed[i] = slot;
+    }
+}
+
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
+    if (text.size() <= kPackedMaxLength) {
+        if (m_packed.empty()) return 0;
+        const std::uint64_t key = Pack(text);
+        for (std::size_t i = PackedHome(key);; i = (i + 1) & (m_packed.size() - 1)) {
+            const PackedSlot& slot = m_packed[i];
+            if (slot.index == 0) return 0;
+            if (slot.key == key) return slot.index;
+        }
+    }
     const auto it = m_index.find(text);
     return it == m_index.end() ? 0 : it->second;
 }
 
 bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
     if (IsFull()) return false;
-    m_index.emplace(text, ++m_size);
+    ++m_size;
+    if (text.size() > kPackedMaxLength) {
+        m_index.emplace(text, m_size);
+        return true;
+    }
+    // At most half full, so that probe runs stay short.
+    if ((m_packedCount + 1) * 2 > m_packed.size()) GrowPacked();
+    const std::uint64_t key = Pack(text);
+    std::size_t i = PackedHome(key);
+    for (; m_packed[i].index != 0; i = (i + 1) & (m_packed.size() - 1)) {
+        if (m_packed[i].key == key) return true;  // the first index stays
+    }
+    m_packed[i] = PackedSlot{key, m_size};
+    ++m_packedCount;
     return true;
 }
 
@@ -70,6 +117,11 @@ void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t len
 template <std::size_t N>
 void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
                                        const Range (&ranges)[N]) {
+    // Nearly every index and length fits the first class.
+    if (value != 0 && value <= ranges[0].last && ranges[0].extraOctets == 0) {
+        AppendOctet(static_cast<unsigned char>(high | ranges[0].flag | (value - 1)));
+        return;
+    }
     std::uint64_t base = 0;
     for (const Range& range : ranges) {
         if (value <= range.last) {

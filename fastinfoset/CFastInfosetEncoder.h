@@ -41,7 +41,22 @@ public:
         bool IsFull() const { return Size() >= m_capacity; }
 
     private:
-        std::unordered_map<std::string, std::uint32_t> m_index;
+        // Strings of up to seven bytes (most attribute values and character
+        // chunks that are indexed, most prefixes) are packed with their
+        // length into one integer and kept in an open-addressing table of
+        // plain slots: no hashing of a string, no node to allocate or chase.
+        static constexpr std::size_t kPackedMaxLength = 7;
+        struct PackedSlot {
+            std::uint64_t key;
+            std::uint32_t index;  // 0: empty
+        };
+        static std::uint64_t Pack(const std::string& text);
+        std::size_t PackedHome(std::uint64_t key) const;
+        void GrowPacked();
+
+        std::vector<PackedSlot> m_packed;  // size 0 or a power of two
+        std::uint32_t m_packedCount = 0;
+        std::unordered_map<std::string, std::uint32_t> m_index;  // longer strings
         std::uint32_t m_size = 0;
         std::uint32_t m_capacity;
     };

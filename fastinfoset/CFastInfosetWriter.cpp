@@ -30,19 +30,18 @@ using Table = CFastInfosetEncoder::TableId;
 
 }  // namespace
 
-CFastInfosetWriter::CFastInfosetWriter()
-    : CFastInfosetWriter(CFastInfosetEncoder::kMaxTableSize) {}
+CFastInfosetWriter::CFastInfosetWriter() : CFastInfosetWriter(CFastInfosetEncoder::kMaxTableSize) {}
 
 CFastInfosetWriter::CFastInfosetWriter(std::uint32_t tableCapacity)
     : CXmlWriter("CFastInfosetWriter"),
       m_encoder(tableCapacity),
       m_elementPending(false),
       m_terminatorPending(false),
+      m_attributeCount(0),
       m_undeclareDefault(false),
       m_localIsUtf8(LocalEncodingIsUtf8()) {}
 
-const std::string& CFastInfosetWriter::Utf8(const std::string& local, int slot) {
-    if (m_localIsUtf8) return local;
+const std::string& CFastInfosetWriter::ConvertToUtf8(const std::string& local, int slot) {
     m_utf8[slot] = LocalToUtf8(local.data(), local.size()).GetString();
     return m_utf8[slot];
 }
@@ -51,20 +50,26 @@ CFastInfosetWriter::~CFastInfosetWriter() = default;
 
 const char* CFastInfosetWriter::GetDeclarationText(FInfoDecl decl) {
     switch (decl) {
-        case FI_DECL_ENCODING: return "<?xml encoding='finf'?>";
-        case FI_DECL_ENCODING_STANDALONE_YES: return "<?xml encoding='finf' standalone='yes'?>";
-        case FI_DECL_ENCODING_STANDALONE_NO: return "<?xml encoding='finf' standalone='no'?>";
-        case FI_DECL_1_0: return "<?xml version='1.0' encoding='finf'?>";
+        case FI_DECL_ENCODING:
+            return "<?xml encoding='finf'?>";
+        case FI_DECL_ENCODING_STANDALONE_YES:
+            return "<?xml encoding='finf' standalone='yes'?>";
+        case FI_DECL_ENCODING_STANDALONE_NO:
+            return "<?xml encoding='finf' standalone='no'?>";
+        case FI_DECL_1_0:
+            return "<?xml version='1.0' encoding='finf'?>";
         case FI_DECL_1_0_STANDALONE_YES:
             return "<?xml version='1.0' encoding='finf' standalone='yes'?>";
         case FI_DECL_1_0_STANDALONE_NO:
             return "<?xml version='1.0' encoding='finf' standalone='no'?>";
-        case FI_DECL_1_1: return "<?xml version='1.1' encoding='finf'?>";
+        case FI_DECL_1_1:
+            return "<?xml version='1.1' encoding='finf'?>";
         case FI_DECL_1_1_STANDALONE_YES:
             return "<?xml version='1.1' encoding='finf' standalone='yes'?>";
         case FI_DECL_1_1_STANDALONE_NO:
             return "<?xml version='1.1' encoding='finf' standalone='no'?>";
-        default: return "";
+        default:
+            return "";
     }
 }
 
@@ -76,8 +81,8 @@ void CFastInfosetWriter::WriteHeader(FInfoDecl decl) {
 
 CBinaryData CFastInfosetWriter::GetOutput() const {
     const std::vector<unsigned char>& out = m_encoder.Output();
-    return CBinaryData(out.empty() ? nullptr : const_cast<unsigned char*>(out.data()),
-                       out.size(), false);
+    return CBinaryData(out.empty() ? nullptr : const_cast<unsigned char*>(out.data()), out.size(),
+                       false);
 }
 
 void CFastInfosetWriter::WriteEndDocument() {
@@ -102,6 +107,8 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     if (started.declaresPrefix) {
         m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
         m_elementPrefix = started.prefix;
+    } else if (!started.prefix.empty()) {
+        m_elementPrefix = started.prefix;  // found in scope by BeginElement
     } else {
         // The binary form names the prefix even where the text form relies on
         // the default namespace.
@@ -135,10 +142,21 @@ void CFastInfosetWriter::WriteEndElement() {
 }
 
 void CFastInfosetWriter::WriteAttribute(const std::string& localName,
-                                        const std::string& namespaceUri,
-                                        const std::string& value) {
+                                        const std::string& namespaceUri, const std::string& value) {
     CheckAttributesAllowed();
-    m_attributes.push_back({PrefixFor(namespaceUri), namespaceUri, localName, value});
+    // The slots of earlier start tags are kept, so their strings' storage is
+    // reused instead of allocated for every attribute.
+    if (m_attributeCount == m_attributes.size()) m_attributes.emplace_back();
+    PendingAttribute& attribute = m_attributes[m_attributeCount];
+    if (namespaceUri.empty()) {
+        attribute.prefix.clear();
+    } else {
+        attribute.prefix = PrefixFor(namespaceUri);
+    }
+    attribute.namespaceUri = namespaceUri;
+    attribute.localName = localName;
+    attribute.value = value;
+    ++m_attributeCount;
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
@@ -162,7 +180,7 @@ void CFastInfosetWriter::WriteStartTag() {
     m_elementPending = false;
     CXmlWriterContext* current = GetCurrentContext();
     current->CloseStartTag();
-    unsigned char bits = m_attributes.empty() ? 0x00 : kElementHasAttributes;
+    unsigned char bits = m_attributeCount == 0 ? 0x00 : kElementHasAttributes;
     if (HasNamespaceAttributes()) {
         m_encoder.AppendOctet(bits | kElementHasNamespaceAttributes);
         WriteNamespaceAttributes();
@@ -170,13 +188,13 @@ void CFastInfosetWriter::WriteStartTag() {
     }
     m_encoder.ElementName(bits, {Utf8(m_elementPrefix, 0), Utf8(current->GetNamespaceUri(), 1),
                                  Utf8(current->GetLocalName(), 2)});
-    for (const PendingAttribute& a : m_attributes) {
-        m_encoder.AttributeName(
-            {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+    for (std::size_t i = 0; i < m_attributeCount; ++i) {
+        const PendingAttribute& a = m_attributes[i];
+        m_encoder.AttributeName({Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
         m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
     }
-    if (!m_attributes.empty()) m_encoder.AppendOctet(kTerminator);
-    m_attributes.clear();
+    if (m_attributeCount != 0) m_encoder.AppendOctet(kTerminator);
+    m_attributeCount = 0;
     m_inventedPrefixes.clear();
 }
 

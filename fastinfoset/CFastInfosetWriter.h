@@ -3,11 +3,10 @@
 //
 // It streams: each event is encoded as soon as enough is known about it. An
 // element's start tag (name and attributes) is held back until it closes, so
-// that every prefix it uses can be declared on it. The vocabulary tables are built as the document is written (no
-// initial or external vocabulary); strings shorter than six bytes are indexed
-// so that repeated short values cost one or two octets. A table stops growing
-// at 2^20 entries, the largest index X.891 can express; later strings of that
-// table are written literally.
+// that every prefix it uses can be declared on it. The vocabulary tables are built as the document
+// is written (no initial or external vocabulary); strings shorter than six bytes are indexed so
+// that repeated short values cost one or two octets. A table stops growing at 2^20 entries, the
+// largest index X.891 can express; later strings of that table are written literally.
 //
 // Usage: WriteHeader, the element events, WriteEndDocument, GetOutput.
 // Comments, processing instructions and in-line schemas are not written.
@@ -20,6 +19,7 @@
 #ifndef QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
 #define QBXMLLIB5_FASTINFOSET_CFASTINFOSETWRITER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -51,8 +51,7 @@ public:
     // Closes the pending start tag, if any; the instruction itself is dropped.
     void WriteProcessingInstruction(const std::string& text) override;
     void WriteInLineSchema(const std::string& text) override;
-    void WriteStartElement(const std::string& localName,
-                           const std::string& namespaceUri) override;
+    void WriteStartElement(const std::string& localName, const std::string& namespaceUri) override;
     void WriteText(const std::string& text) override;
     void WriteEndElement() override;
     void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
@@ -86,7 +85,10 @@ private:
     void WritePendingTerminator();
     // `local` in UTF-8: itself when the local encoding is UTF-8, else a
     // conversion kept in one of three slots (one per part of a name).
-    const std::string& Utf8(const std::string& local, int slot);
+    const std::string& Utf8(const std::string& local, int slot) {
+        return m_localIsUtf8 ? local : ConvertToUtf8(local, slot);
+    }
+    const std::string& ConvertToUtf8(const std::string& local, int slot);
     // Prefix of namespaceUri for the current element, invented and queued for
     // declaration when none is in scope; "" for no namespace.
     std::string PrefixFor(const std::string& namespaceUri);
@@ -98,7 +100,8 @@ private:
     // (prefix, namespace URI), attributes in call order.
     std::string m_elementPrefix;
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
-    std::vector<PendingAttribute> m_attributes;
+    std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
+    std::size_t m_attributeCount;
     // The held-back element has no namespace while a default one is declared.
     bool m_undeclareDefault;
     bool m_localIsUtf8;

@@ -73,6 +73,16 @@ TEST(VariantTest, HeapKindsAreOwnedCopies) {
     t.SetString(t.GetString() + "b");
     EXPECT_EQ(s.GetString(), "a");
     EXPECT_EQ(t.GetString(), "ab");
+    // Taking moves the value out and empties the variant; the wrong kind
+    // throws and leaves it as it was.
+    QbVariant d = Parsed("-1.5", it_decimal),
+              n = Parsed("123456789012345678901234567890", it_integer);
+    EXPECT_THROW(d.TakeString(), CQbInvalidStateException);
+    EXPECT_THROW(d.TakeInteger(), CQbInvalidStateException);
+    EXPECT_EQ(d.TakeDecimal().ToString(), "-1.5");
+    EXPECT_EQ(n.TakeInteger().ToString(), "123456789012345678901234567890");
+    EXPECT_EQ(t.TakeString(), "ab");
+    for (const QbVariant* w : {&d, &n, &t}) EXPECT_FALSE(w->IsValid());
 }
 
 // Each holder of a reference variant keeps the object alive; setting a

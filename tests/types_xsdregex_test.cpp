@@ -162,3 +162,33 @@ TEST(XsdRegexTest, CompilesEachPatternOnceAcrossThreads) {
     EXPECT_LE(CXsdRegex::GetCacheSize(), CXsdRegex::kCacheCapacity);
     EXPECT_TRUE(kept.Matches("kept"));
 }
+
+// More patterns than a thread keeps at hand, used in turn, with ASCII,
+// non-ASCII and invalid UTF-8 values: every answer stays the pattern's own.
+TEST(XsdRegexTest, ManyPatternsInTurnKeepTheirAnswers) {
+    struct Case {
+        const char* pattern;
+        const char* yes;
+        const char* no;
+    };
+    const Case cases[] = {
+        {"\\d{3}-[A-Z]{2}", "926-AA", "926-aa"},
+        {"[a-z]+", "abc", "ab1"},
+        {"\\p{L}+", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3"},  // "été"; then cut mid-character
+        {"x*", "", "y"},
+        {"(ab)+", "abab", "aba"},
+        {"\\s?\\S+", " a", "  a"},
+        {"[0-9A-F]{2}", "7F", "7G"},
+        {".", "\xE2\x82\xAC", "\xFF"},  // one euro sign; a byte that is never UTF-8
+        {"a|b", "b", "c"},
+        {"\\c+", "a:b", "a b"},
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (const Case& c : cases) {
+            const CXsdRegex regex(c.pattern);
+            EXPECT_TRUE(regex.Matches(c.yes)) << c.pattern << " " << round;
+            EXPECT_FALSE(regex.Matches(c.no)) << c.pattern << " " << round;
+        }
+        if (round == 1) CXsdRegex::ClearCache();
+    }
+}

@@ -12,13 +12,10 @@ namespace QbXmlLib5 {
 
 namespace {
 
-constexpr std::uint32_t kPow10[10] = {1u,        10u,        100u,       1000u,
-                                      10000u,    100000u,    1000000u,   10000000u,
-                                      100000000u, 1000000000u};
+constexpr std::uint32_t kPow10[10] = {1u,      10u,      100u,      1000u,      10000u,
+                                      100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
 
-[[noreturn]] void ThrowInvalid(const char* message) {
-    throw CQbInvalidValueException(message);
-}
+[[noreturn]] void ThrowInvalid(const char* message) { throw CQbInvalidValueException(message); }
 
 // Number of decimal digits of a non-zero limb.
 unsigned LimbDigits(std::uint32_t limb) {
@@ -75,8 +72,7 @@ CBigInteger::CBigInteger(long long value) : m_sign(value < 0 ? -1 : 1) {
     m_limbs = FromUnsigned(magnitude);
 }
 
-CBigInteger::CBigInteger(unsigned long long value)
-    : m_sign(1), m_limbs(FromUnsigned(value)) {}
+CBigInteger::CBigInteger(unsigned long long value) : m_sign(1), m_limbs(FromUnsigned(value)) {}
 
 CBigInteger::CBigInteger(double value) : m_sign(1) {
     if (std::isnan(value)) return;
@@ -105,8 +101,7 @@ CBigInteger::CBigInteger(const char* text) : m_sign(1) { Parse(text); }
 
 CBigInteger::CBigInteger(const std::string& text) : m_sign(1) { Parse(text.c_str()); }
 
-CBigInteger::CBigInteger(int sign, const std::vector<char>& digits)
-    : m_sign(sign < 0 ? -1 : 1) {
+CBigInteger::CBigInteger(int sign, const std::vector<char>& digits) : m_sign(sign < 0 ? -1 : 1) {
     m_limbs.assign((digits.size() + kLimbDigits - 1) / kLimbDigits, 0);
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (digits[i] < 0 || digits[i] > 9) ThrowInvalid("ERROR: Invalid digit in CBigInteger!");
@@ -115,7 +110,8 @@ CBigInteger::CBigInteger(int sign, const std::vector<char>& digits)
     Clean(m_limbs);
 }
 
-CBigInteger::CBigInteger(int sign, Limbs limbs) : m_sign(sign < 0 ? -1 : 1), m_limbs(std::move(limbs)) {
+CBigInteger::CBigInteger(int sign, Limbs limbs)
+    : m_sign(sign < 0 ? -1 : 1), m_limbs(std::move(limbs)) {
     Clean(m_limbs);
 }
 
@@ -168,7 +164,8 @@ CBigInteger::Limbs CBigInteger::FromDigits(const char* first, const char* last) 
     while (last > first) {
         const char* chunk = last - std::min<std::ptrdiff_t>(last - first, kLimbDigits);
         std::uint32_t limb = 0;
-        for (const char* p = chunk; p < last; ++p) limb = limb * 10 + static_cast<std::uint32_t>(*p - '0');
+        for (const char* p = chunk; p < last; ++p)
+            limb = limb * 10 + static_cast<std::uint32_t>(*p - '0');
         limbs.push_back(limb);
         last = chunk;
     }
@@ -432,8 +429,7 @@ namespace {
 // normalised dividend with one extra top limb, v the normalised divisor
 // (top limb at least base / 2, at least two limbs). u is left holding the
 // normalised remainder in its low limbs.
-void KnuthDivide(std::vector<std::uint32_t>& u, const std::vector<std::uint32_t>& v,
-                 std::vector<std::uint32_t>& q) {
+void KnuthDivide(CLimbs& u, const CLimbs& v, CLimbs& q) {
     constexpr std::uint64_t B = 1000000000u;
     const std::size_t n = v.size();
     const std::size_t m = u.size() - n - 1;
@@ -458,12 +454,13 @@ void KnuthDivide(std::vector<std::uint32_t>& u, const std::vector<std::uint32_t>
         for (std::size_t i = 0; i < n; ++i) {
             std::uint64_t p = qhat * v[i] + carry;
             carry = p / B;
-            std::int64_t t = static_cast<std::int64_t>(u[i + j]) -
-                             static_cast<std::int64_t>(p % B) - borrow;
+            std::int64_t t =
+                static_cast<std::int64_t>(u[i + j]) - static_cast<std::int64_t>(p % B) - borrow;
             borrow = t < 0 ? 1 : 0;
             u[i + j] = static_cast<std::uint32_t>(t + borrow * static_cast<std::int64_t>(B));
         }
-        std::int64_t top = static_cast<std::int64_t>(u[j + n]) - static_cast<std::int64_t>(carry) - borrow;
+        std::int64_t top =
+            static_cast<std::int64_t>(u[j + n]) - static_cast<std::int64_t>(carry) - borrow;
         if (top < 0) {
             // qhat was one too large: add v back.
             --qhat;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "types/CLimbs.h"
+
 namespace QbXmlLib5 {
 
 class CDecimal;
@@ -104,24 +106,12 @@ public:
 
     // Zeros of either sign are equal, and ordering is numeric: -0 < 0 is
     // false, so a "-0" in a document passes a lower bound of 0.
-    friend bool operator==(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) == 0;
-    }
-    friend bool operator!=(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) != 0;
-    }
-    friend bool operator<(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) < 0;
-    }
-    friend bool operator>(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) > 0;
-    }
-    friend bool operator<=(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) <= 0;
-    }
-    friend bool operator>=(const CBigInteger& a, const CBigInteger& b) {
-        return Order(a, b) >= 0;
-    }
+    friend bool operator==(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) == 0; }
+    friend bool operator!=(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) != 0; }
+    friend bool operator<(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) < 0; }
+    friend bool operator>(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) > 0; }
+    friend bool operator<=(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) <= 0; }
+    friend bool operator>=(const CBigInteger& a, const CBigInteger& b) { return Order(a, b) >= 0; }
 
     friend CBigInteger operator+(const CBigInteger& a, const CBigInteger& b);
     friend CBigInteger operator-(const CBigInteger& a, const CBigInteger& b);
@@ -134,7 +124,7 @@ public:
 protected:
     // Magnitudes: base 10^9 limbs, least significant first, no zero limb at
     // the top; zero is the empty vector.
-    using Limbs = std::vector<std::uint32_t>;
+    using Limbs = CLimbs;
     static constexpr std::uint32_t kBase = 1000000000u;
     static constexpr unsigned kLimbDigits = 9;
 
@@ -184,8 +174,7 @@ private:
     // Signed sum of a and (bSign, b), the helper behind + and -.
     static CBigInteger SignedAdd(const CBigInteger& a, int bSign, const Limbs& b);
     // Quotient and remainder of signed values, or false for a zero divisor.
-    static bool DivMod(const CBigInteger& a, const CBigInteger& b, CBigInteger* q,
-                       CBigInteger* r);
+    static bool DivMod(const CBigInteger& a, const CBigInteger& b, CBigInteger* q, CBigInteger* r);
     std::uint64_t CheckedMagnitude(std::uint64_t limit) const;
 
     int m_sign;     // 1 or -1; zero may carry either

@@ -82,7 +82,8 @@ std::string FormatDouble(const char* format, double value) {
     char small[32];
     const int n = std::snprintf(small, sizeof small, format, value);
     if (n < 0) return std::string();
-    if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
+    if (static_cast<std::size_t>(n) < sizeof small)
+        return std::string(small, static_cast<std::size_t>(n));
     std::string text(static_cast<std::size_t>(n) + 1, '\0');
     std::snprintf(&text[0], text.size(), format, value);
     text.resize(static_cast<std::size_t>(n));
@@ -97,13 +98,9 @@ std::string CConversions::i1ToString(char value) {
 
 std::string CConversions::i2ToString(std::int16_t value) { return FormatString("%d", value); }
 
-std::string CConversions::i4ToString(std::int32_t value) {
-    return FormatString("%" PRId32, value);
-}
+std::string CConversions::i4ToString(std::int32_t value) { return FormatString("%" PRId32, value); }
 
-std::string CConversions::i8ToString(std::int64_t value) {
-    return FormatString("%" PRId64, value);
-}
+std::string CConversions::i8ToString(std::int64_t value) { return FormatString("%" PRId64, value); }
 
 std::string CConversions::ui1ToString(std::uint8_t value) { return FormatString("%u", value); }
 
@@ -131,9 +128,7 @@ std::string CConversions::monthToString(std::uint8_t value) {
     return FormatString("--%02u", value);
 }
 
-std::string CConversions::dayToString(std::uint8_t value) {
-    return FormatString("---%02u", value);
-}
+std::string CConversions::dayToString(std::uint8_t value) { return FormatString("---%02u", value); }
 
 std::string CConversions::charToString(char value) {
     return value == '\0' ? std::string() : std::string(1, value);
@@ -144,7 +139,8 @@ std::string CConversions::stringToString(const std::string& value) { return valu
 std::string CConversions::booleanToString(bool value) { return value ? "true" : "false"; }
 
 std::int32_t CConversions::i4FromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     char* end = nullptr;
     errno = 0;
     const long v = std::strtol(text.c_str(), &end, 10);
@@ -167,7 +163,8 @@ std::int16_t CConversions::i2FromString(const std::string& value, WhitespaceRule
 }
 
 std::uint32_t CConversions::ui4FromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     char* end = nullptr;
     errno = 0;
     const unsigned long v = std::strtoul(text.c_str(), &end, 10);
@@ -193,17 +190,20 @@ std::uint16_t CConversions::ui2FromString(const std::string& value, WhitespaceRu
 }
 
 std::int64_t CConversions::i8FromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     return static_cast<std::int64_t>(std::strtoll(text.c_str(), nullptr, 10));
 }
 
 std::uint64_t CConversions::ui8FromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     return static_cast<std::uint64_t>(std::strtoull(text.c_str(), nullptr, 10));
 }
 
 double CConversions::r8FromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     char* end = nullptr;
     double v;
     {
@@ -219,7 +219,8 @@ float CConversions::r4FromString(const std::string& value, WhitespaceRule rule) 
 }
 
 char CConversions::charFromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     if (text.size() != 1) {
         Fail("The value [%s] can not be a char as it is either empty of greater than 1 char long",
              text);
@@ -232,12 +233,14 @@ std::string CConversions::stringFromString(const std::string& value, WhitespaceR
 }
 
 bool CConversions::booleanFromString(const std::string& value, WhitespaceRule rule) {
-    const std::string text = CWhitespaceUtils::ApplyRule(rule, value);
+    std::string scratch;
+    const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
     if (EqualsIgnoringAsciiCase(text, "true") || text == "1") return true;
     if (EqualsIgnoringAsciiCase(text, "false") || text == "0") return false;
-    Fail("A Boolean Value read from an XML document was invalid [%s]. Valid values are 'true', "
-         "'false', '1', or '0'",
-         value);
+    Fail(
+        "A Boolean Value read from an XML document was invalid [%s]. Valid values are 'true', "
+        "'false', '1', or '0'",
+        value);
 }
 
 }  // namespace QbXmlLib5

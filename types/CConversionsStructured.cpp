@@ -9,9 +9,20 @@ namespace QbXmlLib5 {
 
 namespace {
 
-std::string Processed(const std::string& value, CWhitespaceUtils::WhitespaceRule rule) {
-    return CWhitespaceUtils::ApplyRule(rule, value);
-}
+// A value after its whitespace rule, copied only when the rule changes it.
+class Processed {
+public:
+    Processed(const std::string& value, CWhitespaceUtils::WhitespaceRule rule)
+        : m_text(&CWhitespaceUtils::ApplyRule(rule, value, m_scratch)) {}
+    Processed(const Processed&) = delete;
+    Processed& operator=(const Processed&) = delete;
+    const char* c_str() const { return m_text->c_str(); }
+    operator const std::string&() const { return *m_text; }
+
+private:
+    std::string m_scratch;  // declared first: m_text may point to it
+    const std::string* m_text;
+};
 
 CDateTime ParseDate(const std::string& value, CWhitespaceUtils::WhitespaceRule rule) {
     CDateTime result;

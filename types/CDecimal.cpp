@@ -85,8 +85,33 @@ int CDecimal::GetMaxDecimalPlaces() { return m_maxDivider; }
 // ---------------------------------------------------------------------------
 // Parsing
 
+bool CDecimal::ScanPlain(const char* text, ParsedText& parsed) {
+    std::size_t i = 0;
+    const bool negative = text[0] == '-';
+    if (text[0] == '-' || text[0] == '+') i = 1;
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    std::size_t fraction = 0;
+    for (; IsDigit(text[i]); ++i, ++digits)
+        value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    if (digits == 0) return false;
+    if (text[i] == '.') {
+        for (++i; IsDigit(text[i]); ++i, ++fraction) {
+            value = value * 10 + static_cast<unsigned>(text[i] - '0');
+        }
+    }
+    // Up to 18 digits cannot overflow; anything else takes the full scan.
+    if (text[i] != '\0' || digits + fraction > 18) return false;
+    parsed.mantissa = CBigInteger(negative ? -1 : 1, CBigInteger::FromUnsigned(value));
+    parsed.fractionDigits = fraction;
+    return true;
+}
+
 CDecimal::ParsedText CDecimal::Scan(const char* text) {
     ParsedText parsed;
+    // Values in documents are almost always plain: read those without
+    // building a digit string.
+    if (ScanPlain(text, parsed)) return parsed;
     std::string digits;
     bool negative = false;
     std::size_t i = 0;

@@ -124,6 +124,9 @@ private:
     CDecimal(CBigInteger mantissa, std::size_t places);
 
     static ParsedText Scan(const char* text);
+    // Scan for "[+-]digits[.digits]" of at most 18 digits; false (and
+    // `parsed` untouched) for any other text.
+    static bool ScanPlain(const char* text, ParsedText& parsed);
     // The text rounded to a whole number, for CBigInteger::Parse.
     static CBigInteger ParseInteger(const char* text);
     // Reads the text exactly, without the maximum number of places.

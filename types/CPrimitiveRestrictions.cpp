@@ -279,7 +279,7 @@ void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const c
             return CheckWhole(f, name, static_cast<unsigned>(v.GetDay()),
                               Collapsed(CConversions::dayFromString), false);
         case it_string:
-            return CheckString(f, name, v.GetString());
+            return CheckString(f, name, v.GetStringRef());
         case it_decimal:
             return CheckExact(f, name, v.GetDecimal(), Collapsed(CConversions::decimalFromString));
         case it_integer: {

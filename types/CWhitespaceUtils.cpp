@@ -19,6 +19,31 @@ std::string CWhitespaceUtils::ApplyRule(WhitespaceRule rule, const std::string& 
     throw CQbException("Unknown WhitespaceRule");
 }
 
+namespace {
+
+bool IsSpaceChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool Unchanged(CWhitespaceUtils::WhitespaceRule rule, const std::string& value) {
+    switch (rule) {
+        case CWhitespaceUtils::WhitespaceRule_Preserve:
+            return value.find('\r') == std::string::npos;
+        case CWhitespaceUtils::WhitespaceRule_Replace:
+            return value.find_first_of("\r\t\n") == std::string::npos;
+        case CWhitespaceUtils::WhitespaceRule_Collapse:
+            return std::none_of(value.begin(), value.end(), IsSpaceChar);
+    }
+    return false;  // an unknown rule: ApplyRule reports it
+}
+
+}  // namespace
+
+const std::string& CWhitespaceUtils::ApplyRule(WhitespaceRule rule, const std::string& value,
+                                               std::string& scratch) {
+    if (Unchanged(rule, value)) return value;
+    scratch = ApplyRule(rule, value);
+    return scratch;
+}
+
 std::string CWhitespaceUtils::Preserve(const std::string& value) {
     if (value.find('\r') == std::string::npos) return value;
     std::string result;
@@ -43,15 +68,13 @@ std::string CWhitespaceUtils::Replace(const std::string& value) {
 std::string CWhitespaceUtils::Collapse(const std::string& value) {
     // Values read from documents rarely hold any whitespace: those are
     // returned as they are, without rebuilding them character by character.
-    bool plain = true;
-    for (char c : value) plain = plain && !IsWhiteSpace(c);
-    if (plain) return value;
+    if (std::none_of(value.begin(), value.end(), IsSpaceChar)) return value;
     std::string result;
     result.reserve(value.size());
     bool pendingSpace = false;
     for (char c : value) {
         if (c == '\r') continue;
-        if (IsWhiteSpace(c)) {
+        if (IsSpaceChar(c)) {
             pendingSpace = !result.empty();
             continue;
         }

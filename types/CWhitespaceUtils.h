@@ -21,6 +21,11 @@ public:
     // Dispatches on `rule`; any other value throws CQbException
     // "Unknown WhitespaceRule".
     static std::string ApplyRule(WhitespaceRule rule, const std::string& value);
+    // The same without a copy when the rule leaves `value` as it is (the
+    // usual case for values read from documents): returns `value` itself,
+    // else the result stored in `scratch`.
+    static const std::string& ApplyRule(WhitespaceRule rule, const std::string& value,
+                                        std::string& scratch);
     // Carriage returns removed, nothing else changed.
     static std::string Preserve(const std::string& value);
     // The same over exactly `length` bytes (0 or less gives "").

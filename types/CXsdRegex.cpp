@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
@@ -16,6 +17,7 @@ namespace QbXmlLib5 {
 // patterns are cached too, so a bad facet is not translated per value).
 struct CXsdRegex::Compiled {
     pcre2_code* code = nullptr;
+    bool jit = false;  // JIT-compiled: ASCII subjects go straight to the machine code
     std::string error;
 
     Compiled() = default;
@@ -32,6 +34,20 @@ struct Cache {
     // Look-ups share the lock; only insertions and clearing take it alone.
     std::shared_mutex mutex;
     std::unordered_map<std::string, CompiledPtr> patterns;
+    // Bumped by every clearing, so that the threads' own caches drop
+    // what they hold.
+    std::atomic<unsigned> generation{0};
+};
+
+// The patterns a thread used last, in front of the shared cache: facet checks
+// look the same few patterns up for every value written or read, and the
+// shared lock would cost more than the match.
+struct ThreadCache {
+    static constexpr std::size_t kSize = 8;
+    unsigned generation = 0;
+    std::size_t next = 0;
+    std::string patterns[kSize];
+    CompiledPtr compiled[kSize];
 };
 
 Cache& TheCache() {
@@ -73,11 +89,11 @@ std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
         return compiled;
     }
     // Without JIT support the interpreter runs the same pattern.
-    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE);
+    compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0;
     return compiled;
 }
 
-CompiledPtr Lookup(const std::string& utf8Pattern) {
+CompiledPtr SharedLookup(const std::string& utf8Pattern) {
     Cache& cache = TheCache();
     {
         std::shared_lock<std::shared_mutex> lock(cache.mutex);
@@ -90,6 +106,31 @@ CompiledPtr Lookup(const std::string& utf8Pattern) {
     std::lock_guard<std::shared_mutex> lock(cache.mutex);
     if (cache.patterns.size() >= CXsdRegex::kCacheCapacity) cache.patterns.clear();
     return cache.patterns.emplace(utf8Pattern, std::move(compiled)).first->second;
+}
+
+CompiledPtr Lookup(const std::string& utf8Pattern) {
+    thread_local ThreadCache local;
+    const unsigned generation = TheCache().generation.load(std::memory_order_acquire);
+    if (local.generation != generation) {
+        for (CompiledPtr& held : local.compiled) held.reset();
+        for (std::string& pattern : local.patterns) pattern.clear();
+        local.generation = generation;
+    }
+    for (std::size_t i = 0; i < ThreadCache::kSize; ++i) {
+        if (local.compiled[i] && local.patterns[i] == utf8Pattern) return local.compiled[i];
+    }
+    CompiledPtr compiled = SharedLookup(utf8Pattern);
+    const std::size_t slot = local.next;
+    local.next = (slot + 1) % ThreadCache::kSize;
+    local.patterns[slot] = utf8Pattern;
+    local.compiled[slot] = compiled;
+    return compiled;
+}
+
+bool IsAscii(const char* text, std::size_t length) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < length; ++i) any |= static_cast<unsigned char>(text[i]);
+    return any < 0x80;
 }
 
 // Match data of one thread, reused by every match on it.
@@ -126,8 +167,13 @@ bool CXsdRegex::Matches(const std::string& text) const {
 
 bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
     thread_local ThreadMatchData matchData;
-    const int rc = pcre2_match(m_compiled->code, reinterpret_cast<PCRE2_SPTR>(text), length, 0, 0,
-                               matchData.Get(), nullptr);
+    const auto subject = reinterpret_cast<PCRE2_SPTR>(text);
+    // The JIT entry skips the UTF-8 validity check, so it only takes text
+    // that is valid by construction.
+    const int rc =
+        m_compiled->jit && IsAscii(text, length)
+            ? pcre2_jit_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr)
+            : pcre2_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr);
     if (rc >= 0) return true;
     // Invalid UTF-8 cannot be a value of the pattern's language.
     if (rc == PCRE2_ERROR_NOMATCH ||
@@ -141,6 +187,7 @@ void CXsdRegex::ClearCache() {
     Cache& cache = TheCache();
     std::lock_guard<std::shared_mutex> lock(cache.mutex);
     cache.patterns.clear();
+    cache.generation.fetch_add(1, std::memory_order_release);
 }
 
 std::size_t CXsdRegex::GetCacheSize() {

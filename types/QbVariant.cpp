@@ -276,6 +276,27 @@ CBigInteger QbVariant::GetInteger() const {
     return *m_value.integer;
 }
 
+std::string QbVariant::TakeString() {
+    Expect(m_kind == it_string, "string");
+    std::string out = std::move(*m_value.text);
+    Clear();
+    return out;
+}
+
+CDecimal QbVariant::TakeDecimal() {
+    Expect(m_kind == it_decimal, "decimal");
+    CDecimal out = std::move(*m_value.decimal);
+    Clear();
+    return out;
+}
+
+CBigInteger QbVariant::TakeInteger() {
+    Expect(m_kind == it_integer, "integer");
+    CBigInteger out = std::move(*m_value.integer);
+    Clear();
+    return out;
+}
+
 // An invalid variant reads as a null reference: the property is absent.
 CSmartPtr<CXmlObjectBase> QbVariant::GetXmlObject() const {
     if (m_kind == it_none) return nullptr;

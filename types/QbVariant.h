@@ -113,6 +113,13 @@ public:
     bool GetBoolean() const noexcept { return m_value.u8 != 0; }
     CDecimal GetDecimal() const;
     CBigInteger GetInteger() const;
+    // As the getters above, but the value is moved out and the variant left
+    // invalid: the readers hand each converted value to its member this way,
+    // without a copy. The same exception as the getter for another kind, the
+    // variant then unchanged.
+    std::string TakeString();
+    CDecimal TakeDecimal();
+    CBigInteger TakeInteger();
     // A new holder of the reference; null stays null.
     CSmartPtr<CXmlObjectBase> GetXmlObject() const;
     CSmartPtr<CXmlCollectionBase> GetXmlCollection() const;

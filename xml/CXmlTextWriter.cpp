@@ -69,10 +69,11 @@ bool IsUtf8Name(const unsigned char* p, const unsigned char* end) {
 // Names may come from anywhere (a Fast Infoset document, a setter): one that
 // is not an XML name would make the output malformed, so it is refused.
 void CheckName(const std::string& name, const char* kind) {
-    // Nearly every name is plain ASCII: checked through a table, byte by
-    // byte, without decoding. Bit 1: may start a name; bit 2: may continue it.
-    static const std::array<unsigned char, 128> kAsciiName = [] {
-        std::array<unsigned char, 128> table{};
+    // Nearly every name is plain ASCII: checked through a table, one lookup
+    // per byte, without decoding. Bit 1: may start a name; bit 2: may
+    // continue it; bytes of 128 and above have neither.
+    static const std::array<unsigned char, 256> kAsciiName = [] {
+        std::array<unsigned char, 256> table{};
         for (int c = 0; c < 128; ++c) {
             const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
             const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
@@ -81,19 +82,20 @@ void CheckName(const std::string& name, const char* kind) {
         }
         return table;
     }();
+    if (!name.empty()) {
+        const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+        const auto* const end = p + name.size();
+        unsigned bits = kAsciiName[*p] & 1u ? 2u : 0u;
+        for (; p != end; ++p) bits &= kAsciiName[*p];
+        if (bits != 0) return;
+    }
     bool ascii = true;
-    unsigned nameBits = name.empty() ? 0 : 2;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x80) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
             ascii = false;
             break;
         }
-        nameBits &= kAsciiName[c];
     }
-    const bool asciiName =
-        ascii && nameBits != 0 && (kAsciiName[static_cast<unsigned char>(name[0])] & 1) != 0;
-    if (asciiName) return;
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     bool valid;
     if (ascii || IsLocalCharEncodingUtf8()) {
@@ -173,7 +175,6 @@ void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
         return tables;
     }();
     const std::array<bool, 256>& stops = kStopsRun[attribute ? 1 : 0];
-    const char* const lineEnd = LineEndOf(m_eolType);
     const char* run = text.c_str();
     for (const char* p = run;; ++p) {
         while (!stops[static_cast<unsigned char>(*p)]) ++p;
@@ -197,7 +198,11 @@ void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
                 Write("&#9;");
                 break;
             case '\n':
-                Write(attribute ? "&#10;" : lineEnd);
+                if (attribute) {
+                    Write("&#10;");
+                } else {
+                    Write(m_lineEnd);
+                }
                 break;
             default:  // '\r': kept in attribute values, dropped in text
                 if (attribute) Write("&#13;");

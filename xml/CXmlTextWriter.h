@@ -12,6 +12,7 @@
 #ifndef QBXMLLIB5_XML_CXMLTEXTWRITER_H
 #define QBXMLLIB5_XML_CXMLTEXTWRITER_H
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -52,8 +53,7 @@ public:
     // The schema text unchanged between two line ends, as the first content
     // of the current element (an open start tag is closed first).
     void WriteInLineSchema(const std::string& text) override;
-    void WriteStartElement(const std::string& localName,
-                           const std::string& namespaceUri) override;
+    void WriteStartElement(const std::string& localName, const std::string& namespaceUri) override;
     void WriteText(const std::string& text) override;
     void WriteEndElement() override;
     void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
@@ -62,7 +62,11 @@ public:
 
 private:
     void Write(const std::string& text);
-    void Write(const char* text) { m_output->Append(text); }
+    // Literals: their length is known, no strlen.
+    template <std::size_t N>
+    void Write(const char (&literal)[N]) {
+        m_output->Append(literal, N - 1);
+    }
     // Escapes markup characters; `attribute` also keeps tab, line feed and
     // carriage return as character references.
     void WriteEscaped(const std::string& text, bool attribute = false);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstring>
 #include <utility>
 
 #include "core/CQbException.h"
@@ -53,7 +54,8 @@ void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
     m_prefix.clear();
     m_parent = std::move(parent);
     m_defaultNamespace.clear();
-    m_map.reset();
+    // The map stays allocated, unused while the context inherits its scope:
+    // OwnScope copies into it, reusing its nodes.
     m_scope = m_parent->m_scope;
 }
 
@@ -80,13 +82,31 @@ const std::string* CXmlWriter::CXmlWriterContext::FindPrefix(
     // else, so it is never generated or declared.
     if (namespaceUri == kXmlNamespace) return &kXmlPrefix;
     const NamespaceMap& map = GetEffectiveMap();
-    const auto it = map.find(namespaceUri);
-    return it == map.end() ? nullptr : &it->second;
+    // A document uses a handful of namespaces: comparing lengths first finds
+    // the one asked for with a single full comparison, where the ordered
+    // lookup compares the URIs' common beginnings ("http://www.", "urn:")
+    // at every step.
+    constexpr std::size_t kScanned = 8;
+    if (map.size() > kScanned) {
+        const auto it = map.find(namespaceUri);
+        return it == map.end() ? nullptr : &it->second;
+    }
+    for (const auto& entry : map) {
+        if (entry.first.size() == namespaceUri.size() &&
+            std::memcmp(entry.first.data(), namespaceUri.data(), namespaceUri.size()) == 0) {
+            return &entry.second;
+        }
+    }
+    return nullptr;
 }
 
 void CXmlWriter::CXmlWriterContext::OwnScope() {
     if (m_scope == this) return;
-    m_map.reset(new NamespaceMap(*m_scope->m_map));
+    if (m_map) {
+        *m_map = *m_scope->m_map;  // reuses the nodes of an earlier scope
+    } else {
+        m_map.reset(new NamespaceMap(*m_scope->m_map));
+    }
     m_defaultNamespace = m_scope->m_defaultNamespace;
     m_scope = this;
 }
@@ -177,8 +197,7 @@ void CXmlWriter::CheckAttributesAllowed() const {
     }
 }
 
-std::string CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri,
-                                               bool& generated) {
+std::string CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri, bool& generated) {
     generated = false;
     if (namespaceUri.empty()) return std::string();
     if (const std::string* prefix = m_current->FindPrefix(namespaceUri)) return *prefix;
@@ -192,8 +211,7 @@ std::string CXmlWriter::ResolveXsiTypeValue(const std::string& typeNamespaceUri,
                                             const std::string& typeName,
                                             std::string& generatedPrefix) {
     generatedPrefix.clear();
-    if (typeNamespaceUri.empty() ||
-        typeNamespaceUri == m_current->GetEffectiveDefaultNamespace()) {
+    if (typeNamespaceUri.empty() || typeNamespaceUri == m_current->GetEffectiveDefaultNamespace()) {
         return typeName;
     }
     bool generated = false;

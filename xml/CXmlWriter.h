@@ -94,9 +94,9 @@ public:
         std::string m_localName;
         std::string m_prefix;
         std::unique_ptr<CXmlWriterContext> m_parent;
-        std::string m_defaultNamespace;          // meaningful when own scope
-        std::unique_ptr<NamespaceMap> m_map;     // null while inheriting
-        const CXmlWriterContext* m_scope;        // context holding the scope
+        std::string m_defaultNamespace;       // meaningful when own scope
+        std::unique_ptr<NamespaceMap> m_map;  // meaningful when own scope
+        const CXmlWriterContext* m_scope;     // context holding the scope
     };
 
     CXmlWriter(const CXmlWriter&) = delete;
@@ -128,8 +128,7 @@ public:
     // afterwards they throw "Attributes must be added before elements".
     virtual void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
                                 const std::string& value) = 0;
-    virtual void WriteXsiType(const std::string& typeNamespaceUri,
-                              const std::string& typeName) = 0;
+    virtual void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) = 0;
 
 protected:
     // How a new element is to be written (see BeginElement).
