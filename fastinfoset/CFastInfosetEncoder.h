@@ -92,15 +92,28 @@ public:
     void AppendBytes(const std::string& bytes);
 
     // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
-    // the integer in its first octet.
-    void IntegerOnSecondBit(unsigned char high, std::uint32_t value);
-    void IntegerOnThirdBit(unsigned char high, std::uint32_t value);
-    void IntegerOnFourthBit(unsigned char high, std::uint32_t value);
+    // the integer in its first octet. Nearly every index and length fits the
+    // first size class (one octet, class bits 0), written here inline.
+    void IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 64)) RangedIntegerOnSecondBit(high, value);
+    }
+    void IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 32)) RangedIntegerOnThirdBit(high, value);
+    }
+    void IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 16)) RangedIntegerOnFourthBit(high, value);
+    }
 
     // Non-empty octet-string lengths (C.22, C.23, C.24).
-    void LengthOnSecondBit(unsigned char high, std::size_t length);
-    void LengthOnFifthBit(unsigned char high, std::size_t length);
-    void LengthOnSeventhBit(unsigned char high, std::size_t length);
+    void LengthOnSecondBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 64)) RangedLengthOnSecondBit(high, length);
+    }
+    void LengthOnFifthBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 8)) RangedLengthOnFifthBit(high, length);
+    }
+    void LengthOnSeventhBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 2)) RangedLengthOnSeventhBit(high, length);
+    }
 
     // Identifying string (C.13) of a prefix, namespace or local name: its
     // index when known, otherwise the literal, which is then added.
@@ -121,6 +134,21 @@ public:
     void AttributeName(const QName& name);
 
 private:
+    // Appends value (1..limit) in one octet, as value - 1 after `high`;
+    // false, appending nothing, for any other value.
+    bool InFirstClass(unsigned char high, std::uint64_t value, std::uint64_t limit) {
+        if (value - 1 >= limit) return false;  // 0 wraps around
+        AppendOctet(static_cast<unsigned char>(high | (value - 1)));
+        return true;
+    }
+    // Every size class, through the tables of AppendRanged.
+    void RangedIntegerOnSecondBit(unsigned char high, std::uint32_t value);
+    void RangedIntegerOnThirdBit(unsigned char high, std::uint32_t value);
+    void RangedIntegerOnFourthBit(unsigned char high, std::uint32_t value);
+    void RangedLengthOnSecondBit(unsigned char high, std::size_t length);
+    void RangedLengthOnFifthBit(unsigned char high, std::size_t length);
+    void RangedLengthOnSeventhBit(unsigned char high, std::size_t length);
+
     // The table key of a qualified name, built in m_key.
     const std::string& Key(const QName& name);
     // Shared body of the two qualified-name kinds: the literal is the prefix

@@ -153,7 +153,11 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     } else {
         attribute.prefix = PrefixFor(namespaceUri);
     }
-    attribute.namespaceUri = namespaceUri;
+    if (namespaceUri.empty()) {
+        attribute.namespaceUri.clear();
+    } else {
+        attribute.namespaceUri = namespaceUri;
+    }
     attribute.localName = localName;
     attribute.value = value;
     ++m_attributeCount;
