@@ -60,6 +60,16 @@ void CFastInfosetEncoder::CTable::GrowPacked() {
     }
 }
 
+void CFastInfosetEncoder::CTable::Prefetch(const std::string& text) const {
+#if defined(__GNUC__)
+    if (text.size() <= kPackedMaxLength && !m_packed.empty()) {
+        __builtin_prefetch(&m_packed[PackedHome(Pack(text))]);
+    }
+#else
+    (void)text;
+#endif
+}
+
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
     if (text.size() <= kPackedMaxLength) {
         if (m_packed.empty()) return 0;

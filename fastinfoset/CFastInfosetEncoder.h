@@ -39,6 +39,8 @@ public:
         bool Add(const std::string& text);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
+        // Asks for the memory Find(text) will read; a hint, nothing more.
+        void Prefetch(const std::string& text) const;
 
     private:
         // Strings of up to seven bytes (most attribute values and character
@@ -126,6 +128,14 @@ public:
     // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
     void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
     void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
+    // Announces an attribute value that AttributeValue will encode soon: a
+    // large table of values is read at random places, so the place is asked
+    // for early.
+    void PrefetchAttributeValue(const std::string& value) const {
+        if (!value.empty() && value.size() < kLiteralLengthLimit) {
+            m_tables[TBL_ATTRIBUTE_VALUES].Prefetch(value);
+        }
+    }
 
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).

@@ -161,6 +161,9 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     attribute.localName = localName;
     attribute.value = value;
     ++m_attributeCount;
+    // Utf8 passes the value through unchanged in the usual case; otherwise
+    // the hint is merely wasted.
+    m_encoder.PrefetchAttributeValue(value);
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
