@@ -104,19 +104,18 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     WritePendingTerminator();
     const StartedElement started = BeginElement(localName, namespaceUri);
     m_elementPending = true;
+    // The element's prefix is kept in its context: BeginElement stored the
+    // one it found or invented there.
+    CXmlWriterContext* current = GetCurrentContext();
     if (started.declaresPrefix) {
         m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
-        m_elementPrefix = started.prefix;
-    } else if (!started.prefix.empty()) {
-        m_elementPrefix = started.prefix;  // found in scope by BeginElement
-    } else {
+    } else if (started.prefix.empty() && !namespaceUri.empty()) {
         // The binary form names the prefix even where the text form relies on
         // the default namespace.
-        m_elementPrefix = PrefixFor(namespaceUri);
+        current->SetPrefix(PrefixFor(namespaceUri));
     }
     // An element in no namespace below a declared default namespace
     // undeclares it, or decoders would put it in that namespace.
-    CXmlWriterContext* current = GetCurrentContext();
     m_undeclareDefault = namespaceUri.empty() && !current->GetEffectiveDefaultNamespace().empty();
     if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
 }
@@ -193,7 +192,7 @@ void CFastInfosetWriter::WriteStartTag() {
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
-    m_encoder.ElementName(bits, {Utf8(m_elementPrefix, 0), Utf8(current->GetNamespaceUri(), 1),
+    m_encoder.ElementName(bits, {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
                                  Utf8(current->GetLocalName(), 2)});
     for (std::size_t i = 0; i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];

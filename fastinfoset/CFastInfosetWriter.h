@@ -96,9 +96,9 @@ private:
     CFastInfosetEncoder m_encoder;
     bool m_elementPending;
     bool m_terminatorPending;
-    // The held-back start tag: element prefix, invented prefixes to declare
-    // (prefix, namespace URI), attributes in call order.
-    std::string m_elementPrefix;
+    // The held-back start tag (its prefix is the current context's):
+    // invented prefixes to declare (prefix, namespace URI), attributes in
+    // call order.
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
     std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
     std::size_t m_attributeCount;
