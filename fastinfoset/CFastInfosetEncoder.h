@@ -142,6 +142,13 @@ public:
     void ElementName(unsigned char high, const QName& name);
     // Attribute qualified name on the second bit (C.17), first bit 0.
     void AttributeName(const QName& name);
+    // The index the vocabulary already gives an attribute qualified name, or
+    // 0. Looking up changes no table: AttributeName would write this index.
+    std::uint32_t FindAttributeName(const QName& name) {
+        return FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name);
+    }
+    // An attribute qualified name by the index FindAttributeName gave.
+    void AttributeNameIndex(std::uint32_t index) { IntegerOnSecondBit(0x00, index); }
 
 private:
     // Appends value (1..limit) in one octet, as value - 1 after `high`;

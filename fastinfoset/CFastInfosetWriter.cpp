@@ -152,12 +152,19 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     } else {
         attribute.prefix = PrefixFor(namespaceUri);
     }
-    if (namespaceUri.empty()) {
-        attribute.namespaceUri.clear();
-    } else {
-        attribute.namespaceUri = namespaceUri;
+    // The attribute names of a start tag are looked up now: only literal names
+    // add to the attribute name table, and those are looked up again when the
+    // start tag is encoded, so an index found here is the one found then.
+    attribute.nameIndex = m_encoder.FindAttributeName(
+        {Utf8(attribute.prefix, 0), Utf8(namespaceUri, 1), Utf8(localName, 2)});
+    if (attribute.nameIndex == 0) {
+        if (namespaceUri.empty()) {
+            attribute.namespaceUri.clear();
+        } else {
+            attribute.namespaceUri = namespaceUri;
+        }
+        attribute.localName = localName;
     }
-    attribute.localName = localName;
     attribute.value = value;
     ++m_attributeCount;
     // Utf8 passes the value through unchanged in the usual case; otherwise
@@ -196,7 +203,12 @@ void CFastInfosetWriter::WriteStartTag() {
                                  Utf8(current->GetLocalName(), 2)});
     for (std::size_t i = 0; i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];
-        m_encoder.AttributeName({Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        if (a.nameIndex != 0) {
+            m_encoder.AttributeNameIndex(a.nameIndex);
+        } else {
+            m_encoder.AttributeName(
+                {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        }
         m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
     }
     if (m_attributeCount != 0) m_encoder.AppendOctet(kTerminator);

@@ -67,7 +67,10 @@ protected:
     explicit CFastInfosetWriter(std::uint32_t tableCapacity);
 
 private:
+    // An attribute whose name the vocabulary already holds keeps only that
+    // index (nameIndex); the name strings are copied for the others.
     struct PendingAttribute {
+        std::uint32_t nameIndex = 0;
         std::string prefix;
         std::string namespaceUri;
         std::string localName;
