@@ -1,5 +1,7 @@
 #include "fastinfoset/CFastInfosetEncoder.h"
 
+#include <cstring>
+
 #include "core/CQbException.h"
 
 namespace QbXmlLib5 {
@@ -9,6 +11,33 @@ namespace {
 // The namespace name Namespaces in XML binds to the prefix xml; X.891's
 // built-in vocabulary gives both index 1.
 const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+// Equal bytes, n of them; names are short, so they are compared in place as
+// two overlapping words (of eight, four or one bytes) instead of through a
+// library call.
+inline bool SameBytes(const char* p, const char* q, std::size_t n) {
+    if (n >= 8) {
+        if (n > 16) return std::memcmp(p, q, n) == 0;
+        std::uint64_t a, b, c, d;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, q, 8);
+        std::memcpy(&c, p + n - 8, 8);
+        std::memcpy(&d, q + n - 8, 8);
+        return ((a ^ b) | (c ^ d)) == 0;
+    }
+    if (n >= 4) {
+        std::uint32_t a, b, c, d;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, q, 4);
+        std::memcpy(&c, p + n - 4, 4);
+        std::memcpy(&d, q + n - 4, 4);
+        return ((a ^ b) | (c ^ d)) == 0;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] != q[i]) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -35,6 +64,16 @@ void CFastInfosetEncoder::CTable::GrowPacked() {
         while (m_packed[i].index != 0) i = (i + 1) & (m_packed.size() - 1);
         m_packed[i] = slot;
     }
+}
+
+void CFastInfosetEncoder::CTable::Prefetch(const std::string& text) const {
+#if defined(__GNUC__)
+    if (text.size() <= kPackedMaxLength && !m_packed.empty()) {
+        __builtin_prefetch(&m_packed[PackedHome(Pack(text))]);
+    }
+#else
+    (void)text;
+#endif
 }
 
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
@@ -79,37 +118,39 @@ CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
 }
 
 void CFastInfosetEncoder::AppendBytes(const std::string& bytes) {
-    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+    // As unsigned char pointers, so that the insertion is one block copy.
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    m_out.insert(m_out.end(), data, data + bytes.size());
 }
 
-void CFastInfosetEncoder::IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
+void CFastInfosetEncoder::RangedIntegerOnSecondBit(unsigned char high, std::uint32_t value) {
     static const Range kRanges[] = {{64, 0x00, 0}, {8256, 0x40, 1}, {kMaxTableSize, 0x60, 2}};
     AppendRanged(high, value, kRanges);
 }
 
-void CFastInfosetEncoder::IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
+void CFastInfosetEncoder::RangedIntegerOnThirdBit(unsigned char high, std::uint32_t value) {
     static const Range kRanges[] = {
         {32, 0x00, 0}, {2080, 0x20, 1}, {526368, 0x28, 2}, {kMaxTableSize, 0x30, 3}};
     AppendRanged(high, value, kRanges);
 }
 
-void CFastInfosetEncoder::IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
+void CFastInfosetEncoder::RangedIntegerOnFourthBit(unsigned char high, std::uint32_t value) {
     static const Range kRanges[] = {
         {16, 0x00, 0}, {1040, 0x10, 1}, {263184, 0x14, 2}, {kMaxTableSize, 0x18, 3}};
     AppendRanged(high, value, kRanges);
 }
 
-void CFastInfosetEncoder::LengthOnSecondBit(unsigned char high, std::size_t length) {
+void CFastInfosetEncoder::RangedLengthOnSecondBit(unsigned char high, std::size_t length) {
     static const Range kRanges[] = {{64, 0x00, 0}, {320, 0x40, 1}, {320 + kFourOctets, 0x60, 4}};
     AppendRanged(high, length, kRanges);
 }
 
-void CFastInfosetEncoder::LengthOnFifthBit(unsigned char high, std::size_t length) {
+void CFastInfosetEncoder::RangedLengthOnFifthBit(unsigned char high, std::size_t length) {
     static const Range kRanges[] = {{8, 0x00, 0}, {264, 0x08, 1}, {264 + kFourOctets, 0x0C, 4}};
     AppendRanged(high, length, kRanges);
 }
 
-void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t length) {
+void CFastInfosetEncoder::RangedLengthOnSeventhBit(unsigned char high, std::size_t length) {
     static const Range kRanges[] = {{2, 0x00, 0}, {258, 0x02, 1}, {258 + kFourOctets, 0x03, 4}};
     AppendRanged(high, length, kRanges);
 }
@@ -117,11 +158,6 @@ void CFastInfosetEncoder::LengthOnSeventhBit(unsigned char high, std::size_t len
 template <std::size_t N>
 void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
                                        const Range (&ranges)[N]) {
-    // Nearly every index and length fits the first class.
-    if (value != 0 && value <= ranges[0].last && ranges[0].extraOctets == 0) {
-        AppendOctet(static_cast<unsigned char>(high | ranges[0].flag | (value - 1)));
-        return;
-    }
     std::uint64_t base = 0;
     for (const Range& range : ranges) {
         if (value <= range.last) {
@@ -251,8 +287,14 @@ CFastInfosetEncoder::CNameCacheEntry& CFastInfosetEncoder::CacheSlot(CNameCacheE
 }
 
 bool CFastInfosetEncoder::Holds(const CNameCacheEntry& entry, const QName& name) {
-    return entry.index != 0 && entry.localName == name.localName &&
-           entry.namespaceUri == name.namespaceUri && entry.prefix == name.prefix;
+    // Lengths first: a different name nearly always differs in one of them.
+    return entry.index != 0 && entry.localName.size() == name.localName.size() &&
+           entry.namespaceUri.size() == name.namespaceUri.size() &&
+           entry.prefix.size() == name.prefix.size() &&
+           SameBytes(entry.localName.data(), name.localName.data(), name.localName.size()) &&
+           SameBytes(entry.namespaceUri.data(), name.namespaceUri.data(),
+                     name.namespaceUri.size()) &&
+           SameBytes(entry.prefix.data(), name.prefix.data(), name.prefix.size());
 }
 
 void CFastInfosetEncoder::Remember(CNameCacheEntry& entry, const QName& name, std::uint32_t index) {

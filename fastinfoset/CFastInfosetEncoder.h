@@ -39,6 +39,8 @@ public:
         bool Add(const std::string& text);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
+        // Asks for the memory Find(text) will read; a hint, nothing more.
+        void Prefetch(const std::string& text) const;
 
     private:
         // Strings of up to seven bytes (most attribute values and character
@@ -92,15 +94,28 @@ public:
     void AppendBytes(const std::string& bytes);
 
     // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
-    // the integer in its first octet.
-    void IntegerOnSecondBit(unsigned char high, std::uint32_t value);
-    void IntegerOnThirdBit(unsigned char high, std::uint32_t value);
-    void IntegerOnFourthBit(unsigned char high, std::uint32_t value);
+    // the integer in its first octet. Nearly every index and length fits the
+    // first size class (one octet, class bits 0), written here inline.
+    void IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 64)) RangedIntegerOnSecondBit(high, value);
+    }
+    void IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 32)) RangedIntegerOnThirdBit(high, value);
+    }
+    void IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
+        if (!InFirstClass(high, value, 16)) RangedIntegerOnFourthBit(high, value);
+    }
 
     // Non-empty octet-string lengths (C.22, C.23, C.24).
-    void LengthOnSecondBit(unsigned char high, std::size_t length);
-    void LengthOnFifthBit(unsigned char high, std::size_t length);
-    void LengthOnSeventhBit(unsigned char high, std::size_t length);
+    void LengthOnSecondBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 64)) RangedLengthOnSecondBit(high, length);
+    }
+    void LengthOnFifthBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 8)) RangedLengthOnFifthBit(high, length);
+    }
+    void LengthOnSeventhBit(unsigned char high, std::size_t length) {
+        if (!InFirstClass(high, length, 2)) RangedLengthOnSeventhBit(high, length);
+    }
 
     // Identifying string (C.13) of a prefix, namespace or local name: its
     // index when known, otherwise the literal, which is then added.
@@ -113,14 +128,44 @@ public:
     // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
     void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
     void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
+    // Announces an attribute value that AttributeValue will encode soon: a
+    // large table of values is read at random places, so the place is asked
+    // for early.
+    void PrefetchAttributeValue(const std::string& value) const {
+        if (!value.empty() && value.size() < kLiteralLengthLimit) {
+            m_tables[TBL_ATTRIBUTE_VALUES].Prefetch(value);
+        }
+    }
 
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).
     void ElementName(unsigned char high, const QName& name);
     // Attribute qualified name on the second bit (C.17), first bit 0.
     void AttributeName(const QName& name);
+    // The index the vocabulary already gives an attribute qualified name, or
+    // 0. Looking up changes no table: AttributeName would write this index.
+    std::uint32_t FindAttributeName(const QName& name) {
+        return FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name);
+    }
+    // An attribute qualified name by the index FindAttributeName gave.
+    void AttributeNameIndex(std::uint32_t index) { IntegerOnSecondBit(0x00, index); }
 
 private:
+    // Appends value (1..limit) in one octet, as value - 1 after `high`;
+    // false, appending nothing, for any other value.
+    bool InFirstClass(unsigned char high, std::uint64_t value, std::uint64_t limit) {
+        if (value - 1 >= limit) return false;  // 0 wraps around
+        AppendOctet(static_cast<unsigned char>(high | (value - 1)));
+        return true;
+    }
+    // Every size class, through the tables of AppendRanged.
+    void RangedIntegerOnSecondBit(unsigned char high, std::uint32_t value);
+    void RangedIntegerOnThirdBit(unsigned char high, std::uint32_t value);
+    void RangedIntegerOnFourthBit(unsigned char high, std::uint32_t value);
+    void RangedLengthOnSecondBit(unsigned char high, std::size_t length);
+    void RangedLengthOnFifthBit(unsigned char high, std::size_t length);
+    void RangedLengthOnSeventhBit(unsigned char high, std::size_t length);
+
     // The table key of a qualified name, built in m_key.
     const std::string& Key(const QName& name);
     // Shared body of the two qualified-name kinds: the literal is the prefix

@@ -104,19 +104,18 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     WritePendingTerminator();
     const StartedElement started = BeginElement(localName, namespaceUri);
     m_elementPending = true;
+    // The element's prefix is kept in its context: BeginElement stored the
+    // one it found or invented there.
+    CXmlWriterContext* current = GetCurrentContext();
     if (started.declaresPrefix) {
         m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
-        m_elementPrefix = started.prefix;
-    } else if (!started.prefix.empty()) {
-        m_elementPrefix = started.prefix;  // found in scope by BeginElement
-    } else {
+    } else if (started.prefix.empty() && !namespaceUri.empty()) {
         // The binary form names the prefix even where the text form relies on
         // the default namespace.
-        m_elementPrefix = PrefixFor(namespaceUri);
+        current->SetPrefix(PrefixFor(namespaceUri));
     }
     // An element in no namespace below a declared default namespace
     // undeclares it, or decoders would put it in that namespace.
-    CXmlWriterContext* current = GetCurrentContext();
     m_undeclareDefault = namespaceUri.empty() && !current->GetEffectiveDefaultNamespace().empty();
     if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
 }
@@ -153,10 +152,24 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     } else {
         attribute.prefix = PrefixFor(namespaceUri);
     }
-    attribute.namespaceUri = namespaceUri;
-    attribute.localName = localName;
+    // The attribute names of a start tag are looked up now: only literal names
+    // add to the attribute name table, and those are looked up again when the
+    // start tag is encoded, so an index found here is the one found then.
+    attribute.nameIndex = m_encoder.FindAttributeName(
+        {Utf8(attribute.prefix, 0), Utf8(namespaceUri, 1), Utf8(localName, 2)});
+    if (attribute.nameIndex == 0) {
+        if (namespaceUri.empty()) {
+            attribute.namespaceUri.clear();
+        } else {
+            attribute.namespaceUri = namespaceUri;
+        }
+        attribute.localName = localName;
+    }
     attribute.value = value;
     ++m_attributeCount;
+    // Utf8 passes the value through unchanged in the usual case; otherwise
+    // the hint is merely wasted.
+    m_encoder.PrefetchAttributeValue(value);
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
@@ -186,11 +199,16 @@ void CFastInfosetWriter::WriteStartTag() {
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
-    m_encoder.ElementName(bits, {Utf8(m_elementPrefix, 0), Utf8(current->GetNamespaceUri(), 1),
+    m_encoder.ElementName(bits, {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
                                  Utf8(current->GetLocalName(), 2)});
     for (std::size_t i = 0; i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];
-        m_encoder.AttributeName({Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        if (a.nameIndex != 0) {
+            m_encoder.AttributeNameIndex(a.nameIndex);
+        } else {
+            m_encoder.AttributeName(
+                {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
+        }
         m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
     }
     if (m_attributeCount != 0) m_encoder.AppendOctet(kTerminator);

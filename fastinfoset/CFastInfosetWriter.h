@@ -67,7 +67,10 @@ protected:
     explicit CFastInfosetWriter(std::uint32_t tableCapacity);
 
 private:
+    // An attribute whose name the vocabulary already holds keeps only that
+    // index (nameIndex); the name strings are copied for the others.
     struct PendingAttribute {
+        std::uint32_t nameIndex = 0;
         std::string prefix;
         std::string namespaceUri;
         std::string localName;
@@ -96,9 +99,9 @@ private:
     CFastInfosetEncoder m_encoder;
     bool m_elementPending;
     bool m_terminatorPending;
-    // The held-back start tag: element prefix, invented prefixes to declare
-    // (prefix, namespace URI), attributes in call order.
-    std::string m_elementPrefix;
+    // The held-back start tag (its prefix is the current context's):
+    // invented prefixes to declare (prefix, namespace URI), attributes in
+    // call order.
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
     std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
     std::size_t m_attributeCount;

@@ -30,7 +30,9 @@ CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
       m_localName(localName),
       m_defaultNamespace(defaultNamespace),
       m_map(new NamespaceMap(declarations)),
-      m_scope(this) {}
+      m_scope(this),
+      m_outerScope(nullptr),
+      m_declaredCount(0) {}
 
 CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
                                                  const std::string& namespaceUri,
@@ -41,7 +43,9 @@ CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
       m_namespaceUri(namespaceUri),
       m_localName(localName),
       m_parent(std::move(parent)),
-      m_scope(m_parent->m_scope) {}
+      m_scope(m_parent->m_scope),
+      m_outerScope(nullptr),
+      m_declaredCount(0) {}
 
 void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
                                           const std::string& namespaceUri,
@@ -54,9 +58,9 @@ void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
     m_prefix.clear();
     m_parent = std::move(parent);
     m_defaultNamespace.clear();
-    // The map stays allocated, unused while the context inherits its scope:
-    // OwnScope copies into it, reusing its nodes.
     m_scope = m_parent->m_scope;
+    m_outerScope = nullptr;
+    m_declaredCount = 0;
 }
 
 CXmlWriter::CXmlWriterContext::~CXmlWriterContext() {
@@ -72,49 +76,132 @@ const std::string& CXmlWriter::CXmlWriterContext::GetEffectiveDefaultNamespace()
     return m_scope->m_defaultNamespace;
 }
 
-const CXmlWriter::NamespaceMap& CXmlWriter::CXmlWriterContext::GetEffectiveMap() const {
-    return *m_scope->m_map;
+template <class Visit>
+void CXmlWriter::CXmlWriterContext::ForEachDeclaration(Visit visit) const {
+    if (!m_outerScope) {
+        for (const auto& entry : *m_map) visit(entry.first, entry.second);
+        return;
+    }
+    for (std::size_t i = 0; i < m_declaredCount; ++i) {
+        visit(m_declared[i].namespaceUri, m_declared[i].prefix);
+    }
 }
+
+const CXmlWriter::NamespaceMap& CXmlWriter::CXmlWriterContext::GetEffectiveMap() const {
+    const CXmlWriterContext* scope = m_scope;
+    if (!scope->m_outerScope) return *scope->m_map;
+    // Outermost first, so that inner declarations replace outer ones.
+    std::vector<const CXmlWriterContext*> chain;
+    for (const CXmlWriterContext* s = scope; s; s = s->m_outerScope) chain.push_back(s);
+    std::unique_ptr<NamespaceMap> map(new NamespaceMap());
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        (*it)->ForEachDeclaration([&](const std::string& namespaceUri, const std::string& prefix) {
+            (*map)[namespaceUri] = prefix;
+        });
+    }
+    scope->m_effectiveMap = std::move(map);
+    return *scope->m_effectiveMap;
+}
+
+namespace {
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+}  // namespace
 
 const std::string* CXmlWriter::CXmlWriterContext::FindPrefix(
     const std::string& namespaceUri) const {
     // The xml prefix is bound by definition and may not be bound to anything
     // else, so it is never generated or declared.
-    if (namespaceUri == kXmlNamespace) return &kXmlPrefix;
-    const NamespaceMap& map = GetEffectiveMap();
-    // A document uses a handful of namespaces: comparing lengths first finds
-    // the one asked for with a single full comparison, where the ordered
-    // lookup compares the URIs' common beginnings ("http://www.", "urn:")
-    // at every step.
-    constexpr std::size_t kScanned = 8;
-    if (map.size() > kScanned) {
-        const auto it = map.find(namespaceUri);
-        return it == map.end() ? nullptr : &it->second;
+    if (namespaceUri.size() == sizeof kXmlNamespace - 1 && namespaceUri == kXmlNamespace) {
+        return &kXmlPrefix;
     }
-    for (const auto& entry : map) {
-        if (entry.first.size() == namespaceUri.size() &&
-            std::memcmp(entry.first.data(), namespaceUri.data(), namespaceUri.size()) == 0) {
-            return &entry.second;
+    for (const CXmlWriterContext* scope = m_scope; scope; scope = scope->m_outerScope) {
+        if (scope->m_outerScope) {
+            for (std::size_t i = 0; i < scope->m_declaredCount; ++i) {
+                const Declaration& declaration = scope->m_declared[i];
+                if (SameText(declaration.namespaceUri, namespaceUri)) return &declaration.prefix;
+            }
+            continue;
         }
+        const NamespaceMap& map = *scope->m_map;
+        // A document uses a handful of namespaces: comparing lengths first
+        // finds the one asked for with a single full comparison, where the
+        // ordered lookup compares the URIs' common beginnings ("http://www.",
+        // "urn:") at every step.
+        constexpr std::size_t kScanned = 8;
+        if (map.size() > kScanned) {
+            const auto it = map.find(namespaceUri);
+            return it == map.end() ? nullptr : &it->second;
+        }
+        for (const auto& entry : map) {
+            if (SameText(entry.first, namespaceUri)) return &entry.second;
+        }
+        return nullptr;
     }
     return nullptr;
 }
 
+std::string CXmlWriter::CXmlWriterContext::InventPrefix() const {
+    // The prefixes in scope: those of declarations not replaced by a
+    // declaration of the same namespace further in.
+    std::vector<const std::string*> namespaces;
+    std::vector<const std::string*> prefixes;
+    for (const CXmlWriterContext* scope = m_scope; scope; scope = scope->m_outerScope) {
+        const std::size_t outerFrom = namespaces.size();
+        scope->ForEachDeclaration([&](const std::string& namespaceUri, const std::string& prefix) {
+            for (std::size_t i = 0; i < outerFrom; ++i) {
+                if (SameText(*namespaces[i], namespaceUri)) return;
+            }
+            namespaces.push_back(&namespaceUri);
+            prefixes.push_back(&prefix);
+        });
+    }
+    constexpr int kTwoLetterPrefixes = 26 * 26;
+    std::bitset<kTwoLetterPrefixes> taken;
+    for (const std::string* prefix : prefixes) {
+        const std::string& p = *prefix;
+        if (p.size() == 2 && p[0] >= 'A' && p[0] <= 'Z' && p[1] >= 'A' && p[1] <= 'Z') {
+            taken.set(static_cast<std::size_t>((p[0] - 'A') * 26 + (p[1] - 'A')));
+        }
+    }
+    int n = 0;
+    while (n < kTwoLetterPrefixes && taken.test(static_cast<std::size_t>(n))) ++n;
+    if (n < kTwoLetterPrefixes) return NsIntToString(n);
+    for (int k = n;; ++k) {
+        std::string candidate = NsIntToString(k);
+        if (std::none_of(prefixes.begin(), prefixes.end(),
+                         [&](const std::string* prefix) { return *prefix == candidate; })) {
+            return candidate;
+        }
+    }
+}
+
 void CXmlWriter::CXmlWriterContext::OwnScope() {
     if (m_scope == this) return;
-    if (m_map) {
-        *m_map = *m_scope->m_map;  // reuses the nodes of an earlier scope
-    } else {
-        m_map.reset(new NamespaceMap(*m_scope->m_map));
-    }
+    m_outerScope = m_scope;
     m_defaultNamespace = m_scope->m_defaultNamespace;
+    m_declaredCount = 0;
     m_scope = this;
 }
 
 void CXmlWriter::CXmlWriterContext::AddNamespace(const std::string& prefix,
                                                  const std::string& namespaceUri) {
     OwnScope();
-    (*m_map)[namespaceUri] = prefix;
+    if (!m_outerScope) {
+        (*m_map)[namespaceUri] = prefix;
+        return;
+    }
+    for (std::size_t i = 0; i < m_declaredCount; ++i) {
+        if (SameText(m_declared[i].namespaceUri, namespaceUri)) {
+            m_declared[i].prefix = prefix;
+            return;
+        }
+    }
+    if (m_declaredCount == m_declared.size()) m_declared.emplace_back();
+    m_declared[m_declaredCount].namespaceUri = namespaceUri;
+    m_declared[m_declaredCount].prefix = prefix;
+    ++m_declaredCount;
 }
 
 void CXmlWriter::CXmlWriterContext::SetDefaultNamespace(const std::string& namespaceUri) {
@@ -201,7 +288,7 @@ std::string CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri, 
     generated = false;
     if (namespaceUri.empty()) return std::string();
     if (const std::string* prefix = m_current->FindPrefix(namespaceUri)) return *prefix;
-    std::string prefix = GetUniquePrefix(m_current->GetEffectiveMap());
+    std::string prefix = m_current->InventPrefix();
     m_current->AddNamespace(prefix, namespaceUri);
     generated = true;
     return prefix;

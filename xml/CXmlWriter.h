@@ -15,6 +15,7 @@
 #ifndef QBXMLLIB5_XML_CXMLWRITER_H
 #define QBXMLLIB5_XML_CXMLWRITER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -33,12 +34,15 @@ public:
     static const char kXsiNamespace[];
     static const char kXmlNamespace[];
 
-    // One open element. Its namespace scope is either its own (a default
-    // namespace and a map) or that of the nearest enclosing element with a
-    // scope of its own; the first change made through it copies the
-    // inherited scope (copy on write), so changes reach this element and its
-    // descendants only. A context owns its parent: the chain of open
-    // elements is a stack from the innermost element outwards.
+    // One open element. Its namespace scope is either its own or that of the
+    // nearest enclosing element with a scope of its own; the first change
+    // made through it starts a scope of its own (copy on write), so changes
+    // reach this element and its descendants only. The root's scope is a
+    // default namespace and a map; any other scope holds its default
+    // namespace and only the declarations made in it, over the scope it
+    // started from (which cannot change while it is open: only the innermost
+    // element's scope is ever changed). A context owns its parent: the chain
+    // of open elements is a stack from the innermost element outwards.
     class CXmlWriterContext {
     public:
         // Root element: its own scope, starting from the given default
@@ -75,17 +79,31 @@ public:
         // True while the element has declared nothing of its own.
         bool InheritsScope() const { return m_scope != this; }
         const std::string& GetEffectiveDefaultNamespace() const;
+        // Every namespace in scope with its prefix (built on request below
+        // the root).
         const NamespaceMap& GetEffectiveMap() const;
         // Prefix of namespaceUri in scope, or null. The "xml" namespace always
         // has the prefix "xml".
         const std::string* FindPrefix(const std::string& namespaceUri) const;
+        // The first of AA, AB, ... that is not a prefix in scope (as
+        // GetUniquePrefix(GetEffectiveMap()), without building the map).
+        std::string InventPrefix() const;
         // Records namespaceUri -> prefix in this element's own scope.
         void AddNamespace(const std::string& prefix, const std::string& namespaceUri);
         // Sets the default namespace of this element's own scope.
         void SetDefaultNamespace(const std::string& namespaceUri);
 
     private:
+        struct Declaration {
+            std::string namespaceUri;
+            std::string prefix;
+        };
+
         void OwnScope();
+        // Calls visit(namespaceUri, prefix) for every declaration of this
+        // scope (which must be a scope holder).
+        template <class Visit>
+        void ForEachDeclaration(Visit visit) const;
 
         std::uint32_t m_childCount;
         bool m_startTagOpen;
@@ -95,8 +113,15 @@ public:
         std::string m_prefix;
         std::unique_ptr<CXmlWriterContext> m_parent;
         std::string m_defaultNamespace;       // meaningful when own scope
-        std::unique_ptr<NamespaceMap> m_map;  // meaningful when own scope
+        std::unique_ptr<NamespaceMap> m_map;  // the root's declarations
         const CXmlWriterContext* m_scope;     // context holding the scope
+        // Own scope below the root: the scope it started from, and the
+        // declarations made in it (the first m_declaredCount; the slots are
+        // kept when the context is reused). Null for the root.
+        const CXmlWriterContext* m_outerScope;
+        std::vector<Declaration> m_declared;
+        std::size_t m_declaredCount;
+        mutable std::unique_ptr<NamespaceMap> m_effectiveMap;  // see GetEffectiveMap
     };
 
     CXmlWriter(const CXmlWriter&) = delete;
