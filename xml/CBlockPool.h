@@ -5,6 +5,7 @@
 #ifndef QBXMLLIB5_XML_CBLOCKPOOL_H
 #define QBXMLLIB5_XML_CBLOCKPOOL_H
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -13,7 +14,10 @@
 
 namespace QbXmlLib5 {
 
-template <typename T, std::size_t kBlockSize = 256>
+// Blocks grow geometrically from kFirstBlock objects to kLargestBlock: a
+// small document costs little, and a large one few, large blocks (which
+// also fault fewer fresh pages in, the allocator reusing more of them).
+template <typename T, std::size_t kFirstBlock = 32, std::size_t kLargestBlock = 2048>
 class CBlockPool {
 public:
     CBlockPool() = default;
@@ -26,10 +30,10 @@ public:
     // the pool's destruction; it must not be deleted by anyone else.
     template <typename... Args>
     T* Create(Args&&... args) {
-        if (m_usedInLast == kBlockSize || m_blocks.empty()) {
+        if (m_usedInLast == m_capacityOfLast) {
             NextBlock();
         }
-        T* object = new (m_blocks[m_current]->Slot(m_usedInLast)) T(std::forward<Args>(args)...);
+        T* object = new (m_blocks[m_current].Slot(m_usedInLast)) T(std::forward<Args>(args)...);
         ++m_usedInLast;
         return object;
     }
@@ -44,8 +48,7 @@ public:
     // need none, or whose owner has destroyed the ones that do.
     void Release() {
         m_blocks.clear();
-        m_current = 0;
-        m_usedInLast = 0;
+        Rewind();
     }
 
     // Destroys every object but keeps the blocks for the objects created
@@ -60,37 +63,55 @@ public:
     void Rewind() {
         m_current = 0;
         m_usedInLast = 0;
+        m_capacityOfLast = 0;  // the next Create moves into the first block
+        m_started = false;
     }
 
 private:
+    struct Block {
+        explicit Block(std::size_t objects)
+            : storage(static_cast<unsigned char*>(::operator new(objects * sizeof(T)))),
+              capacity(objects) {}
+        struct Deleter {
+            void operator()(unsigned char* p) const { ::operator delete(p); }
+        };
+        std::unique_ptr<unsigned char, Deleter> storage;  // left uninitialised
+        std::size_t capacity;
+        void* Slot(std::size_t i) { return storage.get() + i * sizeof(T); }
+        T* Object(std::size_t i) { return std::launder(reinterpret_cast<T*>(Slot(i))); }
+    };
+
     void DestroyAll() {
-        for (std::size_t b = 0; b < m_blocks.size() && b <= m_current; ++b) {
-            const std::size_t used = b == m_current ? m_usedInLast : kBlockSize;
+        if (!m_started) return;
+        for (std::size_t b = 0; b <= m_current; ++b) {
+            const std::size_t used = b == m_current ? m_usedInLast : m_blocks[b].capacity;
             for (std::size_t i = 0; i < used; ++i) {
-                m_blocks[b]->Object(i)->~T();
+                m_blocks[b].Object(i)->~T();
             }
         }
     }
 
     void NextBlock() {
-        if (!m_blocks.empty() && m_current + 1 < m_blocks.size()) {
-            ++m_current;  // a block kept by Reset
+        const std::size_t next = m_started ? m_current + 1 : 0;
+        if (next < m_blocks.size()) {
+            m_current = next;  // a block kept by Reset
         } else {
-            m_blocks.push_back(std::unique_ptr<Block>(new Block));  // storage left uninitialised
+            const std::size_t objects = m_blocks.empty()
+                                            ? kFirstBlock
+                                            : std::min(2 * m_blocks.back().capacity, kLargestBlock);
+            m_blocks.emplace_back(objects);
             m_current = m_blocks.size() - 1;
         }
+        m_started = true;
         m_usedInLast = 0;
+        m_capacityOfLast = m_blocks[m_current].capacity;
     }
 
-    struct Block {
-        alignas(T) unsigned char storage[kBlockSize * sizeof(T)];
-        void* Slot(std::size_t i) { return storage + i * sizeof(T); }
-        T* Object(std::size_t i) { return std::launder(reinterpret_cast<T*>(Slot(i))); }
-    };
-
-    std::vector<std::unique_ptr<Block>> m_blocks;
-    std::size_t m_current = 0;     // the block being filled (blocks after it are kept spares)
-    std::size_t m_usedInLast = 0;  // objects constructed in the block being filled
+    std::vector<Block> m_blocks;
+    std::size_t m_current = 0;         // the block being filled (later ones are kept spares)
+    std::size_t m_usedInLast = 0;      // objects constructed in the block being filled
+    std::size_t m_capacityOfLast = 0;  // its capacity (0 before the first Create)
+    bool m_started = false;            // whether m_current designates a block in use
 };
 
 }  // namespace QbXmlLib5
