@@ -69,45 +69,49 @@ public:
         }
     }
 
-    // An index no record of the class uses.
 private:
     // Writing a property consumes the variant (the records pass their own
     // temporary), so the heap kinds move into the member instead of being
     // copied.
+    template <class T>
+    struct Movable : std::false_type {};
     template <class T, class Get>
     static void Store(QbVariant& value, T& field, Get get) {
+        if constexpr (Movable<T>::value) {
+            if constexpr (std::is_same<Get, std::decay_t<decltype(Movable<T>::get)>>::value) {
+                if (get == Movable<T>::get) {
+                    field = (value.*Movable<T>::take)();
+                    return;
+                }
+            }
+        }
         field = (value.*get)();
-    }
-    template <class Get>
-    static void Store(QbVariant& value, std::string& field, Get get) {
-        if constexpr (std::is_same<Get, decltype(&QbVariant::GetString)>::value) {
-            field = get == &QbVariant::GetString ? value.TakeString() : (value.*get)();
-        } else {
-            field = (value.*get)();
-        }
-    }
-    template <class Get>
-    static void Store(QbVariant& value, CDecimal& field, Get get) {
-        if constexpr (std::is_same<Get, decltype(&QbVariant::GetDecimal)>::value) {
-            field = get == &QbVariant::GetDecimal ? value.TakeDecimal() : (value.*get)();
-        } else {
-            field = (value.*get)();
-        }
-    }
-    template <class Get>
-    static void Store(QbVariant& value, CBigInteger& field, Get get) {
-        if constexpr (std::is_same<Get, decltype(&QbVariant::GetInteger)>::value) {
-            field = get == &QbVariant::GetInteger ? value.TakeInteger() : (value.*get)();
-        } else {
-            field = (value.*get)();
-        }
     }
 
 public:
+    // An index no record of the class uses.
     [[noreturn]] static void ThrowUnknownProperty(const char* className, int index) {
         throw CQbInvalidParamException(std::string(className) + " has no property " +
                                        std::to_string(index));
     }
+};
+
+// The kinds a variant holds on the heap, with the getter a generated class
+// names and the matching Take*.
+template <>
+struct CPropertyAccess::Movable<std::string> : std::true_type {
+    static constexpr auto get = &QbVariant::GetString;
+    static constexpr auto take = &QbVariant::TakeString;
+};
+template <>
+struct CPropertyAccess::Movable<CDecimal> : std::true_type {
+    static constexpr auto get = &QbVariant::GetDecimal;
+    static constexpr auto take = &QbVariant::TakeDecimal;
+};
+template <>
+struct CPropertyAccess::Movable<CBigInteger> : std::true_type {
+    static constexpr auto get = &QbVariant::GetInteger;
+    static constexpr auto take = &QbVariant::TakeInteger;
 };
 
 }  // namespace QbXmlLib5
