@@ -157,24 +157,7 @@ std::string CXmlWriter::CXmlWriterContext::InventPrefix() const {
             prefixes.push_back(&prefix);
         });
     }
-    constexpr int kTwoLetterPrefixes = 26 * 26;
-    std::bitset<kTwoLetterPrefixes> taken;
-    for (const std::string* prefix : prefixes) {
-        const std::string& p = *prefix;
-        if (p.size() == 2 && p[0] >= 'A' && p[0] <= 'Z' && p[1] >= 'A' && p[1] <= 'Z') {
-            taken.set(static_cast<std::size_t>((p[0] - 'A') * 26 + (p[1] - 'A')));
-        }
-    }
-    int n = 0;
-    while (n < kTwoLetterPrefixes && taken.test(static_cast<std::size_t>(n))) ++n;
-    if (n < kTwoLetterPrefixes) return NsIntToString(n);
-    for (int k = n;; ++k) {
-        std::string candidate = NsIntToString(k);
-        if (std::none_of(prefixes.begin(), prefixes.end(),
-                         [&](const std::string* prefix) { return *prefix == candidate; })) {
-            return candidate;
-        }
-    }
+    return FirstFreePrefix(prefixes);
 }
 
 void CXmlWriter::CXmlWriterContext::OwnScope() {
@@ -308,15 +291,21 @@ std::string CXmlWriter::ResolveXsiTypeValue(const std::string& typeNamespaceUri,
 }
 
 std::string CXmlWriter::GetUniquePrefix(const NamespaceMap& map) {
+    std::vector<const std::string*> prefixes;
+    prefixes.reserve(map.size());
+    for (const auto& entry : map) prefixes.push_back(&entry.second);
+    return FirstFreePrefix(prefixes);
+}
+
+std::string CXmlWriter::FirstFreePrefix(const std::vector<const std::string*>& prefixes) {
     // Invented prefixes are two capital letters, so only such prefixes can
     // collide; mark them in a bitmap instead of building a set per call.
     constexpr int kTwoLetterPrefixes = 26 * 26;
     std::bitset<kTwoLetterPrefixes> taken;
-    for (const auto& entry : map) {
-        const std::string& prefix = entry.second;
-        if (prefix.size() == 2 && prefix[0] >= 'A' && prefix[0] <= 'Z' && prefix[1] >= 'A' &&
-            prefix[1] <= 'Z') {
-            taken.set(static_cast<std::size_t>((prefix[0] - 'A') * 26 + (prefix[1] - 'A')));
+    for (const std::string* prefix : prefixes) {
+        const std::string& p = *prefix;
+        if (p.size() == 2 && p[0] >= 'A' && p[0] <= 'Z' && p[1] >= 'A' && p[1] <= 'Z') {
+            taken.set(static_cast<std::size_t>((p[0] - 'A') * 26 + (p[1] - 'A')));
         }
     }
     int n = 0;
@@ -325,8 +314,8 @@ std::string CXmlWriter::GetUniquePrefix(const NamespaceMap& map) {
     // Beyond ZZ (more than 676 namespaces in scope) fall back to a search.
     for (int k = n;; ++k) {
         std::string candidate = NsIntToString(k);
-        if (std::none_of(map.begin(), map.end(),
-                         [&](const auto& entry) { return entry.second == candidate; })) {
+        if (std::none_of(prefixes.begin(), prefixes.end(),
+                         [&](const std::string* prefix) { return *prefix == candidate; })) {
             return candidate;
         }
     }

@@ -195,6 +195,8 @@ protected:
 
     // The first of AA, AB, ... that is not a prefix in `map`.
     static std::string GetUniquePrefix(const NamespaceMap& map);
+    // The same over the prefixes themselves.
+    static std::string FirstFreePrefix(const std::vector<const std::string*>& prefixes);
     // Two characters: 'A' + n / 26, then 'A' + n % 26 (0 -> AA, 675 -> ZZ).
     static std::string NsIntToString(int n);
 
