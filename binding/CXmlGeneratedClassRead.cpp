@@ -7,6 +7,7 @@
 #include "binding/CGeneratedNesting.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
 
@@ -42,6 +43,8 @@ CGeneratedNesting::CGeneratedNesting() {
         throw CQbException(FormatString("Generated objects are nested more than %d levels deep",
                                         CXmlGeneratedClass::kMaxNestingDepth));
     }
+    // The level limit suits a main thread's stack; smaller stacks end sooner.
+    CStackGuard::Check(t_nesting);
     ++t_nesting;
 }
 
