@@ -169,7 +169,10 @@ const CXmlElement* CXmlGeneratedClass::ProcessElementChoiceFromXml(
     }
     if (!read && !choiceMember) {
         if (!ownElement) return entry;
-        if (!DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
+        // A member that can match nothing (an optional element, a group of
+        // optional elements) satisfies the choice with no child at all.
+        if (!GetClassInfo()->GetContentMayBeEmpty() &&
+            !DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
             throw CQbValidationException(FormatString(
                 "No child elements within the element [%s] were populated. The element "
                 "represents a choice, so one and only one element should be populated. The "
