@@ -7,6 +7,7 @@ namespace QbXmlLib5 {
 
 CXmlSerializationContext::CXmlSerializationContext()
     : m_ignoreInvalidCollectionCounts(false),
+      m_ignoreInvalidValues(false),
       m_ignoreMissingChoice(false),
       m_ignoreMissingMandatoryElements(false),
       m_ignoreUnknownElements(false),
@@ -15,8 +16,8 @@ CXmlSerializationContext::CXmlSerializationContext()
       m_schemaType(ST_DEFAULT) {}
 
 CXmlSerializationContext::CXmlSerializationContext(const CXmlSerializationContext&) = default;
-CXmlSerializationContext& CXmlSerializationContext::operator=(
-    const CXmlSerializationContext&) = default;
+CXmlSerializationContext& CXmlSerializationContext::operator=(const CXmlSerializationContext&) =
+    default;
 CXmlSerializationContext::~CXmlSerializationContext() = default;
 
 CXmlSerializationContext& CXmlSerializationContext::GetDefaultContext() {
