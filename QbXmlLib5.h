@@ -10,6 +10,7 @@
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
+#include "core/CStackGuard.h"
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
 #include "core/QbEnums.h"

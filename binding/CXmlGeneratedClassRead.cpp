@@ -7,6 +7,7 @@
 #include "binding/CGeneratedNesting.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
 
@@ -42,6 +43,8 @@ CGeneratedNesting::CGeneratedNesting() {
         throw CQbException(FormatString("Generated objects are nested more than %d levels deep",
                                         CXmlGeneratedClass::kMaxNestingDepth));
     }
+    // The level limit suits a main thread's stack; smaller stacks end sooner.
+    CStackGuard::Check(t_nesting);
     ++t_nesting;
 }
 
@@ -166,7 +169,10 @@ const CXmlElement* CXmlGeneratedClass::ProcessElementChoiceFromXml(
     }
     if (!read && !choiceMember) {
         if (!ownElement) return entry;
-        if (!DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
+        // A member that can match nothing (an optional element, a group of
+        // optional elements) satisfies the choice with no child at all.
+        if (!GetClassInfo()->GetContentMayBeEmpty() &&
+            !DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
             throw CQbValidationException(FormatString(
                 "No child elements within the element [%s] were populated. The element "
                 "represents a choice, so one and only one element should be populated. The "

@@ -207,6 +207,36 @@ TEST(TypeCollection, IndexesEventsAndCopies) {
     EXPECT_EQ(dateCopy->Item(0).ToString("s") + std::to_string(dates->GetCount()), "2005-03-010");
 }
 
+// Every kind tells its listeners once per value added (reading adds through
+// Add and AddAt) and once per value removed; the date kinds share their own
+// Add, AddAt and Remove, so they are called directly as well.
+TEST(TypeCollection, EveryKindFiresOneEventPerChange) {
+    for (const KindRow& row : kKinds) {
+        CSmartPtr<CXmlCollectionBase> col(row.make(row.facets));
+        CSmartPtr<CListener> listener(new CListener);
+        col->AddEventListener(listener);
+        Read(col, Doc(row.in));
+        const int added = static_cast<int>(row.in.size());
+        EXPECT_EQ(listener->events, added) << row.in[0];
+        col->Remove(0);
+        EXPECT_EQ(col->GetCount() * 10 + listener->events, (added - 1) * 10 + added + 1)
+            << row.in[0];
+        col->RemoveEventListener(listener);
+    }
+    CSmartPtr<CdatetimeCol> dates(Make<CdatetimeCol>());
+    CSmartPtr<CListener> listener(new CListener);
+    dates->AddEventListener(listener);
+    dates->Add(CDateTime(2005, 3, 1, 12, 0, 0));
+    EXPECT_EQ(listener->events, 1);
+    dates->AddAt(0, CDateTime(2004, 3, 1, 12, 0, 0));
+    EXPECT_EQ(listener->events, 2);
+    dates->Remove(1);
+    EXPECT_EQ(listener->events, 3);
+    EXPECT_EQ(dates->GetCount(), 1);
+    EXPECT_EQ(dates->Item(0).ToString("s"), "2004-03-01T12:00:00");
+    dates->RemoveEventListener(listener);
+}
+
 TEST(TypeCollection, TooFewValuesWriteNothing) {
     CSmartPtr<CstringCol> strings(
         new CstringCol("v", "urn:t", 2, -1, "", -1, -1, "", "", "", "", -1, {}, nullptr));

@@ -46,7 +46,7 @@ struct CDecimal::ParsedText {
     std::uint64_t exponent = 0;
 };
 
-int CDecimal::m_maxDivider = 30;
+std::atomic<int> CDecimal::m_maxDivider{30};
 
 // ---------------------------------------------------------------------------
 // Construction
@@ -78,9 +78,11 @@ CDecimal::CDecimal(const char* text) : m_places(1) { Parse(text); }
 
 CDecimal::CDecimal(const std::string& text) : m_places(1) { Parse(text.c_str()); }
 
-void CDecimal::SetMaxDecimalPlaces(int places) { m_maxDivider = std::max(places, 0); }
+void CDecimal::SetMaxDecimalPlaces(int places) {
+    m_maxDivider.store(std::max(places, 0), std::memory_order_relaxed);
+}
 
-int CDecimal::GetMaxDecimalPlaces() { return m_maxDivider; }
+int CDecimal::GetMaxDecimalPlaces() { return m_maxDivider.load(std::memory_order_relaxed); }
 
 // ---------------------------------------------------------------------------
 // Parsing
@@ -213,7 +215,7 @@ void CDecimal::Finish(bool inexact) {
     // An inexact value is rounded as it stands: zeros among its first places
     // are digits of the result, not trailing zeros of an exact value.
     if (!inexact) Rationalise();
-    const std::size_t max = static_cast<std::size_t>(m_maxDivider);
+    const std::size_t max = static_cast<std::size_t>(GetMaxDecimalPlaces());
     if (m_places <= max) return;
     CBigInteger::RoundOff(m_mantissa.m_limbs, m_places - max, inexact);
     m_places = max;
@@ -262,7 +264,7 @@ CDecimal CDecimal::Quotient(const CDecimal& a, const CDecimal& b) {
     if (divisor.IsZero()) throw CQbInvalidValueException("ERROR: Overflow in operator/!");
     // Two guard places and the remainder (sticky) round once, as from the
     // exact quotient.
-    const std::size_t guard = static_cast<std::size_t>(m_maxDivider) + 2;
+    const std::size_t guard = static_cast<std::size_t>(GetMaxDecimalPlaces()) + 2;
     CBigInteger::Limbs dividend = Aligned(a, places).m_limbs;
     CBigInteger::ShiftLeft(dividend, guard);
     CBigInteger::Limbs quotient;

@@ -14,6 +14,7 @@
 #ifndef QBXMLLIB5_TYPES_CDECIMAL_H
 #define QBXMLLIB5_TYPES_CDECIMAL_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -148,7 +149,9 @@ private:
     // Integer part, truncated toward zero.
     CBigInteger IntegerPart() const;
 
-    static int m_maxDivider;
+    // Read by every rounding on every thread; relaxed atomic accesses make a
+    // change while others compute a defined (if unsynchronised) event.
+    static std::atomic<int> m_maxDivider;
 
     CBigInteger m_mantissa;  // the value times 10^m_places
     std::size_t m_places;    // fractional digits the mantissa stands for
