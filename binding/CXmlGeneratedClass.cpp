@@ -118,8 +118,8 @@ void CXmlGeneratedClass::ProcessElementChoiceToXml(const CXmlSerializationContex
     for (CElementInfo** record = records; record && *record; ++record) {
         if ((*record)->ElementToXml(ctx, this, writer)) return;
     }
-    if (DoesElementContainOptionalElementCollections() || choiceMember ||
-        ctx.GetIgnoreMissingChoice()) {
+    if (GetClassInfo()->GetContentMayBeEmpty() || DoesElementContainOptionalElementCollections() ||
+        choiceMember || ctx.GetIgnoreMissingChoice()) {
         return;
     }
     throw CQbValidationException(
