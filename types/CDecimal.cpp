@@ -180,7 +180,7 @@ void CDecimal::Parse(const char* text) {
     ParseExact(text);
     // A text keeps the places it was written with ("10.50" stays 10.50);
     // only one with more places than the maximum is reduced and rounded.
-    if (m_places > static_cast<std::size_t>(m_maxDivider)) Finish();
+    if (m_places > static_cast<std::size_t>(GetMaxDecimalPlaces())) Finish();
 }
 
 CBigInteger CDecimal::ParseInteger(const char* text) {

@@ -307,21 +307,10 @@ void CheckValue(ItemType kind, const CPrimitiveRestrictions& f, const char* name
     }
 }
 
-}  // namespace
-
-void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
-                         const QbVariant& v) {
-    // Only a pattern needs the text; a string is its own text.
-    if (f.pattern.empty() || v.GetKind() == it_string) {
-        static const std::string none;
-        return CheckPrimitiveValue(kind, f, itemName, v,
-                                   v.GetKind() == it_string ? v.GetStringRef() : none);
-    }
-    CheckPrimitiveValue(kind, f, itemName, v, v.ToString());
-}
-
-void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
-                         const QbVariant& v, const std::string& lexical) {
+// `lexical` is the text the pattern is matched against; null for the
+// value's own text.
+void Check(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName, const QbVariant& v,
+           const std::string* lexical) {
     // A value of the kind itself (which its getter reads without fail)
     // passes when no facet is set; kinds without facets and values of
     // another kind still go through the checks below.
@@ -331,7 +320,23 @@ void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const c
     }
     const char* name = itemName ? itemName : "";
     CheckValue(kind, f, name, v);
-    CheckPattern(f, name, lexical);
+    if (f.pattern.empty()) return;
+    // A string is its own text.
+    if (lexical) return CheckPattern(f, name, *lexical);
+    if (v.GetKind() == it_string) return CheckPattern(f, name, v.GetStringRef());
+    CheckPattern(f, name, v.ToString());
+}
+
+}  // namespace
+
+void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
+                         const QbVariant& v) {
+    Check(kind, f, itemName, v, nullptr);
+}
+
+void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
+                         const QbVariant& v, const std::string& lexical) {
+    Check(kind, f, itemName, v, &lexical);
 }
 
 void CheckPrimitiveText(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
