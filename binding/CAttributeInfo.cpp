@@ -1,6 +1,7 @@
 #include "binding/CAttributeInfo.h"
 
 #include "binding/CAttributeCol.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlAttribute.h"
@@ -103,6 +104,9 @@ bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /
     }
     QbVariant value;
     value.FromString(attribute->GetValue(), m_itemType, m_whitespaceRule);
+    if (GetIdentity() != NoIdentity) {
+        CDocumentIds::Register(GetIdentity(), value.ToString(), GetAttributeName().c_str());
+    }
     AccessProperty(object, false, value);
     return true;
 }
@@ -184,6 +188,10 @@ bool CAttributeInfoAny::AttributeFromXml(const CXmlSerializationContext& /*ctx*/
                                          CXmlGeneratedClass* object,
                                          const CXmlAttribute* attribute) {
     TestNamespace(attribute->GetNamespaceURI(), m_namespaceRestriction, m_targetNamespace);
+    if (const CGlobalDeclarations* globals = GetGlobalDeclarations()) {
+        globals->CheckAttribute(attribute->GetLocalName(), attribute->GetNamespaceURI(),
+                                attribute->GetValue(), GetProcessContents());
+    }
     const CSmartPtr<CAttributeCol> attributes = HeldAttributes(*this, object);
     if (!attributes) {
         throw CQbException(

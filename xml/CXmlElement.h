@@ -2,9 +2,11 @@
 //
 // An element has a local name, a namespace URI (empty when in no namespace),
 // its attributes in document order and one text string: all character data
-// directly inside it, concatenated, with carriage returns removed. Children
-// form a singly linked list (first child, next sibling); there are no parent
-// links and no text, comment or processing-instruction nodes.
+// directly inside it, concatenated, with carriage returns removed. Each
+// element knows where it stands in its parent's text (GetTextOffset), so
+// mixed content can be taken apart again. Children form a singly linked list
+// (first child, next sibling); there are no parent links and no text,
+// comment or processing-instruction nodes.
 //
 // Elements are created only by the readers, through CXmlDocument, and live as
 // long as their document, which allocates them (and their attributes) in
@@ -58,6 +60,10 @@ public:
     const std::string& GetLocalName() const { return *m_name->localName; }
     const std::string& GetNamespaceURI() const { return *m_name->namespaceUri; }
     const std::string& GetText() const { return m_text; }
+    // How many bytes of its parent's text come before this element (0 for
+    // the document element): the parent's text between two children is
+    // text[previous->GetTextOffset(), next->GetTextOffset()).
+    std::size_t GetTextOffset() const { return m_textOffset; }
     // The line of the start tag in the XML text, when the document was asked
     // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
     unsigned long GetLineNumber() const;
@@ -96,6 +102,7 @@ private:
     CXmlElement* m_firstChild = nullptr;
     std::vector<CXmlAttribute*> m_attributes;  // owned by the document
     std::string m_text;
+    std::size_t m_textOffset = 0;
 };
 
 }  // namespace QbXmlLib5
