@@ -116,12 +116,12 @@ TEST(Qbxsd, WarnsWhereTheClassesCannotKeepEverything) {
                              "itemType='xs:int'/></xs:simpleType>\n<xs:assertion test='1'/>"
                              "</xs:restriction></xs:simpleType></xs:schema>"}});
     EXPECT_EQ(0, run.status) << run.output;
-    for (const char* expected :
-         {"a.xsd:2: warning: mixed content of M",
-          "a.xsd:4: warning: xsi:nil on elements of complex type is not supported",
-          "a.xsd:6: warning: the facet xs:assertion is not checked"}) {
-        EXPECT_NE(std::string::npos, run.output.find(expected)) << run.output;
-    }
+    EXPECT_NE(std::string::npos, run.output.find("a.xsd:6: warning: the facet xs:assertion is "
+                                                 "not checked"))
+        << run.output;
+    // Mixed content and nil elements of complex type are kept: no warning.
+    EXPECT_EQ(std::string::npos, run.output.find("a.xsd:2:")) << run.output;
+    EXPECT_EQ(std::string::npos, run.output.find("a.xsd:4:")) << run.output;
 }
 
 TEST(Qbxsd, DependencyFileListsEverySchemaRead) {

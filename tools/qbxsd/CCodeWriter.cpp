@@ -73,6 +73,29 @@ std::string Guard(const std::string& ns, const std::string& stem) {
 }
 
 bool IsText(const Member& m) { return m.kind == Member::Text; }
+// A class with mixed content keeps its text in a CMixedText of its own,
+// unless its base (also mixed) has one.
+bool OwnsMixedText(const ClassModel& cls) { return cls.mixed && !(cls.base && cls.base->mixed); }
+
+// A record of an ID, IDREF or IDREFS value registers what it reads with
+// the document's IDs.
+std::string WithIdentity(const Member& m, const std::string& record) {
+    const std::string type = m.simple.builtin ? m.simple.builtin->xsdName : "";
+    const char* kind = type == "ID"       ? "Id"
+                       : type == "IDREF"  ? "IdRef"
+                       : type == "IDREFS" ? "IdRefs"
+                                          : nullptr;
+    return kind ? "(" + record + ")->SetIdentity(qbd::" + kind + ")" : record;
+}
+
+// A wildcard that processes its content reads it through the global
+// declarations (an element of type anyType has a processContents of skip).
+std::string WithProcessing(const Member& m, const std::string& record) {
+    if (m.processContents == "skip") return record;
+    return "(" + record + ")->SetProcessContents(qbd::" +
+           (m.processContents == "lax" ? "ProcessLax" : "ProcessStrict") + ", &GlobalDeclarations)";
+}
+
 bool IsObject(const Member& m) { return m.kind == Member::Cls || m.kind == Member::Untpd; }
 bool ByValue(const Member& m) {
     if (m.kind == Member::Enum) return true;
@@ -317,7 +340,10 @@ std::string CCodeWriter::Header(const File& file) const {
                "// type has derived types. Such an object is made to be read from the element\n"
                "// (FromXmlElement, FromXmlFile): reading sets up its members.\n";
         out << "CSmartPtr<QbXmlLib5::CXmlObjectBase> CreateDocument(const QbXmlLib5::CXmlElement* "
-               "element);\n\n";
+               "element);\n";
+        out << "// The global declarations, which wildcards that process their content read\n"
+               "// through.\n";
+        out << "const QbXmlLib5Data::CGlobalDeclarations& GlobalDeclarations();\n\n";
         out << "// Picks the class of an element whose type has derived types, from its xsi:type;\n"
                "// null when the type is not one of them.\n";
         out << "class " << FactoryClass() << " : public QbXmlLib5::CClassfactoryBase {\npublic:\n";
@@ -437,9 +463,9 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "    std::string GetNamespace() override { return " << Lit(cls.xmlNamespace)
         << "; }\n\n";
     for (const Member& m : cls.members) MemberDeclarations(out, cls, m);
-    if (cls.nillable) {
-        out << "    // Whether the element is nil (xsi:nil=\"true\"); it then has no value.\n";
-        out << "    bool IsNil() const { return m_validNil && m_nil; }\n\n";
+    if (OwnsMixedText(cls)) {
+        out << "    // The text of the mixed content, between the child elements.\n";
+        out << "    QbXmlLib5::CMixedText* GetMixedText() override { return &m_mixedText; }\n\n";
     }
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    // The element name of the member that is set (\"\" for none).\n";
@@ -484,6 +510,7 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    std::string m_selection;\n";
     }
+    if (OwnsMixedText(cls)) out << "    QbXmlLib5::CMixedText m_mixedText;\n";
     out << "};\n";
 }
 
@@ -602,49 +629,57 @@ std::string CCodeWriter::ElementRecord(const ClassModel& cls, const ClassModel& 
                 return prefix + (Polymorphic(m) ? "AbsClsCol(" : "ClsCol(") + head +
                        (m.cls->pseudo ? ", qbd::PseudoElement)" : ", qbd::Element)");
             case Member::Untpd:
-                return prefix + "UntpdCol(" + head + ")";
+                return WithProcessing(m, prefix + "UntpdCol(" + head + ")");
             default:
                 return prefix + "PrimCol(" + head + ")";
         }
     }
     switch (m.kind) {
         case Member::Prim:
-            return prefix + "Prim" + card + "(" + head + ", qb::" + m.simple.builtin->itemType +
-                   ", nullptr, " + Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) +
-                   ")";
+            return WithIdentity(m, prefix + "Prim" + card + "(" + head +
+                                       ", qb::" + m.simple.builtin->itemType + ", nullptr, " +
+                                       Rule(m.simple.whitespace) + ", " +
+                                       FacetsExpr(m.simple.facets) + ")");
         case Member::Enum:
             return prefix + "Enum" + card + "(" + head + ", " + m.simple.enumeration->cppName +
                    "ToString, " + m.simple.enumeration->cppName + "FromString)";
         case Member::Untpd:
-            return prefix + "Untpd" + card + "(" + head + ", " + Lit(m.anyNamespace) + ", " +
-                   Lit(m.anyTargetNamespace) + ")";
+            return WithProcessing(m, prefix + "Untpd" + card + "(" + head + ", " +
+                                         Lit(m.anyNamespace) + ", " + Lit(m.anyTargetNamespace) +
+                                         ")");
         default:
             break;
     }
+    // xsi:nil is allowed where the element is declared nillable.
+    const auto nillable = [&](const std::string& record) {
+        return m.nillable ? "(" + record + ")->SetNillable()" : record;
+    };
     if (Polymorphic(m)) {
-        return prefix + "AbsCls" + card + "(" + head + ", qbd::Element, " + FactoryClass() +
-               "::" + FactoryName(*m.cls) + ")";
+        return nillable(prefix + "AbsCls" + card + "(" + head + ", qbd::Element, " +
+                        FactoryClass() + "::" + FactoryName(*m.cls) + ")");
     }
     std::string record = prefix + "Cls" + card + "(" + head +
                          (m.cls->pseudo ? ", qbd::PseudoElement" : ", qbd::Element") +
                          ", CreateObject, " + std::to_string(m.cls->selector);
     if (card == "Mnd") record += m.presence ? ", true" : ", false";
-    return record + ")";
+    return nillable(record + ")");
 }
 
 std::string CCodeWriter::AttributeRecord(const ClassModel& owner, const Member& m) const {
     const std::string head = Lit(m.xmlName) + ", " + Lit(m.xmlNs) + ", " + Prop(owner, m) + ", " +
                              (m.minOccurs ? "false" : "true");
     if (m.kind == Member::AnyAttribute) {
-        return "new qbd::CAttributeInfoAny(" + head + ", " + Lit(m.anyNamespace) + ", " +
-               Lit(m.anyTargetNamespace) + ")";
+        return WithProcessing(m, "new qbd::CAttributeInfoAny(" + head + ", " + Lit(m.anyNamespace) +
+                                     ", " + Lit(m.anyTargetNamespace) + ")");
     }
     if (m.kind == Member::Enum) {
         return "new qbd::CAttributeInfoEnum(" + head + ", " + m.simple.enumeration->cppName +
                "ToString, " + m.simple.enumeration->cppName + "FromString)";
     }
-    return "new qbd::CAttributeInfoPrimitive(" + head + ", qb::" + m.simple.builtin->itemType +
-           ", nullptr, " + Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) + ")";
+    return WithIdentity(m, "new qbd::CAttributeInfoPrimitive(" + head +
+                               ", qb::" + m.simple.builtin->itemType + ", nullptr, " +
+                               Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) +
+                               ")");
 }
 
 void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
@@ -787,6 +822,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
                     << ns << ", " << min << ", " << max;
                 if (Polymorphic(m)) out << ", " << FactoryClass() << "::" << FactoryName(*m.cls);
                 out << ");\n";
+                if (m.nillable) out << "    " << field << "->SetNillable(true);\n";
             } else if (m.kind == Member::Untpd) {
                 out << "    " << field << " = new qb::CElementCol(\"\", " << Lit(m.anyNamespace)
                     << ", " << Lit(m.anyTargetNamespace) << ", " << min << ", " << max << ");\n";
@@ -810,6 +846,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         }
     }
     if (choice && (!cls.base || cls.base->group != "Choice")) out << "    m_selection.clear();\n";
+    if (OwnsMixedText(cls)) out << "    m_mixedText.Clear();\n";
     out << "}\n\n";
     out << "void " << C << "::ResetProperties() {\n";
     if (cls.base) out << "    " << cls.base->cppName << "::ResetProperties();\n";
@@ -878,7 +915,7 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
     } else if (IsText(m)) {
         if (cls.nillable) {
             body(
-                "if (m_validNil && m_nil) {  // nil: no text either way\n                if "
+                "if (IsNil()) {  // nil: no text either way\n                if "
                 "(read) value.Clear();\n                break;\n            }");
         }
         const std::string variant = m.simple.builtin->variant;
@@ -968,6 +1005,23 @@ std::string CCodeWriter::Factories() const {
             << FactoryClass() << "::" << FactoryName(*root.cls) << "(element);\n";
     }
     out << "    return CreateDocument(element->GetLocalName(), element->GetNamespaceURI());\n}\n";
+    out << "\nconst qbd::CGlobalDeclarations& GlobalDeclarations() {\n";
+    out << "    static const qbd::CGlobalDeclarations globals(\n        &CreateDocument,\n";
+    for (const bool attributes : {false, true}) {
+        out << "        {";
+        bool first = true;
+        for (const Member& m : m_model.SimpleGlobals()) {
+            if (m.attribute != attributes) continue;
+            Facets facets = m.simple.facets;
+            if (m.kind == Member::Enum) facets.pattern = EnumPattern(*m.simple.enumeration);
+            out << (first ? "" : ",\n         ") << "{" << Lit(m.xmlName) << ", " << Lit(m.xmlNs)
+                << ", qb::" << m.simple.builtin->itemType << ", " << Rule(m.simple.whitespace)
+                << ", " << FacetsExpr(facets) << "}";
+            first = false;
+        }
+        out << "}" << (attributes ? ");\n" : ",\n");
+    }
+    out << "    return globals;\n}\n";
     for (const auto& cls : m_model.Classes()) {
         if (cls->pseudo || !cls->Polymorphic()) continue;
         out << "\nCSmartPtr<QbXmlLib5::CXmlObjectBase> " << FactoryClass()

@@ -202,6 +202,16 @@ void CModelBuilder::BuildAll() {
     ClassModel probe;
     probe.xmlName = "(global elements)";
     for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
+    // What wildcards that process their content read simple values through.
+    ClassModel attributes;
+    attributes.xmlName = "(global attributes)";
+    for (const auto& entry : m_schemas.Attributes()) AddAttribute(&attributes, entry.second);
+    for (const Member& m : probe.members) {
+        if (m.kind == Member::Prim || m.kind == Member::Enum) m_simpleGlobals.push_back(m);
+    }
+    for (const Member& m : attributes.members) {
+        if (m.kind == Member::Prim || m.kind == Member::Enum) m_simpleGlobals.push_back(m);
+    }
     for (const auto& cls : m_classes) Build(cls.get());
     for (RootElement& root : m_roots) {
         if (root.name.first != root.cls->xmlNamespace && !root.cls->Polymorphic()) {
@@ -287,17 +297,6 @@ void CModelBuilder::BuildComplexType(ClassModel* cls, const Node& type) {
     }
     std::set<const void*> seen;
     AddAttributes(cls, type, seen);
-    if (cls->mixed) {
-        CSchemaSet::Warn(type, "mixed content of " + cls->xmlName +
-                                   ": the text is kept as one string (GetText) and written after "
-                                   "the child elements; where it stood between them is not kept");
-        Member text;
-        text.kind = Member::Text;
-        text.simple.builtin = Builtin("string");
-        text.simple.whitespace = "Preserve";
-        text.prop = UniquePropName(cls, "Text");
-        cls->members.push_back(text);
-    }
 }
 
 void CModelBuilder::Inherit(ClassModel* cls, const Node& at, const QName& baseName) {
@@ -556,6 +555,8 @@ void CModelBuilder::AddGroupMember(ClassModel* cls, const Node& particle,
     Occurs(particle, member);
     member.presence = !IsEmptiable(groupClass);
     member.mayBeEmpty = member.minOccurs == 0 || !member.presence;
+    // A repeated group that can match nothing is satisfied by no occurrence.
+    if (member.Repeated() && !member.presence) member.minOccurs = 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
     member.prop = UniquePropName(cls, prop);
     cls->members.push_back(member);
@@ -698,15 +699,14 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
         if (decl.Has("default")) member.defaultValue = decl.Attr("default");
     }
     if (decl.Attr("nillable") == "true") {
+        // A simple value gets a class, which can be nil; anyType content
+        // keeps xsi:nil as an attribute.
         if (member.kind == Member::Prim || member.kind == Member::Enum) {
             member.cls = NillableClass(decl, member);
             member.kind = Member::Cls;
             member.defaultValue.clear();
-        } else if (m_warned.insert("nillable").second) {
-            CSchemaSet::Warn(decl,
-                             "xsi:nil on elements of complex type is not supported: they "
-                             "are read and written as ordinary elements");
         }
+        member.nillable = member.kind == Member::Cls;
     }
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
@@ -728,17 +728,12 @@ ClassModel* CModelBuilder::NillableClass(const Node& decl, const Member& member)
     value.minOccurs = value.maxOccurs = 1;
     value.prop = "Value";
     value.doc.clear();
-    Member nil;
-    nil.kind = Member::Prim;
-    nil.attribute = true;
-    nil.minOccurs = 0;
-    nil.xmlName = "nil";
-    nil.xmlNs = "http://www.w3.org/2001/XMLSchema-instance";
-    nil.simple.builtin = Builtin("boolean");
-    nil.simple.whitespace = "Collapse";
-    nil.prop = "Nil";
-    cls->members = {value, nil};
+    cls->members = {value};
     return cls;
+}
+
+std::string CModelBuilder::ProcessContentsOf(const Node& wildcard) {
+    return wildcard.Has("processContents") ? wildcard.Attr("processContents") : "strict";
 }
 
 void CModelBuilder::AddAny(ClassModel* cls, const Node& any) {
@@ -749,6 +744,7 @@ void CModelBuilder::AddAny(ClassModel* cls, const Node& any) {
     member.xmlName = "AnyElement";
     member.anyNamespace = any.Has("namespace") ? any.Attr("namespace") : "##any";
     member.anyTargetNamespace = any.doc->targetNamespace;
+    member.processContents = ProcessContentsOf(any);
     member.doc = any.Documentation();
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
@@ -777,6 +773,7 @@ void CModelBuilder::AddAttributes(ClassModel* cls, const Node& container,
             member.xmlName = "AnyAttribute";
             member.anyNamespace = child.Has("namespace") ? child.Attr("namespace") : "##any";
             member.anyTargetNamespace = child.doc->targetNamespace;
+            member.processContents = ProcessContentsOf(child);
             member.prop = UniquePropName(cls, "AnyAttribute");
             cls->members.push_back(member);
         }

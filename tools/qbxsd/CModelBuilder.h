@@ -44,6 +44,8 @@ public:
     const std::vector<std::unique_ptr<ClassModel>>& Classes() const { return m_classes; }
     const std::vector<std::unique_ptr<EnumModel>>& Enums() const { return m_enums; }
     const std::vector<RootElement>& Roots() const { return m_roots; }
+    // The global elements of simple type and the global attributes.
+    const std::vector<Member>& SimpleGlobals() const { return m_simpleGlobals; }
     // The built-in type table, for the code writer.
     static const BuiltinType* Builtin(const std::string& name);
     // Whether the content of `cls` (its own members) can match nothing.
@@ -90,11 +92,14 @@ private:
     std::string UniqueClassName(const std::string& wanted);
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
     static void Occurs(const Node& particle, Member& member);
+    static std::string ProcessContentsOf(const Node& wildcard);
+    bool IsEmptiable(const ClassModel* cls) const;
 
     const CSchemaSet& m_schemas;
     std::vector<std::unique_ptr<ClassModel>> m_classes;
     std::vector<std::unique_ptr<EnumModel>> m_enums;
     std::vector<RootElement> m_roots;
+    std::vector<Member> m_simpleGlobals;
     std::set<std::string> m_usedNames;
     std::map<QName, ClassModel*> m_named;
     std::map<QName, ClassModel*> m_groupClasses;

@@ -63,8 +63,10 @@ struct Member {
     SimpleInfo simple;
     ClassModel* cls = nullptr;
     std::string anyNamespace, anyTargetNamespace;
+    std::string processContents = "skip";  // of a wildcard: skip, lax or strict
     bool presence = true;     // a model group that must consume something
     bool mayBeEmpty = false;  // may match nothing (before a choice makes it optional)
+    bool nillable = false;    // an element declared nillable: xsi:nil allowed
     std::string defaultValue;
     std::string doc;
 
@@ -88,7 +90,7 @@ struct ClassModel {
     std::string group = "Seq";  // Seq, Choice, All
     bool pseudo = false;        // a model group without an element of its own
     bool anonymous = false;     // the type of one element: no xsi:type names it
-    bool nillable = false;      // holds a nillable simple element: Value and xsi:nil
+    bool nillable = false;      // holds a nillable simple element: its Value (or nil)
     bool abstractType = false;
     bool mixed = false;
     ClassModel* base = nullptr;
