@@ -52,6 +52,8 @@ public:
     static const BuiltinType* Builtin(const std::string& name) {
         return CSimpleTypeMapper::Builtin(name);
     }
+    // Whether the content of `cls` (its own members) can match nothing.
+    static bool IsEmptiable(const ClassModel* cls);
 
 private:
     ClassModel* NewClass(const std::string& name, const Node& node, const std::string& ns);
@@ -94,7 +96,6 @@ private:
     std::string UniqueClassName(const std::string& wanted);
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
     static void Occurs(const Node& particle, Member& member);
-    bool IsEmptiable(const ClassModel* cls) const;
 
     const CSchemaSet& m_schemas;
     CSimpleTypeMapper m_simple;
