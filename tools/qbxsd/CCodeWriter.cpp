@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -52,16 +53,6 @@ void Comment(std::ostream& out, const std::string& indent, const std::string& te
         line += " " + word;
     }
     if (!line.empty()) emit(line);
-}
-
-std::string Stem(const std::string& path) {
-    std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name = name.substr(0, dot);
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
-    }
-    return name;
 }
 
 std::string Guard(const std::string& ns, const std::string& stem) {
@@ -163,8 +154,10 @@ std::string EnumPattern(const EnumModel& e) {
 
 CCodeWriter::CCodeWriter(const CModelBuilder& model, const CSchemaSet& schemas,
                          WriterOptions options)
-    : m_model(model), m_schemas(schemas), m_options(std::move(options)) {
-    m_mainStem = Stem(m_options.schemaFiles.front());
+    : m_model(model),
+      m_options(std::move(options)),
+      m_plan(model, schemas, m_options.schemaFiles.front(), m_options.onePair) {
+    m_mainStem = m_plan.MainStem();
     for (const auto& cls : m_model.Classes()) {
         for (const Member& m : cls->members) {
             if (m.kind == Member::Cls && m.Repeated()) {
@@ -172,7 +165,6 @@ CCodeWriter::CCodeWriter(const CModelBuilder& model, const CSchemaSet& schemas,
             }
         }
     }
-    PlanFiles();
 }
 
 // "USPrice" -> "usPrice", "Name" -> "name": the field after its property.
@@ -188,82 +180,9 @@ std::string CCodeWriter::Lower(const std::string& name) {
     return out;
 }
 
-void CCodeWriter::PlanFiles() {
-    // One file per namespace, named after its first schema document.
-    const std::string mainNs = m_schemas.Documents().front()->targetNamespace;
-    std::map<std::string, File> byNs;
-    std::vector<std::string> order;
-    for (const auto& doc : m_schemas.Documents()) {
-        if (byNs.count(doc->targetNamespace)) continue;
-        File file;
-        file.ns = doc->targetNamespace;
-        file.stem = doc->targetNamespace == mainNs ? m_mainStem : Stem(doc->path);
-        byNs[file.ns] = file;
-        order.push_back(file.ns);
-    }
-    std::set<std::string> stems;
-    for (const std::string& ns : order) {
-        File& file = byNs[ns];
-        while (!stems.insert(file.stem).second) file.stem += "_";
-    }
-    for (const auto& cls : m_model.Classes()) byNs[cls->xmlNamespace].classes.push_back(cls.get());
-    for (const auto& e : m_model.Enums()) byNs[e->xmlNamespace].enums.push_back(e.get());
-    // What each namespace's classes need from the others.
-    std::map<std::string, std::set<std::string>> needs;
-    for (const auto& cls : m_model.Classes()) {
-        auto need = [&](const std::string& ns) {
-            if (ns != cls->xmlNamespace) needs[cls->xmlNamespace].insert(ns);
-        };
-        if (cls->base) need(cls->base->xmlNamespace);
-        for (const Member& m : cls->members) {
-            if (m.cls) need(m.cls->xmlNamespace);
-            if (m.simple.enumeration) need(m.simple.enumeration->xmlNamespace);
-        }
-    }
-    // Dependencies first; a cycle puts everything in the main file.
-    std::vector<std::string> sorted;
-    std::map<std::string, int> state;
-    bool cycle = false;
-    std::function<void(const std::string&)> visit = [&](const std::string& ns) {
-        if (state[ns] == 2) return;
-        if (state[ns] == 1) {
-            cycle = true;
-            return;
-        }
-        state[ns] = 1;
-        for (const std::string& dep : needs[ns]) visit(dep);
-        state[ns] = 2;
-        sorted.push_back(ns);
-    };
-    for (const std::string& ns : order) {
-        if (ns != mainNs) visit(ns);
-    }
-    visit(mainNs);
-    if (cycle || m_options.onePair) {
-        File all = byNs[mainNs];
-        all.classes.clear();
-        all.enums.clear();
-        for (const auto& cls : m_model.Classes()) all.classes.push_back(cls.get());
-        for (const auto& e : m_model.Enums()) all.enums.push_back(e.get());
-        m_files = {all};
-        return;
-    }
-    for (const std::string& ns : sorted) {
-        File file = byNs[ns];
-        for (const std::string& dep : needs[ns]) file.includes.push_back(byNs[dep].stem);
-        if (ns == mainNs) {
-            file.includes.clear();
-            for (const std::string& other : sorted) {
-                if (other != mainNs) file.includes.push_back(byNs[other].stem);
-            }
-        }
-        if (ns == mainNs || !file.classes.empty() || !file.enums.empty()) m_files.push_back(file);
-    }
-}
-
 std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
     std::vector<std::pair<std::string, std::string>> files;
-    for (const File& file : m_files) {
+    for (const CFilePlan::File& file : m_plan.Files()) {
         const bool main = file.stem == m_mainStem;
         const std::string base = m_options.outputDir + "/" + file.stem;
         files.emplace_back(base + ".h", Header(file));
@@ -273,6 +192,12 @@ std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
 }
 
 std::vector<std::string> CCodeWriter::Write() const {
+    std::error_code error;
+    std::filesystem::create_directories(m_options.outputDir, error);
+    if (error) {
+        throw CSchemaError("qbxsd: cannot create the directory " + m_options.outputDir + ": " +
+                           error.message());
+    }
     std::vector<std::string> written;
     for (const auto& output : Render()) {
         std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
@@ -288,12 +213,17 @@ std::vector<std::string> CCodeWriter::Write() const {
 
 std::string CCodeWriter::Banner() const {
     std::string sources;
-    for (const std::string& f : m_options.schemaFiles) sources += (sources.empty() ? "" : ", ") + f;
+    // An absolute path would make the files differ from machine to machine.
+    for (const std::string& f : m_options.schemaFiles) {
+        const std::filesystem::path path(f);
+        sources +=
+            (sources.empty() ? "" : ", ") + (path.is_absolute() ? path.filename().string() : f);
+    }
     return "// Generated by qbxsd from " + sources +
            ".\n// Do not edit: change the schema and run qbxsd again.\n";
 }
 
-std::string CCodeWriter::Header(const File& file) const {
+std::string CCodeWriter::Header(const CFilePlan::File& file) const {
     std::ostringstream out;
     out << Banner();
     if (!file.ns.empty()) out << "// Target namespace " << file.ns << ".\n";
@@ -358,21 +288,14 @@ std::string CCodeWriter::Header(const File& file) const {
     // Base classes before the classes derived from them.
     std::vector<const ClassModel*> ordered;
     std::set<const ClassModel*> done;
+    const std::set<const ClassModel*> inFile(file.classes.begin(), file.classes.end());
     std::function<void(const ClassModel*)> place = [&](const ClassModel* cls) {
         if (done.count(cls)) return;
         done.insert(cls);
-        if (cls->base && cls->base->xmlNamespace == cls->xmlNamespace) place(cls->base);
+        if (cls->base && inFile.count(cls->base)) place(cls->base);
         ordered.push_back(cls);
     };
-    std::set<const ClassModel*> inFile(file.classes.begin(), file.classes.end());
-    for (const ClassModel* cls : file.classes) {
-        if (!cls->base || !inFile.count(cls->base)) {
-            place(cls);
-        } else {
-            place(cls->base);
-            place(cls);
-        }
-    }
+    for (const ClassModel* cls : file.classes) place(cls);
     for (const ClassModel* cls : ordered) ClassDeclaration(out, *cls);
     if (main) {
         for (const RootElement& root : m_model.Roots()) {
@@ -560,7 +483,7 @@ void CCodeWriter::MemberDeclarations(std::ostream& out, const ClassModel& cls,
 
 // ---------------------------------------------------------------- source
 
-std::string CCodeWriter::Source(const File& file) const {
+std::string CCodeWriter::Source(const CFilePlan::File& file) const {
     std::ostringstream out;
     out << Banner();
     out << "#include \"" << m_mainStem << ".h\"\n\n#include <cstring>\n\n";
@@ -790,7 +713,9 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         const std::string type = CppType(m);
         const std::string arg = ByValue(m) ? type : "const " + type + "&";
         out << "void " << C << "::Set" << m.prop << "(" << arg << " value) {\n";
-        if (choice && !IsText(m)) {
+        // Attributes and the text stand beside a choice, never in it.
+        const bool inChoice = choice && !IsText(m) && !m.attribute;
+        if (inChoice) {
             out << "    Choice_SetElementValid(true, " << name << ", m_selection);\n";
         }
         out << "    " << Field(m) << " = value;\n";
@@ -798,7 +723,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         out << "}\n\n";
         if (m.Optional()) {
             out << "void " << C << "::SetValid" << m.prop << "(bool valid) {\n";
-            if (choice) {
+            if (inChoice) {
                 out << "    if (valid || m_selection == " << name
                     << ") Choice_SetElementValid(valid, " << name << ", m_selection);\n";
             }
@@ -853,7 +778,10 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     out << "    InitProperties();\n}\n\n";
     // AccessProperty.
     out << "void " << C << "::AccessProperty(int index, bool read, qb::QbVariant& value) {\n";
-    if (cls.members.empty()) {
+    // A simple-content restriction checks its own facets over the base's.
+    const std::string restrictedText =
+        cls.textRestricted ? TextFacetsCheck(cls.textRestriction) : std::string();
+    if (cls.members.empty() && restrictedText.empty()) {
         // Nothing of its own: everything goes to the base, or nowhere.
         if (cls.base) {
             out << "    " << cls.base->cppName << "::AccessProperty(index, read, value);\n}\n\n";
@@ -865,6 +793,11 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     } else {
         out << "    switch (index) {\n";
         for (const Member& m : cls.members) AccessCase(out, cls, m);
+        if (!restrictedText.empty()) {
+            out << "        case Prop" << cls.textProp << ":\n            " << cls.base->cppName
+                << "::AccessProperty(index, read, value);\n            " << restrictedText
+                << "\n            break;\n";
+        }
         out << "        default:\n";
         if (cls.base) {
             out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
@@ -934,17 +867,8 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
                  "();\n            }");
         }
         // A text property is no record: its facets are checked here, on writing.
-        Facets facets = m.simple.facets;
-        if (m.simple.enumeration) facets.pattern = EnumPattern(*m.simple.enumeration);
-        const std::string expr = FacetsExpr(facets);
-        if (expr != "NoFacets()" && m.simple.builtin != CModelBuilder::Builtin("boolean")) {
-            body(
-                "if (read) {\n                static const qb::CPrimitiveRestrictions facets =\n"
-                "                    " +
-                expr +
-                ";\n                qb::CheckPrimitiveValue(qb::" + m.simple.builtin->itemType +
-                ", facets, GetElementName().c_str(), value);\n            }");
-        }
+        const std::string check = TextFacetsCheck(m.simple);
+        if (!check.empty()) body(check);
     } else if (m.kind == Member::Enum) {
         const std::string store = field + " = static_cast<" + CppType(m) + ">(value.GetI4())";
         if (m.Optional()) {
@@ -966,11 +890,23 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
                  ");");
         }
     }
-    if (choice && !IsObject(m) && !m.Repeated() && m.kind != Member::AnyAttribute && !IsText(m)) {
+    if (choice && !IsObject(m) && !m.Repeated() && m.kind != Member::AnyAttribute && !IsText(m) &&
+        !m.attribute) {
         body("if (!read && " + ValidFlag(m) + ") Choice_SetElementValid(true, " + name +
              ", m_selection);");
     }
     body("break;");
+}
+
+std::string CCodeWriter::TextFacetsCheck(const SimpleInfo& simple) {
+    Facets facets = simple.facets;
+    if (simple.enumeration) facets.pattern = EnumPattern(*simple.enumeration);
+    const std::string expr = FacetsExpr(facets);
+    if (expr == "NoFacets()" || simple.builtin == CModelBuilder::Builtin("boolean")) return "";
+    return "if (read) {\n                static const qb::CPrimitiveRestrictions facets =\n"
+           "                    " +
+           expr + ";\n                qb::CheckPrimitiveValue(qb::" + simple.builtin->itemType +
+           ", facets, GetElementName().c_str(), value);\n            }";
 }
 
 std::string CCodeWriter::Factories() const {
@@ -1028,6 +964,8 @@ std::string CCodeWriter::Factories() const {
             << "::" << FactoryName(*cls) << "(const QbXmlLib5::CXmlElement* element) {\n";
         out << "    const std::string type = GetElementType(element);\n";
         out << "    const char* name = element->GetLocalName().c_str();\n";
+        // An abstract type with no concrete derived type makes nothing.
+        out << "    (void)name;\n";
         out << "    if (type.empty()) return "
             << (cls->abstractType ? std::string("nullptr")
                                   : "new " + cls->cppName + "(name, QbXmlLib5::CForReading())")

@@ -100,10 +100,15 @@ struct ClassModel {
     // xsi:type, which would say nothing there.
     std::vector<std::string> ownElements;
     std::vector<Member> members;  // own elements, then attributes, then the text
-    // A complexContent restriction whose content maps onto its base's
-    // properties: its records are these, not the base's.
+    // A complexContent restriction: its records are these, not the base's
+    // (over the base's properties where its content maps onto them).
     bool restricted = false;
     std::vector<RestrictedRecord> restrictedRecords;  // elements, then attributes
+    // A simple-content restriction: the facets its text must meet beside the
+    // base's, on the base's text property.
+    bool textRestricted = false;
+    SimpleInfo textRestriction;
+    std::string textProp;
     Node node;
     bool built = false;
     bool building = false;
