@@ -155,8 +155,11 @@ void CXmlGeneratedClass::ProcessElementChoiceToXml(const CXmlSerializationContex
 void CXmlGeneratedClass::AttributesToXml_Int(CXmlWriter* writer,
                                              const CXmlSerializationContext& ctx) const {
     const CParentElementInfo* info = GetClassInfo();
-    // Written in the place of a base type: say which type this is.
-    if (info->GetHasBaseClasses() && GetElementName() != info->GetElementName()) {
+    // Written in the place of a base type: say which type this is, also
+    // under an element that happens to bear the type's name (its declared
+    // type may still be the base). Elements declared with the type itself
+    // take AttributesToXml_WithoutXsiType.
+    if (info->GetHasBaseClasses()) {
         try {
             writer->WriteXsiType(info->GetElementNamespace(), info->GetElementName());
         } catch (const CQbException& e) {

@@ -209,8 +209,17 @@ TEST(CollectionTest, IndexedPositionsFollowEveryChange) {
     }
     const CItemCol copy(*col);
     EXPECT_EQ(copy.Ids(), model);
+    // Assigned over a long list whose index starts past removed nodes.
+    CSmartPtr<CItemCol> target = new CItemCol;
+    for (int i = 0; i < 20; ++i) target->AppendItem(new CItem(&deaths, -1));
+    target->Remove(0);
+    target->Remove(0);
+    *target = copy;
+    ASSERT_GE(copy.GetCount(), 16);
     for (int i = 0; i < copy.GetCount(); ++i) {
         EXPECT_EQ(static_cast<CItem*>(copy.GetNodeAtIndex(i)->item)->id,
+                  model[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(static_cast<CItem*>(target->GetNodeAtIndex(i)->item)->id,
                   model[static_cast<std::size_t>(i)]);
     }
 }

@@ -71,6 +71,14 @@ TEST(QbxsdValues, DefaultsAndNormalisedEnumerationsReadAsLibxml2Judges) {
         // string: the text as it stands.
         {"", "<v:mark>y</v:mark>", true, "c=- size=- mark=y a=- level=5 unit=cm shade=green"},
         {"", "<v:mark> x</v:mark>", false, "[ x] is not a valid Mark"},
+        // A list of two booleans, its minimum length.
+        {"", "<v:flags>1 0</v:flags>", true, "c=- size=- mark=- a=- level=5 unit=cm shade=green"},
+        {"", "<v:flags>true</v:flags>", false, "Invalid Value for flags [true]"},
+        {"", "<v:loose>any text</v:loose>", true, "c=- size=- mark=- a=- level=5 unit=cm shade=green"},
+        {"", "<v:versions>2.0+ 1.0</v:versions>", true,
+         "c=- size=- mark=- a=- level=5 unit=cm shade=green"},
+        {"", "<v:versions>1x0</v:versions>", false, "Invalid Value for versions [1x0]"},
+        {"", "<v:versions>2.00</v:versions>", false, "Invalid Value for versions [2.00]"},
         {" a=\"re d\"", "", false, "[re d] is not a valid Colour"},
         {"", "<v:c>r ed</v:c>", false, "is not a valid Colour"},
     };
@@ -80,13 +88,34 @@ TEST(QbxsdValues, DefaultsAndNormalisedEnumerationsReadAsLibxml2Judges) {
             "<v:r xmlns:v=\"urn:qbtest:values\"" + row.attributes + ">" + row.content + "</v:r>";
         EXPECT_EQ(LibxmlValid(xml), row.valid) << xml;
         CSmartPtr<V::CR> r = new V::CR();
-        const std::string refusal = QbTest::FullMessageOf([&] { r->FromXml(xml.c_str()); });
+        // List facets are checked when the value is written.
+        const std::string refusal = QbTest::FullMessageOf([&] {
+            r->FromXml(xml.c_str());
+            r->ToXml(false, false, EOL_LF);
+        });
         if (row.valid) {
             EXPECT_EQ(refusal, "(no exception)") << xml;
             EXPECT_EQ(Describe(*r), row.expected) << xml;
         } else {
             EXPECT_NE(refusal.find(row.expected), std::string::npos) << xml << "\n" << refusal;
         }
+    }
+}
+
+// An optional choice that is absent leaves the elements after it to the
+// members they belong to, also when unknown elements are skipped.
+TEST(QbxsdValues, AbsentOptionalChoiceLeavesLaterElementsToTheirMembers) {
+    const std::string xml =
+        "<v:s xmlns:v=\"urn:qbtest:values\"><v:last>L</v:last><v:p>P</v:p></v:s>";
+    ASSERT_TRUE(LibxmlValid(xml));
+    for (const bool skipUnknown : {false, true}) {
+        CXmlSerializationContext ctx;
+        ctx.SetIgnoreUnknownElements(skipUnknown);
+        CSmartPtr<V::CS> s = new V::CS();
+        EXPECT_EQ(QbTest::FullMessageOf([&] { s->FromXml(xml.c_str(), ctx); }), "(no exception)")
+            << skipUnknown;
+        EXPECT_FALSE(s->GetChoice()) << skipUnknown;
+        EXPECT_EQ(s->GetLast() + (s->IsValidP() ? s->GetP() : "-"), "LP") << skipUnknown;
     }
 }
 
