@@ -17,6 +17,7 @@
 #include "core/QbVersion.h"
 
 // Document tree, text reading and writing
+#include "xml/CMixedText.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
@@ -52,9 +53,11 @@
 #include "binding/CAttributeInfo.h"
 #include "binding/CClassMetaData.h"
 #include "binding/CClassfactoryBase.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CElement.h"
 #include "binding/CElementCol.h"
 #include "binding/CElementInfo.h"
+#include "binding/CGlobalDeclarations.h"
 #include "binding/CParentElementInfo.h"
 #include "binding/CPropertyAccess.h"
 #include "binding/CQbIterator.h"
@@ -62,6 +65,7 @@
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "binding/CXmlTypeCollection.h"
+#include "binding/TRecordMarks.h"
 #include "binding/TXmlObjectCol.h"
 
 #endif  // QBXMLLIB5_H

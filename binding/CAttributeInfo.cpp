@@ -1,6 +1,7 @@
 #include "binding/CAttributeInfo.h"
 
 #include "binding/CAttributeCol.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlAttribute.h"
@@ -84,16 +85,18 @@ void CAttributeInfoPrimitive::AttributeToXml(const CXmlSerializationContext& /*c
                                              CXmlWriter* writer) const {
     const QbVariant value = Read(*this, object);
     if (IsOptional() && !value.IsValid()) return;
-    CheckRestriction(value);
     if (value.GetKind() == it_string) {
+        CheckRestriction(value);
         writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), value.GetStringRef());
     } else {
-        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(),
-                               value.ToString(m_format));
+        // The pattern of a kind other than string holds for the text written.
+        const std::string text = value.ToString(m_format);
+        CheckPrimitiveValue(m_itemType, m_restrictions, GetAttributeName().c_str(), value, text);
+        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), text);
     }
 }
 
-bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /*ctx*/,
+bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& ctx,
                                                CXmlGeneratedClass* object,
                                                const CXmlAttribute* attribute) {
     // Primitive attributes always match their namespace exactly.
@@ -103,6 +106,13 @@ bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /
     }
     QbVariant value;
     value.FromString(attribute->GetValue(), m_itemType, m_whitespaceRule);
+    if (!ctx.GetIgnoreInvalidValues()) {
+        CheckPrimitiveText(m_itemType, m_restrictions, GetAttributeName().c_str(), value,
+                           attribute->GetValue(), m_whitespaceRule);
+    }
+    if (GetIdentity() != NoIdentity) {
+        CDocumentIds::Register(GetIdentity(), value.ToString(), GetAttributeName().c_str());
+    }
     AccessProperty(object, false, value);
     return true;
 }
@@ -184,6 +194,10 @@ bool CAttributeInfoAny::AttributeFromXml(const CXmlSerializationContext& /*ctx*/
                                          CXmlGeneratedClass* object,
                                          const CXmlAttribute* attribute) {
     TestNamespace(attribute->GetNamespaceURI(), m_namespaceRestriction, m_targetNamespace);
+    if (const CGlobalDeclarations* globals = GetGlobalDeclarations()) {
+        globals->CheckAttribute(attribute->GetLocalName(), attribute->GetNamespaceURI(),
+                                attribute->GetValue(), GetProcessContents());
+    }
     const CSmartPtr<CAttributeCol> attributes = HeldAttributes(*this, object);
     if (!attributes) {
         throw CQbException(

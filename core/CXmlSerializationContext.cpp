@@ -17,6 +17,7 @@ std::shared_ptr<CAttributeCol> Held(CAttributeCol* collection) {
 
 CXmlSerializationContext::CXmlSerializationContext()
     : m_ignoreInvalidCollectionCounts(false),
+      m_ignoreInvalidValues(false),
       m_ignoreMissingChoice(false),
       m_ignoreMissingMandatoryElements(false),
       m_ignoreUnknownElements(false),
@@ -26,8 +27,8 @@ CXmlSerializationContext::CXmlSerializationContext()
       m_additionalRootAttributes(Held(new CAttributeCol("", "##any", ""))) {}
 
 CXmlSerializationContext::CXmlSerializationContext(const CXmlSerializationContext&) = default;
-CXmlSerializationContext& CXmlSerializationContext::operator=(
-    const CXmlSerializationContext&) = default;
+CXmlSerializationContext& CXmlSerializationContext::operator=(const CXmlSerializationContext&) =
+    default;
 CXmlSerializationContext::~CXmlSerializationContext() = default;
 
 CXmlSerializationContext& CXmlSerializationContext::GetDefaultContext() {

@@ -43,6 +43,12 @@ public:
     void SetIgnoreMissingChoice(bool value) { m_ignoreMissingChoice = value; }
     bool GetIgnoreInvalidCollectionCounts() const { return m_ignoreInvalidCollectionCounts; }
     void SetIgnoreInvalidCollectionCounts(bool value) { m_ignoreInvalidCollectionCounts = value; }
+    // Reading generated objects checks every simple value against its facets
+    // (bounds, lengths, digits, patterns, fixed values) and refuses one that
+    // breaks them, as writing does. True reads such values without complaint;
+    // a text that is no value of its type at all is refused either way.
+    bool GetIgnoreInvalidValues() const { return m_ignoreInvalidValues; }
+    void SetIgnoreInvalidValues(bool value) { m_ignoreInvalidValues = value; }
 
     // True when the flag is set or the schema type is ST_NO_NAMESPACES.
     bool GetIgnoreNamespaces() const;
@@ -83,6 +89,7 @@ private:
     std::vector<std::string> m_processingInstructions;
     std::string m_inLineSchema;
     bool m_ignoreInvalidCollectionCounts;
+    bool m_ignoreInvalidValues;
     bool m_ignoreMissingChoice;
     bool m_ignoreMissingMandatoryElements;
     bool m_ignoreUnknownElements;

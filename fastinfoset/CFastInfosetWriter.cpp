@@ -92,6 +92,7 @@ void CFastInfosetWriter::WriteInLineSchema(const std::string&) {}
 
 void CFastInfosetWriter::WriteStartElement(const std::string& localName,
                                            const std::string& namespaceUri) {
+    WriteMixedTextBeforeChild();
     WriteStartTag();
     WritePendingTerminator();
     const StartedElement started = BeginElement(localName, namespaceUri);
@@ -120,6 +121,7 @@ void CFastInfosetWriter::WriteText(const std::string& text) {
 }
 
 void CFastInfosetWriter::WriteEndElement() {
+    WriteMixedTextAtEnd();
     WriteStartTag();
     // Two terminators in a row share the octet FF, so the element's own
     // terminator waits for whatever comes next.

@@ -4,12 +4,15 @@
 #include <pcre2.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 
 namespace QbXmlLib5 {
 
@@ -19,6 +22,7 @@ struct CXsdRegex::Compiled {
     pcre2_code* code = nullptr;
     bool jit = false;  // JIT-compiled: ASCII subjects go straight to the machine code
     std::string error;
+    std::string pattern;  // the XSD text, for messages
 
     Compiled() = default;
     Compiled(const Compiled&) = delete;
@@ -69,21 +73,49 @@ std::string PcreMessage(int code) {
     return reinterpret_cast<const char*>(buffer);
 }
 
+// PCRE2 compiles nested groups recursively; it is stopped, as the library's
+// own recursion is, where this thread's stack runs short.
+int StackGuard(std::uint32_t depth, void* deepest) {
+    if (CStackGuard::Remaining() >= CStackGuard::kSmallReserve) return 0;
+    *static_cast<std::uint32_t*>(deepest) = depth;
+    return 1;
+}
+
+pcre2_code* CompilePcre(const std::string& pcre, int& code) {
+    std::uint32_t deepest = 0;
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    if (!context) throw CQbException("Out of memory for pattern compiling");
+    pcre2_set_compile_recursion_guard(context, StackGuard, &deepest);
+    PCRE2_SIZE offset = 0;
+    pcre2_code* compiled =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
+                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, context);
+    pcre2_compile_context_free(context);
+    // Not a fault of the pattern: no failure is cached for it.
+    if (!compiled && code == PCRE2_ERROR_PARENTHESES_STACK_CHECK) {
+        CStackGuard::Refuse(static_cast<int>(deepest), CStackGuard::kSmallReserve);
+    }
+    return compiled;
+}
+
+// Failures of the pattern are kept in the result; a thread stack too short
+// for it throws (CQbOverFlowException), as the same pattern may compile on
+// another thread.
 std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     auto compiled = std::make_shared<CXsdRegex::Compiled>();
+    compiled->pattern = utf8Pattern;
     std::string pcre;
     try {
         // \A and \z bind the whole value to one of the alternatives.
         pcre = "\\A(?:" + CXsdRegex::ToPcre(utf8Pattern) + ")\\z";
+    } catch (const CQbOverFlowException&) {
+        throw;
     } catch (const CQbException& e) {
         compiled->error = e.GetMessage();
         return compiled;
     }
     int code = 0;
-    PCRE2_SIZE offset = 0;
-    compiled->code =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
-                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, nullptr);
+    compiled->code = CompilePcre(pcre, code);
     if (!compiled->code) {
         compiled->error = PcreMessage(code);
         return compiled;
@@ -149,6 +181,55 @@ private:
     pcre2_match_data* m_data;
 };
 
+// The text for a message: at most 200 bytes, cut at a character boundary.
+std::string Shortened(const char* text, std::size_t length) {
+    const std::size_t kMax = 200;
+    if (length <= kMax) return std::string(text, length);
+    std::size_t cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(text, cut) + "...";
+}
+
+bool IsResourceLimit(int rc) {
+    return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
+           rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY;
+}
+
+// The automaton matcher: it never backtracks, so patterns such as (.*a){12}
+// that defeat the backtracking matcher on long values get a verdict in time
+// proportional to the value. Its workspace grows as the pattern needs, within
+// a bound.
+int MatchWithoutBacktracking(const pcre2_code* code, PCRE2_SPTR subject, std::size_t length,
+                             pcre2_match_data* matchData) {
+    std::vector<int> workspace(1000);
+    for (;;) {
+        const int rc = pcre2_dfa_match(code, subject, length, 0, 0, matchData, nullptr,
+                                       workspace.data(), workspace.size());
+        if (rc != PCRE2_ERROR_DFA_WSSIZE || workspace.size() >= (std::size_t{1} << 22)) return rc;
+        workspace.resize(workspace.size() * 4);
+    }
+}
+
+// The verdict after the matcher returned `rc` < 0.
+bool VerdictAfterFailure(const CXsdRegex::Compiled& compiled, int rc, PCRE2_SPTR subject,
+                         std::size_t length, pcre2_match_data* matchData) {
+    if (IsResourceLimit(rc)) {
+        rc = MatchWithoutBacktracking(compiled.code, subject, length, matchData);
+        // The automaton reports a match of the whole value as 0 (more
+        // matches than the vector holds) or more.
+        if (rc >= 0) return true;
+    }
+    // Invalid UTF-8 cannot be a value of the pattern's language.
+    if (rc == PCRE2_ERROR_NOMATCH ||
+        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
+        return false;
+    }
+    throw CQbException(
+        FormatString("Pattern matching failed: %s, for the pattern [%s] and the value [%s]",
+                     PcreMessage(rc).c_str(), compiled.pattern.c_str(),
+                     Shortened(reinterpret_cast<const char*>(subject), length).c_str()));
+}
+
 }  // namespace
 
 CXsdRegex::CXsdRegex(const std::string& pattern, const char* itemName)
@@ -175,12 +256,7 @@ bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
             ? pcre2_jit_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr)
             : pcre2_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr);
     if (rc >= 0) return true;
-    // Invalid UTF-8 cannot be a value of the pattern's language.
-    if (rc == PCRE2_ERROR_NOMATCH ||
-        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
-        return false;
-    }
-    throw CQbException("Pattern matching failed: " + PcreMessage(rc));
+    return VerdictAfterFailure(*m_compiled, rc, subject, length, matchData.Get());
 }
 
 void CXsdRegex::ClearCache() {

@@ -2,9 +2,11 @@
 //
 // An element has a local name, a namespace URI (empty when in no namespace),
 // its attributes in document order and one text string: all character data
-// directly inside it, concatenated, with carriage returns removed. Children
-// form a singly linked list (first child, next sibling); there are no parent
-// links and no text, comment or processing-instruction nodes.
+// directly inside it, concatenated, with carriage returns removed. Each
+// element knows where it stands in its parent's text (GetTextOffset), so
+// mixed content can be taken apart again. Children form a singly linked list
+// (first child, next sibling); there are no parent links and no text,
+// comment or processing-instruction nodes.
 //
 // Elements are created only by the readers, through CXmlDocument, and live as
 // long as their document, which allocates them (and their attributes) in
@@ -58,9 +60,16 @@ public:
     const std::string& GetLocalName() const { return *m_name->localName; }
     const std::string& GetNamespaceURI() const { return *m_name->namespaceUri; }
     const std::string& GetText() const { return m_text; }
-    // The line of the start tag in the XML text, when the document was asked
-    // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
-    unsigned long GetLineNumber() const;
+    // The line, and the column (1-based, in bytes, of its '<'), of the start
+    // tag in the XML text, when the document was asked to keep line numbers
+    // (CXmlDocument::SetKeepLineNumbers); 0 otherwise, and 0 for documents
+    // read from Fast Infoset. Numbers beyond 32 bits are kept as 0.
+    unsigned long GetLineNumber() const { return m_line; }
+    unsigned long GetColumnNumber() const { return m_column; }
+    // How many bytes of its parent's text come before this element (0 for
+    // the document element): the parent's text between two children is
+    // text[previous->GetTextOffset(), next->GetTextOffset()).
+    std::size_t GetTextOffset() const { return m_textOffset; }
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
@@ -96,6 +105,11 @@ private:
     CXmlElement* m_firstChild = nullptr;
     std::vector<CXmlAttribute*> m_attributes;  // owned by the document
     std::string m_text;
+    // Where the start tag stood, for messages; 32 bits each keep the
+    // element within one more word.
+    std::uint32_t m_line = 0;
+    std::uint32_t m_column = 0;
+    std::size_t m_textOffset = 0;
 };
 
 }  // namespace QbXmlLib5

@@ -192,12 +192,15 @@ void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
 void CXmlTextWriter::WriteStartElement(const std::string& localName,
                                        const std::string& namespaceUri) {
     CheckName(localName, "the element name");
+    WriteMixedTextBeforeChild();
     const StartedElement started = BeginElement(localName, namespaceUri);
+    // Inside mixed content every character counts: nothing is added.
+    const bool format = m_formatted && !GetCurrentContext()->IsVerbatim();
     if (started.closesParentStartTag) {
         m_output->Append('>');
-        if (m_formatted) Write(m_lineEnd);
+        if (format) Write(m_lineEnd);
     }
-    if (m_formatted) WriteIndent(GetCurrentContext()->GetDepth());
+    if (format) WriteIndent(GetCurrentContext()->GetDepth());
     m_output->Append('<');
     if (!started.prefix.empty()) {
         Write(started.prefix);
@@ -218,17 +221,21 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
 
 void CXmlTextWriter::WriteText(const std::string& text) {
     if (text.empty()) return;
-    RequireCurrentContext();
+    RequireCurrentContext().SetVerbatim();
     CloseOpenStartTag();
     WriteEscaped(text);
 }
 
 void CXmlTextWriter::WriteEndElement() {
+    WriteMixedTextAtEnd();
     const CXmlWriterContext* current = &RequireCurrentContext();
+    const CXmlWriterContext* parent = current->GetParent();
     if (current->IsStartTagOpen()) {
         Write("/>");
     } else {
-        if (m_formatted && current->GetChildCount() > 0) WriteIndent(current->GetDepth());
+        if (m_formatted && !current->IsVerbatim() && current->GetChildCount() > 0) {
+            WriteIndent(current->GetDepth());
+        }
         Write("</");
         if (!current->GetPrefix().empty()) {
             Write(current->GetPrefix());
@@ -237,7 +244,7 @@ void CXmlTextWriter::WriteEndElement() {
         Write(current->GetLocalName());
         m_output->Append('>');
     }
-    if (m_formatted) Write(m_lineEnd);
+    if (m_formatted && !(parent && parent->IsVerbatim())) Write(m_lineEnd);
     EndElementContext();
 }
 

@@ -111,6 +111,9 @@ int main(int argc, char** argv) {
         model.BuildAll();
         Qbxsd::CCodeWriter writer(model, schemas, options);
         const std::vector<std::string> written = writer.Write();
+        for (const std::string& note : writer.Notes()) {
+            if (!quiet) std::printf("qbxsd: %s\n", note.c_str());
+        }
         for (const std::string& file : written) {
             if (!quiet) std::printf("qbxsd: wrote %s\n", file.c_str());
         }
