@@ -193,21 +193,6 @@ Options ParseOptions(int argc, char** argv, int first) {
 // ---------------------------------------------------------------------------
 // Bytes in and out
 
-std::vector<unsigned char> ReadInput(const std::string& path) {
-    FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!file) throw CQbException("Cannot open [" + path + "]: " + std::strerror(errno));
-    std::vector<unsigned char> bytes;
-    unsigned char block[65536];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-        bytes.insert(bytes.end(), block, block + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    if (file != stdin) std::fclose(file);
-    if (failed) throw CQbException("Cannot read [" + path + "]");
-    return bytes;
-}
-
 Format DetectFormat(const unsigned char* bytes, std::size_t length) {
     static const unsigned char kFiHeader[] = {0xE0, 0x00, 0x00, 0x01};
     if (length >= 4 && std::memcmp(bytes, kFiHeader, 4) == 0) return Format::FastInfoset;
@@ -228,15 +213,6 @@ struct InputKind {
     Format format;
     const char* compression;
 };
-
-InputKind DetectInput(const std::vector<unsigned char>& bytes) {
-    CBinaryData inflated;
-    if (!bytes.empty() && CBinaryData::Decompress(bytes.data(), bytes.size(), inflated)) {
-        return {DetectFormat(inflated.GetData(), inflated.GetLength()),
-                bytes[0] == 0x1F ? "gzip" : "zlib"};
-    }
-    return {DetectFormat(bytes.data(), bytes.size()), nullptr};
-}
 
 const char* FormatName(Format format) {
     return format == Format::FastInfoset ? "Fast Infoset" : "XML";
@@ -418,27 +394,89 @@ private:
     Counts m_counts;
 };
 
-// Decompresses when needed and reads the document into `sink`.
-void ReadDocument(const std::vector<unsigned char>& bytes, const Options& options,
-                  CXmlEventSink& sink) {
-    CBinaryData inflated;
-    const unsigned char* data = bytes.data();
-    std::size_t length = bytes.size();
-    if (length > 0 && CBinaryData::Decompress(data, length, inflated)) {
-        data = inflated.GetData();
-        length = inflated.GetLength();
+// The input document. Uncompressed XML text is parsed block by block as it is
+// read, so its size does not matter; compressed input and Fast Infoset
+// (whose reader needs the whole document) are read whole first.
+class CInputDocument {
+public:
+    explicit CInputDocument(const std::string& path)
+        : m_path(path), m_file(path == "-" ? stdin : std::fopen(path.c_str(), "rb")) {
+        if (!m_file.get())
+            throw CQbException("Cannot open [" + path + "]: " + std::strerror(errno));
+        ReadBlock(m_bytes);
+        // gzip starts with 1F, zlib (as deflate writes it) with 78; XML text
+        // with neither.
+        const bool compressed = !m_bytes.empty() && (m_bytes[0] == 0x1F || m_bytes[0] == 0x78);
+        if (compressed || DetectFormat(m_bytes.data(), m_bytes.size()) == Format::FastInfoset) {
+            while (ReadBlock(m_bytes)) {
+            }
+            m_whole = true;
+            if (compressed && CBinaryData::Decompress(m_bytes.data(), m_bytes.size(), m_inflated)) {
+                m_kind.compression = m_bytes[0] == 0x1F ? "gzip" : "zlib";
+            }
+        }
+        m_kind.format = DetectFormat(Data(), Length());
     }
-    if (DetectFormat(data, length) == Format::FastInfoset) {
-        // The document only holds the names the reader meets.
-        CXmlDocument names;
-        CFastInfosetReader reader(&names, data, length);
-        reader.SetEventSink(&sink);
-        if (!reader.Read()) throw CQbException("Failed to parse FastInfoset. Invalid header.");
-        return;
+    CInputDocument(const CInputDocument&) = delete;
+    CInputDocument& operator=(const CInputDocument&) = delete;
+
+    const InputKind& Kind() const { return m_kind; }
+    // The bytes read, all of them once Read has returned.
+    unsigned long long Size() const { return m_size; }
+
+    // Reads the document into `sink`.
+    void Read(const Options& options, CXmlEventSink& sink) {
+        if (m_kind.format == Format::FastInfoset) {
+            // The document only holds the names the reader meets.
+            CXmlDocument names;
+            CFastInfosetReader reader(&names, Data(), Length());
+            reader.SetEventSink(&sink);
+            if (!reader.Read()) throw CQbException("Failed to parse FastInfoset. Invalid header.");
+            return;
+        }
+        CXmlEventParser parser(sink, options.schemaType != ST_NO_NAMESPACES);
+        if (m_whole) {
+            parser.Parse(Data(), Length(), true);
+            return;
+        }
+        do {
+            parser.Parse(m_bytes.data(), m_bytes.size(), false);
+            m_bytes.clear();
+        } while (ReadBlock(m_bytes));
+        parser.Parse(nullptr, 0, true);
     }
-    CXmlEventParser parser(sink, options.schemaType != ST_NO_NAMESPACES);
-    parser.Parse(data, length, true);
-}
+
+private:
+    // Appends the next block; false at the end of the input.
+    bool ReadBlock(std::vector<unsigned char>& bytes) {
+        unsigned char block[65536];
+        const std::size_t got = std::fread(block, 1, sizeof block, m_file.get());
+        if (std::ferror(m_file.get())) throw CQbException("Cannot read [" + m_path + "]");
+        bytes.insert(bytes.end(), block, block + got);
+        m_size += got;
+        return got > 0;
+    }
+    const unsigned char* Data() const {
+        return m_inflated.GetLength() > 0 ? m_inflated.GetData() : m_bytes.data();
+    }
+    std::size_t Length() const {
+        return m_inflated.GetLength() > 0 ? m_inflated.GetLength() : m_bytes.size();
+    }
+
+    struct FileCloser {
+        void operator()(FILE* file) const {
+            if (file != stdin) std::fclose(file);
+        }
+    };
+
+    std::string m_path;
+    std::unique_ptr<FILE, FileCloser> m_file;
+    std::vector<unsigned char> m_bytes;  // the first block, or all of the input
+    CBinaryData m_inflated;
+    InputKind m_kind{Format::Xml, nullptr};
+    bool m_whole = false;
+    unsigned long long m_size = 0;
+};
 
 // A writer of the chosen format whose bytes go to `write`.
 std::unique_ptr<CXmlEventSink> MakeWriter(Format format, const Options& options, ByteSink write) {
@@ -472,11 +510,11 @@ int Convert(const Options& options) {
     if (options.operands.size() != 2) throw UsageError{"convert takes IN and OUT"};
     const std::string& in = options.operands[0];
     const std::string& out = options.operands[1];
-    const std::vector<unsigned char> bytes = ReadInput(in);
+    CInputDocument input(in);
     Format to = options.to;
     if (to == Format::Unknown) to = FormatFromExtension(out);
     if (to == Format::Unknown) {
-        to = DetectInput(bytes).format == Format::Xml ? Format::FastInfoset : Format::Xml;
+        to = input.Kind().format == Format::Xml ? Format::FastInfoset : Format::Xml;
     }
     COutputFile file(out);
     CDeflater output(options.compression,
@@ -484,7 +522,7 @@ int Convert(const Options& options) {
     const std::unique_ptr<CXmlEventSink> writer =
         MakeWriter(to, options,
                    [&output](const void* data, std::size_t length) { output.Write(data, length); });
-    ReadDocument(bytes, options, *writer);
+    input.Read(options, *writer);
     output.Finish();
     file.Finish();
     return 0;
@@ -518,8 +556,8 @@ void PrintSize(const char* label, long long size, long long reference) {
 int Stats(const Options& options) {
     if (options.operands.size() != 1) throw UsageError{"stats takes one FILE"};
     const std::string& path = options.operands[0];
-    const std::vector<unsigned char> bytes = ReadInput(path);
-    const InputKind kind = DetectInput(bytes);
+    CInputDocument input(path);
+    const InputKind& kind = input.Kind();
     // One pass: the counts and the four output forms, compact, side by side.
     Options compact;
     compact.whitespace = CXmlTextEventWriter::WS_COMPACT;
@@ -536,8 +574,8 @@ int Stats(const Options& options) {
         tee.Add(writers.back().get());
     }
     tee.Add(&counter);
-    ReadDocument(bytes, options, tee);
-    std::printf("%s: %zu bytes, %s%s%s\n", path.c_str(), bytes.size(), FormatName(kind.format),
+    input.Read(options, tee);
+    std::printf("%s: %llu bytes, %s%s%s\n", path.c_str(), input.Size(), FormatName(kind.format),
                 kind.compression ? " compressed with " : "",
                 kind.compression ? kind.compression : "");
     const long long xmlSize = xml.Size();

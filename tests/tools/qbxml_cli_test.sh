@@ -45,6 +45,10 @@ printf '%s\n' '<?pi x?><html xmlns="http://www.w3.org/1999/xhtml" xmlns:q="urn:q
 cmp -s mixed-direct.xml mixed-back.xml || fail "mixed content changed: $(cat mixed-back.xml)"
 grep -q '<p>Found at:'$'$' mixed-back.xml && grep -q '^ <code>/var/lib</code> on disk<!-- c --><q:b q:a="1"/>.</p></html>$' mixed-back.xml ||
     fail "mixed content not as written: $(cat mixed-back.xml)"
+# Text longer than a read block (64 KiB) is parsed block by block.
+{ echo '<r>'; for i in $(seq 1 4000); do echo "  <i n=\"$i\">text &amp; more $i</i>"; done; echo '</r>'; } > long.xml
+"$QBXML" convert long.xml long.fi && "$QBXML" convert --no-declaration long.fi long-back.xml &&
+    cmp -s long.xml long-back.xml || fail "a document of several blocks changed"
 "$QBXML" --version | grep -Eq '^qbxml [0-9]+\.[0-9]+\.[0-9]+$' || fail "--version"
 "$QBXML" convert --crlf "$SAMPLE" crlf.xml || fail "crlf"
 grep -q $'\r$' crlf.xml || fail "no CRLF line ends"
