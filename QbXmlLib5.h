@@ -14,16 +14,22 @@
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
 #include "core/QbEnums.h"
+#include "core/QbVersion.h"
 
 // Document tree, text reading and writing
+#include "xml/CMixedText.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlEventParser.h"
+#include "xml/CXmlEventSink.h"
+#include "xml/CXmlTextEventWriter.h"
 #include "xml/CXmlTextWriter.h"
 #include "xml/CXmlWriter.h"
 
 // Fast Infoset
+#include "fastinfoset/CFastInfosetEventWriter.h"
 #include "fastinfoset/CFastInfosetReader.h"
 #include "fastinfoset/CFastInfosetWriter.h"
 
@@ -47,9 +53,11 @@
 #include "binding/CAttributeInfo.h"
 #include "binding/CClassMetaData.h"
 #include "binding/CClassfactoryBase.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CElement.h"
 #include "binding/CElementCol.h"
 #include "binding/CElementInfo.h"
+#include "binding/CGlobalDeclarations.h"
 #include "binding/CParentElementInfo.h"
 #include "binding/CPropertyAccess.h"
 #include "binding/CQbIterator.h"
@@ -57,6 +65,7 @@
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "binding/CXmlTypeCollection.h"
+#include "binding/TRecordMarks.h"
 #include "binding/TXmlObjectCol.h"
 
 #endif  // QBXMLLIB5_H

@@ -1,6 +1,7 @@
 #include "binding/CAttributeInfo.h"
 
 #include "binding/CAttributeCol.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlAttribute.h"
@@ -109,6 +110,9 @@ bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& c
         CheckPrimitiveText(m_itemType, m_restrictions, GetAttributeName().c_str(), value,
                            attribute->GetValue(), m_whitespaceRule);
     }
+    if (GetIdentity() != NoIdentity) {
+        CDocumentIds::Register(GetIdentity(), value.ToString(), GetAttributeName().c_str());
+    }
     AccessProperty(object, false, value);
     return true;
 }
@@ -190,6 +194,10 @@ bool CAttributeInfoAny::AttributeFromXml(const CXmlSerializationContext& /*ctx*/
                                          CXmlGeneratedClass* object,
                                          const CXmlAttribute* attribute) {
     TestNamespace(attribute->GetNamespaceURI(), m_namespaceRestriction, m_targetNamespace);
+    if (const CGlobalDeclarations* globals = GetGlobalDeclarations()) {
+        globals->CheckAttribute(attribute->GetLocalName(), attribute->GetNamespaceURI(),
+                                attribute->GetValue(), GetProcessContents());
+    }
     const CSmartPtr<CAttributeCol> attributes = HeldAttributes(*this, object);
     if (!attributes) {
         throw CQbException(

@@ -19,7 +19,7 @@ class CXmlAttribute;
 
 namespace QbXmlLib5Data {
 
-class CAttributeInfo {
+class CAttributeInfo : public TRecordMarks<CAttributeInfo> {
 public:
     CAttributeInfo(const char* attributeName, const char* attributeNamespace, int propertyIndex,
                    bool optional);
@@ -37,6 +37,9 @@ public:
     // Slot 3: after all attributes were offered; throws for a missing
     // mandatory attribute.
     virtual void Validate(const QbXmlLib5::CXmlSerializationContext& ctx, bool found) const = 0;
+    // Whether the record is an attribute wildcard, offered only what no
+    // declared attribute takes.
+    virtual bool IsWildcard() const { return false; }
 
     std::string GetAttributeName() const { return m_name; }
     std::string GetAttributeNamespace() const { return m_namespace; }
@@ -134,6 +137,7 @@ public:
                           QbXmlLib5::CXmlGeneratedClass* object,
                           const QbXmlLib5::CXmlAttribute* attribute) override;
     void Validate(const QbXmlLib5::CXmlSerializationContext& ctx, bool found) const override;
+    bool IsWildcard() const override { return true; }
 
 private:
     std::string m_namespaceRestriction;

@@ -112,7 +112,7 @@ void CElement::SetName(const char* name) {
 }
 
 void CElement::SetText(const char* text) {
-    m_text = Safe(text);
+    m_text.SetText(Safe(text));
     FireOnChangeText();
 }
 
@@ -199,7 +199,10 @@ void CElement::ToXml_Int(CXmlWriter* writer, bool, const char* namespaceUri,
     while (!open.empty()) {
         Visit& top = open.back();
         if (top.next == top.element->m_childElements->end()) {
-            if (!top.element->m_text.empty()) writer->WriteText(top.element->m_text);
+            // Mixed content was handed to the writer with the start tag.
+            if (top.element->m_childElements->GetCount() == 0) {
+                writer->WriteText(top.element->m_text.GetText());
+            }
             writer->WriteEndElement();
             open.pop_back();
             continue;
@@ -220,6 +223,7 @@ void CElement::WriteStartTag(CXmlWriter* writer, const char* namespaceUri,
     writer->WriteStartElement(m_name, m_namespaceUri);
     CXmlObjectBase::ToXml_Int(m_attributes, writer, false, namespaceUri, ctx, false);
     m_childElements->ValidateCount(ctx);
+    if (!m_text.IsEmpty() && m_childElements->GetCount() > 0) writer->SetMixedContent(&m_text);
     open.push_back({this, m_childElements->begin()});
 }
 
@@ -238,7 +242,7 @@ const CXmlElement* CElement::FromXml_Int(const CXmlElement*, const CXmlElement* 
     for (CAttribute* attribute : *read->m_attributes) m_attributes->Add(attribute);
     m_childElements->Clear();
     for (CElement* child : *read->m_childElements) m_childElements->Add(child);
-    m_text = read->m_text;
+    m_text = std::move(read->m_text);
     m_name = read->m_name;
     m_namespaceUri = read->m_namespaceUri;
     return current->GetNextSiblingElement();
@@ -263,7 +267,7 @@ void CElement::CopyTree(const CXmlElement* source, const std::string& targetName
     CElement* copy = this;
     const CXmlElement* original = source;
     for (;;) {
-        copy->m_text = original->GetText();
+        copy->m_text.Read(original);
         for (const CXmlAttribute* attribute : original->GetAttributes()) {
             copy->m_attributes->Add(attribute->GetLocalName().c_str(),
                                     attribute->GetValue().c_str(),

@@ -7,8 +7,11 @@
 // SetNamespaceRestrictions test the element's namespace against them. The
 // setters change fields without any check.
 //
-// Text is one string: when the element is written it follows the child
-// elements, and when it is read the text split by child elements is joined.
+// Text keeps its place between the child elements (CMixedText): GetText is
+// all of it, joined; GetMixedText gives the segments between the children.
+// An element with text and child elements is written exactly so, with
+// nothing added inside it by formatting. Text set with SetText is one
+// segment, written after the children.
 //
 // The loading entry points of a CElement (FromXml, FromXmlFile,
 // FromXmlStream) read the document element itself into this element, so any
@@ -25,6 +28,7 @@
 #include "core/CSmartPtr.h"
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
+#include "xml/CMixedText.h"
 
 namespace QbXmlLib5 {
 
@@ -48,7 +52,10 @@ public:
     std::string GetNamespace() override { return m_namespaceUri; }
 
     std::string GetName() const { return m_name; }
-    std::string GetText() const { return m_text; }
+    std::string GetText() const { return m_text.GetText(); }
+    // The text in segments around the child elements (see CMixedText).
+    CMixedText* GetMixedText() { return &m_text; }
+    const CMixedText* GetMixedText() const { return &m_text; }
     // Null arguments are taken as empty strings.
     void SetName(const char* name);
     void SetText(const char* text);
@@ -115,7 +122,7 @@ private:
     void CopyTree(const CXmlElement* source, const std::string& targetNamespace);
 
     std::string m_name;
-    std::string m_text;
+    CMixedText m_text;
     std::string m_namespaceUri;
     std::string m_restriction;
     std::string m_targetNamespace;

@@ -53,6 +53,7 @@ public:
     std::string GetCollectionNamespace() const { return m_namespaceUri; }
 
 protected:
+    friend class QbXmlLib5Data::CElementInfo;
     ~CElementCol() override;
 
     std::string GetTargetNamespace() override { return m_targetNamespace; }

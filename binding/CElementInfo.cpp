@@ -2,6 +2,7 @@
 // access, the bridges and the write behaviours shared by the family.
 #include "binding/CElementInfo.h"
 
+#include "binding/CElementCol.h"
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
@@ -81,9 +82,30 @@ const CXmlElement* CElementInfo::FromXml_Int(CXmlObjectBase* object, const CXmlE
     return object->FromXml_Int(element, current, ctx, choiceMember);
 }
 
+void CElementInfo::CheckWildcardElement(const CXmlSerializationContext& ctx,
+                                        const CXmlElement* element) const {
+    if (const CGlobalDeclarations* globals = GetGlobalDeclarations()) {
+        globals->CheckElement(element, GetProcessContents(), ctx);
+    }
+}
+
+const CXmlElement* CElementInfo::ReadNamedElements(
+    CXmlObjectBase* collection, const std::string& name, const std::string& namespaceUri,
+    const CXmlElement* element, const CXmlElement* current, const CXmlSerializationContext& ctx) {
+    auto* elements = dynamic_cast<CElementCol*>(collection->GetBase());
+    if (!elements) return FromXml_Int(collection, element, current, ctx, false);
+    return elements->FromXmlLockElementName_Int(name, namespaceUri, element, current, ctx);
+}
+
 void CElementInfo::AttributesToXml_Int(const CXmlObjectBase* object, CXmlWriter* writer,
                                        const CXmlSerializationContext& ctx) const {
     CXmlObjectBase::AttributesToXml_Int(object, writer, ctx);
+}
+
+bool CElementInfo::NamespaceAllowed(const std::string& namespaceUri, const std::string& restriction,
+                                    const std::string& targetNamespace) {
+    return CXmlObjectBase::NamespaceAllowed(namespaceUri.c_str(), restriction.c_str(),
+                                            targetNamespace.c_str());
 }
 
 std::string CElementInfo::GetAnyDefaultNamespace(const std::string& restriction,
@@ -107,6 +129,7 @@ bool CElementInfo::ElementToXmlCls(const CXmlSerializationContext& ctx,
     if (value.GetKind() != it_XmlObject) return false;
     const CSmartPtr<CXmlObjectBase> child = value.GetXmlObject();
     if (!child) return false;
+    CXmlGeneratedClass::CheckNilWritable(child, m_nillable);
     CXmlObjectBase::ToXml_Int(child, writer, false, m_namespace.c_str(), ctx, choiceMember);
     return true;
 }
@@ -170,6 +193,9 @@ void CElementInfo::StorePrimitive(const CXmlSerializationContext& ctx, CXmlGener
     if (!ctx.GetIgnoreInvalidValues()) {
         CheckPrimitiveText(m_itemType, m_restrictions, m_name.c_str(), value, element->GetText(),
                            m_whitespaceRule);
+    }
+    if (GetIdentity() != NoIdentity) {
+        CDocumentIds::Register(GetIdentity(), value.ToString(), m_name.c_str());
     }
     AccessProperty(object, false, value);
 }

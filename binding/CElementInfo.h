@@ -17,6 +17,7 @@
 #include <type_traits>
 
 #include "binding/CParentElementInfo.h"
+#include "binding/TRecordMarks.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
@@ -45,7 +46,7 @@ typedef CSmartPtr<QbXmlLib5::CXmlObjectBase> (*AbstractClassFactoryFunction)(
 typedef const char* (*EnumToStringFunction)(int value);
 typedef int (*EnumFromStringFunction)(const char* text);
 
-class CElementInfo {
+class CElementInfo : public TRecordMarks<CElementInfo> {
 public:
     virtual ~CElementInfo();
 
@@ -69,6 +70,17 @@ public:
     virtual void PseudoChildAttributeToXml(const QbXmlLib5::CXmlSerializationContext& ctx,
                                            const QbXmlLib5::CXmlGeneratedClass* object,
                                            QbXmlLib5::CXmlWriter* writer) const;
+
+    // Marks the record's element as declared nillable (xsi:nil allowed);
+    // called once, where the record is built. Returns the record.
+    CElementInfo* SetNillable() {
+        m_nillable = true;
+        return this;
+    }
+    bool IsNillable() const { return m_nillable; }
+    // Checks an element the wildcard took, as its processContents says.
+    void CheckWildcardElement(const QbXmlLib5::CXmlSerializationContext& ctx,
+                              const QbXmlLib5::CXmlElement* element) const;
 
     std::string GetElementName() const { return m_name; }
     std::string GetElementNamespace() const { return m_namespace; }
@@ -96,7 +108,16 @@ public:
                                                      bool choiceMember);
     void AttributesToXml_Int(const QbXmlLib5::CXmlObjectBase* object, QbXmlLib5::CXmlWriter* writer,
                              const QbXmlLib5::CXmlSerializationContext& ctx) const;
+    // Lets an untyped collection read the run of siblings named exactly
+    // name and namespaceUri; the first element not read.
+    static const QbXmlLib5::CXmlElement* ReadNamedElements(
+        QbXmlLib5::CXmlObjectBase* collection, const std::string& name,
+        const std::string& namespaceUri, const QbXmlLib5::CXmlElement* element,
+        const QbXmlLib5::CXmlElement* current, const QbXmlLib5::CXmlSerializationContext& ctx);
 
+    // The wildcard namespace test (CXmlObjectBase::IsNamespaceValid).
+    static bool NamespaceAllowed(const std::string& namespaceUri, const std::string& restriction,
+                                 const std::string& targetNamespace);
     // The namespace a new untyped wildcard element receives: `a` is the
     // generated object's namespace, `b` the record's target namespace.
     static std::string GetAnyDefaultNamespace(const std::string& restriction, const std::string& a,
@@ -149,6 +170,7 @@ private:
     const char* m_format;  // not owned
     QbXmlLib5::CWhitespaceUtils::WhitespaceRule m_whitespaceRule;
     bool m_isPrimitive;
+    bool m_nillable = false;
 };
 
 // The group bases. Validate of sequences and choices is never called.
@@ -362,6 +384,9 @@ public:
                   bool checkMissing) const override;
 
 private:
+    // Whether the record may take `candidate` at all.
+    bool TakesElement(const QbXmlLib5::CXmlSerializationContext& ctx,
+                      const QbXmlLib5::CXmlElement* candidate) const;
     // Lets an untyped element read from *current; whether it consumed.
     bool ReadInto(const QbXmlLib5::CXmlSerializationContext& ctx, QbXmlLib5::CXmlObjectBase* item,
                   const QbXmlLib5::CXmlElement* element,
@@ -371,7 +396,9 @@ private:
                   const QbXmlLib5::CXmlElement** current) const;
     bool ReadNew(const QbXmlLib5::CXmlSerializationContext& ctx,
                  QbXmlLib5::CXmlGeneratedClass* object, const QbXmlLib5::CXmlElement* element,
-                 const QbXmlLib5::CXmlElement** current, const char* objectNamespace) const;
+                 const QbXmlLib5::CXmlElement** current) const;
+    // A new untyped element to read `source` into.
+    CSmartPtr<QbXmlLib5::CXmlObjectBase> NewUntyped(const QbXmlLib5::CXmlElement* source) const;
 
     std::string m_namespaceRestriction;
     std::string m_targetNamespace;

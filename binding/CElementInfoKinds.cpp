@@ -20,6 +20,8 @@ using namespace QbXmlLib5;
 
 namespace {
 
+// The element name of wildcard records: any name.
+constexpr const char* kAnyElement = "AnyElement";
 constexpr const char* kRequired = "Failed to find a required element [%s]";
 constexpr const char* kMandatory = "Failed to find the mandatory element [%s]";
 constexpr const char* kSubstitution = "Failed to find a suitable substitution element for [%s]";
@@ -57,9 +59,10 @@ void StoreObject(const CElementInfo& record, CXmlGeneratedClass* object, CXmlObj
 }
 
 // Lets `item` read the matched element *current, then moves past it.
-void ReadMatched(const CXmlSerializationContext& ctx, CXmlObjectBase* item,
-                 const CXmlElement** current, bool choiceMember) {
+void ReadMatched(const CElementInfo& record, const CXmlSerializationContext& ctx,
+                 CXmlObjectBase* item, const CXmlElement** current, bool choiceMember) {
     const CXmlElement* matched = *current;
+    CXmlGeneratedClass::CheckNilAllowed(matched, record.IsNillable());
     CElementInfo::FromXml_Int(item, matched, matched->GetFirstElement(), ctx, choiceMember);
     Advance(current);
 }
@@ -139,7 +142,7 @@ bool TElementInfo<G, RecordKind::Cls, C>::ReadMandatory(const CXmlSerializationC
         } else if (!SearchMandatory(*this, ctx, current)) {
             return true;
         }
-        ReadMatched(ctx, held, current, false);
+        ReadMatched(*this, ctx, held, current, false);
         return true;
     }
     const CXmlElement* next = ReadPseudo(ctx, held, element, *current);
@@ -173,9 +176,9 @@ bool TElementInfo<G, RecordKind::Cls, C>::ReadOptional(const CXmlSerializationCo
         if (G == Choice) {
             // Stored first, so that the setter's choice bookkeeping runs.
             StoreObject(*this, object, item);
-            ReadMatched(ctx, item, current, true);
+            ReadMatched(*this, ctx, item, current, true);
         } else {
-            ReadMatched(ctx, item, current, false);
+            ReadMatched(*this, ctx, item, current, false);
             StoreObject(*this, object, item);
         }
         return true;
@@ -247,7 +250,7 @@ bool TElementInfo<G, RecordKind::AbsCls, C>::ElementFromXml(
         }
         return G == Seq && C == RecordCard::Opt;
     }
-    ReadMatched(ctx, item, current, false);
+    ReadMatched(*this, ctx, item, current, false);
     StoreObject(*this, object, item);
     return true;
 }
@@ -285,6 +288,8 @@ bool ReadSimple(const CElementInfo& record, const CXmlSerializationContext& ctx,
     }
     {
         const CReadLocation at(*current);
+        // Simple elements are never nillable: nillable ones have a class.
+        CXmlGeneratedClass::CheckNilAllowed(*current, false);
         store(*current);
     }
     Advance(current);
@@ -365,8 +370,28 @@ bool TElementInfo<G, RecordKind::Untpd, C>::ReadInto(const CXmlSerializationCont
                                                      const CXmlElement** current) const {
     const CXmlElement* next = CElementInfo::FromXml_Int(item, element, *current, ctx, false);
     if (next == *current) return false;
+    this->CheckWildcardElement(ctx, *current);
     *current = next;
     return true;
+}
+
+template <XmlElementGroupType G, RecordCard C>
+bool TElementInfo<G, RecordKind::Untpd, C>::TakesElement(const CXmlSerializationContext& ctx,
+                                                         const CXmlElement* candidate) const {
+    // A wildcard takes any name its restriction allows; an element of type
+    // anyType only its own name.
+    if (this->GetElementName() != kAnyElement) return this->IsThisElement(ctx, candidate);
+    return CElementInfo::NamespaceAllowed(candidate->GetNamespaceURI(), m_namespaceRestriction,
+                                          m_targetNamespace);
+}
+
+template <XmlElementGroupType G, RecordCard C>
+CSmartPtr<CXmlObjectBase> TElementInfo<G, RecordKind::Untpd, C>::NewUntyped(
+    const CXmlElement* source) const {
+    // Named as the element it is about to read, so that its namespace is
+    // one the restriction allows.
+    return new CElement(this->GetElementName().c_str(), source->GetNamespaceURI().c_str(),
+                        m_namespaceRestriction.c_str(), m_targetNamespace.c_str());
 }
 
 template <XmlElementGroupType G, RecordCard C>
@@ -374,12 +399,10 @@ bool TElementInfo<G, RecordKind::Untpd, C>::ReadHeld(const CXmlSerializationCont
                                                      CXmlGeneratedClass* object,
                                                      const CXmlElement* element,
                                                      const CXmlElement** current) const {
-    const std::string name = this->GetElementName();
-    if (name != "AnyElement" && name != (*current)->GetLocalName()) return false;
+    if (!TakesElement(ctx, *current)) return false;
     CSmartPtr<CXmlObjectBase> held = HeldObject(*this, object);
     if (!held) {
-        held = new CElement(name.c_str(), this->GetElementNamespace().c_str(),
-                            m_namespaceRestriction.c_str(), m_targetNamespace.c_str());
+        held = NewUntyped(*current);
         StoreObject(*this, object, held);
     }
     return ReadInto(ctx, held, element, current);
@@ -389,13 +412,9 @@ template <XmlElementGroupType G, RecordCard C>
 bool TElementInfo<G, RecordKind::Untpd, C>::ReadNew(const CXmlSerializationContext& ctx,
                                                     CXmlGeneratedClass* object,
                                                     const CXmlElement* element,
-                                                    const CXmlElement** current,
-                                                    const char* objectNamespace) const {
-    const std::string ns = CElementInfo::GetAnyDefaultNamespace(
-        m_namespaceRestriction, objectNamespace ? objectNamespace : "", m_targetNamespace);
-    const CSmartPtr<CXmlObjectBase> item =
-        new CElement(this->GetElementName().c_str(), ns.c_str(), m_namespaceRestriction.c_str(),
-                     m_targetNamespace.c_str());
+                                                    const CXmlElement** current) const {
+    if (!TakesElement(ctx, *current)) return false;
+    const CSmartPtr<CXmlObjectBase> item = NewUntyped(*current);
     if (!ReadInto(ctx, item, element, current)) return false;
     StoreObject(*this, object, item);
     return true;
@@ -404,9 +423,9 @@ bool TElementInfo<G, RecordKind::Untpd, C>::ReadNew(const CXmlSerializationConte
 template <XmlElementGroupType G, RecordCard C>
 bool TElementInfo<G, RecordKind::Untpd, C>::ElementFromXml(
     const CXmlSerializationContext& ctx, CXmlGeneratedClass* object, const CXmlElement* element,
-    const CXmlElement** current, const char* objectNamespace, XmlElementType classType) {
+    const CXmlElement** current, const char* /*objectNamespace*/, XmlElementType classType) {
     if (C == RecordCard::Opt) {
-        const bool consumed = *current && ReadNew(ctx, object, element, current, objectNamespace);
+        const bool consumed = *current && ReadNew(ctx, object, element, current);
         return G == Seq || consumed;
     }
     if (G == All) return *current && ReadHeld(ctx, object, element, current);
@@ -416,6 +435,7 @@ bool TElementInfo<G, RecordKind::Untpd, C>::ElementFromXml(
     }
     if (ReadHeld(ctx, object, element, current)) return true;
     if (classType == PseudoElement) return false;
+    if (this->GetElementName() != kAnyElement) Fail(kRequired, this->GetElementName());
     Fail(kRequiredFromNamespace, this->GetElementNamespace());
 }
 
@@ -447,8 +467,17 @@ bool TElementInfoCol<G>::ElementFromXml(const CXmlSerializationContext& ctx,
     if (!items) return G == Seq;
     // An all-group offers every element to its collections on each pass.
     if (G == All && !*current) return false;
-    const CXmlElement* next = CElementInfo::FromXml_Int(items, element, *current, ctx, false);
+    // A repeated element of type anyType takes only its own name.
+    const CXmlElement* next =
+        this->GetElementName() != kAnyElement
+            ? CElementInfo::ReadNamedElements(items, this->GetElementName(),
+                                              this->GetElementNamespace(), element, *current, ctx)
+            : CElementInfo::FromXml_Int(items, element, *current, ctx, false);
     const bool consumed = next != *current;
+    for (const CXmlElement* taken = *current; taken != next;
+         taken = taken->GetNextSiblingElement()) {
+        this->CheckWildcardElement(ctx, taken);
+    }
     *current = next;
     if (G == All) return false;
     if (G == Choice && !consumed) return false;

@@ -8,6 +8,7 @@
 #include "binding/CXmlCollectionBase.h"
 #include "core/CNamespaceAliasMap.h"
 #include "core/CQbException.h"
+#include "xml/CMixedText.h"
 #include "xml/CXmlWriter.h"
 
 namespace QbXmlLib5 {
@@ -52,6 +53,11 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
         const CParentElementInfo* info = GetClassInfo();
         const bool ownElement = info->GetElementType() == QbXmlLib5Data::Element;
         const std::string ns = namespaceUri ? namespaceUri : "";
+        if (ownElement && m_nil) {
+            if (isRoot) WriteRootPrologue(writer, ctx);
+            WriteNil(writer, ns, ctx);
+            return;
+        }
         if (ownElement) {
             if (isRoot) WriteRootPrologue(writer, ctx);
             writer->WriteStartElement(GetElementName(), ns);
@@ -62,6 +68,9 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
             AttributesToXml_Int(writer, ctx);
             if (isRoot && !ctx.GetInLineSchema().empty()) {
                 writer->WriteInLineSchema(ctx.GetInLineSchema());
+            }
+            if (CMixedText* text = const_cast<CXmlGeneratedClass*>(this)->GetMixedText()) {
+                writer->SetMixedContent(text);
             }
         }
         WriteContent(writer, ctx, choiceMember);
@@ -76,6 +85,22 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
     } catch (const CQbException& e) {
         throw CQbValidationException(
             FormatString("Failed to convert the element [%s] to XML", GetElementName().c_str()), e);
+    }
+}
+
+void CXmlGeneratedClass::WriteNil(CXmlWriter* writer, const std::string& namespaceUri,
+                                  const CXmlSerializationContext& ctx) const {
+    writer->WriteStartElement(GetElementName(), namespaceUri);
+    AttributesToXml_Int(writer, ctx);
+    writer->WriteAttribute("nil", CXmlWriter::kXsiNamespace, "true");
+    writer->WriteEndElement();
+}
+
+void CXmlGeneratedClass::CheckNilWritable(const CXmlObjectBase* object, bool nillable) {
+    const auto* generated = dynamic_cast<const CXmlGeneratedClass*>(object);
+    if (generated && generated->m_nil && !nillable) {
+        throw CQbValidationException(FormatString("The element [%s] is nil, but it is not nillable",
+                                                  generated->GetElementName().c_str()));
     }
 }
 

@@ -30,6 +30,7 @@ namespace QbXmlLib5 {
 
 class CXmlWriter;
 class CXmlElement;
+class CMixedText;
 
 class CXmlGeneratedClass : public CXmlObjectBase {
 public:
@@ -50,6 +51,23 @@ public:
     virtual QbXmlLib5Data::CAttributeInfo** GetClassAttributeInfo() const = 0;
     // Slot 13: called at the start of every read.
     virtual void ResetProperties() = 0;
+
+    // The text of a class with mixed content, kept between its children
+    // (see CMixedText); null for any other class. Classes with mixed
+    // content override it.
+    virtual CMixedText* GetMixedText() { return nullptr; }
+
+    // xsi:nil. A nil object is written as its element with xsi:nil="true",
+    // its attributes and no content; reading such an element makes the
+    // object nil. Only elements declared nillable may be nil: their records
+    // and collections say so, and refuse xsi:nil elsewhere.
+    bool IsNil() const { return m_nil; }
+    void SetNil(bool nil) { m_nil = nil; }
+    // Refuses an xsi:nil attribute on `element` unless it is nillable.
+    static void CheckNilAllowed(const CXmlElement* element, bool nillable);
+    // Refuses to write a nil `object` (a generated object, or anything
+    // else, which is never nil) where its element is not nillable.
+    static void CheckNilWritable(const CXmlObjectBase* object, bool nillable);
 
     // AccessProperty with read true.
     void ReadProperty(int propertyIndex, QbVariant& value) const;
@@ -121,6 +139,13 @@ private:
     // Offers `current` to the records in order until one consumes it.
     bool OfferToRecords(const CXmlSerializationContext& ctx, const CXmlElement* element,
                         const CXmlElement*& current, QbXmlLib5Data::XmlElementType classType);
+    // The nil form of the element: attributes, xsi:nil, no content.
+    void WriteNil(CXmlWriter* writer, const std::string& namespaceUri,
+                  const CXmlSerializationContext& ctx) const;
+    // Whether `element` says xsi:nil="true"; throws for an invalid value.
+    static bool ReadsAsNil(const CXmlElement* element);
+
+    bool m_nil = false;
 };
 
 }  // namespace QbXmlLib5

@@ -3,14 +3,17 @@
 #include <vector>
 
 #include "binding/CAttributeInfo.h"
+#include "binding/CDocumentIds.h"
 #include "binding/CElementInfo.h"
 #include "binding/CGeneratedNesting.h"
 #include "binding/CReadLocation.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "core/CStackGuard.h"
+#include "xml/CMixedText.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlWriter.h"
 
 namespace QbXmlLib5 {
 
@@ -30,6 +33,18 @@ thread_local int t_nesting = 0;
         FormatString("Failed read all the elements held within the element [%s]. The unexpected "
                      "element [%s] remains un processed",
                      element->GetLocalName().c_str(), current->GetLocalName().c_str()));
+}
+
+bool IsNilAttribute(const CXmlAttribute* attribute) {
+    return attribute->GetLocalName() == "nil" &&
+           attribute->GetNamespaceURI() == CXmlWriter::kXsiNamespace;
+}
+
+const CXmlAttribute* FindNil(const CXmlElement* element) {
+    for (const CXmlAttribute* attribute : element->GetAttributes()) {
+        if (IsNilAttribute(attribute)) return attribute;
+    }
+    return nullptr;
 }
 
 template <typename Record>
@@ -59,6 +74,7 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
                                                    bool choiceMember) {
     try {
         const CGeneratedNesting nesting;
+        CDocumentIds::CScope ids;
         if (!element) throw CQbException("No element to read from");
         const CReadLocation at(element);
         ResetProperties();
@@ -66,8 +82,17 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
         if (info->GetElementType() == QbXmlLib5Data::Element) {
             SetElementName(element->GetLocalName().c_str());
         }
+        m_nil = info->GetElementType() == QbXmlLib5Data::Element && ReadsAsNil(element);
         ProcessAttributesFromXml(ctx, element, info->GetFromXmlFailIfAttributeUnknown());
+        // A nil element has nothing else: its members stay as reset.
+        if (m_nil) {
+            ids.Finish();
+            return current;
+        }
         const CXmlElement* next = ReadContent(ctx, element, current, choiceMember);
+        if (info->GetElementType() == QbXmlLib5Data::Element) {
+            if (CMixedText* text = GetMixedText()) text->Read(element);
+        }
         if (info->GetElementTextPropertyIndex() != -1) {
             QbVariant text;
             text.SetString(element->GetText());
@@ -78,6 +103,7 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
                 AccessProperty(info->GetElementTextPropertyIndex(), true, text);
             }
         }
+        ids.Finish();
         return next;
     } catch (const CQbException& e) {
         throw CQbValidationException(FormatString("Failed to process the element [%s]",
@@ -102,6 +128,30 @@ const CXmlElement* CXmlGeneratedClass::ReadContent(const CXmlSerializationContex
     throw CQbException("Unknow Group Type");
 }
 
+bool CXmlGeneratedClass::ReadsAsNil(const CXmlElement* element) {
+    const CXmlAttribute* nil = FindNil(element);
+    if (!nil) return false;
+    const std::string& value = nil->GetValue();
+    const bool isNil = value == "true" || value == "1";
+    if (!isNil && value != "false" && value != "0") {
+        throw CQbValidationException(FormatString("Invalid Value for nil [%s]", value.c_str()));
+    }
+    if (isNil && (element->GetFirstElement() || !element->GetText().empty())) {
+        throw CQbValidationException(
+            FormatString("The element [%s] is nil (xsi:nil=\"true\"), so it must be empty",
+                         element->GetLocalName().c_str()));
+    }
+    return isNil;
+}
+
+void CXmlGeneratedClass::CheckNilAllowed(const CXmlElement* element, bool nillable) {
+    if (!nillable && FindNil(element)) {
+        throw CQbValidationException(
+            FormatString("The element [%s] is not nillable: xsi:nil is not allowed on it",
+                         element->GetLocalName().c_str()));
+    }
+}
+
 void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext& ctx,
                                                   const CXmlElement* element, bool failIfUnknown) {
     CAttributeInfo** records = GetClassAttributeInfo();
@@ -122,12 +172,17 @@ void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext
         return count > 16 ? static_cast<bool>(heap[static_cast<std::size_t>(i)]) : local[i];
     };
     for (const CXmlAttribute* attribute : element->GetAttributes()) {
-        if (attribute->IsNamespaceAttribute()) continue;
+        if (attribute->IsNamespaceAttribute() || IsNilAttribute(attribute)) continue;
         const CReadLocation at(element, attribute);
+        // Declared attributes first: a wildcard never takes a name the type
+        // declares, wherever its record stands.
         bool consumed = false;
-        for (int i = 0; i < count && !consumed; ++i) {
-            consumed = records[i]->AttributeFromXml(ctx, this, attribute);
-            if (consumed) mark(i);
+        for (int pass = 0; pass < 2 && !consumed; ++pass) {
+            for (int i = 0; i < count && !consumed; ++i) {
+                if (records[i]->IsWildcard() != (pass == 1)) continue;
+                consumed = records[i]->AttributeFromXml(ctx, this, attribute);
+                if (consumed) mark(i);
+            }
         }
         if (!consumed && failIfUnknown && !ctx.GetIgnoreUnknownAttributes()) {
             throw CQbValidationException(FormatString("Unexpected Attribute [%s] found.",

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "binding/CXmlCollection.h"
+#include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlElement.h"
 
@@ -67,9 +68,13 @@ protected:
     void ToXml_Int(CXmlWriter* writer, bool /*isRoot*/, const char* namespaceUri,
                    const CXmlSerializationContext& ctx, bool /*choiceFlag*/) const override {
         for (CNode* node = GetFirstNode(); node != nullptr; node = node->next) {
+            CXmlGeneratedClass::CheckNilWritable(node->item, m_nillable);
             CXmlObjectBase::ToXml_Int(node->item, writer, false, namespaceUri, ctx, false);
         }
     }
+
+    // Items of a nillable element may be nil (xsi:nil).
+    bool m_nillable = false;
 };
 
 template <class TItem>
@@ -83,6 +88,9 @@ public:
     TXmlObjectCol(const char* elementName, const char* namespaceUri, int minOccurs, int maxOccurs,
                   Factory factory = nullptr)
         : Base(elementName, namespaceUri, minOccurs, maxOccurs), m_factory(factory) {}
+
+    // The element is declared nillable: items may be nil (xsi:nil).
+    void SetNillable(bool nillable) { this->m_nillable = nillable; }
 
     // Appends a new item named after the collection and returns it.
     CSmartPtr<TItem> Add() {
@@ -108,6 +116,7 @@ protected:
         const std::string uri = this->GetNamespace();
         while (current != nullptr &&
                this->DoesElementNameMatch(ctx, current, name.c_str(), uri.c_str())) {
+            CXmlGeneratedClass::CheckNilAllowed(current, this->m_nillable);
             CSmartPtr<CXmlObjectBase> item = Create(name, current);
             CXmlObjectBase::FromXml_Int(item, current, current->GetFirstElement(), ctx);
             this->AppendItem(item);

@@ -59,11 +59,11 @@ std::size_t CStackGuard::Remaining() {
 
 std::size_t CStackGuard::StackSize() { return Stack().size; }
 
-void CStackGuard::Refuse(int level) {
-    throw CQbException(
+void CStackGuard::Refuse(int level, std::size_t reserve) {
+    throw CQbOverFlowException(
         FormatString("Nesting stopped at level %d: less than %zu KiB of this thread's %zu KiB "
                      "stack are left",
-                     level, kReserve / 1024, StackSize() / 1024));
+                     level, reserve / 1024, StackSize() / 1024));
 }
 
 }  // namespace QbXmlLib5

@@ -20,6 +20,9 @@ public:
     // What must stay free below the deepest level for the work done at a
     // level (conversions, pattern matches, compression, exceptions).
     static constexpr std::size_t kReserve = 64 * 1024;
+    // The same for recursion whose levels do little work of their own (the
+    // parsing and compiling of a pattern's nested groups).
+    static constexpr std::size_t kSmallReserve = 16 * 1024;
 
     // Bytes of this thread's stack below the caller's frame; SIZE_MAX when
     // the bounds are unknown.
@@ -27,14 +30,13 @@ public:
     // The size of this thread's stack in bytes; 0 when unknown.
     static std::size_t StackSize();
 
-    // Throws CQbException, naming `level` and the limits, when less than
-    // kReserve bytes remain.
-    static void Check(int level) {
-        if (Remaining() < kReserve) Refuse(level);
+    // Throws CQbOverFlowException, naming `level` and the limits, when less
+    // than `reserve` bytes remain.
+    static void Check(int level, std::size_t reserve = kReserve) {
+        if (Remaining() < reserve) Refuse(level, reserve);
     }
-
-private:
-    [[noreturn]] static void Refuse(int level);
+    // The exception Check throws, for callers that measured themselves.
+    [[noreturn]] static void Refuse(int level, std::size_t reserve);
 };
 
 }  // namespace QbXmlLib5

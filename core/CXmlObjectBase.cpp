@@ -188,12 +188,13 @@ bool CXmlObjectBase::NamespaceAllowed(const char* namespaceUri, const char* rest
         };
         if (is("##any")) return true;
         if (is("##other")) {
-            if (!nsIsTarget) return true;
+            // Names in no namespace are never "other".
+            if (!nsIsTarget && *ns != '\0') return true;
         } else if (is("##local")) {
             if (*ns == '\0') return true;
         } else if (is("##targetNamespace")) {
             if (nsIsTarget) return true;
-        } else if (*ns == '\0' || (nsLength == length && std::memcmp(ns, start, length) == 0)) {
+        } else if (nsLength == length && std::memcmp(ns, start, length) == 0) {
             return true;
         }
     }

@@ -156,6 +156,9 @@ private:
     friend class QbXmlLib5Data::CAttributeInfo;
 
     // The wildcard test and its throwing form; they read no object state.
+    // As in XML Schema: ##other takes a namespace other than the target one
+    // (never no namespace), a URI takes that namespace only, and only
+    // ##local takes names in no namespace.
     static bool NamespaceAllowed(const char* namespaceUri, const char* restriction,
                                  const char* targetNamespace);
     static void CheckNamespace(const char* namespaceUri, const char* restriction,

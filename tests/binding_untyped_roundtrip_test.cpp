@@ -1,8 +1,8 @@
 // Every document of tests/data/untyped is read into a CElement and written
 // back; libxml2 parses both and must see the same elements in the same
-// order, with the same names, namespace URIs, attributes and text. (The
-// position of text between child elements is not kept, so each element's
-// text is compared concatenated.)
+// order, with the same names, namespace URIs, attributes and text. (Each
+// element's text is compared concatenated here; where it stands between the
+// children is checked by UntypedTest.MixedContentKeepsItsTextInPlace.)
 #include <gtest/gtest.h>
 
 

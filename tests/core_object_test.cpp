@@ -150,13 +150,15 @@ TEST(ObjectBaseTest, ChoiceBookkeeping) {
 TEST(ObjectBaseTest, NamespaceWildcards) {
     CSmartPtr<CProbe> p(new CProbe(nullptr));
     const char* both = "##targetNamespace ##local";
-    // {namespace, restriction, valid} with the target namespace urn:t.
+    // {namespace, restriction, valid} with the target namespace urn:t. As
+    // in XML Schema, names in no namespace pass only ##local (and ##any).
     // clang-format off
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"urn:x", "##any", true}, {"", "##any", true}, {"urn:t", "##other", false},
-        {"urn:x", "##other", true}, {"", both, true}, {"urn:t", both, true},
+        {"urn:x", "##other", true}, {"", "##other", false}, {"", both, true}, {"urn:t", both, true},
         {"urn:x", both, false}, {"urn:a", "urn:a urn:b", true}, {"urn:b", "urn:a  urn:b", true},
-        {"", "urn:a urn:b", true}, {"urn:c", "urn:a urn:b", false}, {"urn:c", "", false}};
+        {"", "urn:a urn:b", false}, {"", "urn:a ##local", true}, {"urn:c", "urn:a urn:b", false},
+        {"urn:c", "", false}};
     // clang-format on
     for (const auto& [ns, restriction, valid] : cases) {
         EXPECT_EQ(p->IsNamespaceValid(ns, restriction, "urn:t"), valid) << ns << " " << restriction;

@@ -10,6 +10,7 @@
 #include "support/ExceptionMessage.h"
 #include "support/XmlOracle.h"
 #include "types/CBinaryData.h"
+#include "xml/CMixedText.h"
 #include "xml/CStringBuffer.h"
 #include "xml/CXmlTextWriter.h"
 
@@ -60,6 +61,38 @@ TEST(XmlTextWriterTest, LayoutForEveryFormattingAndLineEndStyle) {
     EXPECT_EQ(Sample(false, false, EOL_CRLF), plain);
     EXPECT_EQ(Sample(true, false, EOL_CRLF), "<?xml version=\"1.0\"?>\r\n" + plain);
     EXPECT_EQ(Sample(false, true, EOL_LF).substr(0, 15), "<root id=\"1\">\n\t");
+}
+
+// Formatting adds nothing inside an element with text of its own and
+// children: text placed by SetMixedContent, or written directly.
+TEST(XmlTextWriterTest, MixedContentIsWrittenAsItIs) {
+    CMixedText text;
+    text.SetSegment(0, "See ");
+    text.SetSegment(1, " and ");
+    text.SetSegment(2, ".");
+    CXmlTextWriter w;
+    w.SetEOLType(EOL_LF);
+    w.WriteStartElement("doc", "");
+    w.WriteStartElement("p", "");
+    w.SetMixedContent(&text);
+    for (const char* child : {"b", "i"}) {
+        w.WriteStartElement(child, "");
+        w.WriteStartElement("u", "");
+        w.WriteEndElement();
+        w.WriteEndElement();
+    }
+    w.WriteEndElement();
+    w.WriteStartElement("q", "");
+    w.WriteText("direct");
+    w.WriteStartElement("b", "");
+    w.WriteEndElement();
+    w.WriteEndElement();
+    w.WriteStartElement("last", "");
+    w.WriteEndElement();
+    w.WriteEndElement();
+    EXPECT_EQ(w.GetXml(),
+              "<doc>\n\t<p>See <b><u/></b> and <i><u/></i>.</p>\n\t<q>direct<b/></q>\n"
+              "\t<last/>\n</doc>\n");
 }
 
 TEST(XmlTextWriterTest, DeclarationNamesTheEncodingAndRestartsTheOutput) {

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 
 namespace QbXmlLib5 {
 
@@ -71,6 +73,34 @@ std::string PcreMessage(int code) {
     return reinterpret_cast<const char*>(buffer);
 }
 
+// PCRE2 compiles nested groups recursively; it is stopped, as the library's
+// own recursion is, where this thread's stack runs short.
+int StackGuard(std::uint32_t depth, void* deepest) {
+    if (CStackGuard::Remaining() >= CStackGuard::kSmallReserve) return 0;
+    *static_cast<std::uint32_t*>(deepest) = depth;
+    return 1;
+}
+
+pcre2_code* CompilePcre(const std::string& pcre, int& code) {
+    std::uint32_t deepest = 0;
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    if (!context) throw CQbException("Out of memory for pattern compiling");
+    pcre2_set_compile_recursion_guard(context, StackGuard, &deepest);
+    PCRE2_SIZE offset = 0;
+    pcre2_code* compiled =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
+                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, context);
+    pcre2_compile_context_free(context);
+    // Not a fault of the pattern: no failure is cached for it.
+    if (!compiled && code == PCRE2_ERROR_PARENTHESES_STACK_CHECK) {
+        CStackGuard::Refuse(static_cast<int>(deepest), CStackGuard::kSmallReserve);
+    }
+    return compiled;
+}
+
+// Failures of the pattern are kept in the result; a thread stack too short
+// for it throws (CQbOverFlowException), as the same pattern may compile on
+// another thread.
 std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     auto compiled = std::make_shared<CXsdRegex::Compiled>();
     compiled->pattern = utf8Pattern;
@@ -78,15 +108,14 @@ std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     try {
         // \A and \z bind the whole value to one of the alternatives.
         pcre = "\\A(?:" + CXsdRegex::ToPcre(utf8Pattern) + ")\\z";
+    } catch (const CQbOverFlowException&) {
+        throw;
     } catch (const CQbException& e) {
         compiled->error = e.GetMessage();
         return compiled;
     }
     int code = 0;
-    PCRE2_SIZE offset = 0;
-    compiled->code =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(),
-                      PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C, &code, &offset, nullptr);
+    compiled->code = CompilePcre(pcre, code);
     if (!compiled->code) {
         compiled->error = PcreMessage(code);
         return compiled;

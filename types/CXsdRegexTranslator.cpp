@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 #include "types/CXsdRegex.h"
 
 namespace QbXmlLib5 {
@@ -313,6 +314,7 @@ private:
     void Enter(int cost) {
         m_depth += cost;
         if (m_depth > kMaxDepth) Fail("nesting too deep at offset " + std::to_string(m_pos));
+        CStackGuard::Check(m_depth, CStackGuard::kSmallReserve);
     }
     static void CheckSize(const std::string& text) {
         if (text.size() > kMaxOutput) Fail("pattern too large");

@@ -83,6 +83,9 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
         XML_SetNamespaceDeclHandler(parser.get(), OnStartNamespace, OnEndNamespace);
     }
     XML_SetCharacterDataHandler(parser.get(), OnCharacterData);
+    m_entities.Clear();
+    XML_SetEntityDeclHandler(parser.get(), OnEntityDecl);
+    XML_SetEndDoctypeDeclHandler(parser.get(), OnEndDoctype);
 
     // One pass over all the bytes, the last piece marked final so that an
     // element left open or a token cut short at the end is an error.
@@ -128,6 +131,24 @@ void CExpatReader::Guarded(void* userData, Body body) {
 
 void CExpatReader::OnStartElement(void* userData, const char* name, const char** attributes) {
     Guarded(userData, [=](CExpatReader* reader) { reader->StartElement(name, attributes); });
+}
+
+void CExpatReader::OnEntityDecl(void* userData, const char* name, int parameter, const char* value,
+                                int length, const char*, const char*, const char*, const char*) {
+    if (!value) return;  // external entities are not loaded
+    Guarded(userData, [=](CExpatReader* reader) {
+        reader->m_entities.Declare(name, parameter != 0, value, static_cast<std::size_t>(length));
+    });
+}
+
+void CExpatReader::OnEndDoctype(void* userData) {
+    Guarded(userData, [](CExpatReader* reader) {
+        if (reader->m_entities.LongestChain() > kMaxEntityNesting) {
+            throw CQbOverFlowException(FormatString(
+                "Entity references are nested more than %d levels deep", kMaxEntityNesting));
+        }
+        reader->m_entities.Clear();
+    });
 }
 
 inline std::string_view CExpatReader::LocalView(std::string_view utf8, std::string& buffer) const {

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "xml/CEntityChains.h"
+
 namespace QbXmlLib5 {
 
 class CXmlDocument;
@@ -38,6 +40,10 @@ public:
     // by the missing document element.
     void Parse(const unsigned char* data, std::size_t length, const char* encoding);
 
+    // The longest chain of entities referring to one another that a
+    // document may declare: Expat expands such chains by recursion.
+    static constexpr int kMaxEntityNesting = 64;
+
 private:
     // Expat callbacks; `userData` is the reader.
     static void OnStartElement(void* userData, const char* name, const char** attributes);
@@ -45,6 +51,10 @@ private:
     static void OnStartNamespace(void* userData, const char* prefix, const char* uri);
     static void OnEndNamespace(void* userData, const char* prefix);
     static void OnCharacterData(void* userData, const char* text, int length);
+    static void OnEntityDecl(void* userData, const char* name, int parameter, const char* value,
+                             int length, const char* base, const char* systemId,
+                             const char* publicId, const char* notation);
+    static void OnEndDoctype(void* userData);
 
     void StartElement(const char* name, const char** attributes);
     // The document's name for a name as Expat reports it ("namespace
@@ -63,6 +73,7 @@ private:
     CXmlDocument* const m_document;
     void* m_parser = nullptr;  // XML_Parser during Parse
     std::exception_ptr m_failure;
+    CEntityChains m_entities;
     bool m_localIsUtf8 = true;  // fixed for the duration of Parse
     // Conversion buffers, reused so that a non-UTF-8 local encoding costs no
     // allocation per name once they have grown.

@@ -164,6 +164,7 @@ private:
         }
         CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
         COpenElement& parent = m_elementStack.back();
+        element->m_textOffset = parent.element->m_text.size();
         if (parent.lastChild == nullptr) {
             parent.element->m_firstChild = element;
         } else {

@@ -2,9 +2,11 @@
 //
 // An element has a local name, a namespace URI (empty when in no namespace),
 // its attributes in document order and one text string: all character data
-// directly inside it, concatenated, with carriage returns removed. Children
-// form a singly linked list (first child, next sibling); there are no parent
-// links and no text, comment or processing-instruction nodes.
+// directly inside it, concatenated, with carriage returns removed. Each
+// element knows where it stands in its parent's text (GetTextOffset), so
+// mixed content can be taken apart again. Children form a singly linked list
+// (first child, next sibling); there are no parent links and no text,
+// comment or processing-instruction nodes.
 //
 // Elements are created only by the readers, through CXmlDocument, and live as
 // long as their document, which allocates them (and their attributes) in
@@ -64,6 +66,10 @@ public:
     // read from Fast Infoset. Numbers beyond 32 bits are kept as 0.
     unsigned long GetLineNumber() const { return m_line; }
     unsigned long GetColumnNumber() const { return m_column; }
+    // How many bytes of its parent's text come before this element (0 for
+    // the document element): the parent's text between two children is
+    // text[previous->GetTextOffset(), next->GetTextOffset()).
+    std::size_t GetTextOffset() const { return m_textOffset; }
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
@@ -103,6 +109,7 @@ private:
     // element within one more word.
     std::uint32_t m_line = 0;
     std::uint32_t m_column = 0;
+    std::size_t m_textOffset = 0;
 };
 
 }  // namespace QbXmlLib5

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/CQbException.h"
+#include "xml/CMixedText.h"
 
 namespace QbXmlLib5 {
 
@@ -39,6 +40,7 @@ CXmlWriter::CXmlWriterContext::CXmlWriterContext(const std::string& localName,
                                                  std::unique_ptr<CXmlWriterContext> parent)
     : m_childCount(0),
       m_startTagOpen(true),
+      m_verbatim(parent->m_verbatim),
       m_depth(parent->m_depth + 1),
       m_namespaceUri(namespaceUri),
       m_localName(localName),
@@ -53,6 +55,8 @@ void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
     m_childCount = 0;
     m_startTagOpen = true;
     m_depth = parent->m_depth + 1;
+    m_verbatim = parent->m_verbatim;
+    m_mixedText = nullptr;
     m_namespaceUri.assign(namespaceUri);
     m_localName.assign(localName);
     m_prefix.clear();
@@ -247,6 +251,31 @@ CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName
     started.prefix = ResolveAttributePrefix(namespaceUri, started.declaresPrefix);
     m_current->SetPrefix(started.prefix);
     return started;
+}
+
+void CXmlWriter::SetMixedContent(const CMixedText* text) {
+    CXmlWriterContext& current = RequireCurrentContext();
+    current.SetVerbatim();
+    current.SetMixedText(text);
+}
+
+void CXmlWriter::WriteMixedTextBeforeChild() {
+    if (!m_current || !m_current->GetMixedText()) return;
+    const CMixedText& text = *m_current->GetMixedText();
+    const int child = static_cast<int>(m_current->GetChildCount());
+    if (child < text.GetSegmentCount() - 1) WriteText(text.GetSegment(child));
+}
+
+void CXmlWriter::WriteMixedTextAtEnd() {
+    if (!m_current || !m_current->GetMixedText()) return;
+    const CMixedText* text = m_current->GetMixedText();
+    // Written once: the text is what ends the element.
+    m_current->SetMixedText(nullptr);
+    const int count = text->GetSegmentCount();
+    const auto written = static_cast<int>(m_current->GetChildCount());
+    for (int segment = written < count - 1 ? written : count - 1; segment < count; ++segment) {
+        WriteText(text->GetSegment(segment));
+    }
 }
 
 void CXmlWriter::EndElementContext() {

@@ -24,6 +24,8 @@
 
 namespace QbXmlLib5 {
 
+class CMixedText;
+
 class CXmlWriter {
 public:
     // Namespace URI -> prefix, ordered by byte-wise comparison of the URIs.
@@ -61,6 +63,13 @@ public:
         void IncrementChildCount() { ++m_childCount; }
         bool IsStartTagOpen() const { return m_startTagOpen; }
         void CloseStartTag() { m_startTagOpen = false; }
+        // Whether formatting adds nothing inside this element: it, or an
+        // element around it, has mixed content.
+        bool IsVerbatim() const { return m_verbatim; }
+        void SetVerbatim() { m_verbatim = true; }
+        // The text to place between this element's children, or null.
+        const CMixedText* GetMixedText() const { return m_mixedText; }
+        void SetMixedText(const CMixedText* text) { m_mixedText = text; }
         // 0 for the root element.
         std::uint32_t GetDepth() const { return m_depth; }
         const std::string& GetNamespaceUri() const { return m_namespaceUri; }
@@ -107,6 +116,8 @@ public:
 
         std::uint32_t m_childCount;
         bool m_startTagOpen;
+        bool m_verbatim = false;
+        const CMixedText* m_mixedText = nullptr;
         std::uint32_t m_depth;
         std::string m_namespaceUri;
         std::string m_localName;
@@ -147,7 +158,14 @@ public:
     virtual void WriteStartElement(const std::string& localName,
                                    const std::string& namespaceUri) = 0;
     // Character content of the current element; empty text writes nothing.
+    // Text makes the element's content mixed: formatting adds nothing after
+    // it inside the element.
     virtual void WriteText(const std::string& text) = 0;
+    // The current element has mixed content: formatting adds nothing inside
+    // it, and `text` (when not null) is written between its children, each
+    // segment before the child it belongs to and the rest before the end
+    // tag. The text must stay unchanged until the element ends.
+    void SetMixedContent(const CMixedText* text);
     virtual void WriteEndElement() = 0;
     // Attributes are written while the current element's start tag is open;
     // afterwards they throw "Attributes must be added before elements".
@@ -181,6 +199,11 @@ protected:
     StartedElement BeginElement(const std::string& localName, const std::string& namespaceUri);
     // Closes the current element: removes its context (kept for reuse).
     void EndElementContext();
+    // Mixed content (SetMixedContent): concrete writers call the first when a
+    // child element starts and the second when the element ends, before
+    // anything of their own.
+    void WriteMixedTextBeforeChild();
+    void WriteMixedTextAtEnd();
     // Throws "Attributes must be added before elements" unless the current
     // element's start tag is open.
     void CheckAttributesAllowed() const;

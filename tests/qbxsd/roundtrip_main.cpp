@@ -4,9 +4,10 @@
 //
 //   roundtrip DOC OUT
 //       reads DOC into the class of its root element and writes it as XML
-//       text to OUT.xml; writes it as Fast Infoset, reads that into a new
-//       object and writes that one as text to OUT.fi.xml. The comparison with
-//       DOC is left to xml_infoset_check.
+//       text, compact to OUT.xml and formatted to OUT.formatted.xml; writes
+//       it as Fast Infoset, reads that into a new object and writes that one
+//       as text to OUT.fi.xml. The comparison with DOC is left to
+//       xml_infoset_check.
 //   roundtrip --invalid EXPECTED DIR [FILE]
 //       every document of DIR listed in EXPECTED (lines "file.xml|text"), or
 //       only FILE, must be refused while it is read, with a message whose
@@ -48,6 +49,7 @@ int RoundTrip(const std::string& doc, const std::string& out) {
         CSmartPtr<CXmlObjectBase> object = CreateForRoot(doc);
         object->FromXmlFile(doc.c_str());
         object->ToXmlFile((out + ".xml").c_str(), true, false, XE_UTF8, EOL_LF);
+        object->ToXmlFile((out + ".formatted.xml").c_str(), true, true, XE_UTF8, EOL_LF);
         object->ToFastInfosetFile(fi.c_str(), FI_DECL_NONE);
         CSmartPtr<CXmlObjectBase> again = CreateForRoot(doc);
         again->FromXmlFile(fi.c_str());

@@ -13,9 +13,9 @@
 // The infoset compared: elements by namespace URI and local name, in order;
 // attributes as a set of (URI, local name, value), namespace declarations
 // left out; xsi:type values as resolved (URI, local name) pairs, whatever
-// the prefix; text of elements with element children ignored when it is all
-// whitespace, otherwise compared exactly, piece by piece between children.
-// Comments and processing instructions are not part of it.
+// the prefix; xsi:nil as the boolean it is (false as if absent); text of elements with element
+// children ignored when it is all whitespace, otherwise compared exactly, piece by piece between
+// children. Comments and processing instructions are not part of it.
 //
 // Exit 2 for usage errors and documents or schemas that do not load.
 #include <libxml/parser.h>
@@ -96,6 +96,11 @@ std::vector<Attribute> AttributesOf(xmlDoc* doc, xmlNode* element) {
                 prefix.empty() ? nullptr : reinterpret_cast<const xmlChar*>(prefix.c_str()));
             value = ns ? Expanded(Str(ns->href), local)
                        : (prefix.empty() ? local : "{unbound prefix " + prefix + "}" + local);
+        }
+        if (uri == kXsiNamespace && Str(a->name) == "nil") {
+            // A boolean: xsi:nil="false" says what its absence says.
+            if (value == "false" || value == "0") continue;
+            if (value == "1") value = "true";
         }
         out.emplace_back(uri, Str(a->name), value);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -54,16 +55,6 @@ void Comment(std::ostream& out, const std::string& indent, const std::string& te
     if (!line.empty()) emit(line);
 }
 
-std::string Stem(const std::string& path) {
-    std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name = name.substr(0, dot);
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
-    }
-    return name;
-}
-
 std::string Guard(const std::string& ns, const std::string& stem) {
     std::string guard = "QBXSD_" + (ns.empty() ? std::string() : ns + "_") + stem + "_H";
     for (char& c : guard) {
@@ -73,6 +64,29 @@ std::string Guard(const std::string& ns, const std::string& stem) {
 }
 
 bool IsText(const Member& m) { return m.kind == Member::Text; }
+// A class with mixed content keeps its text in a CMixedText of its own,
+// unless its base (also mixed) has one.
+bool OwnsMixedText(const ClassModel& cls) { return cls.mixed && !(cls.base && cls.base->mixed); }
+
+// A record of an ID, IDREF or IDREFS value registers what it reads with
+// the document's IDs.
+std::string WithIdentity(const Member& m, const std::string& record) {
+    const std::string type = m.simple.builtin ? m.simple.builtin->xsdName : "";
+    const char* kind = type == "ID"       ? "Id"
+                       : type == "IDREF"  ? "IdRef"
+                       : type == "IDREFS" ? "IdRefs"
+                                          : nullptr;
+    return kind ? "(" + record + ")->SetIdentity(qbd::" + kind + ")" : record;
+}
+
+// A wildcard that processes its content reads it through the global
+// declarations (an element of type anyType has a processContents of skip).
+std::string WithProcessing(const Member& m, const std::string& record) {
+    if (m.processContents == "skip") return record;
+    return "(" + record + ")->SetProcessContents(qbd::" +
+           (m.processContents == "lax" ? "ProcessLax" : "ProcessStrict") + ", &GlobalDeclarations)";
+}
+
 bool IsObject(const Member& m) { return m.kind == Member::Cls || m.kind == Member::Untpd; }
 bool ByValue(const Member& m) {
     if (m.kind == Member::Enum) return true;
@@ -140,8 +154,10 @@ std::string EnumPattern(const EnumModel& e) {
 
 CCodeWriter::CCodeWriter(const CModelBuilder& model, const CSchemaSet& schemas,
                          WriterOptions options)
-    : m_model(model), m_schemas(schemas), m_options(std::move(options)) {
-    m_mainStem = Stem(m_options.schemaFiles.front());
+    : m_model(model),
+      m_options(std::move(options)),
+      m_plan(model, schemas, m_options.schemaFiles.front(), m_options.onePair) {
+    m_mainStem = m_plan.MainStem();
     for (const auto& cls : m_model.Classes()) {
         for (const Member& m : cls->members) {
             if (m.kind == Member::Cls && m.Repeated()) {
@@ -149,7 +165,6 @@ CCodeWriter::CCodeWriter(const CModelBuilder& model, const CSchemaSet& schemas,
             }
         }
     }
-    PlanFiles();
 }
 
 // "USPrice" -> "usPrice", "Name" -> "name": the field after its property.
@@ -165,82 +180,9 @@ std::string CCodeWriter::Lower(const std::string& name) {
     return out;
 }
 
-void CCodeWriter::PlanFiles() {
-    // One file per namespace, named after its first schema document.
-    const std::string mainNs = m_schemas.Documents().front()->targetNamespace;
-    std::map<std::string, File> byNs;
-    std::vector<std::string> order;
-    for (const auto& doc : m_schemas.Documents()) {
-        if (byNs.count(doc->targetNamespace)) continue;
-        File file;
-        file.ns = doc->targetNamespace;
-        file.stem = doc->targetNamespace == mainNs ? m_mainStem : Stem(doc->path);
-        byNs[file.ns] = file;
-        order.push_back(file.ns);
-    }
-    std::set<std::string> stems;
-    for (const std::string& ns : order) {
-        File& file = byNs[ns];
-        while (!stems.insert(file.stem).second) file.stem += "_";
-    }
-    for (const auto& cls : m_model.Classes()) byNs[cls->xmlNamespace].classes.push_back(cls.get());
-    for (const auto& e : m_model.Enums()) byNs[e->xmlNamespace].enums.push_back(e.get());
-    // What each namespace's classes need from the others.
-    std::map<std::string, std::set<std::string>> needs;
-    for (const auto& cls : m_model.Classes()) {
-        auto need = [&](const std::string& ns) {
-            if (ns != cls->xmlNamespace) needs[cls->xmlNamespace].insert(ns);
-        };
-        if (cls->base) need(cls->base->xmlNamespace);
-        for (const Member& m : cls->members) {
-            if (m.cls) need(m.cls->xmlNamespace);
-            if (m.simple.enumeration) need(m.simple.enumeration->xmlNamespace);
-        }
-    }
-    // Dependencies first; a cycle puts everything in the main file.
-    std::vector<std::string> sorted;
-    std::map<std::string, int> state;
-    bool cycle = false;
-    std::function<void(const std::string&)> visit = [&](const std::string& ns) {
-        if (state[ns] == 2) return;
-        if (state[ns] == 1) {
-            cycle = true;
-            return;
-        }
-        state[ns] = 1;
-        for (const std::string& dep : needs[ns]) visit(dep);
-        state[ns] = 2;
-        sorted.push_back(ns);
-    };
-    for (const std::string& ns : order) {
-        if (ns != mainNs) visit(ns);
-    }
-    visit(mainNs);
-    if (cycle || m_options.onePair) {
-        File all = byNs[mainNs];
-        all.classes.clear();
-        all.enums.clear();
-        for (const auto& cls : m_model.Classes()) all.classes.push_back(cls.get());
-        for (const auto& e : m_model.Enums()) all.enums.push_back(e.get());
-        m_files = {all};
-        return;
-    }
-    for (const std::string& ns : sorted) {
-        File file = byNs[ns];
-        for (const std::string& dep : needs[ns]) file.includes.push_back(byNs[dep].stem);
-        if (ns == mainNs) {
-            file.includes.clear();
-            for (const std::string& other : sorted) {
-                if (other != mainNs) file.includes.push_back(byNs[other].stem);
-            }
-        }
-        if (ns == mainNs || !file.classes.empty() || !file.enums.empty()) m_files.push_back(file);
-    }
-}
-
 std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
     std::vector<std::pair<std::string, std::string>> files;
-    for (const File& file : m_files) {
+    for (const CFilePlan::File& file : m_plan.Files()) {
         const bool main = file.stem == m_mainStem;
         const std::string base = m_options.outputDir + "/" + file.stem;
         files.emplace_back(base + ".h", Header(file));
@@ -250,6 +192,12 @@ std::vector<std::pair<std::string, std::string>> CCodeWriter::Render() const {
 }
 
 std::vector<std::string> CCodeWriter::Write() const {
+    std::error_code error;
+    std::filesystem::create_directories(m_options.outputDir, error);
+    if (error) {
+        throw CSchemaError("qbxsd: cannot create the directory " + m_options.outputDir + ": " +
+                           error.message());
+    }
     std::vector<std::string> written;
     for (const auto& output : Render()) {
         std::ofstream out(output.first, std::ios::binary | std::ios::trunc);
@@ -265,12 +213,17 @@ std::vector<std::string> CCodeWriter::Write() const {
 
 std::string CCodeWriter::Banner() const {
     std::string sources;
-    for (const std::string& f : m_options.schemaFiles) sources += (sources.empty() ? "" : ", ") + f;
+    // An absolute path would make the files differ from machine to machine.
+    for (const std::string& f : m_options.schemaFiles) {
+        const std::filesystem::path path(f);
+        sources +=
+            (sources.empty() ? "" : ", ") + (path.is_absolute() ? path.filename().string() : f);
+    }
     return "// Generated by qbxsd from " + sources +
            ".\n// Do not edit: change the schema and run qbxsd again.\n";
 }
 
-std::string CCodeWriter::Header(const File& file) const {
+std::string CCodeWriter::Header(const CFilePlan::File& file) const {
     std::ostringstream out;
     out << Banner();
     if (!file.ns.empty()) out << "// Target namespace " << file.ns << ".\n";
@@ -317,7 +270,10 @@ std::string CCodeWriter::Header(const File& file) const {
                "// type has derived types. Such an object is made to be read from the element\n"
                "// (FromXmlElement, FromXmlFile): reading sets up its members.\n";
         out << "CSmartPtr<QbXmlLib5::CXmlObjectBase> CreateDocument(const QbXmlLib5::CXmlElement* "
-               "element);\n\n";
+               "element);\n";
+        out << "// The global declarations, which wildcards that process their content read\n"
+               "// through.\n";
+        out << "const QbXmlLib5Data::CGlobalDeclarations& GlobalDeclarations();\n\n";
         out << "// Picks the class of an element whose type has derived types, from its xsi:type;\n"
                "// null when the type is not one of them.\n";
         out << "class " << FactoryClass() << " : public QbXmlLib5::CClassfactoryBase {\npublic:\n";
@@ -332,21 +288,14 @@ std::string CCodeWriter::Header(const File& file) const {
     // Base classes before the classes derived from them.
     std::vector<const ClassModel*> ordered;
     std::set<const ClassModel*> done;
+    const std::set<const ClassModel*> inFile(file.classes.begin(), file.classes.end());
     std::function<void(const ClassModel*)> place = [&](const ClassModel* cls) {
         if (done.count(cls)) return;
         done.insert(cls);
-        if (cls->base && cls->base->xmlNamespace == cls->xmlNamespace) place(cls->base);
+        if (cls->base && inFile.count(cls->base)) place(cls->base);
         ordered.push_back(cls);
     };
-    std::set<const ClassModel*> inFile(file.classes.begin(), file.classes.end());
-    for (const ClassModel* cls : file.classes) {
-        if (!cls->base || !inFile.count(cls->base)) {
-            place(cls);
-        } else {
-            place(cls->base);
-            place(cls);
-        }
-    }
+    for (const ClassModel* cls : file.classes) place(cls);
     for (const ClassModel* cls : ordered) ClassDeclaration(out, *cls);
     if (main) {
         for (const RootElement& root : m_model.Roots()) {
@@ -437,9 +386,9 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "    std::string GetNamespace() override { return " << Lit(cls.xmlNamespace)
         << "; }\n\n";
     for (const Member& m : cls.members) MemberDeclarations(out, cls, m);
-    if (cls.nillable) {
-        out << "    // Whether the element is nil (xsi:nil=\"true\"); it then has no value.\n";
-        out << "    bool IsNil() const { return m_validNil && m_nil; }\n\n";
+    if (OwnsMixedText(cls)) {
+        out << "    // The text of the mixed content, between the child elements.\n";
+        out << "    QbXmlLib5::CMixedText* GetMixedText() override { return &m_mixedText; }\n\n";
     }
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    // The element name of the member that is set (\"\" for none).\n";
@@ -484,6 +433,7 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    std::string m_selection;\n";
     }
+    if (OwnsMixedText(cls)) out << "    QbXmlLib5::CMixedText m_mixedText;\n";
     out << "};\n";
 }
 
@@ -533,7 +483,7 @@ void CCodeWriter::MemberDeclarations(std::ostream& out, const ClassModel& cls,
 
 // ---------------------------------------------------------------- source
 
-std::string CCodeWriter::Source(const File& file) const {
+std::string CCodeWriter::Source(const CFilePlan::File& file) const {
     std::ostringstream out;
     out << Banner();
     out << "#include \"" << m_mainStem << ".h\"\n\n#include <cstring>\n\n";
@@ -602,49 +552,57 @@ std::string CCodeWriter::ElementRecord(const ClassModel& cls, const ClassModel& 
                 return prefix + (Polymorphic(m) ? "AbsClsCol(" : "ClsCol(") + head +
                        (m.cls->pseudo ? ", qbd::PseudoElement)" : ", qbd::Element)");
             case Member::Untpd:
-                return prefix + "UntpdCol(" + head + ")";
+                return WithProcessing(m, prefix + "UntpdCol(" + head + ")");
             default:
                 return prefix + "PrimCol(" + head + ")";
         }
     }
     switch (m.kind) {
         case Member::Prim:
-            return prefix + "Prim" + card + "(" + head + ", qb::" + m.simple.builtin->itemType +
-                   ", nullptr, " + Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) +
-                   ")";
+            return WithIdentity(m, prefix + "Prim" + card + "(" + head +
+                                       ", qb::" + m.simple.builtin->itemType + ", nullptr, " +
+                                       Rule(m.simple.whitespace) + ", " +
+                                       FacetsExpr(m.simple.facets) + ")");
         case Member::Enum:
             return prefix + "Enum" + card + "(" + head + ", " + m.simple.enumeration->cppName +
                    "ToString, " + m.simple.enumeration->cppName + "FromString)";
         case Member::Untpd:
-            return prefix + "Untpd" + card + "(" + head + ", " + Lit(m.anyNamespace) + ", " +
-                   Lit(m.anyTargetNamespace) + ")";
+            return WithProcessing(m, prefix + "Untpd" + card + "(" + head + ", " +
+                                         Lit(m.anyNamespace) + ", " + Lit(m.anyTargetNamespace) +
+                                         ")");
         default:
             break;
     }
+    // xsi:nil is allowed where the element is declared nillable.
+    const auto nillable = [&](const std::string& record) {
+        return m.nillable ? "(" + record + ")->SetNillable()" : record;
+    };
     if (Polymorphic(m)) {
-        return prefix + "AbsCls" + card + "(" + head + ", qbd::Element, " + FactoryClass() +
-               "::" + FactoryName(*m.cls) + ")";
+        return nillable(prefix + "AbsCls" + card + "(" + head + ", qbd::Element, " +
+                        FactoryClass() + "::" + FactoryName(*m.cls) + ")");
     }
     std::string record = prefix + "Cls" + card + "(" + head +
                          (m.cls->pseudo ? ", qbd::PseudoElement" : ", qbd::Element") +
                          ", CreateObject, " + std::to_string(m.cls->selector);
     if (card == "Mnd") record += m.presence ? ", true" : ", false";
-    return record + ")";
+    return nillable(record + ")");
 }
 
 std::string CCodeWriter::AttributeRecord(const ClassModel& owner, const Member& m) const {
     const std::string head = Lit(m.xmlName) + ", " + Lit(m.xmlNs) + ", " + Prop(owner, m) + ", " +
                              (m.minOccurs ? "false" : "true");
     if (m.kind == Member::AnyAttribute) {
-        return "new qbd::CAttributeInfoAny(" + head + ", " + Lit(m.anyNamespace) + ", " +
-               Lit(m.anyTargetNamespace) + ")";
+        return WithProcessing(m, "new qbd::CAttributeInfoAny(" + head + ", " + Lit(m.anyNamespace) +
+                                     ", " + Lit(m.anyTargetNamespace) + ")");
     }
     if (m.kind == Member::Enum) {
         return "new qbd::CAttributeInfoEnum(" + head + ", " + m.simple.enumeration->cppName +
                "ToString, " + m.simple.enumeration->cppName + "FromString)";
     }
-    return "new qbd::CAttributeInfoPrimitive(" + head + ", qb::" + m.simple.builtin->itemType +
-           ", nullptr, " + Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) + ")";
+    return WithIdentity(m, "new qbd::CAttributeInfoPrimitive(" + head +
+                               ", qb::" + m.simple.builtin->itemType + ", nullptr, " +
+                               Rule(m.simple.whitespace) + ", " + FacetsExpr(m.simple.facets) +
+                               ")");
 }
 
 void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
@@ -755,7 +713,9 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         const std::string type = CppType(m);
         const std::string arg = ByValue(m) ? type : "const " + type + "&";
         out << "void " << C << "::Set" << m.prop << "(" << arg << " value) {\n";
-        if (choice && !IsText(m)) {
+        // Attributes and the text stand beside a choice, never in it.
+        const bool inChoice = choice && !IsText(m) && !m.attribute;
+        if (inChoice) {
             out << "    Choice_SetElementValid(true, " << name << ", m_selection);\n";
         }
         out << "    " << Field(m) << " = value;\n";
@@ -763,7 +723,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         out << "}\n\n";
         if (m.Optional()) {
             out << "void " << C << "::SetValid" << m.prop << "(bool valid) {\n";
-            if (choice) {
+            if (inChoice) {
                 out << "    if (valid || m_selection == " << name
                     << ") Choice_SetElementValid(valid, " << name << ", m_selection);\n";
             }
@@ -787,6 +747,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
                     << ns << ", " << min << ", " << max;
                 if (Polymorphic(m)) out << ", " << FactoryClass() << "::" << FactoryName(*m.cls);
                 out << ");\n";
+                if (m.nillable) out << "    " << field << "->SetNillable(true);\n";
             } else if (m.kind == Member::Untpd) {
                 out << "    " << field << " = new qb::CElementCol(\"\", " << Lit(m.anyNamespace)
                     << ", " << Lit(m.anyTargetNamespace) << ", " << min << ", " << max << ");\n";
@@ -810,13 +771,17 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         }
     }
     if (choice && (!cls.base || cls.base->group != "Choice")) out << "    m_selection.clear();\n";
+    if (OwnsMixedText(cls)) out << "    m_mixedText.Clear();\n";
     out << "}\n\n";
     out << "void " << C << "::ResetProperties() {\n";
     if (cls.base) out << "    " << cls.base->cppName << "::ResetProperties();\n";
     out << "    InitProperties();\n}\n\n";
     // AccessProperty.
     out << "void " << C << "::AccessProperty(int index, bool read, qb::QbVariant& value) {\n";
-    if (cls.members.empty()) {
+    // A simple-content restriction checks its own facets over the base's.
+    const std::string restrictedText =
+        cls.textRestricted ? TextFacetsCheck(cls.textRestriction) : std::string();
+    if (cls.members.empty() && restrictedText.empty()) {
         // Nothing of its own: everything goes to the base, or nowhere.
         if (cls.base) {
             out << "    " << cls.base->cppName << "::AccessProperty(index, read, value);\n}\n\n";
@@ -828,6 +793,11 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     } else {
         out << "    switch (index) {\n";
         for (const Member& m : cls.members) AccessCase(out, cls, m);
+        if (!restrictedText.empty()) {
+            out << "        case Prop" << cls.textProp << ":\n            " << cls.base->cppName
+                << "::AccessProperty(index, read, value);\n            " << restrictedText
+                << "\n            break;\n";
+        }
         out << "        default:\n";
         if (cls.base) {
             out << "            " << cls.base->cppName << "::AccessProperty(index, read, value);\n";
@@ -878,7 +848,7 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
     } else if (IsText(m)) {
         if (cls.nillable) {
             body(
-                "if (m_validNil && m_nil) {  // nil: no text either way\n                if "
+                "if (IsNil()) {  // nil: no text either way\n                if "
                 "(read) value.Clear();\n                break;\n            }");
         }
         const std::string variant = m.simple.builtin->variant;
@@ -897,17 +867,8 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
                  "();\n            }");
         }
         // A text property is no record: its facets are checked here, on writing.
-        Facets facets = m.simple.facets;
-        if (m.simple.enumeration) facets.pattern = EnumPattern(*m.simple.enumeration);
-        const std::string expr = FacetsExpr(facets);
-        if (expr != "NoFacets()" && m.simple.builtin != CModelBuilder::Builtin("boolean")) {
-            body(
-                "if (read) {\n                static const qb::CPrimitiveRestrictions facets =\n"
-                "                    " +
-                expr +
-                ";\n                qb::CheckPrimitiveValue(qb::" + m.simple.builtin->itemType +
-                ", facets, GetElementName().c_str(), value);\n            }");
-        }
+        const std::string check = TextFacetsCheck(m.simple);
+        if (!check.empty()) body(check);
     } else if (m.kind == Member::Enum) {
         const std::string store = field + " = static_cast<" + CppType(m) + ">(value.GetI4())";
         if (m.Optional()) {
@@ -929,11 +890,23 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
                  ");");
         }
     }
-    if (choice && !IsObject(m) && !m.Repeated() && m.kind != Member::AnyAttribute && !IsText(m)) {
+    if (choice && !IsObject(m) && !m.Repeated() && m.kind != Member::AnyAttribute && !IsText(m) &&
+        !m.attribute) {
         body("if (!read && " + ValidFlag(m) + ") Choice_SetElementValid(true, " + name +
              ", m_selection);");
     }
     body("break;");
+}
+
+std::string CCodeWriter::TextFacetsCheck(const SimpleInfo& simple) {
+    Facets facets = simple.facets;
+    if (simple.enumeration) facets.pattern = EnumPattern(*simple.enumeration);
+    const std::string expr = FacetsExpr(facets);
+    if (expr == "NoFacets()" || simple.builtin == CModelBuilder::Builtin("boolean")) return "";
+    return "if (read) {\n                static const qb::CPrimitiveRestrictions facets =\n"
+           "                    " +
+           expr + ";\n                qb::CheckPrimitiveValue(qb::" + simple.builtin->itemType +
+           ", facets, GetElementName().c_str(), value);\n            }";
 }
 
 std::string CCodeWriter::Factories() const {
@@ -968,12 +941,31 @@ std::string CCodeWriter::Factories() const {
             << FactoryClass() << "::" << FactoryName(*root.cls) << "(element);\n";
     }
     out << "    return CreateDocument(element->GetLocalName(), element->GetNamespaceURI());\n}\n";
+    out << "\nconst qbd::CGlobalDeclarations& GlobalDeclarations() {\n";
+    out << "    static const qbd::CGlobalDeclarations globals(\n        &CreateDocument,\n";
+    for (const bool attributes : {false, true}) {
+        out << "        {";
+        bool first = true;
+        for (const Member& m : m_model.SimpleGlobals()) {
+            if (m.attribute != attributes) continue;
+            Facets facets = m.simple.facets;
+            if (m.kind == Member::Enum) facets.pattern = EnumPattern(*m.simple.enumeration);
+            out << (first ? "" : ",\n         ") << "{" << Lit(m.xmlName) << ", " << Lit(m.xmlNs)
+                << ", qb::" << m.simple.builtin->itemType << ", " << Rule(m.simple.whitespace)
+                << ", " << FacetsExpr(facets) << "}";
+            first = false;
+        }
+        out << "}" << (attributes ? ");\n" : ",\n");
+    }
+    out << "    return globals;\n}\n";
     for (const auto& cls : m_model.Classes()) {
         if (cls->pseudo || !cls->Polymorphic()) continue;
         out << "\nCSmartPtr<QbXmlLib5::CXmlObjectBase> " << FactoryClass()
             << "::" << FactoryName(*cls) << "(const QbXmlLib5::CXmlElement* element) {\n";
         out << "    const std::string type = GetElementType(element);\n";
         out << "    const char* name = element->GetLocalName().c_str();\n";
+        // An abstract type with no concrete derived type makes nothing.
+        out << "    (void)name;\n";
         out << "    if (type.empty()) return "
             << (cls->abstractType ? std::string("nullptr")
                                   : "new " + cls->cppName + "(name, QbXmlLib5::CForReading())")

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CFilePlan.h"
 #include "CModelBuilder.h"
 
 namespace Qbxsd {
@@ -29,20 +30,13 @@ public:
     // Writes the files; returns their paths. Throws CSchemaError when a file
     // cannot be written.
     std::vector<std::string> Write() const;
+    // What the plan of the files says beside the files (a cycle of namespaces).
+    const std::vector<std::string>& Notes() const { return m_plan.Notes(); }
 
 private:
-    struct File {
-        std::string ns;
-        std::string stem;
-        std::vector<const ClassModel*> classes;
-        std::vector<const EnumModel*> enums;
-        std::vector<std::string> includes;  // other files' stems
-    };
-
-    void PlanFiles();
     std::string Banner() const;
-    std::string Header(const File& file) const;
-    std::string Source(const File& file) const;
+    std::string Header(const CFilePlan::File& file) const;
+    std::string Source(const CFilePlan::File& file) const;
     std::string Factories() const;
 
     void ClassDeclaration(std::ostream& out, const ClassModel& cls) const;
@@ -54,6 +48,8 @@ private:
                               const Member& m) const;
     std::string AttributeRecord(const ClassModel& owner, const Member& m) const;
     std::string InitialValue(const ClassModel& cls, const Member& m) const;
+    // The check of a text value's facets in AccessProperty, or "".
+    static std::string TextFacetsCheck(const SimpleInfo& simple);
 
     // Names.
     std::string CppType(const Member& m) const;  // of the field
@@ -67,10 +63,9 @@ private:
     std::string FactoryClass() const { return "C" + Pascal(m_mainStem) + "ClassFactory"; }
 
     const CModelBuilder& m_model;
-    const CSchemaSet& m_schemas;
     WriterOptions m_options;
+    CFilePlan m_plan;
     std::string m_mainStem;
-    std::vector<File> m_files;  // in include order: dependencies first, main last
     std::map<std::string, std::string> m_collectionTypedefs;  // item class -> typedef
 };
 

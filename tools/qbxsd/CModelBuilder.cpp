@@ -3,73 +3,11 @@
 #include <cctype>
 #include <cstring>
 
+#include "SchemaUtil.h"
+
 namespace Qbxsd {
 
 namespace {
-
-const BuiltinType kBuiltins[] = {
-    {"string", "it_string", "std::string", "String", "CstringCol", "Preserve", nullptr, nullptr},
-    {"normalizedString", "it_string", "std::string", "String", "CstringCol", "Replace", nullptr,
-     nullptr},
-    {"token", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"language", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"Name", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"NCName", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"ID", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"IDREF", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"IDREFS", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"ENTITY", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"ENTITIES", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"NMTOKEN", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"NMTOKENS", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"anyURI", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"QName", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"NOTATION", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
-    {"anySimpleType", "it_string", "std::string", "String", "CstringCol", "Preserve", nullptr,
-     nullptr},
-    {"boolean", "it_boolean", "bool", "Boolean", "CbooleanCol", "Collapse", nullptr, nullptr},
-    {"decimal", "it_decimal", "QbXmlLib5::CDecimal", "Decimal", "CdecimalCol", "Collapse", nullptr,
-     nullptr},
-    {"integer", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol", "Collapse",
-     nullptr, nullptr},
-    {"nonPositiveInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
-     "Collapse", nullptr, "0"},
-    {"negativeInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
-     "Collapse", nullptr, "-1"},
-    {"nonNegativeInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
-     "Collapse", "0", nullptr},
-    {"positiveInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
-     "Collapse", "1", nullptr},
-    {"long", "it_i8", "std::int64_t", "I8", "Ci8Col", "Collapse", nullptr, nullptr},
-    {"int", "it_i4", "std::int32_t", "I4", "Ci4Col", "Collapse", nullptr, nullptr},
-    {"short", "it_i2", "std::int16_t", "I2", "Ci2Col", "Collapse", nullptr, nullptr},
-    {"byte", "it_i1", "char", "I1", "Ci1Col", "Collapse", nullptr, nullptr},
-    {"unsignedLong", "it_ui8", "std::uint64_t", "UI8", "Cui8Col", "Collapse", nullptr, nullptr},
-    {"unsignedInt", "it_ui4", "std::uint32_t", "UI4", "Cui4Col", "Collapse", nullptr, nullptr},
-    {"unsignedShort", "it_ui2", "std::uint16_t", "UI2", "Cui2Col", "Collapse", nullptr, nullptr},
-    {"unsignedByte", "it_ui1", "std::uint8_t", "UI1", "Cui1Col", "Collapse", nullptr, nullptr},
-    {"float", "it_r4", "float", "R4", "Cr4Col", "Collapse", nullptr, nullptr},
-    {"double", "it_r8", "double", "R8", "Cr8Col", "Collapse", nullptr, nullptr},
-    {"duration", "it_duration", "QbXmlLib5::CDateTimeSpan", "Duration", "CdurationCol", "Collapse",
-     nullptr, nullptr},
-    {"dateTime", "it_datetime", "QbXmlLib5::CDateTime", "DateTime", "CdatetimeCol", "Collapse",
-     nullptr, nullptr},
-    {"dateTimeStamp", "it_datetime", "QbXmlLib5::CDateTime", "DateTime", "CdatetimeCol", "Collapse",
-     nullptr, nullptr},
-    {"date", "it_date", "QbXmlLib5::CDateTime", "Date", "CdateCol", "Collapse", nullptr, nullptr},
-    {"time", "it_time", "QbXmlLib5::CDateTime", "Time", "CtimeCol", "Collapse", nullptr, nullptr},
-    {"gYearMonth", "it_yearMonth", "QbXmlLib5::CDateTime", "YearMonth", "CyearMonthCol", "Collapse",
-     nullptr, nullptr},
-    {"gMonthDay", "it_monthDay", "QbXmlLib5::CDateTime", "MonthDay", "CmonthDayCol", "Collapse",
-     nullptr, nullptr},
-    {"gYear", "it_year", "std::uint16_t", "Year", "CyearCol", "Collapse", nullptr, nullptr},
-    {"gMonth", "it_month", "std::uint8_t", "Month", "CmonthCol", "Collapse", nullptr, nullptr},
-    {"gDay", "it_day", "std::uint8_t", "Day", "CdayCol", "Collapse", nullptr, nullptr},
-    {"hexBinary", "it_hexBinary", "QbXmlLib5::CBinaryData", "HexBinary", "ChexBinaryCol",
-     "Collapse", nullptr, nullptr},
-    {"base64Binary", "it_base64Binary", "QbXmlLib5::CBinaryData", "Base64Binary",
-     "Cbase64BinaryCol", "Collapse", nullptr, nullptr},
-};
 
 // Names a generated class already uses for its own members.
 const char* const kReserved[] = {"Base",
@@ -92,76 +30,12 @@ bool IsNumeric(const BuiltinType* type) {
 }
 
 // An XML Schema regular expression matching exactly `text`.
-std::string EscapeRegex(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (std::strchr("\\|.-^?*+{}()[]$", c)) out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-int ToInt(const Node& at, const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const long value = std::stol(text, &used);
-        if (used == text.size() && value >= 0 && value <= 0x7fffffff)
-            return static_cast<int>(value);
-    } catch (const std::exception&) {
-    }
-    CSchemaSet::Fail(at, "[" + text + "] is not a count this compiler supports");
-}
-
-// Bounds the recursion over a schema's nesting, which a hostile or broken
-// schema could make as deep as it likes.
-class CDepthGuard {
-public:
-    CDepthGuard(int& depth, const Node& at) : m_depth(depth) {
-        if (++m_depth > kMaxDepth) {
-            --m_depth;
-            CSchemaSet::Fail(at, "model groups and anonymous types nest more than " +
-                                     std::to_string(kMaxDepth) +
-                                     " levels deep (or a group contains itself)");
-        }
-    }
-    ~CDepthGuard() { --m_depth; }
-    CDepthGuard(const CDepthGuard&) = delete;
-    CDepthGuard& operator=(const CDepthGuard&) = delete;
-
-private:
-    static constexpr int kMaxDepth = 1000;
-    int& m_depth;
-};
 
 std::string CompositorGroup(const std::string& compositor) {
     return compositor == "sequence" ? "Seq" : compositor == "choice" ? "Choice" : "All";
 }
 
 }  // namespace
-
-std::string Pascal(const std::string& name) {
-    // Letters, digits and single underscores: "__" anywhere and "_X" at the
-    // start are reserved in C++.
-    std::string out;
-    for (char c : name) {
-        const bool ok = std::isalnum(static_cast<unsigned char>(c)) != 0;
-        if (ok) {
-            out += c;
-        } else if (!out.empty() && out.back() != '_') {
-            out += '_';
-        }
-    }
-    if (out.empty() || std::isdigit(static_cast<unsigned char>(out[0]))) out = "X" + out;
-    out[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[0])));
-    return out;
-}
-
-const BuiltinType* CModelBuilder::Builtin(const std::string& name) {
-    for (const BuiltinType& type : kBuiltins) {
-        if (name == type.xsdName) return &type;
-    }
-    return nullptr;
-}
 
 int ClassModel::FirstIndex() const {
     return base ? static_cast<int>(base->AllMembers().size()) : 0;
@@ -184,7 +58,7 @@ void CModelBuilder::BuildAll() {
         ClassModel* cls = nullptr;
         if (element.Has("type")) {
             const QName type = m_schemas.Resolve(element, element.Attr("type"));
-            if (m_schemas.IsComplexType(type)) cls = NamedClass(element, type);
+            if (IsDeclaredComplexType(type)) cls = NamedClass(element, type);
         } else if (Node type = element.Child("complexType")) {
             cls = AnonymousClass(type, entry.first.second, entry.first.second);
             if (cls->doc.empty()) cls->doc = element.Documentation();
@@ -198,11 +72,22 @@ void CModelBuilder::BuildAll() {
     }
     // Named simple types become enumerations even when nothing uses them, and
     // every global element is checked, also those no class holds.
-    for (const auto& entry : m_schemas.SimpleTypes()) SimpleOf(entry.second, entry.first, "");
+    for (const auto& entry : m_schemas.SimpleTypes()) m_simple.Of(entry.second, entry.first, "");
     ClassModel probe;
     probe.xmlName = "(global elements)";
     for (const auto& entry : m_schemas.Elements()) AddElement(&probe, entry.second);
-    for (const auto& cls : m_classes) Build(cls.get());
+    // What wildcards that process their content read simple values through.
+    ClassModel attributes;
+    attributes.xmlName = "(global attributes)";
+    for (const auto& entry : m_schemas.Attributes()) AddAttribute(&attributes, entry.second);
+    for (const Member& m : probe.members) {
+        if (m.kind == Member::Prim || m.kind == Member::Enum) m_simpleGlobals.push_back(m);
+    }
+    for (const Member& m : attributes.members) {
+        if (m.kind == Member::Prim || m.kind == Member::Enum) m_simpleGlobals.push_back(m);
+    }
+    // Classes deferred behind a base under construction are built here.
+    for (std::size_t i = 0; i < m_classes.size(); ++i) Build(m_classes[i].get());
     for (RootElement& root : m_roots) {
         if (root.name.first != root.cls->xmlNamespace && !root.cls->Polymorphic()) {
             root.wrapper = UniqueClassName("C" + Pascal(root.name.second) + "Element");
@@ -258,9 +143,53 @@ ClassModel* CModelBuilder::AnonymousClass(const Node& complexType, const std::st
     return cls;
 }
 
+bool CModelBuilder::IsDeclaredComplexType(const QName& name) const {
+    // XMLSchema.xsd declares the built-in types again; the built-ins stand.
+    const bool builtin =
+        name.first == kXsdNamespace && (name.second == "anyType" || Builtin(name.second));
+    return !builtin && m_schemas.IsComplexType(name);
+}
+
+QName CModelBuilder::DerivationBase(const Node& type) const {
+    for (const char* content : {"complexContent", "simpleContent"}) {
+        const Node child = type.Child(content);
+        if (!child) continue;
+        Node derivation = child.Child("extension");
+        if (!derivation) derivation = child.Child("restriction");
+        if (derivation && derivation.Has("base")) {
+            return m_schemas.Resolve(derivation, derivation.Attr("base"));
+        }
+    }
+    return QName();
+}
+
+bool CModelBuilder::DerivesFrom(const QName& type, const QName& ancestor) const {
+    QName at = type;
+    // Every step moves to another named type: more steps than types is a cycle.
+    for (std::size_t steps = 0; steps <= m_schemas.ComplexTypes().size(); ++steps) {
+        if (at == ancestor) return true;
+        const Node node = m_schemas.ComplexType(at);
+        if (!node) return false;
+        at = DerivationBase(node);
+    }
+    return true;
+}
+
 void CModelBuilder::Build(ClassModel* cls) {
     if (cls->built) return;
     const CDepthGuard guard(m_depth, cls->node);
+    if (cls->node.Name() == "complexType") {
+        const QName baseName = DerivationBase(cls->node);
+        const auto base = m_named.find(baseName);
+        if (base != m_named.end() && base->second->building) {
+            if (!cls->anonymous && DerivesFrom(baseName, {cls->xmlNamespace, cls->xmlName})) {
+                CSchemaSet::Fail(cls->node, "the type " + cls->xmlName + " derives from itself");
+            }
+            // The base is being built and holds this type in its content (XHTML's
+            // Inline holds em, whose type extends Inline): built after the base.
+            return;
+        }
+    }
     if (cls->building)
         CSchemaSet::Fail(cls->node, "the type " + cls->xmlName + " derives from itself");
     cls->building = true;
@@ -287,17 +216,6 @@ void CModelBuilder::BuildComplexType(ClassModel* cls, const Node& type) {
     }
     std::set<const void*> seen;
     AddAttributes(cls, type, seen);
-    if (cls->mixed) {
-        CSchemaSet::Warn(type, "mixed content of " + cls->xmlName +
-                                   ": the text is kept as one string (GetText) and written after "
-                                   "the child elements; where it stood between them is not kept");
-        Member text;
-        text.kind = Member::Text;
-        text.simple.builtin = Builtin("string");
-        text.simple.whitespace = "Preserve";
-        text.prop = UniquePropName(cls, "Text");
-        cls->members.push_back(text);
-    }
 }
 
 void CModelBuilder::Inherit(ClassModel* cls, const Node& at, const QName& baseName) {
@@ -326,7 +244,7 @@ bool SameProperty(const Member& restricted, const Member& base) {
 
 }  // namespace
 
-bool CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
+void CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
     ClassModel shadow;
     shadow.xmlName = cls->xmlName;
     shadow.xmlNamespace = cls->xmlNamespace;
@@ -375,9 +293,21 @@ bool CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
         record.member.prop = match->second->prop;
         elements.push_back(record);
     }
+    if (!maps) {
+        // Content of its own (SAML's KeyInfoConfirmationDataType keeps only
+        // KeyInfo of its base's wildcard): own properties and own records.
+        elements.clear();
+        cls->group = shadow.group;
+        for (Member m : shadow.members) {
+            if (m.attribute || m.kind == Member::Text) continue;
+            m.prop = UniquePropName(cls, m.prop);
+            cls->members.push_back(m);
+            elements.push_back(RestrictedRecord{cls, m});
+        }
+    }
     for (const auto& entry : base) {
         const Member& b = *entry.second;
-        if (!maps || !b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
+        if (!b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
         RestrictedRecord record{entry.first, b};
         for (const Member& m : shadow.members) {
             if (m.attribute && m.xmlName == b.xmlName && m.xmlNs == b.xmlNs && SameProperty(m, b)) {
@@ -387,16 +317,10 @@ bool CModelBuilder::Restrict(ClassModel* cls, const Node& derivation) {
         }
         attributes.push_back(record);
     }
-    if (!maps) {
-        CSchemaSet::Warn(derivation, "the restriction " + cls->xmlName +
-                                         " does not map onto the members of its base; it reads "
-                                         "and writes the base's content");
-        return false;
-    }
     cls->restrictedRecords = elements;
     cls->restrictedRecords.insert(cls->restrictedRecords.end(), attributes.begin(),
                                   attributes.end());
-    return true;
+    cls->restricted = true;
 }
 
 void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
@@ -410,7 +334,7 @@ void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     std::set<const void*> seen;
     AddAttributes(cls, derivation, seen);
     if (!extension && !fromAnyType) {
-        cls->restricted = Restrict(cls, derivation);
+        Restrict(cls, derivation);
         return;
     }
     for (const Node& particle : derivation.Children()) {
@@ -433,26 +357,37 @@ void CModelBuilder::BuildComplexContent(ClassModel* cls, const Node& content) {
     }
 }
 
+void CModelBuilder::RestrictText(ClassModel* cls, const Node& restriction) {
+    const Member* text = nullptr;
+    for (const Member* member : cls->AllMembers()) {
+        if (member->kind == Member::Text) text = member;
+    }
+    if (!text) return;
+    // The base checks its own facets; these are checked beside them.
+    SimpleInfo info;
+    info.builtin = text->simple.builtin;
+    info.whitespace = text->simple.whitespace;
+    if (Node type = restriction.Child("simpleType")) {
+        info = m_simple.FromNode(type, Pascal(cls->xmlName) + "Value");
+    }
+    m_simple.ApplyFacets(info, restriction, Pascal(cls->xmlName) + "Value");
+    cls->textRestricted = true;
+    cls->textRestriction = info;
+    cls->textProp = text->prop;
+}
+
 void CModelBuilder::BuildSimpleContent(ClassModel* cls, const Node& content) {
     Node derivation = content.Child("extension");
     if (!derivation) derivation = content.Child("restriction");
     if (!derivation) CSchemaSet::Fail(content, "simpleContent needs an extension or restriction");
     const QName baseName = m_schemas.Resolve(derivation, derivation.Attr("base"));
-    if (m_schemas.IsComplexType(baseName)) {
+    if (IsDeclaredComplexType(baseName)) {
         Inherit(cls, derivation, baseName);
-        for (const Node& facet : derivation.Children()) {
-            const std::string& kind = facet.Name();
-            if (kind != "attribute" && kind != "attributeGroup" && kind != "anyAttribute") {
-                CSchemaSet::Warn(facet, "xs:" + kind +
-                                            " in a simple-content restriction is not "
-                                            "checked; the base type's value rules apply");
-                break;
-            }
-        }
+        if (derivation.Name() == "restriction") RestrictText(cls, derivation);
     } else {
         Member text;
         text.kind = Member::Text;
-        text.simple = SimpleOf(derivation, baseName, Pascal(cls->xmlName) + "Value");
+        text.simple = m_simple.Of(derivation, baseName, Pascal(cls->xmlName) + "Value");
         text.prop = UniquePropName(cls, "Value");
         cls->members.push_back(text);
     }
@@ -556,6 +491,8 @@ void CModelBuilder::AddGroupMember(ClassModel* cls, const Node& particle,
     Occurs(particle, member);
     member.presence = !IsEmptiable(groupClass);
     member.mayBeEmpty = member.minOccurs == 0 || !member.presence;
+    // A repeated group that can match nothing is satisfied by no occurrence.
+    if (member.Repeated() && !member.presence) member.minOccurs = 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
     member.prop = UniquePropName(cls, prop);
     cls->members.push_back(member);
@@ -661,18 +598,18 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
         const QName type = m_schemas.Resolve(typed, typed.Attr("type"));
         if (type == QName(kXsdNamespace, "anyType")) {
             member.kind = Member::Untpd;
-        } else if (type.first != kXsdNamespace && m_schemas.IsComplexType(type)) {
+        } else if (IsDeclaredComplexType(type)) {
             member.kind = Member::Cls;
             member.cls = NamedClass(typed, type);
         } else {
-            member.simple = SimpleOf(typed, type, Pascal(member.xmlName));
+            member.simple = m_simple.Of(typed, type, Pascal(member.xmlName));
         }
     } else if (Node complexType = typed.Child("complexType")) {
         member.kind = Member::Cls;
         member.cls = AnonymousClass(complexType, member.xmlName, member.xmlName);
         if (member.cls->doc.empty()) member.cls->doc = member.doc;
     } else if (Node simpleType = typed.Child("simpleType")) {
-        member.simple = SimpleFromNode(simpleType, Pascal(member.xmlName));
+        member.simple = m_simple.FromNode(simpleType, Pascal(member.xmlName));
     } else {
         member.kind = Member::Untpd;
     }
@@ -698,15 +635,14 @@ void CModelBuilder::AddElement(ClassModel* cls, const Node& element) {
         if (decl.Has("default")) member.defaultValue = decl.Attr("default");
     }
     if (decl.Attr("nillable") == "true") {
+        // A simple value gets a class, which can be nil; anyType content
+        // keeps xsi:nil as an attribute.
         if (member.kind == Member::Prim || member.kind == Member::Enum) {
             member.cls = NillableClass(decl, member);
             member.kind = Member::Cls;
             member.defaultValue.clear();
-        } else if (m_warned.insert("nillable").second) {
-            CSchemaSet::Warn(decl,
-                             "xsi:nil on elements of complex type is not supported: they "
-                             "are read and written as ordinary elements");
         }
+        member.nillable = member.kind == Member::Cls;
     }
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
@@ -728,17 +664,12 @@ ClassModel* CModelBuilder::NillableClass(const Node& decl, const Member& member)
     value.minOccurs = value.maxOccurs = 1;
     value.prop = "Value";
     value.doc.clear();
-    Member nil;
-    nil.kind = Member::Prim;
-    nil.attribute = true;
-    nil.minOccurs = 0;
-    nil.xmlName = "nil";
-    nil.xmlNs = "http://www.w3.org/2001/XMLSchema-instance";
-    nil.simple.builtin = Builtin("boolean");
-    nil.simple.whitespace = "Collapse";
-    nil.prop = "Nil";
-    cls->members = {value, nil};
+    cls->members = {value};
     return cls;
+}
+
+std::string CModelBuilder::ProcessContentsOf(const Node& wildcard) {
+    return wildcard.Has("processContents") ? wildcard.Attr("processContents") : "strict";
 }
 
 void CModelBuilder::AddAny(ClassModel* cls, const Node& any) {
@@ -749,6 +680,7 @@ void CModelBuilder::AddAny(ClassModel* cls, const Node& any) {
     member.xmlName = "AnyElement";
     member.anyNamespace = any.Has("namespace") ? any.Attr("namespace") : "##any";
     member.anyTargetNamespace = any.doc->targetNamespace;
+    member.processContents = ProcessContentsOf(any);
     member.doc = any.Documentation();
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
@@ -777,6 +709,7 @@ void CModelBuilder::AddAttributes(ClassModel* cls, const Node& container,
             member.xmlName = "AnyAttribute";
             member.anyNamespace = child.Has("namespace") ? child.Attr("namespace") : "##any";
             member.anyTargetNamespace = child.doc->targetNamespace;
+            member.processContents = ProcessContentsOf(child);
             member.prop = UniquePropName(cls, "AnyAttribute");
             cls->members.push_back(member);
         }
@@ -823,10 +756,10 @@ void CModelBuilder::AddAttribute(ClassModel* cls, const Node& attribute) {
         member.doc = attribute.Documentation();
         if (member.doc.empty()) member.doc = decl.Documentation();
         if (decl.Has("type")) {
-            member.simple =
-                SimpleOf(decl, m_schemas.Resolve(decl, decl.Attr("type")), Pascal(member.xmlName));
+            member.simple = m_simple.Of(decl, m_schemas.Resolve(decl, decl.Attr("type")),
+                                        Pascal(member.xmlName));
         } else if (Node type = decl.Child("simpleType")) {
-            member.simple = SimpleFromNode(type, Pascal(member.xmlName));
+            member.simple = m_simple.FromNode(type, Pascal(member.xmlName));
         } else {
             member.simple.builtin = Builtin("anySimpleType");
             member.simple.whitespace = "Preserve";
@@ -858,232 +791,6 @@ void CModelBuilder::AddAttribute(ClassModel* cls, const Node& attribute) {
     }
     member.prop = UniquePropName(cls, Pascal(member.xmlName));
     cls->members.push_back(member);
-}
-
-// ---------------------------------------------------------------- simple types
-
-SimpleInfo CModelBuilder::SimpleOf(const Node& at, const QName& type,
-                                   const std::string& /*hint: named types name themselves*/) {
-    if (type.first == kXsdNamespace) {
-        const BuiltinType* builtin = Builtin(type.second);
-        if (!builtin) CSchemaSet::Fail(at, "xs:" + type.second + " is not a simple type");
-        SimpleInfo info;
-        info.builtin = builtin;
-        info.whitespace = builtin->whitespace;
-        if (builtin->minInclusive) info.facets.minInclusive = builtin->minInclusive;
-        if (builtin->maxInclusive) info.facets.maxInclusive = builtin->maxInclusive;
-        return info;
-    }
-    const auto known = m_simpleTypes.find(type);
-    if (known != m_simpleTypes.end()) return known->second;
-    const Node node = m_schemas.SimpleType(type);
-    if (!node) {
-        CSchemaSet::Fail(at,
-                         "{" + type.first + "}" + type.second +
-                             (m_schemas.IsComplexType(type) ? " is a complex type, not a simple one"
-                                                            : " is not a declared simple type"));
-    }
-    if (!m_resolvingSimple.insert(type).second) {
-        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
-    }
-    SimpleInfo info = SimpleFromNode(node, Pascal(type.second));
-    m_resolvingSimple.erase(type);
-    m_simpleTypes[type] = info;
-    return info;
-}
-
-SimpleInfo CModelBuilder::SimpleFromNode(const Node& simpleType, const std::string& hint) {
-    const CDepthGuard guard(m_depth, simpleType);
-    SimpleInfo info;
-    if (Node restriction = simpleType.Child("restriction")) {
-        if (restriction.Has("base")) {
-            info = SimpleOf(restriction, m_schemas.Resolve(restriction, restriction.Attr("base")),
-                            hint);
-        } else if (Node inner = restriction.Child("simpleType")) {
-            info = SimpleFromNode(inner, hint + "Base");
-        } else {
-            CSchemaSet::Fail(restriction, "a restriction needs a base type");
-        }
-        ApplyFacets(info, restriction, hint);
-        return info;
-    }
-    info.builtin = Builtin("token");
-    info.whitespace = "Collapse";
-    if (Node list = simpleType.Child("list")) {
-        info.note = "a list (" +
-                    (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
-                    "), held as its text";
-        const Node inlineType = list.Child("simpleType");
-        if (!list.Has("itemType") && !inlineType) {
-            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
-        }
-        const SimpleInfo item =
-            list.Has("itemType")
-                ? SimpleOf(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
-                : SimpleFromNode(inlineType, hint + "Item");
-        info.isList = true;
-        info.listItem = LexicalPattern(item);
-        info.facets.pattern = ListPattern(info);
-        return info;
-    }
-    if (Node unionType = simpleType.Child("union")) {
-        info.note = "a union (" + unionType.Attr("memberTypes") + "), held as its text";
-        // The union admits what one of its members admits; a member that
-        // admits any text leaves the value unchecked.
-        std::vector<SimpleInfo> members;
-        std::string types = unionType.Attr("memberTypes") + " ";
-        for (std::size_t start = 0, end; (end = types.find(' ', start)) != std::string::npos;
-             start = end + 1) {
-            if (end > start) {
-                members.push_back(SimpleOf(
-                    unionType, m_schemas.Resolve(unionType, types.substr(start, end - start)),
-                    hint + "Member"));
-            }
-        }
-        for (const Node& inner : unionType.Children()) {
-            if (inner.Name() == "simpleType")
-                members.push_back(SimpleFromNode(inner, hint + "Member"));
-        }
-        std::string pattern;
-        for (const SimpleInfo& member : members) {
-            const std::string alternative = LexicalPattern(member);
-            if (alternative.empty()) return info;
-            pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
-        }
-        info.facets.pattern = pattern;
-        return info;
-    }
-    CSchemaSet::Fail(simpleType, "a simpleType needs a restriction, list or union");
-}
-
-void CModelBuilder::ApplyFacets(SimpleInfo& info, const Node& restriction,
-                                const std::string& hint) {
-    std::vector<std::string> patterns;
-    std::vector<std::string> values;
-    for (const Node& facet : restriction.Children()) {
-        const std::string& kind = facet.Name();
-        const std::string value = facet.Attr("value");
-        Facets& f = info.facets;
-        const bool lengthOfList =
-            info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
-        if (kind == "simpleType") {
-            continue;
-        } else if (lengthOfList) {
-            // Counts items: checked through the list's pattern.
-            const int count = ToInt(facet, value);
-            if (kind != "maxLength") info.minItems = count;
-            if (kind != "minLength") info.maxItems = count;
-            if (info.isList) info.facets.pattern = ListPattern(info);
-        } else if (kind == "enumeration") {
-            values.push_back(value);
-        } else if (kind == "pattern") {
-            patterns.push_back(value);
-        } else if (kind == "length") {
-            f.length = ToInt(facet, value);
-        } else if (kind == "minLength") {
-            f.minLength = ToInt(facet, value);
-        } else if (kind == "maxLength") {
-            f.maxLength = ToInt(facet, value);
-        } else if (kind == "minInclusive") {
-            f.minInclusive = value;
-        } else if (kind == "maxInclusive") {
-            f.maxInclusive = value;
-        } else if (kind == "minExclusive") {
-            f.minExclusive = value;
-        } else if (kind == "maxExclusive") {
-            f.maxExclusive = value;
-        } else if (kind == "totalDigits") {
-            f.totalDigits = ToInt(facet, value);
-        } else if (kind == "fractionDigits") {
-            f.fractionDigits = ToInt(facet, value);
-        } else if (kind == "whiteSpace") {
-            info.whitespace = value == "preserve"  ? "Preserve"
-                              : value == "replace" ? "Replace"
-                                                   : "Collapse";
-        } else {
-            CSchemaSet::Warn(facet, "the facet xs:" + kind + " is not checked");
-        }
-    }
-    if (!patterns.empty()) {
-        std::string joined;
-        for (const std::string& pattern : patterns) {
-            joined +=
-                (joined.empty() ? "" : "|") + (patterns.size() > 1 ? "(" + pattern + ")" : pattern);
-        }
-        if (!info.facets.pattern.empty() && info.facets.pattern != joined) {
-            CSchemaSet::Warn(restriction, "the pattern of the base type of " + hint +
-                                              " is replaced by the derived type's own");
-        }
-        info.facets.pattern = joined;
-    }
-    if (values.empty()) return;
-    auto model = std::make_unique<EnumModel>();
-    model->cppName = UniqueClassName(hint);
-    model->xmlNamespace = restriction.doc->targetNamespace;
-    model->whitespace = info.whitespace;
-    model->doc = restriction.With(restriction.element).Documentation();
-    std::set<std::string> ids;
-    for (const std::string& value : values) {
-        std::string id =
-            model->cppName + "_" + (value.empty() ? std::string("Empty") : Pascal(value));
-        while (!ids.insert(id).second) id += "_";
-        model->values.push_back(value);
-        model->ids.push_back(id);
-    }
-    info.enumeration = model.get();
-    m_enums.push_back(std::move(model));
-}
-
-namespace {
-
-// The lexical forms of the built-in types, where a pattern says them well
-// enough to tell one list item or union member from another.
-const char* BuiltinPattern(const std::string& itemType, const std::string& xsdName) {
-    if (itemType == "it_integer" || itemType.compare(0, 4, "it_i") == 0 ||
-        itemType.compare(0, 5, "it_ui") == 0) {
-        return "[+\\-]?[0-9]+";
-    }
-    if (itemType == "it_decimal") return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)";
-    if (itemType == "it_r4" || itemType == "it_r8") {
-        return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+\\-]?[0-9]+)?|[+\\-]?INF|NaN";
-    }
-    if (itemType == "it_boolean") return "true|false|1|0";
-    if (itemType == "it_date") return "-?[0-9]{4,}-[0-9]{2}-[0-9]{2}(Z|[+\\-][0-9]{2}:[0-9]{2})?";
-    if (xsdName == "NMTOKEN" || xsdName == "NMTOKENS") return "\\c+";
-    if (xsdName == "Name" || xsdName == "ID" || xsdName == "IDREF" || xsdName == "ENTITY") {
-        return "\\i\\c*";
-    }
-    if (xsdName == "NCName") return "[\\i-[:]][\\c-[:]]*";
-    return "";
-}
-
-}  // namespace
-
-std::string CModelBuilder::LexicalPattern(const SimpleInfo& info) {
-    if (info.enumeration) {
-        std::string pattern;
-        for (const std::string& value : info.enumeration->values) {
-            pattern += (pattern.empty() ? "" : "|") + EscapeRegex(value);
-        }
-        return pattern;
-    }
-    if (!info.facets.pattern.empty()) return info.facets.pattern;
-    if (info.isList || !info.note.empty()) return "";  // nested lists and unions: any text
-    return BuiltinPattern(info.builtin->itemType, info.builtin->xsdName);
-}
-
-std::string CModelBuilder::ListPattern(const SimpleInfo& info) {
-    const std::string item =
-        "(" + (info.listItem.empty() ? std::string("\\S+") : info.listItem) + ")";
-    if (info.listItem.empty() && info.minItems <= 0 && info.maxItems == -1) return "";
-    const int first = info.minItems > 0 ? info.minItems - 1 : 0;
-    std::string more = "{" + std::to_string(first) + "," +
-                       (info.maxItems == -1 ? std::string() : std::to_string(info.maxItems - 1)) +
-                       "}";
-    if (info.maxItems == 0) return "";  // only the empty list: nothing to match but ""
-    std::string pattern = item + "(\\s+" + item + ")" + more;
-    if (info.minItems <= 0) pattern = "(" + pattern + ")?";
-    return pattern;
 }
 
 // ---------------------------------------------------------------- naming

@@ -7,7 +7,7 @@
 //   choice inside a sequence and a substitution group are classes without an
 //   element of their own (model-group classes);
 // - extension of a complex type is C++ inheritance (base records first);
-//   restriction derives too, with the base's records, so that an instance of
+//   restriction derives too, with records of its own, so that an instance of
 //   the restricted type reads and writes wherever the base is expected;
 // - simple types map to the value types of the library; enumerations become
 //   C++ enums; lists and unions are held as their text.
@@ -22,6 +22,8 @@
 
 #include "CSchemaModel.h"
 #include "CSchemaSet.h"
+#include "CSimpleTypeMapper.h"
+#include "SchemaUtil.h"
 
 namespace Qbxsd {
 
@@ -36,16 +38,22 @@ struct RootElement {
 
 class CModelBuilder {
 public:
-    explicit CModelBuilder(const CSchemaSet& schemas) : m_schemas(schemas) {}
+    explicit CModelBuilder(const CSchemaSet& schemas)
+        : m_schemas(schemas),
+          m_simple(schemas, [this](const std::string& name) { return UniqueClassName(name); }) {}
 
     // Builds every named complex type and every global element.
     void BuildAll();
 
     const std::vector<std::unique_ptr<ClassModel>>& Classes() const { return m_classes; }
-    const std::vector<std::unique_ptr<EnumModel>>& Enums() const { return m_enums; }
+    const std::vector<std::unique_ptr<EnumModel>>& Enums() const { return m_simple.Enums(); }
     const std::vector<RootElement>& Roots() const { return m_roots; }
+    // The global elements of simple type and the global attributes.
+    const std::vector<Member>& SimpleGlobals() const { return m_simpleGlobals; }
     // The built-in type table, for the code writer.
-    static const BuiltinType* Builtin(const std::string& name);
+    static const BuiltinType* Builtin(const std::string& name) {
+        return CSimpleTypeMapper::Builtin(name);
+    }
     // Whether the content of `cls` (its own members) can match nothing.
     static bool IsEmptiable(const ClassModel* cls);
 
@@ -55,13 +63,22 @@ private:
     ClassModel* AnonymousClass(const Node& complexType, const std::string& hint,
                                const std::string& elementName);
     void Build(ClassModel* cls);
+    // The base a complex type names in its complexContent or simpleContent,
+    // or an empty name.
+    QName DerivationBase(const Node& type) const;
+    // A complex type of the schemas read, not a built-in one.
+    bool IsDeclaredComplexType(const QName& name) const;
+    // Whether the named type `type` is `ancestor` or derives from it.
+    bool DerivesFrom(const QName& type, const QName& ancestor) const;
     void BuildComplexType(ClassModel* cls, const Node& type);
     void BuildComplexContent(ClassModel* cls, const Node& content);
     void BuildSimpleContent(ClassModel* cls, const Node& content);
+    // The facets of a simple-content restriction of a complex type.
+    void RestrictText(ClassModel* cls, const Node& restriction);
     void Inherit(ClassModel* cls, const Node& at, const QName& baseName);
-    // Maps a restriction's content and attributes onto its base's properties;
-    // false (with a warning) when they do not map.
-    bool Restrict(ClassModel* cls, const Node& derivation);
+    // The records of a restriction: its content and attributes over its base's
+    // properties where they map onto them, otherwise over properties of its own.
+    void Restrict(ClassModel* cls, const Node& derivation);
 
     // Content: the top compositor of a class.
     void SetContent(ClassModel* cls, const Node& particle);
@@ -77,38 +94,27 @@ private:
     void AddAttributes(ClassModel* cls, const Node& container, std::set<const void*>& seen);
     void AddAttribute(ClassModel* cls, const Node& attribute);
 
-    // Simple types.
-    SimpleInfo SimpleOf(const Node& at, const QName& type, const std::string& hint);
-    SimpleInfo SimpleFromNode(const Node& simpleType, const std::string& hint);
-    void ApplyFacets(SimpleInfo& info, const Node& restriction, const std::string& hint);
-    // A pattern admitting the lexical forms of the type, "" when any text is.
-    static std::string LexicalPattern(const SimpleInfo& info);
-    // The pattern of a list's values from its item pattern and item counts.
-    static std::string ListPattern(const SimpleInfo& info);
-
     // Naming.
     std::string UniqueClassName(const std::string& wanted);
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
     static void Occurs(const Node& particle, Member& member);
+    static std::string ProcessContentsOf(const Node& wildcard);
+    bool IsEmptiable(const ClassModel* cls) const;
 
     const CSchemaSet& m_schemas;
+    CSimpleTypeMapper m_simple;
     std::vector<std::unique_ptr<ClassModel>> m_classes;
-    std::vector<std::unique_ptr<EnumModel>> m_enums;
     std::vector<RootElement> m_roots;
+    std::vector<Member> m_simpleGlobals;
     std::set<std::string> m_usedNames;
     std::map<QName, ClassModel*> m_named;
     std::map<QName, ClassModel*> m_groupClasses;
     std::map<QName, ClassModel*> m_substitutions;
     std::map<const void*, ClassModel*> m_anonymous;
-    std::map<QName, SimpleInfo> m_simpleTypes;
     std::set<std::string> m_warned;
-    std::set<QName> m_resolvingSimple;  // simple types being resolved: a cycle is an error
-    int m_depth = 0;                    // nesting of model groups and anonymous types
+    int m_depth = 0;  // nesting of model groups and anonymous types
     std::map<std::string, std::set<const ClassModel*>> m_elementTypes;  // by element name
 };
-
-// "purchase-order" -> "Purchase_order": a C++ identifier, first letter upper.
-std::string Pascal(const std::string& name);
 
 }  // namespace Qbxsd
 

@@ -63,8 +63,10 @@ struct Member {
     SimpleInfo simple;
     ClassModel* cls = nullptr;
     std::string anyNamespace, anyTargetNamespace;
+    std::string processContents = "skip";  // of a wildcard: skip, lax or strict
     bool presence = true;     // a model group that must consume something
     bool mayBeEmpty = false;  // may match nothing (before a choice makes it optional)
+    bool nillable = false;    // an element declared nillable: xsi:nil allowed
     std::string defaultValue;
     std::string doc;
 
@@ -88,7 +90,7 @@ struct ClassModel {
     std::string group = "Seq";  // Seq, Choice, All
     bool pseudo = false;        // a model group without an element of its own
     bool anonymous = false;     // the type of one element: no xsi:type names it
-    bool nillable = false;      // holds a nillable simple element: Value and xsi:nil
+    bool nillable = false;      // holds a nillable simple element: its Value (or nil)
     bool abstractType = false;
     bool mixed = false;
     ClassModel* base = nullptr;
@@ -98,10 +100,15 @@ struct ClassModel {
     // xsi:type, which would say nothing there.
     std::vector<std::string> ownElements;
     std::vector<Member> members;  // own elements, then attributes, then the text
-    // A complexContent restriction whose content maps onto its base's
-    // properties: its records are these, not the base's.
+    // A complexContent restriction: its records are these, not the base's
+    // (over the base's properties where its content maps onto them).
     bool restricted = false;
     std::vector<RestrictedRecord> restrictedRecords;  // elements, then attributes
+    // A simple-content restriction: the facets its text must meet beside the
+    // base's, on the base's text property.
+    bool textRestricted = false;
+    SimpleInfo textRestriction;
+    std::string textProp;
     Node node;
     bool built = false;
     bool building = false;

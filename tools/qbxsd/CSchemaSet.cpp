@@ -89,12 +89,24 @@ void CSchemaSet::Load(const std::string& path) { LoadDocument(path, nullptr, nul
 
 const SchemaDoc* CSchemaSet::LoadDocument(const std::string& path,
                                           const std::string* chameleonNamespace, const Node* from) {
+    // A document is known by its absolute location, however it was reached; a
+    // chameleon include (no target namespace of its own) is read once per
+    // namespace it takes.
     char* real = realpath(path.c_str(), nullptr);
     const std::string key = real ? real : path;
     std::free(real);
-    const std::string nsKey = chameleonNamespace ? *chameleonNamespace : std::string("\x01");
-    const auto known = m_loaded.find({key, nsKey});
-    if (known != m_loaded.end()) return known->second;
+    const auto declared = m_declaredNamespaces.find(key);
+    if (declared != m_declaredNamespaces.end()) {
+        const bool chameleon = declared->second.empty() && chameleonNamespace;
+        const auto known = m_loaded.find({key, chameleon ? *chameleonNamespace : declared->second});
+        if (known != m_loaded.end()) {
+            if (chameleonNamespace && !chameleon && declared->second != *chameleonNamespace) {
+                Fail(*from, "the included schema has the target namespace " + declared->second +
+                                ", not " + *chameleonNamespace);
+            }
+            return known->second;
+        }
+    }
 
     auto doc = std::make_unique<SchemaDoc>();
     doc->path = path;
@@ -122,7 +134,8 @@ const SchemaDoc* CSchemaSet::LoadDocument(const std::string& path,
     doc->elementsQualified = root.Attr("elementFormDefault") == "qualified";
     doc->attributesQualified = root.Attr("attributeFormDefault") == "qualified";
     const SchemaDoc* loaded = doc.get();
-    m_loaded[{key, nsKey}] = loaded;
+    m_declaredNamespaces[key] = root.Attr("targetNamespace");
+    m_loaded[{key, loaded->targetNamespace}] = loaded;
     m_docs.push_back(std::move(doc));
     IndexGlobals(*loaded);
 

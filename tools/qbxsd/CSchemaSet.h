@@ -93,7 +93,9 @@ private:
               const char* kind) const;
 
     std::vector<std::unique_ptr<SchemaDoc>> m_docs;
-    std::map<std::pair<std::string, std::string>, const SchemaDoc*> m_loaded;  // path, namespace
+    // By absolute path and the target namespace the document was read with.
+    std::map<std::pair<std::string, std::string>, const SchemaDoc*> m_loaded;
+    std::map<std::string, std::string> m_declaredNamespaces;  // by absolute path
     std::map<QName, Node> m_elements, m_complexTypes, m_simpleTypes, m_groups, m_attributeGroups,
         m_attributes;
 };

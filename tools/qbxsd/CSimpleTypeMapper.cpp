@@ -1,0 +1,307 @@
+#include "CSimpleTypeMapper.h"
+
+#include <set>
+
+#include "SchemaUtil.h"
+
+namespace Qbxsd {
+
+namespace {
+
+const BuiltinType kBuiltins[] = {
+    {"string", "it_string", "std::string", "String", "CstringCol", "Preserve", nullptr, nullptr},
+    {"normalizedString", "it_string", "std::string", "String", "CstringCol", "Replace", nullptr,
+     nullptr},
+    {"token", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"language", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"Name", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"NCName", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"ID", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"IDREF", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"IDREFS", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"ENTITY", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"ENTITIES", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"NMTOKEN", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"NMTOKENS", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"anyURI", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"QName", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"NOTATION", "it_string", "std::string", "String", "CstringCol", "Collapse", nullptr, nullptr},
+    {"anySimpleType", "it_string", "std::string", "String", "CstringCol", "Preserve", nullptr,
+     nullptr},
+    {"boolean", "it_boolean", "bool", "Boolean", "CbooleanCol", "Collapse", nullptr, nullptr},
+    {"decimal", "it_decimal", "QbXmlLib5::CDecimal", "Decimal", "CdecimalCol", "Collapse", nullptr,
+     nullptr},
+    {"integer", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol", "Collapse",
+     nullptr, nullptr},
+    {"nonPositiveInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
+     "Collapse", nullptr, "0"},
+    {"negativeInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
+     "Collapse", nullptr, "-1"},
+    {"nonNegativeInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
+     "Collapse", "0", nullptr},
+    {"positiveInteger", "it_integer", "QbXmlLib5::CBigInteger", "Integer", "CintegerCol",
+     "Collapse", "1", nullptr},
+    {"long", "it_i8", "std::int64_t", "I8", "Ci8Col", "Collapse", nullptr, nullptr},
+    {"int", "it_i4", "std::int32_t", "I4", "Ci4Col", "Collapse", nullptr, nullptr},
+    {"short", "it_i2", "std::int16_t", "I2", "Ci2Col", "Collapse", nullptr, nullptr},
+    {"byte", "it_i1", "char", "I1", "Ci1Col", "Collapse", nullptr, nullptr},
+    {"unsignedLong", "it_ui8", "std::uint64_t", "UI8", "Cui8Col", "Collapse", nullptr, nullptr},
+    {"unsignedInt", "it_ui4", "std::uint32_t", "UI4", "Cui4Col", "Collapse", nullptr, nullptr},
+    {"unsignedShort", "it_ui2", "std::uint16_t", "UI2", "Cui2Col", "Collapse", nullptr, nullptr},
+    {"unsignedByte", "it_ui1", "std::uint8_t", "UI1", "Cui1Col", "Collapse", nullptr, nullptr},
+    {"float", "it_r4", "float", "R4", "Cr4Col", "Collapse", nullptr, nullptr},
+    {"double", "it_r8", "double", "R8", "Cr8Col", "Collapse", nullptr, nullptr},
+    {"duration", "it_duration", "QbXmlLib5::CDateTimeSpan", "Duration", "CdurationCol", "Collapse",
+     nullptr, nullptr},
+    {"dateTime", "it_datetime", "QbXmlLib5::CDateTime", "DateTime", "CdatetimeCol", "Collapse",
+     nullptr, nullptr},
+    {"dateTimeStamp", "it_datetime", "QbXmlLib5::CDateTime", "DateTime", "CdatetimeCol", "Collapse",
+     nullptr, nullptr},
+    {"date", "it_date", "QbXmlLib5::CDateTime", "Date", "CdateCol", "Collapse", nullptr, nullptr},
+    {"time", "it_time", "QbXmlLib5::CDateTime", "Time", "CtimeCol", "Collapse", nullptr, nullptr},
+    {"gYearMonth", "it_yearMonth", "QbXmlLib5::CDateTime", "YearMonth", "CyearMonthCol", "Collapse",
+     nullptr, nullptr},
+    {"gMonthDay", "it_monthDay", "QbXmlLib5::CDateTime", "MonthDay", "CmonthDayCol", "Collapse",
+     nullptr, nullptr},
+    {"gYear", "it_year", "std::uint16_t", "Year", "CyearCol", "Collapse", nullptr, nullptr},
+    {"gMonth", "it_month", "std::uint8_t", "Month", "CmonthCol", "Collapse", nullptr, nullptr},
+    {"gDay", "it_day", "std::uint8_t", "Day", "CdayCol", "Collapse", nullptr, nullptr},
+    {"hexBinary", "it_hexBinary", "QbXmlLib5::CBinaryData", "HexBinary", "ChexBinaryCol",
+     "Collapse", nullptr, nullptr},
+    {"base64Binary", "it_base64Binary", "QbXmlLib5::CBinaryData", "Base64Binary",
+     "Cbase64BinaryCol", "Collapse", nullptr, nullptr},
+};
+
+}  // namespace
+
+const BuiltinType* CSimpleTypeMapper::Builtin(const std::string& name) {
+    for (const BuiltinType& type : kBuiltins) {
+        if (name == type.xsdName) return &type;
+    }
+    return nullptr;
+}
+
+SimpleInfo CSimpleTypeMapper::Of(const Node& at, const QName& type,
+                                 const std::string& /*hint: named types name themselves*/) {
+    if (type.first == kXsdNamespace && (Builtin(type.second) || !m_schemas.SimpleType(type))) {
+        const BuiltinType* builtin = Builtin(type.second);
+        if (!builtin) CSchemaSet::Fail(at, "xs:" + type.second + " is not a simple type");
+        SimpleInfo info;
+        info.builtin = builtin;
+        info.whitespace = builtin->whitespace;
+        if (builtin->minInclusive) info.facets.minInclusive = builtin->minInclusive;
+        if (builtin->maxInclusive) info.facets.maxInclusive = builtin->maxInclusive;
+        return info;
+    }
+    const auto known = m_simpleTypes.find(type);
+    if (known != m_simpleTypes.end()) return known->second;
+    const Node node = m_schemas.SimpleType(type);
+    if (!node) {
+        CSchemaSet::Fail(at,
+                         "{" + type.first + "}" + type.second +
+                             (m_schemas.IsComplexType(type) ? " is a complex type, not a simple one"
+                                                            : " is not a declared simple type"));
+    }
+    if (!m_resolvingSimple.insert(type).second) {
+        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
+    }
+    SimpleInfo info = FromNode(node, Pascal(type.second));
+    m_resolvingSimple.erase(type);
+    m_simpleTypes[type] = info;
+    return info;
+}
+
+SimpleInfo CSimpleTypeMapper::FromNode(const Node& simpleType, const std::string& hint) {
+    const CDepthGuard guard(m_depth, simpleType);
+    SimpleInfo info;
+    if (Node restriction = simpleType.Child("restriction")) {
+        if (restriction.Has("base")) {
+            info = Of(restriction, m_schemas.Resolve(restriction, restriction.Attr("base")), hint);
+        } else if (Node inner = restriction.Child("simpleType")) {
+            info = FromNode(inner, hint + "Base");
+        } else {
+            CSchemaSet::Fail(restriction, "a restriction needs a base type");
+        }
+        ApplyFacets(info, restriction, hint);
+        return info;
+    }
+    info.builtin = Builtin("token");
+    info.whitespace = "Collapse";
+    if (Node list = simpleType.Child("list")) {
+        info.note = "a list (" +
+                    (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
+                    "), held as its text";
+        const Node inlineType = list.Child("simpleType");
+        if (!list.Has("itemType") && !inlineType) {
+            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
+        }
+        const SimpleInfo item =
+            list.Has("itemType")
+                ? Of(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
+                : FromNode(inlineType, hint + "Item");
+        info.isList = true;
+        info.listItem = LexicalPattern(item);
+        info.facets.pattern = ListPattern(info);
+        return info;
+    }
+    if (Node unionType = simpleType.Child("union")) {
+        info.note = "a union (" + unionType.Attr("memberTypes") + "), held as its text";
+        // The union admits what one of its members admits; a member that
+        // admits any text leaves the value unchecked.
+        std::vector<SimpleInfo> members;
+        std::string types = unionType.Attr("memberTypes") + " ";
+        for (std::size_t start = 0, end; (end = types.find(' ', start)) != std::string::npos;
+             start = end + 1) {
+            if (end > start) {
+                members.push_back(Of(unionType,
+                                     m_schemas.Resolve(unionType, types.substr(start, end - start)),
+                                     hint + "Member"));
+            }
+        }
+        for (const Node& inner : unionType.Children()) {
+            if (inner.Name() == "simpleType") members.push_back(FromNode(inner, hint + "Member"));
+        }
+        std::string pattern;
+        for (const SimpleInfo& member : members) {
+            const std::string alternative = LexicalPattern(member);
+            if (alternative.empty()) return info;
+            pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
+        }
+        info.facets.pattern = pattern;
+        return info;
+    }
+    CSchemaSet::Fail(simpleType, "a simpleType needs a restriction, list or union");
+}
+
+void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
+                                    const std::string& hint) {
+    std::vector<std::string> patterns;
+    std::vector<std::string> values;
+    for (const Node& facet : restriction.Children()) {
+        const std::string& kind = facet.Name();
+        const std::string value = facet.Attr("value");
+        Facets& f = info.facets;
+        const bool lengthOfList =
+            info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
+        if (kind == "simpleType" || kind == "attribute" || kind == "attributeGroup" ||
+            kind == "anyAttribute") {
+            continue;  // a simple-content restriction's own, not facets
+        } else if (lengthOfList) {
+            // Counts items: checked through the list's pattern.
+            const int count = ToInt(facet, value);
+            if (kind != "maxLength") info.minItems = count;
+            if (kind != "minLength") info.maxItems = count;
+            if (info.isList) info.facets.pattern = ListPattern(info);
+        } else if (kind == "enumeration") {
+            values.push_back(value);
+        } else if (kind == "pattern") {
+            patterns.push_back(value);
+        } else if (kind == "length") {
+            f.length = ToInt(facet, value);
+        } else if (kind == "minLength") {
+            f.minLength = ToInt(facet, value);
+        } else if (kind == "maxLength") {
+            f.maxLength = ToInt(facet, value);
+        } else if (kind == "minInclusive") {
+            f.minInclusive = value;
+        } else if (kind == "maxInclusive") {
+            f.maxInclusive = value;
+        } else if (kind == "minExclusive") {
+            f.minExclusive = value;
+        } else if (kind == "maxExclusive") {
+            f.maxExclusive = value;
+        } else if (kind == "totalDigits") {
+            f.totalDigits = ToInt(facet, value);
+        } else if (kind == "fractionDigits") {
+            f.fractionDigits = ToInt(facet, value);
+        } else if (kind == "whiteSpace") {
+            info.whitespace = value == "preserve"  ? "Preserve"
+                              : value == "replace" ? "Replace"
+                                                   : "Collapse";
+        } else {
+            CSchemaSet::Warn(facet, "the facet xs:" + kind + " is not checked");
+        }
+    }
+    if (!patterns.empty()) {
+        std::string joined;
+        for (const std::string& pattern : patterns) {
+            joined +=
+                (joined.empty() ? "" : "|") + (patterns.size() > 1 ? "(" + pattern + ")" : pattern);
+        }
+        if (!info.facets.pattern.empty() && info.facets.pattern != joined) {
+            CSchemaSet::Warn(restriction, "the pattern of the base type of " + hint +
+                                              " is replaced by the derived type's own");
+        }
+        info.facets.pattern = joined;
+    }
+    if (values.empty()) return;
+    auto model = std::make_unique<EnumModel>();
+    model->cppName = m_uniqueName(hint);
+    model->xmlNamespace = restriction.doc->targetNamespace;
+    model->whitespace = info.whitespace;
+    model->doc = restriction.With(restriction.element).Documentation();
+    std::set<std::string> ids;
+    for (const std::string& value : values) {
+        std::string id =
+            model->cppName + "_" + (value.empty() ? std::string("Empty") : Pascal(value));
+        while (!ids.insert(id).second) id += "_";
+        model->values.push_back(value);
+        model->ids.push_back(id);
+    }
+    info.enumeration = model.get();
+    m_enums.push_back(std::move(model));
+}
+
+namespace {
+
+// The lexical forms of the built-in types, where a pattern says them well
+// enough to tell one list item or union member from another.
+const char* BuiltinPattern(const std::string& itemType, const std::string& xsdName) {
+    if (itemType == "it_integer" || itemType.compare(0, 4, "it_i") == 0 ||
+        itemType.compare(0, 5, "it_ui") == 0) {
+        return "[+\\-]?[0-9]+";
+    }
+    if (itemType == "it_decimal") return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)";
+    if (itemType == "it_r4" || itemType == "it_r8") {
+        return "[+\\-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+\\-]?[0-9]+)?|[+\\-]?INF|NaN";
+    }
+    if (itemType == "it_boolean") return "true|false|1|0";
+    if (itemType == "it_date") return "-?[0-9]{4,}-[0-9]{2}-[0-9]{2}(Z|[+\\-][0-9]{2}:[0-9]{2})?";
+    if (xsdName == "NMTOKEN" || xsdName == "NMTOKENS") return "\\c+";
+    if (xsdName == "Name" || xsdName == "ID" || xsdName == "IDREF" || xsdName == "ENTITY") {
+        return "\\i\\c*";
+    }
+    if (xsdName == "NCName") return "[\\i-[:]][\\c-[:]]*";
+    return "";
+}
+
+}  // namespace
+
+std::string CSimpleTypeMapper::LexicalPattern(const SimpleInfo& info) {
+    if (info.enumeration) {
+        std::string pattern;
+        for (const std::string& value : info.enumeration->values) {
+            pattern += (pattern.empty() ? "" : "|") + EscapeRegex(value);
+        }
+        return pattern;
+    }
+    if (!info.facets.pattern.empty()) return info.facets.pattern;
+    if (info.isList || !info.note.empty()) return "";  // nested lists and unions: any text
+    return BuiltinPattern(info.builtin->itemType, info.builtin->xsdName);
+}
+
+std::string CSimpleTypeMapper::ListPattern(const SimpleInfo& info) {
+    const std::string item =
+        "(" + (info.listItem.empty() ? std::string("\\S+") : info.listItem) + ")";
+    if (info.listItem.empty() && info.minItems <= 0 && info.maxItems == -1) return "";
+    const int first = info.minItems > 0 ? info.minItems - 1 : 0;
+    std::string more = "{" + std::to_string(first) + "," +
+                       (info.maxItems == -1 ? std::string() : std::to_string(info.maxItems - 1)) +
+                       "}";
+    if (info.maxItems == 0) return "";  // only the empty list: nothing to match but ""
+    std::string pattern = item + "(\\s+" + item + ")" + more;
+    if (info.minItems <= 0) pattern = "(" + pattern + ")?";
+    return pattern;
+}
+
+}  // namespace Qbxsd
