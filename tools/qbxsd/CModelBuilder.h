@@ -99,7 +99,6 @@ private:
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
     static void Occurs(const Node& particle, Member& member);
     static std::string ProcessContentsOf(const Node& wildcard);
-    bool IsEmptiable(const ClassModel* cls) const;
 
     const CSchemaSet& m_schemas;
     CSimpleTypeMapper m_simple;
