@@ -25,7 +25,8 @@ def escape(text):
     for i in range(0, len(parts), 2):  # even parts lie outside code spans
         parts[i] = SPECIAL.sub(r"\\\1", parts[i])
     if len(parts) % 2 == 0:  # an unmatched backtick: keep it literal
-        parts[-2] += "\\`" + parts.pop()
+        last = parts.pop()
+        parts[-1] += "\\`" + last
     return "`".join(parts)
 
 
@@ -122,7 +123,12 @@ def convert(lines):
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         lines = f.readlines()
-    sys.stdout.write("".join(convert(lines)))
+    try:
+        converted = convert(lines)
+    except Exception as error:  # the file as it is rather than none at all
+        sys.stderr.write("%s:1: warning: doxygen-filter.py failed: %r\n" % (sys.argv[1], error))
+        converted = lines
+    sys.stdout.write("".join(converted))
 
 
 if __name__ == "__main__":
