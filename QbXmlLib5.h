@@ -10,9 +10,11 @@
 #include "core/CPlatformTime.h"
 #include "core/CQbException.h"
 #include "core/CSmartPtr.h"
+#include "core/CStackGuard.h"
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
 #include "core/QbEnums.h"
+#include "core/QbVersion.h"
 
 // Document tree, text reading and writing
 #include "xml/CMixedText.h"
@@ -20,10 +22,14 @@
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlEventParser.h"
+#include "xml/CXmlEventSink.h"
+#include "xml/CXmlTextEventWriter.h"
 #include "xml/CXmlTextWriter.h"
 #include "xml/CXmlWriter.h"
 
 // Fast Infoset
+#include "fastinfoset/CFastInfosetEventWriter.h"
 #include "fastinfoset/CFastInfosetReader.h"
 #include "fastinfoset/CFastInfosetWriter.h"
 

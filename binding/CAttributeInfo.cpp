@@ -85,16 +85,18 @@ void CAttributeInfoPrimitive::AttributeToXml(const CXmlSerializationContext& /*c
                                              CXmlWriter* writer) const {
     const QbVariant value = Read(*this, object);
     if (IsOptional() && !value.IsValid()) return;
-    CheckRestriction(value);
     if (value.GetKind() == it_string) {
+        CheckRestriction(value);
         writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), value.GetStringRef());
     } else {
-        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(),
-                               value.ToString(m_format));
+        // The pattern of a kind other than string holds for the text written.
+        const std::string text = value.ToString(m_format);
+        CheckPrimitiveValue(m_itemType, m_restrictions, GetAttributeName().c_str(), value, text);
+        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), text);
     }
 }
 
-bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /*ctx*/,
+bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& ctx,
                                                CXmlGeneratedClass* object,
                                                const CXmlAttribute* attribute) {
     // Primitive attributes always match their namespace exactly.
@@ -104,6 +106,10 @@ bool CAttributeInfoPrimitive::AttributeFromXml(const CXmlSerializationContext& /
     }
     QbVariant value;
     value.FromString(attribute->GetValue(), m_itemType, m_whitespaceRule);
+    if (!ctx.GetIgnoreInvalidValues()) {
+        CheckPrimitiveText(m_itemType, m_restrictions, GetAttributeName().c_str(), value,
+                           attribute->GetValue(), m_whitespaceRule);
+    }
     if (GetIdentity() != NoIdentity) {
         CDocumentIds::Register(GetIdentity(), value.ToString(), GetAttributeName().c_str());
     }

@@ -148,13 +148,17 @@ bool CElementInfo::ElementToXmlPrim(const CXmlSerializationContext& /*ctx*/,
                                     const CXmlGeneratedClass* object, CXmlWriter* writer) const {
     const QbVariant value = Read(*this, object);
     if (!value.IsValid()) return false;
-    CheckRestriction(value);
-    writer->WriteStartElement(m_name, m_namespace);
-    // A string is written as it is held (its text form is itself).
+    // A string is written as it is held (its text form is itself); the
+    // pattern of another kind is matched against the text written.
     if (value.GetKind() == it_string) {
+        CheckRestriction(value);
+        writer->WriteStartElement(m_name, m_namespace);
         writer->WriteText(value.GetStringRef());
     } else {
-        writer->WriteText(value.ToString(m_format));
+        const std::string text = value.ToString(m_format);
+        CheckPrimitiveValue(m_itemType, m_restrictions, m_name.c_str(), value, text);
+        writer->WriteStartElement(m_name, m_namespace);
+        writer->WriteText(text);
     }
     writer->WriteEndElement();
     return true;
@@ -182,9 +186,14 @@ bool CElementInfo::ElementToXmlEnumOpt(const CXmlSerializationContext& ctx,
     return ElementToXmlEnum(ctx, object, writer, toString);
 }
 
-void CElementInfo::StorePrimitive(CXmlGeneratedClass* object, const CXmlElement* element) const {
+void CElementInfo::StorePrimitive(const CXmlSerializationContext& ctx, CXmlGeneratedClass* object,
+                                  const CXmlElement* element) const {
     QbVariant value;
     value.FromString(element->GetText(), m_itemType, m_whitespaceRule);
+    if (!ctx.GetIgnoreInvalidValues()) {
+        CheckPrimitiveText(m_itemType, m_restrictions, m_name.c_str(), value, element->GetText(),
+                           m_whitespaceRule);
+    }
     if (GetIdentity() != NoIdentity) {
         CDocumentIds::Register(GetIdentity(), value.ToString(), m_name.c_str());
     }

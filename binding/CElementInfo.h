@@ -155,8 +155,10 @@ protected:
                              QbXmlLib5::CXmlWriter* writer, EnumToStringFunction toString) const;
 
     // Parses the text of `element` with the record's item type and
-    // whitespace rule and stores it.
-    void StorePrimitive(QbXmlLib5::CXmlGeneratedClass* object,
+    // whitespace rule, checks it against the facets (unless the context
+    // ignores invalid values) and stores it.
+    void StorePrimitive(const QbXmlLib5::CXmlSerializationContext& ctx,
+                        QbXmlLib5::CXmlGeneratedClass* object,
                         const QbXmlLib5::CXmlElement* element) const;
 
 private:

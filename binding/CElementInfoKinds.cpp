@@ -8,6 +8,7 @@
 // read only what matches and are checked afterwards by Validate.
 #include "binding/CElement.h"
 #include "binding/CElementInfo.h"
+#include "binding/CReadLocation.h"
 #include "binding/CXmlCollectionBase.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
@@ -285,9 +286,12 @@ bool ReadSimple(const CElementInfo& record, const CXmlSerializationContext& ctx,
     } else if (!SearchMandatory(record, ctx, current)) {
         return true;
     }
-    // Simple elements are never nillable: nillable ones have a class.
-    CXmlGeneratedClass::CheckNilAllowed(*current, false);
-    store(*current);
+    {
+        const CReadLocation at(*current);
+        // Simple elements are never nillable: nillable ones have a class.
+        CXmlGeneratedClass::CheckNilAllowed(*current, false);
+        store(*current);
+    }
     Advance(current);
     return true;
 }
@@ -307,7 +311,7 @@ bool TElementInfo<G, RecordKind::Prim, C>::ElementFromXml(
     const CXmlSerializationContext& ctx, CXmlGeneratedClass* object, const CXmlElement* /*element*/,
     const CXmlElement** current, const char* /*objectNamespace*/, XmlElementType classType) {
     return ReadSimple<G, C>(*this, ctx, current, classType, true, [&](const CXmlElement* matched) {
-        this->StorePrimitive(object, matched);
+        this->StorePrimitive(ctx, object, matched);
     });
 }
 

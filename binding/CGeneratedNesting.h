@@ -1,7 +1,8 @@
 // CGeneratedNesting: counts, per thread, how deeply generated objects are
 // being written or read, and refuses to go deeper than
-// CXmlGeneratedClass::kMaxNestingDepth, so that a deep document or object
-// tree ends in an exception instead of a stack overflow.
+// CXmlGeneratedClass::kMaxNestingDepth or than the thread's stack allows
+// (CStackGuard), so that a deep document or object tree ends in an exception
+// instead of a stack overflow.
 #ifndef QBXMLLIB5_BINDING_CGENERATEDNESTING_H
 #define QBXMLLIB5_BINDING_CGENERATEDNESTING_H
 

@@ -20,11 +20,12 @@ enum XmlElementType : std::int32_t { Element = 0, PseudoElement = 1 };
 class CParentElementInfo {
 public:
     // elementTextPropertyIndex is -1 when the class has no simple text
-    // content.
+    // content. contentMayBeEmpty: a choice of the class is satisfied by no
+    // child at all, because one of its members can match nothing.
     CParentElementInfo(XmlElementGroupType groupType, XmlElementType elementType,
                        const char* elementName, const char* elementNamespace,
                        int elementTextPropertyIndex, bool failIfAttributeUnknown,
-                       bool hasBaseClasses);
+                       bool hasBaseClasses, bool contentMayBeEmpty = false);
     CParentElementInfo(const CParentElementInfo& other) = default;
     CParentElementInfo& operator=(const CParentElementInfo& other) = default;
 
@@ -35,6 +36,7 @@ public:
     int GetElementTextPropertyIndex() const { return m_elementTextPropertyIndex; }
     bool GetFromXmlFailIfAttributeUnknown() const { return m_failIfAttributeUnknown; }
     bool GetHasBaseClasses() const { return m_hasBaseClasses; }
+    bool GetContentMayBeEmpty() const { return m_contentMayBeEmpty; }
 
 private:
     XmlElementGroupType m_groupType;
@@ -44,6 +46,7 @@ private:
     int m_elementTextPropertyIndex;
     bool m_failIfAttributeUnknown;
     bool m_hasBaseClasses;
+    bool m_contentMayBeEmpty;
 };
 
 }  // namespace QbXmlLib5Data

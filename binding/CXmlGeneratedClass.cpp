@@ -62,8 +62,8 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
             if (isRoot) WriteRootPrologue(writer, ctx);
             writer->WriteStartElement(GetElementName(), ns);
             if (isRoot) {
-                const CSmartPtr<CAttributeCol> extra = ctx.GetAdditionalRootAttributes();
-                CXmlObjectBase::ToXml_Int(extra, writer, false, ns.c_str(), ctx, choiceMember);
+                CXmlObjectBase::ToXml_Int(&ctx.AdditionalRootAttributes(), writer, false,
+                                          ns.c_str(), ctx, choiceMember);
             }
             AttributesToXml_Int(writer, ctx);
             if (isRoot && !ctx.GetInLineSchema().empty()) {
@@ -143,8 +143,8 @@ void CXmlGeneratedClass::ProcessElementChoiceToXml(const CXmlSerializationContex
     for (CElementInfo** record = records; record && *record; ++record) {
         if ((*record)->ElementToXml(ctx, this, writer)) return;
     }
-    if (DoesElementContainOptionalElementCollections() || choiceMember ||
-        ctx.GetIgnoreMissingChoice()) {
+    if (GetClassInfo()->GetContentMayBeEmpty() || DoesElementContainOptionalElementCollections() ||
+        choiceMember || ctx.GetIgnoreMissingChoice()) {
         return;
     }
     throw CQbValidationException(

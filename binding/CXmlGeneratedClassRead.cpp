@@ -6,8 +6,10 @@
 #include "binding/CDocumentIds.h"
 #include "binding/CElementInfo.h"
 #include "binding/CGeneratedNesting.h"
+#include "binding/CReadLocation.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
+#include "core/CStackGuard.h"
 #include "xml/CMixedText.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
@@ -25,6 +27,8 @@ namespace {
 thread_local int t_nesting = 0;
 
 [[noreturn]] void ThrowUnexpected(const CXmlElement* element, const CXmlElement* current) {
+    // The unexpected element is where the document goes wrong.
+    const CReadLocation at(current);
     throw CQbValidationException(
         FormatString("Failed read all the elements held within the element [%s]. The unexpected "
                      "element [%s] remains un processed",
@@ -57,6 +61,8 @@ CGeneratedNesting::CGeneratedNesting() {
         throw CQbException(FormatString("Generated objects are nested more than %d levels deep",
                                         CXmlGeneratedClass::kMaxNestingDepth));
     }
+    // The level limit suits a main thread's stack; smaller stacks end sooner.
+    CStackGuard::Check(t_nesting);
     ++t_nesting;
 }
 
@@ -70,6 +76,7 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
         const CGeneratedNesting nesting;
         CDocumentIds::CScope ids;
         if (!element) throw CQbException("No element to read from");
+        const CReadLocation at(element);
         ResetProperties();
         const QbXmlLib5Data::CParentElementInfo* info = GetClassInfo();
         if (info->GetElementType() == QbXmlLib5Data::Element) {
@@ -90,6 +97,11 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
             QbVariant text;
             text.SetString(element->GetText());
             AccessProperty(info->GetElementTextPropertyIndex(), false, text);
+            // The generated accessor checks the text's facets when the value
+            // is read out.
+            if (!ctx.GetIgnoreInvalidValues()) {
+                AccessProperty(info->GetElementTextPropertyIndex(), true, text);
+            }
         }
         ids.Finish();
         return next;
@@ -161,6 +173,7 @@ void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext
     };
     for (const CXmlAttribute* attribute : element->GetAttributes()) {
         if (attribute->IsNamespaceAttribute() || IsNilAttribute(attribute)) continue;
+        const CReadLocation at(element, attribute);
         // Declared attributes first: a wildcard never takes a name the type
         // declares, wherever its record stands.
         bool consumed = false;
@@ -221,7 +234,10 @@ const CXmlElement* CXmlGeneratedClass::ProcessElementChoiceFromXml(
     }
     if (!read && !choiceMember) {
         if (!ownElement) return entry;
-        if (!DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
+        // A member that can match nothing (an optional element, a group of
+        // optional elements) satisfies the choice with no child at all.
+        if (!GetClassInfo()->GetContentMayBeEmpty() &&
+            !DoesElementContainOptionalElementCollections() && !ctx.GetIgnoreMissingChoice()) {
             throw CQbValidationException(FormatString(
                 "No child elements within the element [%s] were populated. The element "
                 "represents a choice, so one and only one element should be populated. The "

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "binding/CElement.h"
+#include "binding/CReadLocation.h"
 #include "core/CQbException.h"
 #include "core/CXmlObjectBase.h"
 #include "types/CBinaryData.h"
@@ -28,29 +29,45 @@ void WriteDocument(const CXmlObjectBase& object, CXmlTextWriter& writer, bool de
 
 // The document as uncompressed bytes in `encoding`.
 CBinaryData EncodeDocument(const CXmlObjectBase& object, bool declaration, bool formatted,
-                           XmlEncoding encoding, EOLType eol,
-                           const std::string& targetNamespace,
+                           XmlEncoding encoding, EOLType eol, const std::string& targetNamespace,
                            const CXmlSerializationContext& ctx) {
     CXmlTextWriter writer;
     WriteDocument(object, writer, declaration, formatted, encoding, eol, targetNamespace, ctx);
     return writer.GetXmlBytes(encoding);
 }
 
+// Lets the object read `element`; a refusal says where in the document it
+// happened, ahead of its own chain.
+void ReadLocated(CXmlObjectBase& object, const CXmlElement* element,
+                 const CXmlSerializationContext& ctx) {
+    CReadLocation::Reset();
+    try {
+        CXmlObjectBase::FromXml_Int(&object, element, element->GetFirstElement(), ctx);
+    } catch (const CQbException& e) {
+        const std::string where = CReadLocation::TakeFailure();
+        if (where.empty()) throw;
+        throw CQbValidationException("Failed to read the document at " + where, e);
+    }
+    CReadLocation::Reset();
+}
+
 // Loads a document with `load` and lets the object read its document element.
 // The document lives for this call only.
 template <typename Load>
 void ReadDocument(CXmlObjectBase& object, const CXmlSerializationContext& ctx, Load load) {
+    // An untyped element takes the whole document: the document element
+    // itself, not its first child.
+    const bool untyped = dynamic_cast<CElement*>(object.GetBase()) != nullptr;
     CXmlDocument document(ctx.GetSchemaType());
+    document.SetKeepLineNumbers(!untyped);
     load(document);
     const CXmlElement* root = document.GetDocumentElement();
     if (!root) throw CQbException("Invalid or empty XML document");
-    // An untyped element takes the whole document: the document element
-    // itself, not its first child.
-    if (dynamic_cast<CElement*>(object.GetBase())) {
+    if (untyped) {
         CXmlObjectBase::FromXml_Int(&object, nullptr, root, ctx);
         return;
     }
-    CXmlObjectBase::FromXml_Int(&object, root, root->GetFirstElement(), ctx);
+    ReadLocated(object, root, ctx);
 }
 
 }  // namespace
@@ -121,7 +138,7 @@ void CXmlObjectBase::FromXmlStream(const CBinaryData& data, const CXmlSerializat
 
 void CXmlObjectBase::FromXmlElement(const CXmlElement* element, CXmlSerializationContext& ctx) {
     if (!element) throw CQbInvalidParamException("The element to read from is NULL");
-    FromXml_Int(this, element, element->GetFirstElement(), ctx);
+    ReadLocated(*this, element, ctx);
 }
 
 }  // namespace QbXmlLib5

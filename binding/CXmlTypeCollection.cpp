@@ -1,5 +1,6 @@
 #include "binding/CXmlTypeCollection.h"
 
+#include "binding/CReadLocation.h"
 #include "core/CQbException.h"
 #include "types/CConversions.h"
 #include "xml/CXmlElement.h"
@@ -58,15 +59,30 @@ const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXm
     if (!current || current->GetLocalName() != ElementNameRef()) return current;
     const std::string name = GetElementName();
     const std::string namespaceUri = GetNamespace();
+    const bool check = !ctx.GetIgnoreInvalidValues();
     while (current && DoesElementNameMatch(ctx, current, name.c_str(), namespaceUri.c_str())) {
-        AddFromString(current->GetText());
+        const CReadLocation at(current);
+        const CReadItem item{&current->GetText(), check};
+        m_reading = &item;
+        try {
+            AddFromString(current->GetText());
+        } catch (...) {
+            m_reading = nullptr;
+            throw;
+        }
+        m_reading = nullptr;
         current = current->GetNextSiblingElement();
     }
     return current;
 }
 
 void CXmlTypeCollection::CheckValue(const QbVariant& value) const {
-    CheckPrimitiveValue(m_itemType, GetRestrictions(), GetElementName().c_str(), value);
+    if (!m_reading) {
+        CheckPrimitiveValue(m_itemType, GetRestrictions(), GetElementName().c_str(), value);
+    } else if (m_reading->check) {
+        CheckPrimitiveText(m_itemType, GetRestrictions(), GetElementName().c_str(), value,
+                           *m_reading->text, m_whitespaceRule);
+    }
 }
 
 void CXmlTypeCollection::CheckInsertIndex(int index) const {

@@ -76,7 +76,9 @@ protected:
     // and appends it as Add does.
     virtual void AddFromString(std::string text) = 0;
 
-    // Throws the facet check's exception when `value` breaks a facet.
+    // Throws the facet check's exception when `value` breaks a facet. While
+    // an item is read, its pattern is matched against the text read, and
+    // nothing is checked when the context ignores invalid values.
     void CheckValue(const QbVariant& value) const;
     // "Index out of range" unless 0 <= index <= count.
     void CheckInsertIndex(int index) const;
@@ -96,6 +98,13 @@ private:
         bool hasNumberFormat;
     };
     std::shared_ptr<const CShared> m_shared;
+    // The item FromXml_Int is reading (null otherwise): its text, and
+    // whether its facets are checked.
+    struct CReadItem {
+        const std::string* text;
+        bool check;
+    };
+    const CReadItem* m_reading = nullptr;
     ItemType m_itemType;
     WhitespaceRule m_whitespaceRule;
 };

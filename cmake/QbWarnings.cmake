@@ -10,6 +10,13 @@ function(qb_set_warnings target)
 endfunction()
 
 function(qb_set_sanitizers target)
+  if(QB_SANITIZE AND QB_TSAN)
+    message(FATAL_ERROR "QB_SANITIZE and QB_TSAN exclude each other")
+  endif()
+  if(QB_TSAN)
+    target_compile_options(${target} PUBLIC -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=thread)
+  endif()
   if(QB_SANITIZE)
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined
       -fno-sanitize-recover=all -fno-omit-frame-pointer)

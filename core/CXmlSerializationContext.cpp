@@ -5,18 +5,30 @@
 
 namespace QbXmlLib5 {
 
+namespace {
+
+// One counted reference, dropped when the last context sharing it goes.
+std::shared_ptr<CAttributeCol> Held(CAttributeCol* collection) {
+    collection->AddRef();
+    return std::shared_ptr<CAttributeCol>(collection, [](CAttributeCol* held) { held->Release(); });
+}
+
+}  // namespace
+
 CXmlSerializationContext::CXmlSerializationContext()
     : m_ignoreInvalidCollectionCounts(false),
+      m_ignoreInvalidValues(false),
       m_ignoreMissingChoice(false),
       m_ignoreMissingMandatoryElements(false),
       m_ignoreUnknownElements(false),
       m_ignoreUnknownAttributes(false),
       m_ignoreNamespaces(false),
-      m_schemaType(ST_DEFAULT) {}
+      m_schemaType(ST_DEFAULT),
+      m_additionalRootAttributes(Held(new CAttributeCol("", "##any", ""))) {}
 
 CXmlSerializationContext::CXmlSerializationContext(const CXmlSerializationContext&) = default;
-CXmlSerializationContext& CXmlSerializationContext::operator=(
-    const CXmlSerializationContext&) = default;
+CXmlSerializationContext& CXmlSerializationContext::operator=(const CXmlSerializationContext&) =
+    default;
 CXmlSerializationContext::~CXmlSerializationContext() = default;
 
 CXmlSerializationContext& CXmlSerializationContext::GetDefaultContext() {
@@ -48,10 +60,7 @@ void CXmlSerializationContext::SetIgnoreMissingMandatoryElements(bool value) {
 }
 
 CSmartPtr<CAttributeCol> CXmlSerializationContext::GetAdditionalRootAttributes() const {
-    if (!m_additionalRootAttributes) {
-        m_additionalRootAttributes = new CAttributeCol("", "##any", "");
-    }
-    return m_additionalRootAttributes;
+    return m_additionalRootAttributes.get();
 }
 
 bool CXmlSerializationContext::GetIgnoreNamespaces() const {

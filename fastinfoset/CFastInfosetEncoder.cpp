@@ -123,6 +123,11 @@ void CFastInfosetEncoder::AppendBytes(const std::string& bytes) {
     m_out.insert(m_out.end(), data, data + bytes.size());
 }
 
+void CFastInfosetEncoder::AppendHeader() {
+    static const unsigned char kHeader[] = {0xE0, 0x00, 0x00, 0x01, 0x00};
+    m_out.insert(m_out.end(), kHeader, kHeader + sizeof kHeader);
+}
+
 void CFastInfosetEncoder::RangedIntegerOnSecondBit(unsigned char high, std::uint32_t value) {
     static const Range kRanges[] = {{64, 0x00, 0}, {8256, 0x40, 1}, {kMaxTableSize, 0x60, 2}};
     AppendRanged(high, value, kRanges);

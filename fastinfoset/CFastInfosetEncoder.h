@@ -19,6 +19,14 @@ namespace QbXmlLib5 {
 
 class CFastInfosetEncoder {
 public:
+    // Structural octets shared by the writers: the terminator of a list or
+    // an element, two terminators in one octet, and the element bits that
+    // announce attributes and namespace attributes.
+    static constexpr unsigned char kTerminator = 0xF0;
+    static constexpr unsigned char kDoubleTerminator = 0xFF;
+    static constexpr unsigned char kElementHasAttributes = 0x40;
+    static constexpr unsigned char kElementHasNamespaceAttributes = 0x38;
+
     // Largest index a table may hand out: X.891 cannot express more.
     static constexpr std::uint32_t kMaxTableSize = 1u << 20;
     // Non-identifying strings of this many bytes or more are never indexed.
@@ -92,6 +100,8 @@ public:
 
     void AppendOctet(unsigned char octet) { m_out.push_back(octet); }
     void AppendBytes(const std::string& bytes);
+    // The X.891 header: identification, version 1, no optional components.
+    void AppendHeader();
 
     // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
     // the integer in its first octet. Nearly every index and length fits the

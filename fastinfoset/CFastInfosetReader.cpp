@@ -10,6 +10,7 @@
 #include "core/QbEnums.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
+#include "xml/CXmlEventSink.h"
 
 namespace QbXmlLib5 {
 
@@ -252,9 +253,11 @@ inline std::uint32_t CFastInfosetReader::ReadIntegerOnFourthBit(unsigned char fi
 }
 
 inline void CFastInfosetReader::ResolveName(const std::vector<NameSurrogate>& table,
+                                            const std::vector<const std::string*>& prefixes,
                                             std::uint32_t index) {
     if (index == 0 || index > table.size()) Fail(kInvalidIndex);
     m_name = table[index - 1];
+    m_prefix = prefixes[index - 1];
 }
 
 CFastInfosetReader::CFastInfosetReader(CXmlDocument* document, const CBinaryData& data)
@@ -279,9 +282,13 @@ bool CFastInfosetReader::Read() {
     }
     ResetTables();
     m_localIsUtf8 = QbXmlLib5::IsLocalCharEncodingUtf8();
+    if (m_sink && !m_localIsUtf8) {
+        throw CQbException("Fast Infoset events need UTF-8 as the local character encoding");
+    }
     try {
         ReadHeader();
         ReadDocumentChildren();
+        if (m_sink) ReadDocumentEpilog();
     } catch (...) {
         ClearTables();
         throw;
@@ -332,12 +339,16 @@ void CFastInfosetReader::ReadDocumentChildren() {
             return;
         }
         if (octet == kProcessingInstruction) {
-            SkipProcessingInstruction();
+            SendProcessingInstruction();
         } else if (octet == kComment) {
-            SkipComment();
+            SendComment();
         } else if ((octet & 0xFC) == 0xC4) {
-            if (SkipDocumentTypeDeclaration(octet)) return;
+            if (SkipDocumentTypeDeclaration(octet)) {
+                m_documentEnded = true;
+                return;
+            }
         } else if (octet == kTerminator || octet == kDoubleTerminator) {
+            m_documentEnded = true;
             return;  // a document without element: the caller reports it
         } else {
             Fail(kInvalidElement);
@@ -360,10 +371,18 @@ void CFastInfosetReader::ReadRootElement(unsigned char first) {
             // Ends this element and its parent; at the root the second
             // terminator is the document's.
             EndElement();
-            if (m_depth > 0) EndElement();
+            if (m_depth > 0) {
+                EndElement();
+            } else {
+                m_documentEnded = true;
+            }
         } else if ((octet & 0xC0) == 0x80) {
             bool plain = false;
             const std::string_view text = ReadCharacterChunk(octet, plain);
+            if (m_sink) {
+                m_sink->Text(text);
+                continue;
+            }
             CXmlElement* element = CurrentElement();
             if (plain || HasNoCarriageReturnOrNul(text)) {
                 element->m_text.append(text.data(), text.size());
@@ -371,9 +390,9 @@ void CFastInfosetReader::ReadRootElement(unsigned char first) {
                 CXmlDocument::AppendTextExcludingCR(element, text.data(), text.size());
             }
         } else if (octet == kProcessingInstruction) {
-            SkipProcessingInstruction();
+            SendProcessingInstruction();
         } else if (octet == kComment) {
-            SkipComment();
+            SendComment();
         } else if ((octet & 0xFC) == 0xC8) {
             SkipEntityReference(octet);
         } else {
@@ -389,6 +408,10 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
         octet = ReadOctet();
     }
     ReadElementName(octet);
+    if (m_sink) {
+        SendStartElement(first);
+        return;
+    }
     if (m_depth == 0) {
         m_document->AddInternedDocElement(m_name);
     } else {
@@ -396,6 +419,30 @@ void CFastInfosetReader::ReadElementStart(unsigned char first) {
     }
     ++m_depth;
     if ((first & 0x40) && ReadAttributes()) EndElement();
+}
+
+void CFastInfosetReader::SendStartElement(unsigned char first) {
+    const std::string* prefix = m_prefix;
+    const CXmlName* name = m_name;
+    m_pendingEventAttributeCount = 0;
+    bool ended = false;
+    if (first & 0x40) ended = ReadAttributes();
+    std::vector<CXmlEventSink::Declaration> declarations;
+    declarations.reserve(m_pendingDeclarations.size());
+    for (const auto& declaration : m_pendingDeclarations) {
+        declarations.push_back({*declaration.first, *declaration.second});
+    }
+    std::vector<CXmlEventSink::Attribute> attributes;
+    attributes.reserve(m_pendingEventAttributeCount);
+    for (std::size_t i = 0; i < m_pendingEventAttributeCount; ++i) {
+        const PendingName& a = m_pendingEventAttributes[i];
+        attributes.push_back({{*a.prefix, *a.name->namespaceUri, *a.name->localName}, a.value});
+    }
+    m_pendingDeclarations.clear();
+    m_sink->StartElement({*prefix, *name->namespaceUri, *name->localName}, declarations,
+                         attributes);
+    ++m_depth;
+    if (ended) EndElement();
 }
 
 void CFastInfosetReader::ReadNamespaceAttributes() {
@@ -407,34 +454,40 @@ void CFastInfosetReader::ReadNamespaceAttributes() {
         const std::string* namespaceName = &CXmlDocument::EmptyName();
         if (octet & 0x02) prefix = ReadIdentifyingString(m_prefixes);
         if (octet & 0x01) namespaceName = ReadIdentifyingString(m_namespaceNames);
-        m_document->AddInternedAlias(prefix, namespaceName);
+        if (m_sink) {
+            m_pendingDeclarations.emplace_back(prefix, namespaceName);
+        } else {
+            m_document->AddInternedAlias(prefix, namespaceName);
+        }
     }
 }
 
 void CFastInfosetReader::ReadElementName(unsigned char octet) {
     if ((octet & 0x3C) == 0x3C) {
-        ReadLiteralName(octet, m_elementNames);
+        ReadLiteralName(octet, m_elementNames, m_elementPrefixes);
         return;
     }
-    ResolveName(m_elementNames, ReadIntegerOnThirdBit(octet));
+    ResolveName(m_elementNames, m_elementPrefixes, ReadIntegerOnThirdBit(octet));
 }
 
 // Reads a literal qualified name whose prefix and namespace flags are the two
 // low bits of `octet` into m_namespace, m_localName and m_name, and adds it to the
 // name table. The name is added even when one of its parts found its own
 // table full, as the writer (and X.891) add it.
-void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table) {
+void CFastInfosetReader::ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table,
+                                         std::vector<const std::string*>& prefixes) {
     const bool hasPrefix = (octet & 0x02) != 0;
     const bool hasNamespace = (octet & 0x01) != 0;
     if (hasPrefix && !hasNamespace) Fail(kPrefixWithoutNamespace);
-    if (hasPrefix) m_prefix = ReadIdentifyingString(m_prefixes);
+    m_prefix = hasPrefix ? ReadIdentifyingString(m_prefixes) : &CXmlDocument::EmptyName();
     m_namespace =
         hasNamespace ? ReadIdentifyingString(m_namespaceNames) : &CXmlDocument::EmptyName();
     m_localName = ReadIdentifyingString(m_localNames);
     // Prefixes are not kept on nodes, but a prefix may be needed to resolve
     // an xsi:type value, and writers need not declare every prefix they use.
-    if (hasPrefix) m_document->AddInternedAlias(m_prefix, m_namespace);
+    if (hasPrefix && !m_sink) m_document->AddInternedAlias(m_prefix, m_namespace);
     m_name = m_document->InternQualifiedName(m_namespace, m_localName);
+    if (table.size() < kMaxTableSize) prefixes.push_back(m_prefix);
     AddToTable(table, m_name);
 }
 
@@ -449,6 +502,7 @@ bool CFastInfosetReader::ReadAttributes() {
         if (octet < 0x80) {
             ReadAttribute(octet);
         } else if (octet == kTerminator || octet == kDoubleTerminator) {
+            if (m_sink) return octet == kDoubleTerminator;
             CurrentElement()->m_attributes.assign(m_pendingAttributes.begin(),
                                                   m_pendingAttributes.end());
             return octet == kDoubleTerminator;
@@ -460,16 +514,32 @@ bool CFastInfosetReader::ReadAttributes() {
 
 void CFastInfosetReader::ReadAttribute(unsigned char first) {
     if ((first & 0x7C) == 0x78) {
-        ReadLiteralName(first, m_attributeNames);
+        ReadLiteralName(first, m_attributeNames, m_attributePrefixes);
     } else {
-        ResolveName(m_attributeNames, ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
+        ResolveName(m_attributeNames, m_attributePrefixes,
+                    ReadIntegerOnSecondBit(first, kIndexOnSecondBit));
     }
     const std::string_view value = ReadNonIdentifyingString(m_attributeValues);
+    if (m_sink) {
+        // Slots are reused, so their strings keep their storage.
+        if (m_pendingEventAttributeCount == m_pendingEventAttributes.size()) {
+            m_pendingEventAttributes.emplace_back();
+        }
+        PendingName& pending = m_pendingEventAttributes[m_pendingEventAttributeCount++];
+        pending.prefix = m_prefix;
+        pending.name = m_name;
+        pending.value.assign(value.data(), value.size());
+        return;
+    }
     m_pendingAttributes.push_back(m_document->CreateAttribute(m_name, value));
 }
 
 void CFastInfosetReader::EndElement() {
-    m_document->EndElement();
+    if (m_sink) {
+        m_sink->EndElement();
+    } else {
+        m_document->EndElement();
+    }
     --m_depth;
 }
 
@@ -497,11 +567,11 @@ void CFastInfosetReader::ReadInitialVocabulary() {
     if (first & 0x02) ReadStringTableItems(&m_prefixes);
     if (first & 0x01) ReadStringTableItems(&m_namespaceNames);
     if (second & 0x80) ReadStringTableItems(&m_localNames);
-    if (second & 0x40) ReadStringTableItems(nullptr);  // other NCNames
+    if (second & 0x40) ReadStringTableItems(&m_otherNCNames);
     if (second & 0x20) ReadStringTableItems(nullptr);  // other URIs
     if (second & 0x10) ReadCharacterTableItems(&m_attributeValues);
     if (second & 0x08) ReadCharacterTableItems(&m_characterChunks);
-    if (second & 0x04) ReadCharacterTableItems(nullptr);  // other strings
+    if (second & 0x04) ReadCharacterTableItems(&m_otherStrings);
     if (second & 0x02) ReadNameSurrogateItems(m_elementNames);
     if (second & 0x01) ReadNameSurrogateItems(m_attributeNames);
 }
@@ -550,9 +620,13 @@ void CFastInfosetReader::ReadNameSurrogateItems(std::vector<NameSurrogate>& tabl
         const unsigned char flags = ReadOctet();
         if ((flags & 0x03) == 0x02) Fail(kPrefixWithoutNamespace);
         const std::string* namespaceName = &CXmlDocument::EmptyName();
-        if (flags & 0x02) ReadIndexInto(m_prefixes);
+        const std::string* prefix = &CXmlDocument::EmptyName();
+        if (flags & 0x02) prefix = ReadIndexInto(m_prefixes);
         if (flags & 0x01) namespaceName = ReadIndexInto(m_namespaceNames);
         const std::string* localName = ReadIndexInto(m_localNames);
+        if (table.size() < kMaxTableSize) {
+            (&table == &m_elementNames ? m_elementPrefixes : m_attributePrefixes).push_back(prefix);
+        }
         AddToTable(table, m_document->InternQualifiedName(namespaceName, localName));
     }
 }
@@ -594,6 +668,39 @@ void CFastInfosetReader::SkipProcessingInstruction() {
 }
 
 void CFastInfosetReader::SkipComment() { SkipNonIdentifyingString(); }
+
+void CFastInfosetReader::SendProcessingInstruction() {
+    if (!m_sink) {
+        SkipProcessingInstruction();
+        return;
+    }
+    const std::string* target = ReadIdentifyingString(m_otherNCNames);
+    m_sink->ProcessingInstruction(*target, ReadNonIdentifyingString(m_otherStrings));
+}
+
+void CFastInfosetReader::SendComment() {
+    if (!m_sink) {
+        SkipComment();
+        return;
+    }
+    m_sink->Comment(ReadNonIdentifyingString(m_otherStrings));
+}
+
+void CFastInfosetReader::ReadDocumentEpilog() {
+    while (!m_documentEnded) {
+        const unsigned char octet = ReadOctet();
+        if (octet == kProcessingInstruction) {
+            SendProcessingInstruction();
+        } else if (octet == kComment) {
+            SendComment();
+        } else if (octet == kTerminator || octet == kDoubleTerminator) {
+            m_documentEnded = true;
+        } else {
+            Fail(kInvalidElement);
+        }
+    }
+    m_sink->EndDocument();
+}
 
 // Returns true when the declaration ended with the double terminator, which
 // also ends the document.
@@ -925,11 +1032,17 @@ void CFastInfosetReader::ResetTables() {
     m_namespaceNames.push_back(m_document->InternName(kXmlNamespace));
     m_expansionBudget = kExpansionAllowance + kExpansionFactor * std::uint64_t{m_length};
     m_depth = 0;
+    m_documentEnded = false;
 }
 
 void CFastInfosetReader::ClearTables() {
     m_elementNames.clear();
     m_attributeNames.clear();
+    m_elementPrefixes.clear();
+    m_attributePrefixes.clear();
+    m_otherNCNames.clear();
+    m_otherStrings.clear();
+    m_pendingDeclarations.clear();
     m_alphabets.clear();
     m_localNames.clear();
     m_namespaceNames.clear();

@@ -7,12 +7,14 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace QbXmlLib5 {
 
 class CBinaryData;
 class CXmlAttribute;
+class CXmlEventSink;
 class CXmlDocument;
 class CXmlElement;
 struct CXmlName;
@@ -39,7 +41,15 @@ struct CXmlName;
 // not exceed 16 MiB plus 256 times the input length, so hostile input ends in
 // a CQbException ("Failed to parse FastInfoset. ...").
 //
-// The reader borrows both the document and the input; both must outlive it.
+// With an event sink (SetEventSink), the reader builds no tree: it hands the
+// document to the sink as it decodes it, names with their prefixes, namespace
+// attributes as declarations, text, and the comments and processing
+// instructions of the whole document (before, inside and after the root
+// element); the document then only holds the names. Entity references,
+// notations and the document type declaration are dropped in either mode.
+//
+// The reader borrows the document, the input and the sink; all must outlive
+// it.
 class CFastInfosetReader {
 public:
     CFastInfosetReader(CXmlDocument* document, const CBinaryData& data);
@@ -54,6 +64,9 @@ public:
     // into the document. Throws CQbException on a malformed document; the
     // elements added before the fault stay in the document.
     bool Read();
+    // Events instead of a tree (see above); null returns to building the
+    // tree. The local character encoding must be UTF-8 while reading so.
+    void SetEventSink(CXmlEventSink* sink) { m_sink = sink; }
 
 private:
     // Attribute values and character chunks: views of the input where it
@@ -97,9 +110,18 @@ private:
     void ReadRootElement(unsigned char first);
     void ReadElementStart(unsigned char first);
     void ReadNamespaceAttributes();
+    // Event mode: the element just named, with the namespace attributes and
+    // the attributes read into the pending lists.
+    void SendStartElement(unsigned char first);
+    void SendProcessingInstruction();
+    void SendComment();
+    // Event mode: the comments and instructions after the root element.
+    void ReadDocumentEpilog();
     void ReadElementName(unsigned char octet);
-    void ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table);
-    void ResolveName(const std::vector<NameSurrogate>& table, std::uint32_t index);
+    void ReadLiteralName(unsigned char octet, std::vector<NameSurrogate>& table,
+                         std::vector<const std::string*>& prefixes);
+    void ResolveName(const std::vector<NameSurrogate>& table,
+                     const std::vector<const std::string*>& prefixes, std::uint32_t index);
     bool ReadAttributes();
     void ReadAttribute(unsigned char first);
     void EndElement();
@@ -177,6 +199,7 @@ private:
     std::size_t m_length;
     std::size_t m_position;
     std::size_t m_depth;              // open elements below the document
+    bool m_documentEnded = false;     // its terminator has been read
     std::uint64_t m_expansionBudget;  // bytes that indexed strings may still copy out
 
     // The name just read (document-owned strings).
@@ -189,6 +212,26 @@ private:
 
     std::vector<NameSurrogate> m_elementNames;
     std::vector<NameSurrogate> m_attributeNames;
+    // The prefixes of the two name tables' entries (qualified names in the
+    // document have none).
+    std::vector<const std::string*> m_elementPrefixes;
+    std::vector<const std::string*> m_attributePrefixes;
+    // Tables only event mode refers to: processing instruction targets and
+    // the content of comments and instructions.
+    NameTable m_otherNCNames;
+    StringTable m_otherStrings;
+
+    // Event mode: the sink, and the start tag being read (strings copied,
+    // as the decoded strings do not outlive the next one).
+    CXmlEventSink* m_sink = nullptr;
+    struct PendingName {
+        const std::string* prefix;
+        const CXmlName* name;
+        std::string value;
+    };
+    std::vector<std::pair<const std::string*, const std::string*>> m_pendingDeclarations;
+    std::vector<PendingName> m_pendingEventAttributes;
+    std::size_t m_pendingEventAttributeCount = 0;
     std::vector<Alphabet> m_alphabets;
     NameTable m_localNames;
     NameTable m_namespaceNames;

@@ -6,15 +6,6 @@ namespace QbXmlLib5 {
 
 namespace {
 
-// X.891 identification, version 1, then the padding bit and the seven
-// optional-component bits, all clear.
-const unsigned char kHeader[] = {0xE0, 0x00, 0x00, 0x01, 0x00};
-
-const unsigned char kTerminator = 0xF0;
-const unsigned char kDoubleTerminator = 0xFF;
-// Element bits: attributes present, namespace attributes present.
-const unsigned char kElementHasAttributes = 0x40;
-const unsigned char kElementHasNamespaceAttributes = 0x38;
 // Namespace attribute with a namespace name, without / with a prefix.
 const unsigned char kDefaultNamespaceAttribute = 0xCD;
 const unsigned char kPrefixedNamespaceAttribute = 0xCF;
@@ -26,6 +17,7 @@ bool LocalEncodingIsUtf8() {
     return codePage == 65001 || codePage == 0 || codePage == 3;
 }
 
+using Encoder = CFastInfosetEncoder;
 using Table = CFastInfosetEncoder::TableId;
 
 }  // namespace
@@ -76,7 +68,7 @@ const char* CFastInfosetWriter::GetDeclarationText(FInfoDecl decl) {
 void CFastInfosetWriter::WriteHeader(FInfoDecl decl) {
     m_encoder.Output().clear();
     m_encoder.AppendBytes(GetDeclarationText(decl));
-    for (unsigned char octet : kHeader) m_encoder.AppendOctet(octet);
+    m_encoder.AppendHeader();
 }
 
 CBinaryData CFastInfosetWriter::GetOutput() const {
@@ -88,7 +80,7 @@ CBinaryData CFastInfosetWriter::GetOutput() const {
 void CFastInfosetWriter::WriteEndDocument() {
     CXmlWriter::WriteEndDocument();
     // The last element's terminator and the document's share one octet.
-    m_encoder.AppendOctet(m_terminatorPending ? kDoubleTerminator : kTerminator);
+    m_encoder.AppendOctet(m_terminatorPending ? Encoder::kDoubleTerminator : Encoder::kTerminator);
     m_terminatorPending = false;
 }
 
@@ -134,7 +126,7 @@ void CFastInfosetWriter::WriteEndElement() {
     // Two terminators in a row share the octet FF, so the element's own
     // terminator waits for whatever comes next.
     if (m_terminatorPending) {
-        m_encoder.AppendOctet(kDoubleTerminator);
+        m_encoder.AppendOctet(Encoder::kDoubleTerminator);
         m_terminatorPending = false;
     } else {
         m_terminatorPending = true;
@@ -195,9 +187,9 @@ void CFastInfosetWriter::WriteStartTag() {
     m_elementPending = false;
     CXmlWriterContext* current = GetCurrentContext();
     current->CloseStartTag();
-    unsigned char bits = m_attributeCount == 0 ? 0x00 : kElementHasAttributes;
+    unsigned char bits = m_attributeCount == 0 ? 0x00 : Encoder::kElementHasAttributes;
     if (HasNamespaceAttributes()) {
-        m_encoder.AppendOctet(bits | kElementHasNamespaceAttributes);
+        m_encoder.AppendOctet(bits | Encoder::kElementHasNamespaceAttributes);
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
@@ -213,7 +205,7 @@ void CFastInfosetWriter::WriteStartTag() {
         }
         m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
     }
-    if (m_attributeCount != 0) m_encoder.AppendOctet(kTerminator);
+    if (m_attributeCount != 0) m_encoder.AppendOctet(Encoder::kTerminator);
     m_attributeCount = 0;
     m_inventedPrefixes.clear();
 }
@@ -262,12 +254,12 @@ void CFastInfosetWriter::WriteNamespaceAttributes() {
         m_encoder.IdentifyingString(Table::TBL_NAMESPACES, Utf8(invented.second, 0));
     }
     if (UndeclaresDefault()) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
-    m_encoder.AppendOctet(kTerminator);
+    m_encoder.AppendOctet(Encoder::kTerminator);
 }
 
 void CFastInfosetWriter::WritePendingTerminator() {
     if (!m_terminatorPending) return;
-    m_encoder.AppendOctet(kTerminator);
+    m_encoder.AppendOctet(Encoder::kTerminator);
     m_terminatorPending = false;
 }
 

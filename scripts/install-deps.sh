@@ -6,7 +6,7 @@
 set -e
 PACKAGES="cmake make g++ clang libclang-rt-14-dev pkg-config libexpat1-dev zlib1g-dev
 libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libpugixml-dev
-python3 gzip default-jre-headless libfastinfoset-java"
+python3 gzip default-jre-headless libfastinfoset-java libxml2-utils dpkg-dev file doxygen"
 for arg in "$@"; do
     case "$arg" in
     --bench) PACKAGES="$PACKAGES xsdcxx libxerces-c-dev gsoap libgsoap-dev" ;;

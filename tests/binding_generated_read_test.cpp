@@ -61,6 +61,11 @@ TEST(GeneratedRead, EachViolationHasItsChainAndItsSwitch) {
     using Setter = void (CXmlSerializationContext::*)(bool);
     const std::string order = "Failed to process the element [order]\n";
     const std::string item = order + "Failed to process the element [item]\n";
+    // Where the refusal happened leads the chain.
+    const auto at = [](int column, const char* path) {
+        return "Failed to read the document at line 1, column " + std::to_string(column) + ": " +
+               path + "\n";
+    };
     std::string fourItems;
     for (int i = 0; i < 4; ++i) fourItems += "<item id=\"1\"><name>n</name></item>";
     const struct {
@@ -69,44 +74,51 @@ TEST(GeneratedRead, EachViolationHasItsChainAndItsSwitch) {
         Setter relax;  // null: no switch excuses it
     } cases[] = {
         {Order("<bogus/>"),
-         order + "Failed read all the elements held within the element [order]. The unexpected "
-                 "element [bogus] remains un processed",
+         at(54, "/order/bogus") + order +
+             "Failed read all the elements held within the element [order]. The unexpected "
+             "element [bogus] remains un processed",
          &CXmlSerializationContext::SetIgnoreUnknownElements},
-        {Order("<item id=\"1\"/>"), item + "Failed to find a required element [name]",
+        {Order("<item id=\"1\"/>"),
+         at(54, "/order/item") + item + "Failed to find a required element [name]",
          &CXmlSerializationContext::SetIgnoreMissingMandatoryElements},
         {Order("<item id=\"1\"><bogus/><name>n</name></item>"),
-         item + "Failed to find a required element [name]",
+         at(54, "/order/item") + item + "Failed to find a required element [name]",
          &CXmlSerializationContext::SetIgnoreUnknownElements},
         {Order("<item id=\"1\"><name xmlns=\"urn:x\">n</name></item>"),
-         item + "Failed to find a required element [name]",
+         at(54, "/order/item") + item + "Failed to find a required element [name]",
          &CXmlSerializationContext::SetIgnoreNamespaces},
         {Order("<item id=\"1\" foo=\"x\"><name>n</name></item>"),
-         item + "Unexpected Attribute [foo] found.",
+         at(54, "/order/item/@foo") + item + "Unexpected Attribute [foo] found.",
          &CXmlSerializationContext::SetIgnoreUnknownAttributes},
         {Order("<payment/>"),
-         order + "Failed to process the element [payment]\nNo child elements within the "
-                 "element [payment] were populated. The element represents a choice, so one and "
-                 "only one element should be populated. The element contained no sutable child "
-                 "elements",
+         at(54, "/order/payment") + order +
+             "Failed to process the element [payment]\nNo child elements within the "
+             "element [payment] were populated. The element represents a choice, so one and "
+             "only one element should be populated. The element contained no sutable child "
+             "elements",
          &CXmlSerializationContext::SetIgnoreMissingChoice},
         {Order(fourItems),
-         order + "The Maximum number of [item] elements allowed in this collection is 3",
+         at(1, "/order") + order +
+             "The Maximum number of [item] elements allowed in this collection is 3",
          &CXmlSerializationContext::SetIgnoreInvalidCollectionCounts},
         {Order("<payment><voucher><code>v</code><fax/></voucher></payment>"),
-         order + "Failed to process the element [payment]\nFailed to process the element "
-                 "[voucher]\nFailed read all the elements held within the element [voucher]. The "
-                 "unexpected element [fax] remains un processed",
+         at(86, "/order/payment/voucher/fax") + order +
+             "Failed to process the element [payment]\nFailed to process the element "
+             "[voucher]\nFailed read all the elements held within the element [voucher]. The "
+             "unexpected element [fax] remains un processed",
          &CXmlSerializationContext::SetIgnoreUnknownElements},
         {Order("<dims><height>1</height></dims>"),
-         order + "Failed to process the element [dims]\nFailed to find the mandatory element "
-                 "[width]",
+         at(54, "/order/dims") + order +
+             "Failed to process the element [dims]\nFailed to find the mandatory element "
+             "[width]",
          nullptr},
         {"<order xmlns=\"urn:model\"><stamp>s</stamp></order>",
-         order + "Failed to find the required Attribute [version]", nullptr},
+         at(1, "/order") + order + "Failed to find the required Attribute [version]", nullptr},
         {Order("<shape xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                "xsi:type=\"triangle\"/>"),
-         order + "Failed read all the elements held within the element [order]. The unexpected "
-                 "element [shape] remains un processed",
+         at(54, "/order/shape") + order +
+             "Failed read all the elements held within the element [order]. The unexpected "
+             "element [shape] remains un processed",
          &CXmlSerializationContext::SetIgnoreUnknownElements},
     };
     for (const auto& c : cases) {

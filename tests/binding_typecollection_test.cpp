@@ -115,7 +115,8 @@ struct KindRow {
     {New<CbooleanCol>, {"TRUE", "0", "false"}, {"true", "false", "false"}},
     {New<CdecimalCol>,
      {"-" + k100 + "." + k100, "0.1234567890123456789012345678915", "0.5000"},
-     {"-" + k100 + ".777777777777777777777777777778", "0.123456789012345678901234567891", "0.5"}},
+     {"-" + k100 + ".777777777777777777777777777778", "0.123456789012345678901234567891",
+      "0.5000"}},
     {New<CintegerCol>, {"-" + k100, k100}, {}},
 };
 
@@ -207,6 +208,36 @@ TEST(TypeCollection, IndexesEventsAndCopies) {
     EXPECT_EQ(dateCopy->Item(0).ToString("s") + std::to_string(dates->GetCount()), "2005-03-010");
 }
 
+// Every kind tells its listeners once per value added (reading adds through
+// Add and AddAt) and once per value removed; the date kinds share their own
+// Add, AddAt and Remove, so they are called directly as well.
+TEST(TypeCollection, EveryKindFiresOneEventPerChange) {
+    for (const KindRow& row : kKinds) {
+        CSmartPtr<CXmlCollectionBase> col(row.make(row.facets));
+        CSmartPtr<CListener> listener(new CListener);
+        col->AddEventListener(listener);
+        Read(col, Doc(row.in));
+        const int added = static_cast<int>(row.in.size());
+        EXPECT_EQ(listener->events, added) << row.in[0];
+        col->Remove(0);
+        EXPECT_EQ(col->GetCount() * 10 + listener->events, (added - 1) * 10 + added + 1)
+            << row.in[0];
+        col->RemoveEventListener(listener);
+    }
+    CSmartPtr<CdatetimeCol> dates(Make<CdatetimeCol>());
+    CSmartPtr<CListener> listener(new CListener);
+    dates->AddEventListener(listener);
+    dates->Add(CDateTime(2005, 3, 1, 12, 0, 0));
+    EXPECT_EQ(listener->events, 1);
+    dates->AddAt(0, CDateTime(2004, 3, 1, 12, 0, 0));
+    EXPECT_EQ(listener->events, 2);
+    dates->Remove(1);
+    EXPECT_EQ(listener->events, 3);
+    EXPECT_EQ(dates->GetCount(), 1);
+    EXPECT_EQ(dates->Item(0).ToString("s"), "2004-03-01T12:00:00");
+    dates->RemoveEventListener(listener);
+}
+
 TEST(TypeCollection, TooFewValuesWriteNothing) {
     CSmartPtr<CstringCol> strings(
         new CstringCol("v", "urn:t", 2, -1, "", -1, -1, "", "", "", "", -1, {}, nullptr));
@@ -271,17 +302,20 @@ TEST(TypeCollection, GeneratedClassWritesAndReadsItsCollections) {
     back->FromXmlStream(list->ToFastInfosetStream(FI_DECL_NONE));
     EXPECT_EQ(back->ToXml(false, false, EOL_LF) + std::to_string(back->numbers->GetCount()),
               xml + "2");
-    const std::pair<std::string, std::string> bad[] = {
-        {"<name>a</name><n>1</n><n>2</n><n>3</n><n>4</n>",
+    // {content, where the refusal happened, message}
+    const std::string bad[][3] = {
+        {"<name>a</name><n>1</n><n>2</n><n>3</n><n>4</n>", "1: /list",
          "The Maximum number of [n] elements allowed in this collection is 3"},
-        {"<name>a</name><n>-1</n>", "Invalid Value for n [-1]"},
-        {"<name>a</name><when>2005-01</when>", kDates + "date"},
-        {"<n>1</n>", "The Minimum number of [name] elements allowed in this collection is 1"},
+        {"<name>a</name><n>-1</n>", "39: /list/n", "Invalid Value for n [-1]"},
+        {"<name>a</name><when>2005-01</when>", "39: /list/when", kDates + "date"},
+        {"<n>1</n>", "1: /list",
+         "The Minimum number of [name] elements allowed in this collection is 1"},
     };
-    for (const auto& [content, message] : bad) {
+    for (const auto& [content, where, message] : bad) {
         const std::string doc = "<list xmlns=\"urn:model\">" + content + "</list>";
         EXPECT_EQ(QbTest::FullMessageOf([&] { back->FromXml(doc.c_str()); }),
-                  "Failed to process the element [list]\n" + message);
+                  "Failed to read the document at line 1, column " + where +
+                      "\nFailed to process the element [list]\n" + message);
     }
 }
 

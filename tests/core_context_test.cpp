@@ -12,7 +12,8 @@ TEST(ContextTest, DefaultsAndSchemaTypeTwo) {
     CXmlSerializationContext ctx;
     for (bool flag : {ctx.GetIgnoreUnknownAttributes(), ctx.GetIgnoreUnknownElements(),
                       ctx.GetIgnoreMissingMandatoryElements(), ctx.GetIgnoreMissingChoice(),
-                      ctx.GetIgnoreInvalidCollectionCounts(), ctx.GetIgnoreNamespaces()}) {
+                      ctx.GetIgnoreInvalidCollectionCounts(), ctx.GetIgnoreNamespaces(),
+                      ctx.GetIgnoreInvalidValues()}) {
         EXPECT_FALSE(flag);
     }
     EXPECT_EQ(ctx.GetDefaultNamespaceURI(), "");

@@ -37,9 +37,10 @@ const struct {
     const char* text;
     const char* printed;
 } kParsed[] = {
-    {30, "-0.50", "-0.5"}, {30, "+3", "3"}, {30, ".5", "0.5"}, {30, "5.", "5"},
-    {30, "1 000.25", "1000.25"}, {30, "\t1\r\n2 . 5 0 ", "12.5"}, {30, "1-2", "-12"},
-    {30, "-+7", "7"}, {30, "", "0"}, {30, "-0", "0"}, {30, "007.000", "7"}, {30, "1.5e2", "150"},
+    {30, "-0.50", "-0.50"}, {30, "+3", "3"}, {30, ".5", "0.5"}, {30, "5.", "5"},
+    {30, "1 000.25", "1000.25"}, {30, "\t1\r\n2 . 5 0 ", "12.50"}, {30, "1-2", "-12"},
+    {30, "-+7", "7"}, {30, "", "0"}, {30, "-0", "0"}, {30, "-0.00", "0.00"},
+    {30, "007.000", "7.000"}, {30, "1.5e2", "150"}, {30, "1.50e1", "15.0"},
     {30, "15E-1", "1.5"}, {30, "1e 5", "100000"}, {30, "2e-+3", "2000"}, {30, "1e", "1"},
     {30, "5e-99999999999999999999999999", "0"},
     // 31 digits, the last an exact half: toward zero.
@@ -49,8 +50,9 @@ const struct {
     {2, "0.996", "1"}, {2, "0.125", "0.12"}, {2, "0.126", "0.13"}, {2, "-0.126", "-0.13"},
     // A rounded value keeps its places, whatever the path.
     {3, "0.1996", "0.200"}, {3, "0.01996e1", "0.200"}, {3, "1996e-4", "0.200"}, {0, "2.5", "2"},
-    // Reading drops trailing zeros, even with the maximum places written out.
-    {3, "0.200", "0.2"}};
+    // Reading keeps the places written, trailing zeros included, up to the
+    // maximum; beyond it the zeros go before rounding.
+    {3, "0.200", "0.200"}, {3, "0.20000", "0.2"}, {2, "10.50", "10.50"}};
 // clang-format on
 
 TEST_F(DecimalTest, LenientParsingRoundsToTheMaximumNumberOfPlaces) {
@@ -88,6 +90,14 @@ TEST_F(DecimalTest, ExactArithmeticAndComparison) {
     EXPECT_TRUE(CDecimal("-0.5") < CDecimal(0));
     EXPECT_TRUE(CDecimal("2") >= 2);
     EXPECT_TRUE(CDecimal("2.000001") > CBigInteger(2));
+    // Trailing zeros make another text of the same value; sums are held
+    // without them, as before.
+    EXPECT_TRUE(CDecimal("10.50") == CDecimal("10.5"));
+    EXPECT_FALSE(CDecimal("10.50") < CDecimal("10.5"));
+    EXPECT_EQ((CDecimal("10.50") + CDecimal("0.50")).ToString(), "11");
+    EXPECT_EQ((CDecimal("1.20") * CDecimal(2)).ToString(), "2.4");
+    EXPECT_EQ(CDecimal("10.50").ToDouble(), 10.5);
+    EXPECT_EQ(CDecimal("2.50").ToString(1), "2.5");
 
     CDecimal d("2.5");
     CDecimal old = d++;

@@ -47,13 +47,17 @@ struct FacetCase {
 };
 
 const std::vector<FacetCase> kCases = {
-    // Lengths in bytes, then the pattern.
+    // Lengths in characters, then the pattern.
     // clang-format off
     {it_string, "abc", "maxLength=3;minLength=3;length=3", ""},
     {it_string, "abcd", "maxLength=3", "Invalid Value for item [abcd]"},
     {it_string, "a", "minLength=2", "Invalid Value for item [a]"},
     {it_string, "ab", "length=3", "Invalid Value for item [ab]"},
-    {it_string, "\xC3\xA9", "length=2", ""}, {it_string, "a-b:c", "pattern=\\i\\c*", ""},
+    {it_string, "\xC3\xA9", "length=1", ""},
+    {it_string, "\xC3\xA9", "minLength=2", "Invalid Value for item [\xC3\xA9]"},
+    {it_string, "\xC3\xA9t\xC3\xA9", "maxLength=3", ""},
+    {it_string, "\xF0\x9D\x84\x9E\xC3\xA9", "length=2", ""},
+    {it_string, "a-b:c", "pattern=\\i\\c*", ""},
     {it_string, "1abc", "pattern=\\i\\c*", "Invalid Value for item [1abc]"},
     {it_string, "\\i", "pattern=\\\\i", ""},
     {it_string, "abcd", "pattern=abc", "Invalid Value for item [abcd]"},
@@ -88,11 +92,12 @@ const std::vector<FacetCase> kCases = {
     // Floating point: NaN fails every bound, infinities are ordered.
     {it_r8, "1.5", "maxExclusive=1.5", "Invalid Value for item [1.500000]"},
     {it_r8, "1.5", "maxInclusive=1.5;minExclusive=-INF", ""},
-    {it_r8, "NaN", "minInclusive=0", "Invalid Value for item [nan]"},
-    {it_r8, "NaN", "maxInclusive=INF", "Invalid Value for item [nan]"},
+    {it_r8, "NaN", "minInclusive=0", "Invalid Value for item [NaN]"},
+    {it_r8, "NaN", "maxInclusive=INF", "Invalid Value for item [NaN]"},
     {it_r8, "INF", "maxInclusive=INF;minExclusive=1E308", ""},
-    {it_r8, "INF", "maxInclusive=1E308", "Invalid Value for item [inf]"},
-    {it_r8, "-INF", "minExclusive=-INF", "Invalid Value for item [-inf]"},
+    {it_r8, "INF", "maxInclusive=1E308", "Invalid Value for item [INF]"},
+    {it_r8, "-INF", "minExclusive=-INF", "Invalid Value for item [-INF]"},
+    {it_r8, "-INF", "pattern=-INF", ""},
     {it_r4, "0.1", "maxInclusive=0.1;minInclusive=0.1", ""},
     {it_r4, "0.25", "minExclusive=0.5", "Invalid Value for item [0.250000]"},
     // Durations and dates compare partially: indeterminate never fails.
@@ -104,6 +109,13 @@ const std::vector<FacetCase> kCases = {
     {it_datetime, "2001-01-01T00:00:00Z", "minExclusive=2000-12-31T23:00:00-02:00",
      "Invalid Value for item [2001-01-01T00:00:00Z]"},
     {it_time, "10:00:00", "maxInclusive=09:00:00", "Invalid Value for item [10:00:00]"},
+    // Zoned times stand on one day in UTC: no wrap at midnight.
+    {it_time, "23:00:00-05:00", "maxInclusive=23:30:00Z",
+     "Invalid Value for item [23:00:00-05:00]"},
+    {it_time, "22:00:00-01:00", "maxInclusive=23:30:00Z;minInclusive=23:00:00Z", ""},
+    {it_time, "01:00:00+02:00", "minInclusive=08:00:00Z",
+     "Invalid Value for item [01:00:00+02:00]"},
+    {it_time, "00:30:00+01:00", "maxExclusive=00:00:00Z", ""},
     {it_yearMonth, "2001-05", "minInclusive=2001-06", "Invalid Value for item [2001-05]"},
     {it_monthDay, "--05-01", "maxExclusive=--05-01", "Invalid Value for item [--05-01]"},
     {it_monthDay, "--05-01", "maxInclusive=--05-01", ""},
@@ -114,8 +126,8 @@ const std::vector<FacetCase> kCases = {
     {it_day, "---15", "maxExclusive=---15", "Invalid Value for item [15]"},
     // Exact numbers beyond 64 bits, and their digits.
     {it_decimal, "123.4500", "totalDigits=5;fractionDigits=2", ""},
-    {it_decimal, "123.4500", "totalDigits=4", "Invalid Value for item [123.45]"},
-    {it_decimal, "123.4500", "fractionDigits=1", "Invalid Value for item [123.45]"},
+    {it_decimal, "123.4500", "totalDigits=4", "Invalid Value for item [123.4500]"},
+    {it_decimal, "123.4500", "fractionDigits=1", "Invalid Value for item [123.4500]"},
     {it_decimal, "-0.001", "totalDigits=3;fractionDigits=3", ""},
     {it_decimal, "0.00", "totalDigits=1;fractionDigits=0", ""},
     {it_decimal, "123456789012345678901234567890.5",
@@ -136,8 +148,15 @@ const std::vector<FacetCase> kCases = {
     {it_integer, "5", "maxInclusive=1234567890123456789012;minInclusive=5", ""},
     {it_integer, "4", "maxInclusive=1234567890123456789012;minInclusive=5",
      "Invalid Value for item [4]"},
-    // Booleans carry no facets; char has no check at all.
-    {it_boolean, "true", "minInclusive=x;maxLength=0;pattern=(", ""},
+    // Patterns hold for the text of every kind.
+    {it_i4, "12", "pattern=\\d{3}", "Invalid Value for item [12]"},
+    {it_date, "2001-01-01", "pattern=.*Z", "Invalid Value for item [2001-01-01]"},
+    {it_date, "2001-01-01Z", "pattern=.*Z", ""},
+    {it_decimal, "10.50", "pattern=\\d+\\.\\d{2}", ""},
+    {it_decimal, "10.5", "pattern=\\d+\\.\\d{2}", "Invalid Value for item [10.5]"},
+    // Booleans carry no other facet; char has no check at all.
+    {it_boolean, "true", "minInclusive=x;maxLength=0", ""},
+    {it_boolean, "1", "pattern=0|1", "Invalid Value for item [true]"},
 };
 
 }  // namespace
@@ -156,6 +175,25 @@ TEST(RestrictionsTest, ChecksEveryKindInItsOwnType) {
     QbTest::ExpectThrow<CQbInvalidValueException>(
         [&] { CheckPrimitiveValue(it_char, ParseFacets("maxLength=0"), "item", letter); },
         "unknown type [char]");
+}
+
+// Values read from text: the pattern sees the text after the whitespace
+// rule, not the value's own form ("012" is not "12").
+TEST(RestrictionsTest, MatchesPatternsAgainstTheTextRead) {
+    const CPrimitiveRestrictions threeDigits = ParseFacets("pattern=\\d{3};maxInclusive=500");
+    const auto check = [&](ItemType kind, const char* text) {
+        QbVariant value;
+        value.FromString(text, kind, CWhitespaceUtils::WhitespaceRule_Collapse);
+        return QbTest::MessageOf([&] {
+            CheckPrimitiveText(kind, threeDigits, "n", value, text,
+                               CWhitespaceUtils::WhitespaceRule_Collapse);
+        });
+    };
+    EXPECT_EQ(check(it_i4, " 012 "), "(no exception)");
+    EXPECT_EQ(check(it_i4, "+12"), "Invalid Value for n [+12]");
+    EXPECT_EQ(check(it_i4, "600"), "Invalid Value for n [600]");
+    EXPECT_EQ(check(it_string, " 012 "), "(no exception)");
+    EXPECT_EQ(check(it_integer, "0012"), "Invalid Value for n [0012]");
 }
 
 TEST(RestrictionsTest, ConstructsCopiesAndRefusesNull) {

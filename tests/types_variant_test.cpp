@@ -141,7 +141,7 @@ TEST(VariantTest, TextRoundTripOfEveryKind) {
         {it_i8, "-9223372036854775808", "", ""}, {it_ui1, "255", "", ""}, {it_ui2, "65535", "", ""},
         {it_ui4, "-1", "4294967295", ""}, {it_ui8, "9223372036854775807", "", ""},
         {it_r4, "0.1", "", ""}, {it_r4, "3.4028235e38", "3.40e+38", "%.2e"},
-        {it_r8, "1e400", "inf", ""}, {it_r8, "0.1", "0.1000000000000000", "%.16f"},
+        {it_r8, "1e400", "INF", ""}, {it_r8, "0.1", "0.1000000000000000", "%.16f"},
         {it_duration, "-P0Y", "-PT0S", ""}, {it_yearMonth, "2005-03-01", "", ""},
         {it_monthDay, "--02-29", "", ""}, {it_year, "2005-03-01", "2005", ""},
         {it_month, "--05", "", ""},
@@ -151,7 +151,7 @@ TEST(VariantTest, TextRoundTripOfEveryKind) {
         {it_string, " a  b ", "a b", ""}, {it_boolean, " TRUE ", "true", ""},
         {it_decimal, "-123456789012345678901234567890.125",
          "-123456789012345678901234567890.13", "2"},
-        {it_decimal, "0.50", "0.5", ""}, {it_integer, "-18446744073709551617", "", ""}};
+        {it_decimal, "0.50", "", ""}, {it_integer, "-18446744073709551617", "", ""}};
     // clang-format on
     for (const Case& c : cases) {
         QbVariant v;

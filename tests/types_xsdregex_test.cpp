@@ -141,6 +141,28 @@ TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {
         "Invalid Regular Expression: a(b Error: 'missing ')' at offset 3' for 'code'", true);
 }
 
+// Patterns that make a backtracking matcher run for ever still get a
+// verdict; repeat counts beyond the supported 65535 are refused by name.
+TEST(XsdRegexTest, DecidesPathologicalPatternsAndNamesItsLimits) {
+    const CXsdRegex twelve("(.*a){12}");
+    const std::string padding(5000, 'b');
+    EXPECT_TRUE(twelve.Matches(padding + std::string(12, 'a')));
+    EXPECT_FALSE(twelve.Matches(padding + std::string(11, 'a')));
+    EXPECT_TRUE(twelve.Matches("\xC3\xA9" + padding + std::string(12, 'a')));
+    EXPECT_FALSE(twelve.Matches("\xC3\xA9" + padding + std::string(11, 'a')));
+    // Many ways to place twelve a's among thousands, and a last character
+    // that refuses every one of them.
+    EXPECT_FALSE(twelve.Matches(std::string(3000, 'a') + "\n"));
+    EXPECT_FALSE(twelve.Matches("\xC3\xA9" + std::string(3000, 'a') + "\n"));
+    EXPECT_TRUE(twelve.Matches(std::string(3000, 'a')));
+    EXPECT_TRUE(CXsdRegex("a{65535}").Matches(std::string(65535, 'a')));
+    EXPECT_FALSE(CXsdRegex("a{65535}").Matches(std::string(65536, 'a')));
+    QbTest::ExpectThrow<CQbException>(
+        [] { CXsdRegex("a{65536}", "long"); },
+        "Invalid Regular Expression: a{65536} Error: 'repeat count above 65535, the largest "
+        "this library supports, at offset 7' for 'long'");
+}
+
 TEST(XsdRegexTest, CompilesEachPatternOnceAcrossThreads) {
     CXsdRegex::ClearCache();
     std::vector<std::thread> threads;

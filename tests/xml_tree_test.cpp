@@ -106,7 +106,7 @@ TEST(XmlTree, TextAppendingDropsCarriageReturns) {
     // {piece, length (-1: to the NUL), text after}: the length limit and the
     // NUL both stop copying.
     const std::tuple<const char*, int, const char*> appends[] = {
-        {"a\r\nb", -1, "a\nb"},     {"\r\r\r", -1, "a\nb"},         {"\rc\r\rd\r", -1, "a\nbcd"},
+        {"a\r\nb", -1, "a\nb"},   {"\r\r\r", -1, "a\nb"},   {"\rc\r\rd\r", -1, "a\nbcd"},
         {"xy\rz", 3, "a\nbcdxy"}, {"p\0q", 3, "a\nbcdxyp"}, {"ignored", 0, "a\nbcdxyp"}};
     for (const auto& [piece, length, after] : appends) {
         if (length < 0) {
@@ -165,6 +165,11 @@ TEST(XmlTree, LineNumbersOnlyWhenAsked) {
             keep ? std::vector<unsigned long>{1, 2, 4} : std::vector<unsigned long>{0, 0, 0};
         EXPECT_EQ(expected, (std::vector<unsigned long>{a->GetLineNumber(), b->GetLineNumber(),
                                                         c->GetLineNumber()}));
+        // Columns count from 1, at the '<' of the start tag.
+        const std::vector<unsigned long> columns =
+            keep ? std::vector<unsigned long>{1, 3, 3} : std::vector<unsigned long>{0, 0, 0};
+        EXPECT_EQ(columns, (std::vector<unsigned long>{a->GetColumnNumber(), b->GetColumnNumber(),
+                                                       c->GetColumnNumber()}));
     }
 }
 
@@ -173,8 +178,8 @@ TEST(XmlTree, SharedNamesStayValid) {
     CXmlElement* root = doc.AddDocElement("urn:r", "root");
     std::vector<CXmlElement*> children;
     for (int i = 0; i < 2000; ++i) {
-        children.push_back(doc.AddChildElement("urn:n" + std::to_string(i % 300),
-                                               "e" + std::to_string(i % 700)));
+        children.push_back(
+            doc.AddChildElement("urn:n" + std::to_string(i % 300), "e" + std::to_string(i % 700)));
         TreeBuilder::AddElementAttribute(children.back(), "a", std::to_string(i), "");
         doc.EndElement();
     }
@@ -195,8 +200,7 @@ TEST(XmlTree, SharedNamesStayValid) {
 // converted; with UTF-8 they are taken as they are. Both give the same tree
 // for ASCII-only content.
 TEST(XmlTree, LoadingConvertsToTheLocalEncoding) {
-    const char* xml =
-        "<r xmlns='urn:\xC3\xA9' a='\xC3\xA9&#13;'>x\xC3\xA9&#13;y<\xC3\xA9l/>z</r>";
+    const char* xml = "<r xmlns='urn:\xC3\xA9' a='\xC3\xA9&#13;'>x\xC3\xA9&#13;y<\xC3\xA9l/>z</r>";
     const unsigned int saved = GetLocalCharEncoding();
     SetLocalCharEncoding(28591);  // ISO-8859-1
     CXmlDocument latin1;

@@ -90,6 +90,37 @@ std::string FormatDouble(const char* format, double value) {
     return text;
 }
 
+// XML Schema's spellings of the special values, whatever the format.
+bool SpecialToString(double value, std::string& out) {
+    if (std::isnan(value)) {
+        out = "NaN";
+    } else if (std::isinf(value)) {
+        out = value < 0 ? "-INF" : "INF";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The special values as XML Schema spells them; anything else that strtod
+// would take beyond digits, signs, a point and an exponent (inf, nan,
+// hexadecimal) is not a float or double of XML Schema.
+bool SpecialFromString(const std::string& text, double& value) {
+    if (text == "INF") {
+        value = HUGE_VAL;
+    } else if (text == "-INF") {
+        value = -HUGE_VAL;
+    } else if (text == "NaN") {
+        value = std::nan("");
+    } else {
+        if (text.find_first_not_of("0123456789+-.eE \t\r\n") != std::string::npos) {
+            Fail("The value [%s] can not be converted to a r8", text);
+        }
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string CConversions::i1ToString(char value) {
@@ -115,10 +146,14 @@ std::string CConversions::ui8ToString(std::uint64_t value) {
 }
 
 std::string CConversions::r4ToString(float value, const char* format) {
+    std::string special;
+    if (SpecialToString(value, special)) return special;
     return FormatDouble(format ? format : "%.7g", static_cast<double>(value));
 }
 
 std::string CConversions::r8ToString(double value, const char* format) {
+    std::string special;
+    if (SpecialToString(value, special)) return special;
     return FormatDouble(format ? format : "%.16g", value);
 }
 
@@ -204,8 +239,9 @@ std::uint64_t CConversions::ui8FromString(const std::string& value, WhitespaceRu
 double CConversions::r8FromString(const std::string& value, WhitespaceRule rule) {
     std::string scratch;
     const std::string& text = CWhitespaceUtils::ApplyRule(rule, value, scratch);
+    double v = 0;
+    if (SpecialFromString(text, v)) return v;
     char* end = nullptr;
-    double v;
     {
         const CCLocaleScope cLocale;
         v = std::strtod(text.c_str(), &end);

@@ -33,7 +33,8 @@ public:
     static std::string ui4ToString(std::uint32_t value);
     static std::string ui8ToString(std::uint64_t value);
     // `format` is a printf format for one double, used unchecked; null means
-    // "%.7g" (r4, the float widened to double) resp. "%.16g" (r8).
+    // "%.7g" (r4, the float widened to double) resp. "%.16g" (r8). Infinities
+    // and NaN are written INF, -INF and NaN, as XML Schema spells them.
     static std::string r4ToString(float value, const char* format = nullptr);
     static std::string r8ToString(double value, const char* format = nullptr);
     // gYear "%u" (no leading zeros, so 12 gives "12"), gMonth "--%02u", gDay "---%02u".
@@ -67,7 +68,9 @@ public:
     static std::int64_t i8FromString(const std::string& value, WhitespaceRule rule);
     static std::uint64_t ui8FromString(const std::string& value, WhitespaceRule rule);
     // strtod with a trailing-text check; "The value [%s] can not be converted
-    // to a r8" for both kinds. No range check: overflow gives infinity.
+    // to a r8" for both kinds. No range check: overflow gives infinity. The
+    // special values are INF, -INF and NaN only: strtod's inf, nan and
+    // hexadecimal forms are refused.
     static float r4FromString(const std::string& value, WhitespaceRule rule);
     static double r8FromString(const std::string& value, WhitespaceRule rule);
     // Exactly one character, else "The value [%s] can not be a char as it is

@@ -813,9 +813,13 @@ CDateTime::DTCompareResult CDateTime::CompareFields(DTType typeA, const CCalenda
                                         KindHasTime};
     const std::int64_t mine[] = {a.year, a.month, a.day, a.hour, a.minute};
     const std::int64_t theirs[] = {b.year, b.month, b.day, b.hour, b.minute};
+    // Times stand on one reference date, so a shift to UTC that crosses
+    // midnight moves to the day before or after: 23:00:00-05:00 is later
+    // than 23:30:00Z.
+    const bool times = typeA == dt_time && typeB == dt_time;
     for (int i = 0; i < 5; ++i) {
-        const bool present = presence[i](typeA);
-        if (present != presence[i](typeB)) return Indeterminate;
+        const bool present = presence[i](typeA) || (times && i < 3);
+        if (present != (presence[i](typeB) || (times && i < 3))) return Indeterminate;
         if (!present) continue;
         const DTCompareResult r = CompareNumbers(mine[i], theirs[i]);
         if (r != Equal) return r;

@@ -46,12 +46,12 @@ struct CDecimal::ParsedText {
     std::uint64_t exponent = 0;
 };
 
-int CDecimal::m_maxDivider = 30;
+std::atomic<int> CDecimal::m_maxDivider{30};
 
 // ---------------------------------------------------------------------------
 // Construction
 
-CDecimal::CDecimal() : m_places(1) {}
+CDecimal::CDecimal() : m_places(0) {}
 
 CDecimal::CDecimal(int value) : CDecimal(CBigInteger(value)) {}
 CDecimal::CDecimal(unsigned int value) : CDecimal(CBigInteger(value)) {}
@@ -71,16 +71,21 @@ CDecimal::CDecimal(double value) : m_places(1) {
     std::to_chars_result r =
         std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::fixed, 13);
     *r.ptr = '\0';
-    Parse(buffer);
+    // The printed places are an artefact of the conversion, not digits the
+    // caller gave: dropped.
+    ParseExact(buffer);
+    Finish();
 }
 
 CDecimal::CDecimal(const char* text) : m_places(1) { Parse(text); }
 
 CDecimal::CDecimal(const std::string& text) : m_places(1) { Parse(text.c_str()); }
 
-void CDecimal::SetMaxDecimalPlaces(int places) { m_maxDivider = std::max(places, 0); }
+void CDecimal::SetMaxDecimalPlaces(int places) {
+    m_maxDivider.store(std::max(places, 0), std::memory_order_relaxed);
+}
 
-int CDecimal::GetMaxDecimalPlaces() { return m_maxDivider; }
+int CDecimal::GetMaxDecimalPlaces() { return m_maxDivider.load(std::memory_order_relaxed); }
 
 // ---------------------------------------------------------------------------
 // Parsing
@@ -173,7 +178,9 @@ void CDecimal::ParseExact(const char* text) {
 
 void CDecimal::Parse(const char* text) {
     ParseExact(text);
-    Finish();
+    // A text keeps the places it was written with ("10.50" stays 10.50);
+    // only one with more places than the maximum is reduced and rounded.
+    if (m_places > static_cast<std::size_t>(m_maxDivider)) Finish();
 }
 
 CBigInteger CDecimal::ParseInteger(const char* text) {
@@ -194,17 +201,12 @@ void CDecimal::ChangeFractionalDivider(std::size_t n) {
 }
 
 void CDecimal::Rationalise() {
-    if (m_places == 0) {
-        CBigInteger::ShiftLeft(m_mantissa.m_limbs, 1);
-        m_places = 1;
-        return;
-    }
+    if (m_places == 0) return;
     if (m_mantissa.IsZero()) {
-        m_places = 1;
+        m_places = 0;
         return;
     }
-    const std::size_t zeros =
-        std::min(CBigInteger::TrailingZeros(m_mantissa.m_limbs), m_places - 1);
+    const std::size_t zeros = std::min(CBigInteger::TrailingZeros(m_mantissa.m_limbs), m_places);
     CBigInteger::ShiftRight(m_mantissa.m_limbs, zeros);
     m_places -= zeros;
 }
@@ -213,10 +215,15 @@ void CDecimal::Finish(bool inexact) {
     // An inexact value is rounded as it stands: zeros among its first places
     // are digits of the result, not trailing zeros of an exact value.
     if (!inexact) Rationalise();
-    const std::size_t max = static_cast<std::size_t>(m_maxDivider);
+    const std::size_t max = static_cast<std::size_t>(GetMaxDecimalPlaces());
     if (m_places <= max) return;
     CBigInteger::RoundOff(m_mantissa.m_limbs, m_places - max, inexact);
     m_places = max;
+    // A rounded value keeps its places (0.1996 to 3 places is 0.200), but
+    // one rounded to a whole number is that number.
+    if (m_mantissa.IsZero() || CBigInteger::TrailingZeros(m_mantissa.m_limbs) >= m_places) {
+        Rationalise();
+    }
 }
 
 CBigInteger CDecimal::Aligned(const CDecimal& from, std::size_t places) {
@@ -262,7 +269,7 @@ CDecimal CDecimal::Quotient(const CDecimal& a, const CDecimal& b) {
     if (divisor.IsZero()) throw CQbInvalidValueException("ERROR: Overflow in operator/!");
     // Two guard places and the remainder (sticky) round once, as from the
     // exact quotient.
-    const std::size_t guard = static_cast<std::size_t>(m_maxDivider) + 2;
+    const std::size_t guard = static_cast<std::size_t>(GetMaxDecimalPlaces()) + 2;
     CBigInteger::Limbs dividend = Aligned(a, places).m_limbs;
     CBigInteger::ShiftLeft(dividend, guard);
     CBigInteger::Limbs quotient;
@@ -327,11 +334,11 @@ std::string CDecimal::ToString() const {
     if (m_places == 0) {
         return m_mantissa.IsZero() ? std::string("0") : out;
     }
+    // Every place is written, trailing zeros included: they were read or
+    // constructed that way.
     const std::size_t length = out.size() - start;
     if (length <= m_places) out.insert(start, m_places + 1 - length, '0');
-    const std::size_t point = out.size() - m_places;
-    if (out.find_first_not_of('0', point) == std::string::npos) return IntegerPart().ToString();
-    out.insert(point, 1, '.');
+    out.insert(out.size() - m_places, 1, '.');
     return out;
 }
 
@@ -339,7 +346,9 @@ std::string CDecimal::ToString(int places) const {
     const std::size_t kept = static_cast<std::size_t>(std::max(places, 0));
     // Half a unit of the last kept place, with the value's sign.
     const CDecimal half(CBigInteger(m_mantissa.Signum() < 0 ? -5 : 5), kept + 1);
-    const CDecimal sum = *this + half;
+    CDecimal sum = *this + half;
+    // A sum that came out whole still shows one place ("1.0").
+    if (sum.m_places == 0) sum.ChangeFractionalDivider(1);
     const std::string digits = PaddedDigits(sum.m_mantissa.GetAbs().ToString(), sum.m_places);
     const std::size_t point = digits.size() - sum.m_places;
     std::string out;

@@ -4,16 +4,20 @@
 // digits d: value = M / 10^d. Addition, subtraction and comparison are exact;
 // products and quotients keep at most GetMaxDecimalPlaces() fractional
 // digits (30 unless changed), rounded to nearest with an exact half toward
-// zero. Results are held without trailing fractional zeros, except a value
-// that was rounded to the maximum, which keeps all of its places (so 0.1996
-// read with 3 places in force prints as 0.200). Reading drops trailing zeros
-// again, so such a text reads back to the same value, not the same text.
+// zero. A value read from text or constructed from a mantissa keeps the
+// fractional digits it was given, trailing zeros included ("10.50" prints as
+// 10.50, which equals 10.5); a text with more places than the maximum is
+// rounded to it. Results of arithmetic are held without trailing fractional
+// zeros, except a value that was rounded to the maximum, which keeps all of
+// its places (so 0.1996 read with 3 places in force prints as 0.200) unless
+// it rounded to a whole number.
 //
 // The maximum is process-wide and read without synchronisation: set it
 // before several threads start computing.
 #ifndef QBXMLLIB5_TYPES_CDECIMAL_H
 #define QBXMLLIB5_TYPES_CDECIMAL_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -64,8 +68,8 @@ public:
     static void SetMaxDecimalPlaces(int places);
     static int GetMaxDecimalPlaces();
 
-    // Canonical text: "-" for a negative value, the integer digits, and
-    // when the fraction is not zero a point and the fractional digits.
+    // The text: "-" for a negative value, the integer digits, and when the
+    // value has places a point and every fractional digit it holds.
     std::string ToString() const;
     // Rounds half away from zero to `places` digits (negative taken as 0) and
     // always writes the point: 2.5 with 0 places is "3.". When the dropped
@@ -137,7 +141,7 @@ private:
     static CDecimal Quotient(const CDecimal& a, const CDecimal& b);
     // Rescales to n places; fewer places round to nearest, half toward zero.
     void ChangeFractionalDivider(std::size_t n);
-    // Drops trailing fractional zeros, keeping at least one place.
+    // Drops trailing fractional zeros (a whole number keeps no place).
     void Rationalise();
     // Rationalises an exact value, then rounds to the maximum when more
     // places remain; an inexact one (digits lost beyond its last place) is
@@ -148,7 +152,9 @@ private:
     // Integer part, truncated toward zero.
     CBigInteger IntegerPart() const;
 
-    static int m_maxDivider;
+    // Read by every rounding on every thread; relaxed atomic accesses make a
+    // change while others compute a defined (if unsynchronised) event.
+    static std::atomic<int> m_maxDivider;
 
     CBigInteger m_mantissa;  // the value times 10^m_places
     std::size_t m_places;    // fractional digits the mantissa stands for

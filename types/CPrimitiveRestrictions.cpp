@@ -1,5 +1,6 @@
 #include "types/CPrimitiveRestrictions.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -127,8 +128,11 @@ void CheckWhole(const Facets& f, const char* name, T value, Parse parse, bool di
 
 template <typename T, typename Parse>
 void CheckReal(const Facets& f, const char* name, T value, Parse parse) {
-    if (!WithinBounds(f, value, parse))
-        Violation(name, FormatString("%f", static_cast<double>(value)));
+    if (!WithinBounds(f, value, parse)) {
+        const double wide = static_cast<double>(value);
+        Violation(name,
+                  std::isfinite(wide) ? FormatString("%f", wide) : CConversions::r8ToString(wide));
+    }
 }
 
 template <typename Parse>
@@ -137,9 +141,24 @@ void CheckDate(const Facets& f, const char* name, const CDateTime& value, Parse 
         Violation(name, CConversions::datetimeToString(value));
 }
 
+// Characters (code points) of text in the local encoding: UTF-8 here, where
+// a character is every byte that does not continue another one.
+std::size_t CountCharacters(const std::string& text) {
+    std::size_t count = 0;
+    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 void CheckString(const Facets& f, const char* name, const std::string& text) {
-    if (!WithinLength(f, text.size())) Violation(name, text);
-    if (!f.pattern.empty() && !CXsdRegex(f.pattern, name).Matches(text)) Violation(name, text);
+    if (!WithinLength(f, CountCharacters(text))) Violation(name, text);
+}
+
+// A pattern constrains the lexical form of every kind: the text as read, or
+// as it is about to be written.
+void CheckPattern(const Facets& f, const char* name, const std::string& lexical) {
+    if (!f.pattern.empty() && !CXsdRegex(f.pattern, name).Matches(lexical)) {
+        Violation(name, lexical);
+    }
 }
 
 void CheckBinary(const Facets& f, const char* name, const CBinaryData& data) {
@@ -206,18 +225,8 @@ bool HasNoFacets(const Facets& f) {
            f.maxExclusive.empty() && !HasDigitFacets(f);
 }
 
-}  // namespace
-
-void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
-                         const QbVariant& v) {
-    // A value of the kind itself (which its getter reads without fail)
-    // passes when no facet is set; kinds without facets and values of
-    // another kind still go through the checks below.
-    if (v.GetKind() == kind && HasNoFacets(f) && kind >= it_hexBinary && kind <= it_integer &&
-        kind != it_char) {
-        return;
-    }
-    const char* name = itemName ? itemName : "";
+void CheckValue(ItemType kind, const CPrimitiveRestrictions& f, const char* name,
+                const QbVariant& v) {
     const auto signedI1 = [](const std::string& t) {
         return static_cast<signed char>(
             CConversions::i1FromString(t, CWhitespaceUtils::WhitespaceRule_Collapse));
@@ -296,6 +305,43 @@ void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const c
         default:
             throw CQbInvalidValueException("unknown type [" + v.GetType() + "]");
     }
+}
+
+}  // namespace
+
+void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
+                         const QbVariant& v) {
+    // Only a pattern needs the text; a string is its own text.
+    if (f.pattern.empty() || v.GetKind() == it_string) {
+        static const std::string none;
+        return CheckPrimitiveValue(kind, f, itemName, v,
+                                   v.GetKind() == it_string ? v.GetStringRef() : none);
+    }
+    CheckPrimitiveValue(kind, f, itemName, v, v.ToString());
+}
+
+void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
+                         const QbVariant& v, const std::string& lexical) {
+    // A value of the kind itself (which its getter reads without fail)
+    // passes when no facet is set; kinds without facets and values of
+    // another kind still go through the checks below.
+    if (v.GetKind() == kind && HasNoFacets(f) && kind >= it_hexBinary && kind <= it_integer &&
+        kind != it_char) {
+        return;
+    }
+    const char* name = itemName ? itemName : "";
+    CheckValue(kind, f, name, v);
+    CheckPattern(f, name, lexical);
+}
+
+void CheckPrimitiveText(ItemType kind, const CPrimitiveRestrictions& f, const char* itemName,
+                        const QbVariant& value, const std::string& text, Rule rule) {
+    // A string value is the text after the rule already.
+    if (f.pattern.empty() || value.GetKind() == it_string) {
+        return CheckPrimitiveValue(kind, f, itemName, value);
+    }
+    std::string scratch;
+    CheckPrimitiveValue(kind, f, itemName, value, CWhitespaceUtils::ApplyRule(rule, text, scratch));
 }
 
 }  // namespace QbXmlLib5

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "types/CWhitespaceUtils.h"
 #include "types/ItemType.h"
 #include "types/QbVariant.h"
 
@@ -34,8 +35,8 @@ public:
     CPrimitiveRestrictions& operator=(const CPrimitiveRestrictions& other) = default;
     virtual ~CPrimitiveRestrictions();
 
-    std::string pattern;  // XML Schema regular expression (string kind)
-    int minLength;        // string and binary kinds, in bytes
+    std::string pattern;  // XML Schema regular expression, on the lexical form
+    int minLength;        // characters of strings, bytes of binary kinds
     int maxLength;
     std::string minInclusive;
     std::string maxInclusive;
@@ -53,11 +54,22 @@ public:
 // first violated facet, the conversion's exception for a bound text that does
 // not parse, the "Invalid Regular Expression" exception of CXsdRegex for a
 // bad pattern, and CQbInvalidValueException "unknown type [%s]" for a kind
-// that has no facets (char and the reference kinds). Booleans always pass.
-// Dates and durations compare partially: an indeterminate comparison never
-// fails a bound. Floating-point NaN fails every bound.
+// that has no facets (char and the reference kinds). Booleans have only a
+// pattern. Dates and durations compare partially: an indeterminate comparison
+// never fails a bound. Floating-point NaN fails every bound. Lengths count
+// characters of strings (code points of the local UTF-8) and bytes of binary
+// data. The pattern is matched against the value's own text (ToString()).
 void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& facets, const char* itemName,
                          const QbVariant& value);
+// As above, matching the pattern against `lexical`: the text as read (after
+// the whitespace rule) or as it is written.
+void CheckPrimitiveValue(ItemType kind, const CPrimitiveRestrictions& facets, const char* itemName,
+                         const QbVariant& value, const std::string& lexical);
+// As above for a value read from `text` with the whitespace `rule`: the
+// pattern is matched against the text as read after the rule.
+void CheckPrimitiveText(ItemType kind, const CPrimitiveRestrictions& facets, const char* itemName,
+                        const QbVariant& value, const std::string& text,
+                        CWhitespaceUtils::WhitespaceRule rule);
 
 }  // namespace QbXmlLib5
 

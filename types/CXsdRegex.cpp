@@ -7,6 +7,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
@@ -19,6 +20,7 @@ struct CXsdRegex::Compiled {
     pcre2_code* code = nullptr;
     bool jit = false;  // JIT-compiled: ASCII subjects go straight to the machine code
     std::string error;
+    std::string pattern;  // the XSD text, for messages
 
     Compiled() = default;
     Compiled(const Compiled&) = delete;
@@ -71,6 +73,7 @@ std::string PcreMessage(int code) {
 
 std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     auto compiled = std::make_shared<CXsdRegex::Compiled>();
+    compiled->pattern = utf8Pattern;
     std::string pcre;
     try {
         // \A and \z bind the whole value to one of the alternatives.
@@ -149,6 +152,55 @@ private:
     pcre2_match_data* m_data;
 };
 
+// The text for a message: at most 200 bytes, cut at a character boundary.
+std::string Shortened(const char* text, std::size_t length) {
+    const std::size_t kMax = 200;
+    if (length <= kMax) return std::string(text, length);
+    std::size_t cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(text, cut) + "...";
+}
+
+bool IsResourceLimit(int rc) {
+    return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
+           rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY;
+}
+
+// The automaton matcher: it never backtracks, so patterns such as (.*a){12}
+// that defeat the backtracking matcher on long values get a verdict in time
+// proportional to the value. Its workspace grows as the pattern needs, within
+// a bound.
+int MatchWithoutBacktracking(const pcre2_code* code, PCRE2_SPTR subject, std::size_t length,
+                             pcre2_match_data* matchData) {
+    std::vector<int> workspace(1000);
+    for (;;) {
+        const int rc = pcre2_dfa_match(code, subject, length, 0, 0, matchData, nullptr,
+                                       workspace.data(), workspace.size());
+        if (rc != PCRE2_ERROR_DFA_WSSIZE || workspace.size() >= (std::size_t{1} << 22)) return rc;
+        workspace.resize(workspace.size() * 4);
+    }
+}
+
+// The verdict after the matcher returned `rc` < 0.
+bool VerdictAfterFailure(const CXsdRegex::Compiled& compiled, int rc, PCRE2_SPTR subject,
+                         std::size_t length, pcre2_match_data* matchData) {
+    if (IsResourceLimit(rc)) {
+        rc = MatchWithoutBacktracking(compiled.code, subject, length, matchData);
+        // The automaton reports a match of the whole value as 0 (more
+        // matches than the vector holds) or more.
+        if (rc >= 0) return true;
+    }
+    // Invalid UTF-8 cannot be a value of the pattern's language.
+    if (rc == PCRE2_ERROR_NOMATCH ||
+        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
+        return false;
+    }
+    throw CQbException(
+        FormatString("Pattern matching failed: %s, for the pattern [%s] and the value [%s]",
+                     PcreMessage(rc).c_str(), compiled.pattern.c_str(),
+                     Shortened(reinterpret_cast<const char*>(subject), length).c_str()));
+}
+
 }  // namespace
 
 CXsdRegex::CXsdRegex(const std::string& pattern, const char* itemName)
@@ -175,12 +227,7 @@ bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
             ? pcre2_jit_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr)
             : pcre2_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr);
     if (rc >= 0) return true;
-    // Invalid UTF-8 cannot be a value of the pattern's language.
-    if (rc == PCRE2_ERROR_NOMATCH ||
-        (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)) {
-        return false;
-    }
-    throw CQbException("Pattern matching failed: " + PcreMessage(rc));
+    return VerdictAfterFailure(*m_compiled, rc, subject, length, matchData.Get());
 }
 
 void CXsdRegex::ClearCache() {

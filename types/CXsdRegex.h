@@ -29,8 +29,11 @@ public:
     explicit CXsdRegex(const std::string& pattern, const char* itemName = "");
 
     // Whether the whole of `text` matches. Text that is not valid in the
-    // encoding does not match. A match that exceeds the matcher's resource
-    // limits (a pathological pattern) throws CQbException.
+    // encoding does not match. A match that exceeds the backtracking
+    // matcher's limits (a pathological pattern such as (.*a){12} on a long
+    // value) is decided again by PCRE2's automaton matcher, which does not
+    // backtrack; should that fail too, CQbException "Pattern matching failed:
+    // %s, for the pattern [%s] and the value [%s]" (value cut at 200 bytes).
     bool Matches(const std::string& text) const;
     // As Matches, for UTF-8 text.
     bool MatchesUtf8(const char* text, std::size_t length) const;

@@ -368,7 +368,8 @@ private:
         while (Peek() >= '0' && Peek() <= '9') {
             value = value * 10 + static_cast<unsigned>(Next() - '0');
             if (value > kMaxRepeat)
-                Fail("repeat count too large at offset " + std::to_string(m_pos));
+                Fail("repeat count above 65535, the largest this library supports, at offset " +
+                     std::to_string(m_pos));
         }
         return value;
     }

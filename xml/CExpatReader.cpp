@@ -201,8 +201,11 @@ void CExpatReader::StartElement(const char* expatName, const char** attributes) 
                                ? m_document->AddInternedDocElement(name)
                                : m_document->AddInternedChildElement(name);
     if (m_document->GetKeepLineNumbers()) {
-        m_document->SetLineNumber(element, static_cast<unsigned long>(XML_GetCurrentLineNumber(
-                                               static_cast<XML_Parser>(m_parser))));
+        const auto parser = static_cast<XML_Parser>(m_parser);
+        // Expat counts columns from 0.
+        CXmlDocument::SetPosition(
+            element, static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)),
+            static_cast<unsigned long>(XML_GetCurrentColumnNumber(parser)) + 1);
     }
     std::size_t count = 0;
     while (attributes[2 * count] != nullptr) ++count;

@@ -36,12 +36,6 @@ void CXmlDocument::Empty(bool keepBlocks) {
     m_aliasMap.clear();
     m_bindings.clear();
     m_pendingScope = &m_documentScope;
-    m_lineNumbers.clear();
-}
-
-unsigned long CXmlDocument::GetLineNumber(const CXmlElement* element) const {
-    const auto found = m_lineNumbers.find(element);
-    return found == m_lineNumbers.end() ? 0 : found->second;
 }
 
 std::string CXmlDocument::LookupNamespaceFromAlias(const char* alias) const {

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -55,13 +56,16 @@ public:
 
     SchemaType GetSchemaType() const { return m_schemaType; }
 
-    // Off by default. When on, loading XML text records the line of each
-    // element's start tag (CXmlElement::GetLineNumber), for tools that report
-    // positions in their own messages; it costs a little loading time.
+    // Off by default. When on, loading XML text records the line and column
+    // of each element's start tag (CXmlElement::GetLineNumber and
+    // GetColumnNumber), for messages that say where; it costs a little
+    // loading time. Reading generated objects turns it on.
     void SetKeepLineNumbers(bool keep) { m_keepLineNumbers = keep; }
     bool GetKeepLineNumbers() const { return m_keepLineNumbers; }
     // The line kept for `element` (of this document), or 0.
-    unsigned long GetLineNumber(const CXmlElement* element) const;
+    unsigned long GetLineNumber(const CXmlElement* element) const {
+        return element->GetLineNumber();
+    }
 
     // Loading. Each throws CQbException on failure: the three file messages
     // ("Failed to open the file [%s] Error [0x%08x]" and its siblings),
@@ -125,8 +129,12 @@ private:
     friend class CExpatReader;
     friend class CFastInfosetReader;
 
-    void SetLineNumber(const CXmlElement* element, unsigned long line) {
-        m_lineNumbers[element] = line;
+    static void SetPosition(CXmlElement* element, unsigned long line, unsigned long column) {
+        const auto narrow = [](unsigned long n) {
+            return n > 0xFFFFFFFFul ? std::uint32_t{0} : static_cast<std::uint32_t>(n);
+        };
+        element->m_line = narrow(line);
+        element->m_column = narrow(column);
     }
 
     // Cleanup, keeping the pools' blocks when `keepBlocks`.
@@ -231,8 +239,6 @@ private:
     const CNamespaceBinding* m_pendingScope = &m_documentScope;
     const SchemaType m_schemaType;
     bool m_keepLineNumbers = false;
-    // Kept aside, so that elements pay nothing for line numbers nobody asked for.
-    std::unordered_map<const CXmlElement*, unsigned long> m_lineNumbers;
 };
 
 }  // namespace QbXmlLib5

@@ -45,6 +45,4 @@ void CXmlElement::AppendText(const char* text, std::size_t length) {
     m_text.append(text, length);
 }
 
-unsigned long CXmlElement::GetLineNumber() const { return GetDocument()->GetLineNumber(this); }
-
 }  // namespace QbXmlLib5

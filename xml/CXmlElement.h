@@ -64,9 +64,12 @@ public:
     // the document element): the parent's text between two children is
     // text[previous->GetTextOffset(), next->GetTextOffset()).
     std::size_t GetTextOffset() const { return m_textOffset; }
-    // The line of the start tag in the XML text, when the document was asked
-    // to keep line numbers (CXmlDocument::SetKeepLineNumbers); 0 otherwise.
-    unsigned long GetLineNumber() const;
+    // The line, and the column (1-based, in bytes, of its '<'), of the start
+    // tag in the XML text, when the document was asked to keep line numbers
+    // (CXmlDocument::SetKeepLineNumbers); 0 otherwise, and 0 for documents
+    // read from Fast Infoset. Numbers beyond 32 bits are kept as 0.
+    unsigned long GetLineNumber() const { return m_line; }
+    unsigned long GetColumnNumber() const { return m_column; }
     const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
@@ -103,6 +106,10 @@ private:
     std::vector<CXmlAttribute*> m_attributes;  // owned by the document
     std::string m_text;
     std::size_t m_textOffset = 0;
+    // Where the start tag stood, for messages; 32 bits each keep the
+    // element within one more word.
+    std::uint32_t m_line = 0;
+    std::uint32_t m_column = 0;
 };
 
 }  // namespace QbXmlLib5

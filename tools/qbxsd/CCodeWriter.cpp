@@ -709,7 +709,12 @@ void CCodeWriter::MetaData(std::ostream& out, const ClassModel& cls) const {
     out << "        new qbd::CParentElementInfo(qbd::" << cls.group
         << ", qbd::" << (cls.pseudo ? "PseudoElement" : "Element") << ", " << Lit(cls.xmlName)
         << ", " << Lit(cls.xmlNamespace) << ", " << textProp << ", "
-        << (cls.pseudo ? "false" : "true") << ", " << (cls.base ? "true" : "false") << "),\n";
+        << (cls.pseudo ? "false" : "true") << ", " << (cls.base ? "true" : "false");
+    // A choice with a member that can match nothing accepts an empty element.
+    if (cls.group == "Choice" && !cls.base && !cls.restricted && CModelBuilder::IsEmptiable(&cls)) {
+        out << ", true";
+    }
+    out << "),\n";
     auto list = [&](const std::vector<std::string>& records) {
         out << "        {";
         for (std::size_t i = 0; i < records.size(); ++i) {

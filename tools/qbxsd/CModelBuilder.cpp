@@ -562,7 +562,7 @@ void CModelBuilder::AddGroupMember(ClassModel* cls, const Node& particle,
     cls->members.push_back(member);
 }
 
-bool CModelBuilder::IsEmptiable(const ClassModel* cls) const {
+bool CModelBuilder::IsEmptiable(const ClassModel* cls) {
     const bool choice = cls->group == "Choice";
     bool any = false;
     bool all = true;

@@ -48,6 +48,8 @@ public:
     const std::vector<Member>& SimpleGlobals() const { return m_simpleGlobals; }
     // The built-in type table, for the code writer.
     static const BuiltinType* Builtin(const std::string& name);
+    // Whether the content of `cls` (its own members) can match nothing.
+    static bool IsEmptiable(const ClassModel* cls);
 
 private:
     ClassModel* NewClass(const std::string& name, const Node& node, const std::string& ns);
@@ -91,7 +93,6 @@ private:
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
     static void Occurs(const Node& particle, Member& member);
     static std::string ProcessContentsOf(const Node& wildcard);
-    bool IsEmptiable(const ClassModel* cls) const;
 
     const CSchemaSet& m_schemas;
     std::vector<std::unique_ptr<ClassModel>> m_classes;

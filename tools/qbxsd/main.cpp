@@ -14,6 +14,7 @@
 #include "CModelBuilder.h"
 #include "CSchemaSet.h"
 #include "core/CQbException.h"
+#include "core/QbVersion.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ const char* const kUsage =
     "  -q            print nothing but errors and warnings\n"
     "  --one-pair    write all namespaces into the pair of the first schema\n"
     "  --depfile F   also write a make dependency file listing every schema read\n"
+    "  -h, --help    print this text and exit\n"
+    "  --version     print the library version and exit\n"
     "Writes one header/source pair per target namespace; the pair of the first\n"
     "schema includes the others and holds CreateDocument and the factories.\n";
 
@@ -79,6 +82,9 @@ int main(int argc, char** argv) {
             depfile = argv[++i];
         } else if (arg == "-q") {
             quiet = true;
+        } else if (arg == "--version") {
+            std::printf("qbxsd %s\n", QbXmlLib5::GetLibraryVersion());
+            return 0;
         } else if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;

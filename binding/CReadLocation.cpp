@@ -1,0 +1,96 @@
+#include "binding/CReadLocation.h"
+
+#include <exception>
+#include <vector>
+
+#include "xml/CXmlAttribute.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+
+struct CFailure {
+    const CXmlElement* element = nullptr;
+    const CXmlAttribute* attribute = nullptr;
+};
+
+thread_local CFailure t_failure;
+
+// The elements from `root` down to `target`, found depth-first without
+// recursion (elements know no parent); empty when `target` is not below.
+std::vector<const CXmlElement*> ChainTo(const CXmlElement* root, const CXmlElement* target) {
+    std::vector<const CXmlElement*> chain{root};
+    while (!chain.empty() && chain.back() != target) {
+        if (const CXmlElement* child = chain.back()->GetFirstElement()) {
+            chain.push_back(child);
+            continue;
+        }
+        while (!chain.empty() && !chain.back()->GetNextSiblingElement()) chain.pop_back();
+        if (!chain.empty()) chain.back() = chain.back()->GetNextSiblingElement();
+        // The root's siblings are not part of the search.
+        if (chain.size() == 1 && chain[0] != root) chain.clear();
+    }
+    return chain;
+}
+
+bool SameName(const CXmlElement* a, const CXmlElement* b) {
+    return a->GetLocalName() == b->GetLocalName() && a->GetNamespaceURI() == b->GetNamespaceURI();
+}
+
+// "name", or "name[n]" (1-based) when the parent has several of that name.
+std::string Step(const CXmlElement* parent, const CXmlElement* element) {
+    std::size_t position = 0;
+    std::size_t count = 0;
+    for (const CXmlElement* sibling = parent->GetFirstElement(); sibling;
+         sibling = sibling->GetNextSiblingElement()) {
+        if (!SameName(sibling, element)) continue;
+        ++count;
+        if (sibling == element) position = count;
+    }
+    const std::string& name = element->GetLocalName();
+    return count > 1 ? name + "[" + std::to_string(position) + "]" : name;
+}
+
+std::string PathOf(const CXmlElement* element) {
+    const CXmlElement* root = element->GetDocument()->GetDocumentElement();
+    const std::vector<const CXmlElement*> chain =
+        root ? ChainTo(root, element) : std::vector<const CXmlElement*>();
+    if (chain.empty()) return "/" + element->GetLocalName();
+    std::string path = "/" + root->GetLocalName();
+    for (std::size_t i = 1; i < chain.size(); ++i) path += "/" + Step(chain[i - 1], chain[i]);
+    return path;
+}
+
+}  // namespace
+
+CReadLocation::CReadLocation(const CXmlElement* element, const CXmlAttribute* attribute)
+    : m_element(element), m_attribute(attribute), m_uncaught(std::uncaught_exceptions()) {}
+
+CReadLocation::~CReadLocation() {
+    if (t_failure.element || !m_element || std::uncaught_exceptions() <= m_uncaught) return;
+    t_failure.element = m_element;
+    t_failure.attribute = m_attribute;
+}
+
+void CReadLocation::Reset() { t_failure = CFailure(); }
+
+std::string CReadLocation::TakeFailure() {
+    const CFailure failure = t_failure;
+    Reset();
+    if (!failure.element) return std::string();
+    std::string where;
+    if (failure.element->GetLineNumber() != 0) {
+        where = "line " + std::to_string(failure.element->GetLineNumber());
+        if (failure.element->GetColumnNumber() != 0) {
+            where += ", column " + std::to_string(failure.element->GetColumnNumber());
+        }
+        where += ": ";
+    }
+    where += PathOf(failure.element);
+    if (failure.attribute) where += "/@" + failure.attribute->GetLocalName();
+    return where;
+}
+
+}  // namespace QbXmlLib5

@@ -1,0 +1,44 @@
+// CReadLocation: where reading generated objects failed.
+//
+// Reading marks each element (and attribute) it works on with a
+// CReadLocation on the stack. When a refusal unwinds through the marks, the
+// innermost one records its node for the thread; the entry point then turns
+// it into a line, a column and a path for the message chain. Nothing is
+// allocated while reading goes well.
+#ifndef QBXMLLIB5_BINDING_CREADLOCATION_H
+#define QBXMLLIB5_BINDING_CREADLOCATION_H
+
+#include <string>
+
+namespace QbXmlLib5 {
+
+class CXmlAttribute;
+class CXmlElement;
+
+class CReadLocation {
+public:
+    // Marks `element`, or its `attribute`, as the node being read.
+    explicit CReadLocation(const CXmlElement* element, const CXmlAttribute* attribute = nullptr);
+    // Records the node when an exception leaves the scope and no inner mark
+    // recorded one.
+    ~CReadLocation();
+    CReadLocation(const CReadLocation&) = delete;
+    CReadLocation& operator=(const CReadLocation&) = delete;
+
+    // Forgets what this thread recorded; reading starts with it.
+    static void Reset();
+    // The recorded node as "line 12, column 7: /order/items/item[3]/quantity"
+    // (an attribute ends the path with "/@name"; the line and column are left
+    // out where the reader did not know them), or "" when nothing was
+    // recorded. Forgets it.
+    static std::string TakeFailure();
+
+private:
+    const CXmlElement* m_element;
+    const CXmlAttribute* m_attribute;
+    int m_uncaught;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_BINDING_CREADLOCATION_H
