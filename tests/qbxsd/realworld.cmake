@@ -49,14 +49,10 @@ set(QBXSD_REALWORLD_KNOWN_FAILURES
   realworld.saml2.refuse.unknown_attribute
   # xsi:noNamespaceSchemaLocation is not kept.
   realworld.gdal-gmlasconf.roundtrip.gmlasconf
-  # Mixed content keeps its text as one string, written after the children.
-  realworld.xhtml-strict.roundtrip.xhtml1-appc-empty
-  realworld.xhtml-strict.roundtrip.xhtml1-strict
   # libxml2 stops with an internal error when it adds this schema's default
   # attributes to the document for the comparison.
   realworld.xhtml-strict.roundtrip.xhtml11-basic-w3c
   # Duplicate xs:ID values are accepted.
-  realworld.xmldsig-xenc.refuse.duplicate_id
   realworld.saml2.refuse.duplicate_id)
 
 set(QBXSD_REALWORLD_DIR ${PROJECT_SOURCE_DIR}/tests/realworld)
