@@ -52,8 +52,7 @@ set(QBXSD_REALWORLD_KNOWN_FAILURES
   # libxml2 stops with an internal error when it adds this schema's default
   # attributes to the document for the comparison.
   realworld.xhtml-strict.roundtrip.xhtml11-basic-w3c
-  # Duplicate xs:ID values are accepted.
-  realworld.saml2.refuse.duplicate_id)
+)
 
 set(QBXSD_REALWORLD_DIR ${PROJECT_SOURCE_DIR}/tests/realworld)
 find_program(QB_XMLLINT xmllint)
