@@ -212,6 +212,10 @@ void ExerciseDate(const CDateTime& value) {
     Expect([&] { (void)value.GetDayOfYear(); });
     Expect([&] {
         const CDateTime normalized = value.GetNormalized();
+        // A zoned time is ordered on one reference day: moving it to UTC can
+        // cross midnight, which moves it by a day there, so only kinds with
+        // a whole date must compare equal to their normalized form.
+        if (value.GetType() == CDateTime::dt_time) return;
         Check(normalized.CompareTo(value) == CDateTime::Equal,
               "CDateTime normalization moved the value",
               value.ToString() + " -> " + normalized.ToString());
