@@ -256,36 +256,47 @@ TEST(StreamReader, PathMatchingNothingStillReadsTheParent) {
     EXPECT_EQ(parent->ToXml(false, true, EOL_LF), order->ToXml(false, true, EOL_LF));
 }
 
-TEST(StreamReader, InvalidItemIsNamedAndEarlierItemsStayIntact) {
+// The XML text `text` as Fast Infoset, event by event.
+std::string TextToFastInfoset(const std::string& text) {
+    std::string octets;
+    CFastInfosetEventWriter writer(
+        [&octets](const unsigned char* data, std::size_t length) {
+            octets.append(reinterpret_cast<const char*>(data), length);
+        },
+        FI_DECL_NONE);
+    CXmlEventParser parser(writer);
+    parser.Parse(reinterpret_cast<const unsigned char*>(text.data()), text.size(), true);
+    return octets;
+}
+
+std::string Compress(const std::string& bytes, CompressionType type) {
+    CBinaryData data(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return AsString(data.CompressData(type));
+}
+
+TEST(StreamReader, InvalidItemIsNamedAndEarlierItemsStayIntactInEveryForm) {
     CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(5);
-    for (const Form& form : kForms) {
-        SCOPED_TRACE(form.name);
-        std::string bytes = AsString(form.write(*order));
-        if (std::string(form.name) != "text") continue;
-        // Quantity 100 breaks maxExclusive in item 3 only.
-        const std::size_t at = bytes.find("<quantity>", bytes.find("Product &lt;3&gt;"));
-        bytes.replace(at, bytes.find("</quantity>", at) - at, "<quantity>100");
-        std::vector<CSmartPtr<Po::CItem>> items;
-        const std::string message =
-            QbTest::FullMessageOf([&] { StreamItems(bytes, false, kItems, items, nullptr); });
-        EXPECT_NE(message.find("Failed to read item 3 at /purchaseOrder/items/item"),
-                  std::string::npos)
-            << message;
-        EXPECT_NE(message.find("quantity"), std::string::npos) << message;
-        ASSERT_EQ(items.size(), 2u);
-        EXPECT_EQ(items[1]->ToXml(false, false, EOL_LF),
-                  order->GetItems()->GetItem()->Item(1)->ToXml(false, false, EOL_LF));
-    }
-    // The same fault through every form (written from the text with it).
-    CSmartPtr<Po::CPurchaseOrderType> bad = MakeOrder(5);
-    CXmlSerializationContext lenient;
-    bad->GetItems()->GetItem()->Item(2)->SetPartNum("872-AA");
-    for (const Form& form : kForms) {
-        SCOPED_TRACE(form.name);
-        std::string bytes = AsString(form.write(*bad));
-        std::vector<CSmartPtr<Po::CItem>> items;
-        // Not a fault: a baseline that all five items read.
-        EXPECT_EQ(StreamItems(bytes, true, kItems, items, nullptr), 5u);
+    std::string text = AsString(kForms[0].write(*order));
+    // Quantity 100 breaks maxExclusive, in item 3 only.
+    const std::size_t at = text.find("<quantity>", text.find("Product &lt;3&gt;"));
+    text.replace(at, text.find("</quantity>", at) - at, "<quantity>100");
+    const std::string fastInfoset = TextToFastInfoset(text);
+    const std::string forms[] = {text, Compress(text, CT_GZIP), Compress(text, CT_ZLIB),
+                                 fastInfoset, Compress(fastInfoset, CT_GZIP)};
+    for (const std::string& bytes : forms) {
+        for (bool fromFile : {false, true}) {
+            std::vector<CSmartPtr<Po::CItem>> items;
+            const std::string message = QbTest::FullMessageOf(
+                [&] { StreamItems(bytes, fromFile, kItems, items, nullptr); });
+            EXPECT_EQ(message.rfind("Failed to read item 3 at /purchaseOrder/items/item (", 0), 0u)
+                << message;
+            EXPECT_NE(message.find("/item/quantity"), std::string::npos) << message;
+            ASSERT_EQ(items.size(), 2u);
+            for (int i = 0; i < 2; ++i) {
+                EXPECT_EQ(items[i]->ToXml(false, false, EOL_LF),
+                          order->GetItems()->GetItem()->Item(i)->ToXml(false, false, EOL_LF));
+            }
+        }
     }
 }
 
