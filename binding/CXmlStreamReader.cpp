@@ -46,29 +46,38 @@ public:
             for (const Binding& binding : *inherited) AddNamespaceAlias(binding.first, binding.second);
         }
         for (const auto& declaration : declarations) {
-            AddNamespaceAlias(Local(declaration.prefix), Local(declaration.namespaceUri));
+            AddNamespaceAlias(std::string(Local(declaration.prefix, 0)),
+                              std::string(Local(declaration.namespaceUri, 1)));
         }
-        CXmlElement* element =
-            GetCurrentElement() ? AddChildElement(Local(name.namespaceUri), Local(name.localName))
-                                : AddDocElement(Local(name.namespaceUri), Local(name.localName));
+        const std::string_view uri = Local(name.namespaceUri, 0);
+        const std::string_view localName = Local(name.localName, 1);
+        CXmlElement* element = GetCurrentElement() ? AddChildElement(uri, localName)
+                                                   : AddDocElement(uri, localName);
         for (const auto& attribute : attributes) {
-            AddElementAttribute(element, Local(attribute.name.localName), Local(attribute.value),
-                                Local(attribute.name.namespaceUri));
+            AddElementAttribute(element, Local(attribute.name.localName, 0),
+                                Local(attribute.value, 1), Local(attribute.name.namespaceUri, 2));
         }
     }
     void End() { EndElement(); }
     void Text(std::string_view text) {
         if (CXmlElement* element = GetCurrentElement()) {
-            const std::string local = Local(text);
+            const std::string_view local = Local(text, 0);
             AppendTextExcludingCR(element, local.data(), local.size());
         }
     }
+    // Ready for the next tree; the names stay.
+    void Reset() { EmptyTree(); }
 
 private:
-    std::string Local(std::string_view utf8) const {
-        return m_utf8 ? std::string(utf8) : Utf8ToLocal(utf8.data(), utf8.size());
+    // The text in the local encoding: itself, or a conversion kept in one of
+    // three slots until the next conversion into that slot.
+    std::string_view Local(std::string_view utf8, int slot) {
+        if (m_utf8) return utf8;
+        m_converted[slot] = Utf8ToLocal(utf8.data(), utf8.size());
+        return m_converted[slot];
     }
     bool m_utf8;
+    std::string m_converted[3];
 };
 
 // Sorts the events: those of a streamed element build its tree, which is
@@ -153,7 +162,7 @@ private:
         m_standIn = false;
         ++m_count;
         m_handler(*m_item.GetDocumentElement(), m_count);
-        m_item.Cleanup();
+        m_item.Reset();
         if (m_itemHook) m_itemHook(m_count);
     }
 

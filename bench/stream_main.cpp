@@ -1,0 +1,204 @@
+// Streaming against whole documents: a purchase order of N items (default
+// 10 million, about 1.5 GB of XML text) is written to a temporary file item
+// by item (CXmlStreamWriter) and read back item by item (CXmlStreamReader),
+// as XML text, gzip and Fast Infoset. Each phase prints its time, its
+// throughput in MB/s (of the file as written) and items/s, and the process's
+// peak resident memory during the phase. Then an order of M items (default
+// 100,000) is written and read whole in the same process (the object tree
+// built and written with ToXmlFile / ToFastInfosetFile; read with
+// FromXmlFile and destroyed), best of three runs, for the whole-document
+// speed; the last column is the streaming speed over it.
+//
+// Peak memory: glibc is told to hand freed memory back (malloc_trim) and the
+// kernel's high-water mark is reset (/proc/self/clear_refs) before a phase;
+// the figure is the process's VmHWM after it, everything resident included.
+//
+// Run: build/bench/qbxml_stream_bench [--items N] [--whole-items M]
+//      [--dir DIRECTORY (default $TMPDIR or /tmp)]
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+
+#include "PoBench.h"
+#include "PoOrder.h"
+#include "po.h"
+
+using namespace QbXmlLib5;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const char kPath[] = "/purchaseOrder/items/item";
+// Whole documents are small: the best of a few runs is their speed.
+const int kWholeRuns = 3;
+
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength);
+    }
+    return -1;
+}
+
+void ResetPeak() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+struct Phase {
+    double seconds = 0;
+    double peakMiB = -1;
+};
+
+// `run` `times` times: the peak of the first run, the best time.
+Phase Measure(const std::function<void()>& run, int times = 1) {
+    Phase phase;
+    phase.seconds = 1e30;
+    for (int i = 0; i < times; ++i) {
+        ResetPeak();
+        const Clock::time_point start = Clock::now();
+        run();
+        phase.seconds =
+            std::min(phase.seconds, std::chrono::duration<double>(Clock::now() - start).count());
+        const long peak = StatusKiB("VmHWM:");
+        if (i == 0 && peak >= 0) phase.peakMiB = peak / 1024.0;
+    }
+    return phase;
+}
+
+double FileMB(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size / 1e6 : 0;
+}
+
+CSmartPtr<Po::CItem> MakeOurItem(int i) {
+    const pobench::ItemValues v = pobench::MakeItem(i);
+    CSmartPtr<Po::CItem> item = new Po::CItem();
+    item->SetPartNum(v.partNum);
+    item->SetProductName(v.productName);
+    item->SetQuantity(v.quantity);
+    item->SetUSPrice(CDecimal(v.usPrice));
+    if (v.hasComment) item->SetComment("Confirm this is electric");
+    if (v.hasShipDate) item->SetShipDate(CDateTime(1999, 5, static_cast<std::uint8_t>(v.shipDay)));
+    if (v.hasTag) item->GetTag()->Add("garden");
+    return item;
+}
+
+struct Form {
+    const char* name;
+    const char* suffix;
+    bool fastInfoset;
+    CompressionType compression;
+};
+
+void StreamWrite(const std::string& path, const Form& form, long items) {
+    CXmlStreamWriter::COptions options;
+    options.fastInfoset = form.fastInfoset;
+    options.compression = form.compression;
+    CXmlStreamWriter writer(path.c_str(), options);
+    CSmartPtr<Po::CPurchaseOrderType> header = pobench::BuildOurOrder(0);
+    writer.Begin(header, kPath);
+    for (long i = 0; i < items; ++i) writer.Write(MakeOurItem(static_cast<int>(i)));
+    writer.End();
+}
+
+// Returns the number of items read; the tags are counted so that the items
+// are looked at.
+long StreamRead(const std::string& path, long& tags) {
+    CXmlStreamReader reader(path.c_str());
+    CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
+    tags = 0;
+    return static_cast<long>(reader.ReadObjects<Po::CItem>(
+        kPath, [&tags](const CSmartPtr<Po::CItem>& item) { tags += item->GetTag()->GetCount(); },
+        order));
+}
+
+void WholeWrite(const std::string& path, const Form& form, long items) {
+    CSmartPtr<Po::CPurchaseOrderType> order = pobench::BuildOurOrder(static_cast<int>(items));
+    if (form.fastInfoset) {
+        order->ToFastInfosetFile(path.c_str(), FI_DECL_NONE, CXmlSerializationContext(),
+                                 form.compression);
+    } else {
+        order->ToXmlFile(path.c_str(), true, true, XE_UTF8, EOL_LF, CXmlSerializationContext(),
+                         form.compression);
+    }
+}
+
+void WholeRead(const std::string& path) {
+    CSmartPtr<Po::CPurchaseOrderType> order = new Po::CPurchaseOrderType();
+    order->FromXmlFile(path.c_str());
+}
+
+void PrintRow(const char* form, const char* phase, long items, double mb, const Phase& p,
+              double wholeItemsPerSecond) {
+    const double itemsPerSecond = items / p.seconds;
+    std::printf("%-13s %-13s %10ld %9.1f %8.2f %8.1f %11.0f %9.1f", form, phase, items, mb,
+                p.seconds, mb / p.seconds, itemsPerSecond, p.peakMiB);
+    if (wholeItemsPerSecond > 0) {
+        std::printf(" %11.0f %6.2f", wholeItemsPerSecond, itemsPerSecond / wholeItemsPerSecond);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long items = 10000000;
+    long wholeItems = 100000;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp && *tmp ? tmp : "/tmp";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--items") == 0) items = std::atol(argv[i + 1]);
+        if (std::strcmp(argv[i], "--whole-items") == 0) wholeItems = std::atol(argv[i + 1]);
+        if (std::strcmp(argv[i], "--dir") == 0) dir = argv[i + 1];
+    }
+    const Form forms[] = {{"XML text", ".xml", false, CT_NONE},
+                          {"gzip", ".xml.gz", false, CT_GZIP},
+                          {"Fast Infoset", ".finf", true, CT_NONE}};
+    std::printf("Streaming %ld items; whole documents of %ld items for comparison\n", items,
+                wholeItems);
+    std::printf("%-13s %-13s %10s %9s %8s %8s %11s %9s %11s %6s\n", "form", "phase", "items",
+                "MB", "seconds", "MB/s", "items/s", "peak MiB", "whole it/s", "ratio");
+    int failures = 0;
+    try {
+        for (const Form& form : forms) {
+            const std::string path = dir + "/qbxml_stream_bench" + form.suffix;
+            const std::string wholePath = dir + "/qbxml_stream_bench_whole" + form.suffix;
+            // Whole documents first: their figures go on the streaming rows.
+            const Phase wholeWrite =
+                Measure([&] { WholeWrite(wholePath, form, wholeItems); }, kWholeRuns);
+            const double wholeMB = FileMB(wholePath);
+            const Phase wholeRead = Measure([&] { WholeRead(wholePath); }, kWholeRuns);
+            std::remove(wholePath.c_str());
+            PrintRow(form.name, "whole write", wholeItems, wholeMB, wholeWrite, 0);
+            PrintRow(form.name, "whole read", wholeItems, wholeMB, wholeRead, 0);
+
+            const Phase write = Measure([&] { StreamWrite(path, form, items); });
+            const double mb = FileMB(path);
+            PrintRow(form.name, "stream write", items, mb, write, wholeItems / wholeWrite.seconds);
+            long tags = 0, read = 0;
+            const Phase readPhase = Measure([&] { read = StreamRead(path, tags); });
+            std::remove(path.c_str());
+            PrintRow(form.name, "stream read", read, mb, readPhase, wholeItems / wholeRead.seconds);
+            if (read != items || tags != (items + 3) / 4) {
+                std::printf("  read back %ld items and %ld tags: WRONG\n", read, tags);
+                ++failures;
+            }
+        }
+    } catch (const CQbException& e) {
+        std::printf("Error:\n%s\n", e.GetFullMessage().c_str());
+        return 1;
+    }
+    return failures == 0 ? 0 : 1;
+}
