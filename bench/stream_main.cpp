@@ -15,7 +15,7 @@
 //
 // Run: build/bench/qbxml_stream_bench [--items N] [--whole-items M]
 //      [--dir DIRECTORY (default $TMPDIR or /tmp)]
-#include <malloc.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,8 +25,8 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 
+#include "PeakMemory.h"
 #include "PoBench.h"
 #include "PoOrder.h"
 #include "po.h"
@@ -40,20 +40,8 @@ const char kPath[] = "/purchaseOrder/items/item";
 // Whole documents are small: the best of a few runs is their speed.
 const int kWholeRuns = 3;
 
-long StatusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t keyLength = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength);
-    }
-    return -1;
-}
-
-void ResetPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using qbbench::ResetPeak;
+using qbbench::StatusKiB;
 
 struct Phase {
     double seconds = 0;
@@ -168,8 +156,8 @@ int main(int argc, char** argv) {
                           {"Fast Infoset", ".finf", true, CT_NONE}};
     std::printf("Streaming %ld items; whole documents of %ld items for comparison\n", items,
                 wholeItems);
-    std::printf("%-13s %-13s %10s %9s %8s %8s %11s %9s %11s %6s\n", "form", "phase", "items",
-                "MB", "seconds", "MB/s", "items/s", "peak MiB", "whole it/s", "ratio");
+    std::printf("%-13s %-13s %10s %9s %8s %8s %11s %9s %11s %6s\n", "form", "phase", "items", "MB",
+                "seconds", "MB/s", "items/s", "peak MiB", "whole it/s", "ratio");
     int failures = 0;
     try {
         for (const Form& form : forms) {

@@ -27,7 +27,8 @@ CXmlStreamPath::CXmlStreamPath(const std::string& path) : m_text(path) {
             step.localName.erase(0, close + 1);
         }
         if (step.localName.empty()) {
-            throw CQbInvalidParamException(FormatString("Invalid streaming path [%s]", path.c_str()));
+            throw CQbInvalidParamException(
+                FormatString("Invalid streaming path [%s]", path.c_str()));
         }
         m_steps.push_back(std::move(step));
         start = end + 1;
@@ -54,8 +55,9 @@ CElementInfo** FindRecord(CXmlGeneratedClass* object, const std::string& name) {
 
 CXmlStreamPath::CTarget CXmlStreamPath::Locate(CXmlObjectBase* root) const {
     const auto fail = [this](const CStep& step, const char* why) {
-        return CQbInvalidParamException(FormatString("The path [%s] does not lead to a collection: [%s] %s",
-                                                     m_text.c_str(), step.localName.c_str(), why));
+        return CQbInvalidParamException(
+            FormatString("The path [%s] does not lead to a collection: [%s] %s", m_text.c_str(),
+                         step.localName.c_str(), why));
     };
     auto* object = dynamic_cast<CXmlGeneratedClass*>(root);
     if (!object || m_steps.size() < 2) throw fail(m_steps[0], "is not an object with members");
@@ -68,8 +70,8 @@ CXmlStreamPath::CTarget CXmlStreamPath::Locate(CXmlObjectBase* root) const {
             CTarget target;
             target.parent = object;
             target.record = *record;
-            target.collection = value.GetKind() == it_XmlCollection ? value.GetXmlCollection()
-                                                                    : nullptr;
+            target.collection =
+                value.GetKind() == it_XmlCollection ? value.GetXmlCollection() : nullptr;
             if (!target.collection) throw fail(m_steps[i], "is not a collection");
             for (CElementInfo** after = record + 1; *after; ++after) {
                 target.namesAfter.push_back((*after)->GetElementName());

@@ -43,7 +43,8 @@ public:
     void Start(const QName& name, const Declarations& declarations, const Attributes& attributes,
                const std::vector<Binding>* inherited) {
         if (inherited) {
-            for (const Binding& binding : *inherited) AddNamespaceAlias(binding.first, binding.second);
+            for (const Binding& binding : *inherited)
+                AddNamespaceAlias(binding.first, binding.second);
         }
         for (const auto& declaration : declarations) {
             AddNamespaceAlias(std::string(Local(declaration.prefix, 0)),
@@ -51,8 +52,8 @@ public:
         }
         const std::string_view uri = Local(name.namespaceUri, 0);
         const std::string_view localName = Local(name.localName, 1);
-        CXmlElement* element = GetCurrentElement() ? AddChildElement(uri, localName)
-                                                   : AddDocElement(uri, localName);
+        CXmlElement* element =
+            GetCurrentElement() ? AddChildElement(uri, localName) : AddDocElement(uri, localName);
         for (const auto& attribute : attributes) {
             AddElementAttribute(element, Local(attribute.name.localName, 0),
                                 Local(attribute.value, 1), Local(attribute.name.namespaceUri, 2));
@@ -171,8 +172,8 @@ private:
     std::function<void(std::size_t)> m_itemHook;
     CStreamDocument m_item;
     std::unique_ptr<CStreamDocument> m_skeleton;
-    std::size_t m_depth = 0;      // open elements
-    std::size_t m_matched = 0;    // leading open elements that follow the path
+    std::size_t m_depth = 0;    // open elements
+    std::size_t m_matched = 0;  // leading open elements that follow the path
     bool m_inItem = false;
     bool m_standIn = false;       // the item goes to the skeleton too
     std::size_t m_itemLevel = 0;  // open elements around the streamed one

@@ -57,8 +57,8 @@ public:
         if (m_passing) m_target.WriteInLineSchema(text);
     }
     void WriteStartElement(const std::string& localName, const std::string& namespaceUri) override {
-        if (InParent() && std::find(m_namesAfter.begin(), m_namesAfter.end(), localName) !=
-                              m_namesAfter.end()) {
+        if (InParent() &&
+            std::find(m_namesAfter.begin(), m_namesAfter.end(), localName) != m_namesAfter.end()) {
             ReachCut();
         }
         const std::size_t level = m_depth;
@@ -187,9 +187,9 @@ void CXmlStreamWriter::Write(const CXmlObjectBase* item) {
         CXmlObjectBase::ToXml_Int(item, m_writer, false, m_itemNamespace.c_str(), m_ctx, false);
     } catch (const CQbException& e) {
         m_state = State::Failed;
-        throw CQbValidationException(FormatString("Failed to write item %zu at %s", m_count + 1,
-                                                  m_path->GetText().c_str()),
-                                     e);
+        throw CQbValidationException(
+            FormatString("Failed to write item %zu at %s", m_count + 1, m_path->GetText().c_str()),
+            e);
     }
     ++m_count;
     m_state = State::Failed;
@@ -217,9 +217,9 @@ void CXmlStreamWriter::WriteRootPart(bool head) {
         return;
     }
     if (!cut.IsCutReached()) {
-        throw CQbInvalidParamException(FormatString(
-            "The path [%s] does not lead to a collection: its parent was not written",
-            m_path->GetText().c_str()));
+        throw CQbInvalidParamException(
+            FormatString("The path [%s] does not lead to a collection: its parent was not written",
+                         m_path->GetText().c_str()));
     }
 }
 

@@ -68,8 +68,8 @@ std::size_t CPlatformInputFile::Read(unsigned char* buffer, std::size_t size) {
 }
 
 CPlatformOutputFile::CPlatformOutputFile(const char* path) : m_path(path ? path : ""), m_fd(-1) {
-    m_fd = path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
-                : (errno = EINVAL, -1);
+    m_fd =
+        path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666) : (errno = EINVAL, -1);
     if (m_fd < 0) Fail(errno);
 }
 
@@ -119,7 +119,8 @@ CPlatformMappedFile::CPlatformMappedFile(int fd, const std::string& path) {
     m_size = static_cast<std::size_t>(info.st_size);
     if (m_size == 0) return;
     void* data = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (data == MAP_FAILED) ThrowFileError("Failed to map the file [%s] Error [0x%08x]", path, errno);
+    if (data == MAP_FAILED)
+        ThrowFileError("Failed to map the file [%s] Error [0x%08x]", path, errno);
     ::madvise(data, m_size, MADV_SEQUENTIAL);
     m_data = static_cast<const unsigned char*>(data);
 }

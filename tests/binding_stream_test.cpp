@@ -163,8 +163,9 @@ TEST(StreamWriter, BytesAreThoseOfTheWholeDocument) {
         EXPECT_EQ(StreamLedger(TextOptions(c.formatted, c.encoding, c.eol, CT_NONE), 50),
                   AsString(whole->ToXmlStream(true, c.formatted, c.encoding, c.eol)));
         // Compressed: the same document inside.
-        EXPECT_EQ(QbTest::Inflate(StreamLedger(TextOptions(c.formatted, c.encoding, c.eol, CT_GZIP), 50)),
-                  AsString(whole->ToXmlStream(true, c.formatted, c.encoding, c.eol)));
+        EXPECT_EQ(
+            QbTest::Inflate(StreamLedger(TextOptions(c.formatted, c.encoding, c.eol, CT_GZIP), 50)),
+            AsString(whole->ToXmlStream(true, c.formatted, c.encoding, c.eol)));
     }
     CXmlStreamWriter::COptions fi;
     fi.fastInfoset = true;
@@ -311,7 +312,8 @@ TEST(StreamReader, TruncatedAndMalformedInputThrowsInEveryForm) {
                          CQbException);
         }
         std::string damaged = bytes;
-        for (std::size_t i = damaged.size() / 3; i < damaged.size() / 3 + 16; ++i) damaged[i] ^= 0x5A;
+        for (std::size_t i = damaged.size() / 3; i < damaged.size() / 3 + 16; ++i)
+            damaged[i] ^= 0x5A;
         std::vector<CSmartPtr<Po::CItem>> items;
         try {
             StreamItems(damaged, true, kItems, items, nullptr);
@@ -322,6 +324,22 @@ TEST(StreamReader, TruncatedAndMalformedInputThrowsInEveryForm) {
     std::vector<CSmartPtr<Po::CItem>> items;
     QbTest::ExpectThrow<CQbException>([&] { StreamItems("", false, kItems, items, nullptr); },
                                       "XML Stream is empty!");
+    // Every cut of a small order: an exception or, for a cut in the layout
+    // after the root closes, the whole order; never a crash.
+    CSmartPtr<Po::CPurchaseOrderType> small = MakeOrder(4);
+    for (const Form& form : kForms) {
+        const std::string bytes = AsString(form.write(*small));
+        for (std::size_t keep = 0; keep < bytes.size(); keep += 5) {
+            std::vector<CSmartPtr<Po::CItem>> got;
+            CSmartPtr<Po::CPurchaseOrderType> parent = new Po::CPurchaseOrderType();
+            try {
+                EXPECT_EQ(StreamItems(bytes.substr(0, keep), false, kItems, got, parent), 4u)
+                    << form.name << " cut to " << keep;
+            } catch (const CQbException&) {
+                EXPECT_LE(got.size(), 4u);
+            }
+        }
+    }
 }
 
 TEST(StreamWriter, InvalidItemAndMisuseAreRefused) {

@@ -109,8 +109,7 @@ private:
     std::vector<unsigned char> m_input;
 };
 
-CXmlStreamInput::CXmlStreamInput(const char* fileName)
-    : m_file(new CPlatformInputFile(fileName)) {}
+CXmlStreamInput::CXmlStreamInput(const char* fileName) : m_file(new CPlatformInputFile(fileName)) {}
 
 CXmlStreamInput::CXmlStreamInput(std::istream& stream) : m_stream(&stream) {}
 
@@ -153,10 +152,9 @@ void CXmlStreamInput::Prime() {
     while (ahead < m_ahead.size()) {
         std::size_t n = 0;
         if (m_inflater) {
-            n = m_inflater->Read(m_ahead.data() + ahead, m_ahead.size() - ahead,
-                                 [this](unsigned char* b, std::size_t s) {
-                                     return ReadSource(b, s);
-                                 });
+            n = m_inflater->Read(
+                m_ahead.data() + ahead, m_ahead.size() - ahead,
+                [this](unsigned char* b, std::size_t s) { return ReadSource(b, s); });
         } else {
             n = ReadSource(m_ahead.data() + ahead, m_ahead.size() - ahead);
         }

@@ -64,12 +64,14 @@ private:
 
 CXmlStreamOutput::CXmlStreamOutput(const char* fileName, CompressionType compression)
     : m_file(new CPlatformOutputFile(fileName)) {
-    if (compression == CT_GZIP || compression == CT_ZLIB) m_deflater.reset(new CDeflater(compression));
+    if (compression == CT_GZIP || compression == CT_ZLIB)
+        m_deflater.reset(new CDeflater(compression));
 }
 
 CXmlStreamOutput::CXmlStreamOutput(std::ostream& stream, CompressionType compression)
     : m_stream(&stream) {
-    if (compression == CT_GZIP || compression == CT_ZLIB) m_deflater.reset(new CDeflater(compression));
+    if (compression == CT_GZIP || compression == CT_ZLIB)
+        m_deflater.reset(new CDeflater(compression));
 }
 
 CXmlStreamOutput::~CXmlStreamOutput() = default;
