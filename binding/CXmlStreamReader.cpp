@@ -224,6 +224,11 @@ std::size_t CXmlStreamReader::ReadElements(const std::string& path, const Elemen
                                            CXmlObjectBase* parent) {
     const CXmlStreamPath steps(path);
     if (m_used) throw CQbInvalidStateException("The document has already been read.");
+    if (parent && steps.GetDepth() < 2) {
+        throw CQbInvalidParamException(FormatString(
+            "The path [%s] names the document element: there is no parent to read",
+            path.c_str()));
+    }
     m_used = true;
     const SchemaType schemaType = m_ctx.GetSchemaType();
     CStreamSink sink(steps, schemaType, handler, parent != nullptr);

@@ -71,7 +71,9 @@ public:
     // Each element at `path` as an untyped tree, then `parent` (may be
     // null) as described above. Returns the number of elements handed over.
     // Throws CQbInvalidParamException "The document element [%s] does not
-    // match the path [%s]" when the document starts elsewhere, and
+    // match the path [%s]" when the document starts elsewhere and "The path
+    // [%s] names the document element: there is no parent to read" for a
+    // parent with a one-name path, and
     // CQbInvalidStateException "The document has already been read." on a
     // second call.
     std::size_t ReadElements(const std::string& path, const ElementHandler& handler,

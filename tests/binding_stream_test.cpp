@@ -245,6 +245,17 @@ TEST(StreamReader, PathsByNameAndNamespace) {
         "The document element [ledger] does not match the path [/order/entries/entry]");
     QbTest::ExpectThrow<CQbInvalidParamException>([&] { count("/ledger//entry"); },
                                                   "Invalid streaming path [/ledger//entry]");
+    std::istringstream in(bytes);
+    CXmlStreamReader reader(in);
+    CSmartPtr<Ledger::CLedger> parent = new Ledger::CLedger("ledger");
+    const auto ignore = [](const CSmartPtr<Ledger::CLedger>&) {};
+    QbTest::ExpectThrow<CQbInvalidParamException>(
+        [&] { reader.ReadObjects<Ledger::CLedger>("/ledger", ignore, parent); },
+        "The path [/ledger] names the document element: there is no parent to read");
+    reader.ReadObjects<Ledger::CLedger>("/ledger", ignore);
+    QbTest::ExpectThrow<CQbInvalidStateException>(
+        [&] { reader.ReadObjects<Ledger::CLedger>("/ledger", ignore); },
+        "The document has already been read.");
 }
 
 TEST(StreamReader, PathMatchingNothingStillReadsTheParent) {
