@@ -16,6 +16,7 @@
 // Run: build/bench/qbxml_stream_bench [--items N] [--whole-items M]
 //      [--dir DIRECTORY (default $TMPDIR or /tmp)]
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -161,8 +162,10 @@ int main(int argc, char** argv) {
     int failures = 0;
     try {
         for (const Form& form : forms) {
-            const std::string path = dir + "/qbxml_stream_bench" + form.suffix;
-            const std::string wholePath = dir + "/qbxml_stream_bench_whole" + form.suffix;
+            // Named after the process: runs side by side must not share files.
+            const std::string stem = dir + "/qbxml_stream_bench_" + std::to_string(getpid());
+            const std::string path = stem + form.suffix;
+            const std::string wholePath = stem + "_whole" + form.suffix;
             // Whole documents first: their figures go on the streaming rows.
             const Phase wholeWrite =
                 Measure([&] { WholeWrite(wholePath, form, wholeItems); }, kWholeRuns);

@@ -41,6 +41,7 @@
 #include <memory>
 #include <string>
 
+#include "binding/TXmlObjectCol.h"
 #include "core/CSmartPtr.h"
 #include "core/CXmlObjectBase.h"
 #include "core/CXmlSerializationContext.h"
@@ -87,7 +88,7 @@ public:
         return ReadElements(
             path,
             [&](const CXmlElement& element, std::size_t index) {
-                CSmartPtr<T> item = new T(element.GetLocalName().c_str());
+                CSmartPtr<T> item = Detail::NewForReading<T>(element.GetLocalName().c_str(), 0);
                 ReadItem(item, element, path, index);
                 handler(item);
             },

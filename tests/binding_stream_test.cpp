@@ -5,6 +5,7 @@
 // paths that match nothing are refused or handled as documented.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -78,6 +79,10 @@ std::size_t StreamItems(const std::string& bytes, bool fromFile, const std::stri
     if (fromFile) {
         const std::string file = QbTest::TempPath("stream_in");
         QbTest::WriteFile(file, bytes);
+        struct CRemove {
+            std::string path;
+            ~CRemove() { std::remove(path.c_str()); }
+        } remove{file};
         CXmlStreamReader reader(file.c_str());
         return reader.ReadObjects<Po::CItem>(path, keep, parent);
     }
@@ -189,6 +194,8 @@ TEST(StreamWriter, BytesAreThoseOfTheWholeDocument) {
     const std::string expected = QbTest::TempPath("whole_out.xml");
     whole->ToXmlFile(expected.c_str(), true, true, XE_UTF16, EOL_LF);
     EXPECT_EQ(QbTest::ReadFile(file), QbTest::ReadFile(expected));
+    std::remove(file.c_str());
+    std::remove(expected.c_str());
 }
 
 TEST(StreamReader, MembersAroundNestedEntriesAtTwoLevels) {
@@ -252,7 +259,14 @@ TEST(StreamReader, PathsByNameAndNamespace) {
     QbTest::ExpectThrow<CQbInvalidParamException>(
         [&] { reader.ReadObjects<Ledger::CLedger>("/ledger", ignore, parent); },
         "The path [/ledger] names the document element: there is no parent to read");
-    reader.ReadObjects<Ledger::CLedger>("/ledger", ignore);
+    // What the handler throws passes through as it is.
+    QbTest::ExpectThrow<CQbInvalidStateException>(
+        [&] {
+            reader.ReadObjects<Ledger::CLedger>("/ledger", [](const CSmartPtr<Ledger::CLedger>&) {
+                throw CQbInvalidStateException("enough");
+            });
+        },
+        "enough");
     QbTest::ExpectThrow<CQbInvalidStateException>(
         [&] { reader.ReadObjects<Ledger::CLedger>("/ledger", ignore); },
         "The document has already been read.");
