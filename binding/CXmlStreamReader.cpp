@@ -22,7 +22,8 @@ namespace {
 using QName = CXmlEventSink::QName;
 using Declarations = std::vector<CXmlEventSink::Declaration>;
 using Attributes = std::vector<CXmlEventSink::Attribute>;
-using Binding = std::pair<std::string, std::string>;  // prefix, namespace URI
+// A namespace declaration in UTF-8: prefix, namespace URI.
+using Binding = std::pair<std::string, std::string>;
 
 const std::size_t kChunk = 64 * 1024;
 // Items between two releases of a mapped input's pages.
@@ -43,8 +44,10 @@ public:
     void Start(const QName& name, const Declarations& declarations, const Attributes& attributes,
                const std::vector<Binding>* inherited) {
         if (inherited) {
-            for (const Binding& binding : *inherited)
-                AddNamespaceAlias(binding.first, binding.second);
+            for (const Binding& binding : *inherited) {
+                AddNamespaceAlias(std::string(Local(binding.first, 0)),
+                                  std::string(Local(binding.second, 1)));
+            }
         }
         for (const auto& declaration : declarations) {
             AddNamespaceAlias(std::string(Local(declaration.prefix, 0)),
@@ -226,8 +229,7 @@ std::size_t CXmlStreamReader::ReadElements(const std::string& path, const Elemen
     if (m_used) throw CQbInvalidStateException("The document has already been read.");
     if (parent && steps.GetDepth() < 2) {
         throw CQbInvalidParamException(FormatString(
-            "The path [%s] names the document element: there is no parent to read",
-            path.c_str()));
+            "The path [%s] names the document element: there is no parent to read", path.c_str()));
     }
     m_used = true;
     const SchemaType schemaType = m_ctx.GetSchemaType();

@@ -72,6 +72,19 @@ std::string AsString(const CBinaryData& data) {
     return std::string(reinterpret_cast<const char*>(data.GetData()), data.GetLength());
 }
 
+// The XML text `text` as Fast Infoset, event by event.
+std::string TextToFastInfoset(const std::string& text) {
+    std::string octets;
+    CFastInfosetEventWriter writer(
+        [&octets](const unsigned char* data, std::size_t length) {
+            octets.append(reinterpret_cast<const char*>(data), length);
+        },
+        FI_DECL_NONE);
+    CXmlEventParser parser(writer);
+    parser.Parse(reinterpret_cast<const unsigned char*>(text.data()), text.size(), true);
+    return octets;
+}
+
 // Reads `bytes` by streaming, from a file or a stream, keeping every item.
 std::size_t StreamItems(const std::string& bytes, bool fromFile, const std::string& path,
                         std::vector<CSmartPtr<Po::CItem>>& items, CXmlObjectBase* parent) {
@@ -272,6 +285,31 @@ TEST(StreamReader, PathsByNameAndNamespace) {
         "The document has already been read.");
 }
 
+TEST(StreamReader, NamesTextAndScopesInAnotherLocalEncoding) {
+    SetLocalCharEncoding(28591);  // ISO-8859-1
+    struct CRestore {
+        ~CRestore() { SetLocalCharEncoding(65001); }
+    } restore;
+    const std::string document =
+        "<?xml version='1.0' encoding='UTF-8'?><a xmlns:p='urn:\xC3\xA9'>"
+        "<b x='\xC3\xA9'>caf\xC3\xA9</b></a>";
+    std::istringstream in(document);
+    CXmlStreamReader reader(in);
+    std::size_t seen = 0;
+    reader.ReadElements("/a/b", [&seen](const CXmlElement& b, std::size_t) {
+        EXPECT_EQ(b.GetText(), "caf\xE9");
+        EXPECT_EQ(b.GetAttribute("x", ""), "\xE9");
+        EXPECT_EQ(b.LookupNamespaceFromPrefix("p"), "urn:\xE9");
+        ++seen;
+    });
+    EXPECT_EQ(seen, 1u);
+    std::istringstream fastInfoset(TextToFastInfoset("<a/>"));
+    CXmlStreamReader fiReader(fastInfoset);
+    QbTest::ExpectThrow<CQbInvalidStateException>(
+        [&] { fiReader.ReadElements("/a", [](const CXmlElement&, std::size_t) {}); },
+        "Streaming Fast Infoset needs UTF-8 as the local character encoding.");
+}
+
 TEST(StreamReader, PathMatchingNothingStillReadsTheParent) {
     CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(3);
     std::vector<CSmartPtr<Po::CItem>> items;
@@ -280,19 +318,6 @@ TEST(StreamReader, PathMatchingNothingStillReadsTheParent) {
                           items, parent),
               0u);
     EXPECT_EQ(parent->ToXml(false, true, EOL_LF), order->ToXml(false, true, EOL_LF));
-}
-
-// The XML text `text` as Fast Infoset, event by event.
-std::string TextToFastInfoset(const std::string& text) {
-    std::string octets;
-    CFastInfosetEventWriter writer(
-        [&octets](const unsigned char* data, std::size_t length) {
-            octets.append(reinterpret_cast<const char*>(data), length);
-        },
-        FI_DECL_NONE);
-    CXmlEventParser parser(writer);
-    parser.Parse(reinterpret_cast<const unsigned char*>(text.data()), text.size(), true);
-    return octets;
 }
 
 std::string Compress(const std::string& bytes, CompressionType type) {
