@@ -76,6 +76,15 @@ CXmlStreamPath::CTarget CXmlStreamPath::Locate(CXmlObjectBase* root) const {
             for (CElementInfo** after = record + 1; *after; ++after) {
                 target.namesAfter.push_back((*after)->GetElementName());
             }
+            // The members after the collection are told by their names.
+            for (CElementInfo** before = object->GetClassElementInfo(); before != record;
+                 ++before) {
+                for (const std::string& name : target.namesAfter) {
+                    if ((*before)->GetElementName() == name) {
+                        throw fail(m_steps[i], "has members of one name before and after it");
+                    }
+                }
+            }
             return target;
         }
         CSmartPtr<CXmlObjectBase> child =

@@ -48,7 +48,8 @@ public:
     // Follows the path through the members of `root` (a generated object
     // written as the document element): throws CQbInvalidParamException
     // "The path [%s] does not lead to a collection: [%s] %s" naming the
-    // step that has no member, no object set, or no collection.
+    // step that has no member, no object set, or no collection, or whose
+    // parent has members of one name before and after it.
     CTarget Locate(CXmlObjectBase* root) const;
 
 private:
