@@ -16,7 +16,7 @@
 // the figure is the process's VmHWM after it, everything resident included.
 //
 // Run: build/bench/qbxml_stream_bench [--items N] [--whole-items M]
-//      [--dir DIRECTORY (default $TMPDIR or /tmp)]
+//      [--dir DIRECTORY (default $TMPDIR or /tmp)] [--form text|gzip|fi]
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +97,7 @@ CSmartPtr<Po::CItem> MakeOurItem(int i) {
 
 struct Form {
     const char* name;
+    const char* option;  // its name for --form
     const char* suffix;
     bool fastInfoset;
     CompressionType compression;
@@ -157,16 +158,18 @@ void PrintRow(const char* form, const char* phase, long items, double mb, const 
 int main(int argc, char** argv) {
     long items = 10000000;
     long wholeItems = 100000;
+    std::string only;  // text, gzip or fi: that form alone
     const char* tmp = std::getenv("TMPDIR");
     std::string dir = tmp && *tmp ? tmp : "/tmp";
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--items") == 0) items = std::atol(argv[i + 1]);
         if (std::strcmp(argv[i], "--whole-items") == 0) wholeItems = std::atol(argv[i + 1]);
         if (std::strcmp(argv[i], "--dir") == 0) dir = argv[i + 1];
+        if (std::strcmp(argv[i], "--form") == 0) only = argv[i + 1];
     }
-    const Form forms[] = {{"XML text", ".xml", false, CT_NONE},
-                          {"gzip", ".xml.gz", false, CT_GZIP},
-                          {"Fast Infoset", ".finf", true, CT_NONE}};
+    const Form forms[] = {{"XML text", "text", ".xml", false, CT_NONE},
+                          {"gzip", "gzip", ".xml.gz", false, CT_GZIP},
+                          {"Fast Infoset", "fi", ".finf", true, CT_NONE}};
     std::printf("Streaming %ld items; whole documents of %ld items for comparison\n", items,
                 wholeItems);
     std::printf("%-13s %-13s %10s %9s %8s %8s %8s %11s %9s %11s %6s\n", "form", "phase", "items",
@@ -174,6 +177,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     try {
         for (const Form& form : forms) {
+            if (!only.empty() && only != form.option) continue;
             // Named after the process: runs side by side must not share files.
             const std::string stem = dir + "/qbxml_stream_bench_" + std::to_string(getpid());
             const std::string path = stem + form.suffix;
