@@ -11,6 +11,10 @@
 // FromXmlFile and destroyed), best of three runs, for the whole-document
 // speed; the last column is the streaming speed over it.
 //
+// The same order of M items is also written and read by streaming, in
+// turns with the whole-document runs, for a comparison at equal size that
+// other load on the machine affects alike.
+//
 // Peak memory: glibc is told to hand freed memory back (malloc_trim) and the
 // kernel's high-water mark is reset (/proc/self/clear_refs) before a phase;
 // the figure is the process's VmHWM after it, everything resident included.
@@ -153,6 +157,49 @@ void PrintRow(const char* form, const char* phase, long items, double mb, const 
     std::fflush(stdout);
 }
 
+// The whole-document speed of a form, per CPU second.
+struct SameSize {
+    double writeItemsPerSecond = 0;
+    double readItemsPerSecond = 0;
+};
+
+// Keeps the first run's peak and the best times.
+void KeepBest(Phase& best, const Phase& run, bool first) {
+    if (first) {
+        best = run;
+        return;
+    }
+    best.seconds = std::min(best.seconds, run.seconds);
+    best.cpuSeconds = std::min(best.cpuSeconds, run.cpuSeconds);
+}
+
+// Whole-document and streaming writes and reads of one order of `items`
+// items, in turns, kWholeRuns times (the best of each counts): whatever else
+// the machine does meets both alike. Prints the four rows.
+SameSize CompareSameSize(const Form& form, const std::string& stem, long items) {
+    const std::string wholePath = stem + "_whole" + form.suffix;
+    const std::string streamPath = stem + "_same" + form.suffix;
+    Phase wholeWrite, streamWrite, wholeRead, streamRead;
+    long tags = 0;
+    for (int i = 0; i < kWholeRuns; ++i) {
+        KeepBest(wholeWrite, Measure([&] { WholeWrite(wholePath, form, items); }), i == 0);
+        KeepBest(streamWrite, Measure([&] { StreamWrite(streamPath, form, items); }), i == 0);
+        KeepBest(wholeRead, Measure([&] { WholeRead(wholePath); }), i == 0);
+        KeepBest(streamRead, Measure([&] { StreamRead(streamPath, tags); }), i == 0);
+    }
+    const double wholeMB = FileMB(wholePath), streamMB = FileMB(streamPath);
+    std::remove(wholePath.c_str());
+    std::remove(streamPath.c_str());
+    SameSize whole;
+    whole.writeItemsPerSecond = items / wholeWrite.cpuSeconds;
+    whole.readItemsPerSecond = items / wholeRead.cpuSeconds;
+    PrintRow(form.name, "whole write", items, wholeMB, wholeWrite, 0);
+    PrintRow(form.name, "stream write", items, streamMB, streamWrite, whole.writeItemsPerSecond);
+    PrintRow(form.name, "whole read", items, wholeMB, wholeRead, 0);
+    PrintRow(form.name, "stream read", items, streamMB, streamRead, whole.readItemsPerSecond);
+    return whole;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,25 +228,15 @@ int main(int argc, char** argv) {
             // Named after the process: runs side by side must not share files.
             const std::string stem = dir + "/qbxml_stream_bench_" + std::to_string(getpid());
             const std::string path = stem + form.suffix;
-            const std::string wholePath = stem + "_whole" + form.suffix;
             // Whole documents first: their figures go on the streaming rows.
-            const Phase wholeWrite =
-                Measure([&] { WholeWrite(wholePath, form, wholeItems); }, kWholeRuns);
-            const double wholeMB = FileMB(wholePath);
-            const Phase wholeRead = Measure([&] { WholeRead(wholePath); }, kWholeRuns);
-            std::remove(wholePath.c_str());
-            PrintRow(form.name, "whole write", wholeItems, wholeMB, wholeWrite, 0);
-            PrintRow(form.name, "whole read", wholeItems, wholeMB, wholeRead, 0);
-
+            const SameSize whole = CompareSameSize(form, stem, wholeItems);
             const Phase write = Measure([&] { StreamWrite(path, form, items); });
             const double mb = FileMB(path);
-            PrintRow(form.name, "stream write", items, mb, write,
-                     wholeItems / wholeWrite.cpuSeconds);
+            PrintRow(form.name, "stream write", items, mb, write, whole.writeItemsPerSecond);
             long tags = 0, read = 0;
             const Phase readPhase = Measure([&] { read = StreamRead(path, tags); });
             std::remove(path.c_str());
-            PrintRow(form.name, "stream read", read, mb, readPhase,
-                     wholeItems / wholeRead.cpuSeconds);
+            PrintRow(form.name, "stream read", read, mb, readPhase, whole.readItemsPerSecond);
             if (read != items || tags != (items + 3) / 4) {
                 std::printf("  read back %ld items and %ld tags: WRONG\n", read, tags);
                 ++failures;
