@@ -1,5 +1,5 @@
 // Streaming against whole documents: a purchase order of N items (default
-// 10 million, about 1.5 GB of XML text) is written to a temporary file item
+// 10 million, about 1.8 GB of XML text) is written to a temporary file item
 // by item (CXmlStreamWriter) and read back item by item (CXmlStreamReader),
 // as XML text, gzip and Fast Infoset. Each phase prints its wall-clock and
 // CPU time (the process's, user and system), its throughput in MB/s (of the
