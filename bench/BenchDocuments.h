@@ -1,6 +1,10 @@
-// Deterministic benchmark documents of a requested size in two shapes:
-// data-oriented (many small elements with attributes, some namespaced) and
-// text-heavy (long paragraphs with few attributes).
+// Deterministic benchmark documents of a requested size in five shapes:
+// data-oriented (orders: a default namespace, a second namespace on attributes
+// and elements, entity references), text-heavy (long paragraphs with few
+// attributes), attribute-heavy (flat readings of five attributes and no
+// text), nested (a configuration tree eight levels deep with prefixed names
+// and short values) and international (non-ASCII text in elements and
+// attributes).
 #ifndef QBXMLLIB5_BENCH_BENCHDOCUMENTS_H
 #define QBXMLLIB5_BENCH_BENCHDOCUMENTS_H
 
@@ -10,9 +14,26 @@
 
 namespace bench {
 
-enum class Shape { Data, Text };
+enum class Shape { Data, Text, Attributes, Nested, International };
 
-inline const char* ShapeName(Shape shape) { return shape == Shape::Data ? "data" : "text"; }
+constexpr Shape kShapes[] = {Shape::Data, Shape::Text, Shape::Attributes, Shape::Nested,
+                             Shape::International};
+
+inline const char* ShapeName(Shape shape) {
+    switch (shape) {
+        case Shape::Data:
+            return "data-oriented";
+        case Shape::Text:
+            return "text-heavy";
+        case Shape::Attributes:
+            return "attribute-heavy";
+        case Shape::Nested:
+            return "nested";
+        case Shape::International:
+            return "international";
+    }
+    return "";
+}
 
 // A small linear congruential generator so documents are the same everywhere.
 class Lcg {
@@ -30,10 +51,11 @@ private:
 
 inline void AppendWord(std::string& out, Lcg& rng) {
     static const char* const kWords[] = {
-        "lorem", "ipsum", "dolor", "sit", "amet", "consectetur", "adipiscing", "elit",
-        "sed", "do", "eiusmod", "tempor", "incididunt", "ut", "labore", "et", "dolore",
-        "magna", "aliqua", "enim", "ad", "minim", "veniam", "quis", "nostrud",
-        "exercitation", "ullamco", "laboris", "nisi", "aliquip", "commodo", "consequat"};
+        "lorem",  "ipsum",   "dolor",   "sit",      "amet",         "consectetur", "adipiscing",
+        "elit",   "sed",     "do",      "eiusmod",  "tempor",       "incididunt",  "ut",
+        "labore", "et",      "dolore",  "magna",    "aliqua",       "enim",        "ad",
+        "minim",  "veniam",  "quis",    "nostrud",  "exercitation", "ullamco",     "laboris",
+        "nisi",   "aliquip", "commodo", "consequat"};
     out += kWords[rng.Below(sizeof kWords / sizeof kWords[0])];
 }
 
@@ -86,25 +108,121 @@ inline void AppendTextRecord(std::string& out, Lcg& rng, std::size_t n) {
     out += "</chapter>\n";
 }
 
-// Builds a document of about `bytes` bytes (never less).
-inline std::string MakeDocument(Shape shape, std::size_t bytes) {
-    Lcg rng(shape == Shape::Data ? 12345u : 67890u);
-    std::string out;
-    out.reserve(bytes + 4096);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    if (shape == Shape::Data) {
-        out += "<orders xmlns=\"urn:bench:orders\" xmlns:x=\"urn:bench:extension\">\n";
+inline void AppendReading(std::string& out, Lcg& rng, std::size_t n) {
+    static const char* const kUnits[] = {"C", "kPa", "%", "lx"};
+    static const char* const kQuality[] = {"good", "suspect", "bad"};
+    out += "<reading sensor=\"s-";
+    out += std::to_string(rng.Below(500));
+    out += "\" seq=\"";
+    out += std::to_string(n);
+    out += "\" value=\"";
+    out += std::to_string(rng.Below(100000) / 100.0).substr(0, 6);
+    out += "\" unit=\"";
+    out += kUnits[rng.Below(4)];
+    out += "\" quality=\"";
+    out += kQuality[rng.Below(3)];
+    out += "\"/>\n";
+}
+
+inline void AppendSection(std::string& out, Lcg& rng, int depth) {
+    out += std::string(static_cast<std::size_t>(depth), ' ');
+    out += depth % 2 ? "<c:section c:name=\"" : "<section name=\"";
+    AppendWord(out, rng);
+    out += "\">\n";
+    if (depth < 8) {
+        const std::uint32_t children = 1 + rng.Below(2);
+        for (std::uint32_t i = 0; i < children; ++i) AppendSection(out, rng, depth + 1);
     } else {
-        out += "<book xmlns=\"urn:bench:book\" lang=\"la\">\n";
-    }
-    for (std::size_t n = 0; out.size() < bytes; ++n) {
-        if (shape == Shape::Data) {
-            AppendDataRecord(out, rng, n);
-        } else {
-            AppendTextRecord(out, rng, n);
+        for (int i = 0; i < 3; ++i) {
+            out += std::string(static_cast<std::size_t>(depth + 1), ' ');
+            out += "<c:entry key=\"";
+            AppendWord(out, rng);
+            out += "\">";
+            out += std::to_string(rng.Below(1000));
+            out += "</c:entry>\n";
         }
     }
-    out += shape == Shape::Data ? "</orders>\n" : "</book>\n";
+    out += std::string(static_cast<std::size_t>(depth), ' ');
+    out += depth % 2 ? "</c:section>\n" : "</section>\n";
+}
+
+inline void AppendInternational(std::string& out, Lcg& rng, std::size_t n) {
+    static const char* const kWords[] = {
+        "\u03ba\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1",                          // Greek
+        "\u0437\u0434\u0440\u0430\u0432\u0441\u0442\u0432\u0443\u0439\u0442\u0435",  // Russian
+        "\u3053\u3093\u306b\u3061\u306f",                                            // Japanese
+        "\u4f60\u597d\u4e16\u754c",                                                  // Chinese
+        "gr\u00fc\u00dfe",
+        "caf\u00e9",
+        "na\u00efve",
+        "\u00e5ngstr\u00f6m"};
+    const auto word = [&] { out += kWords[rng.Below(sizeof kWords / sizeof kWords[0])]; };
+    out += "<item no=\"";
+    out += std::to_string(n);
+    out += "\" title=\"";
+    word();
+    out += "\">\n  <name>";
+    word();
+    out += ' ';
+    word();
+    out += "</name>\n  <description>";
+    const std::uint32_t words = 6 + rng.Below(10);
+    for (std::uint32_t w = 0; w < words; ++w) {
+        if (w) out += ' ';
+        word();
+    }
+    out += "</description>\n</item>\n";
+}
+
+// Builds a document of about `bytes` bytes (never less).
+inline std::string MakeDocument(Shape shape, std::size_t bytes) {
+    Lcg rng(12345u + 1111u * static_cast<std::uint32_t>(shape));
+    std::string out;
+    out.reserve(bytes + 65536);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const char* end = "";
+    switch (shape) {
+        case Shape::Data:
+            out += "<orders xmlns=\"urn:bench:orders\" xmlns:x=\"urn:bench:extension\">\n";
+            end = "</orders>\n";
+            break;
+        case Shape::Text:
+            out += "<book xmlns=\"urn:bench:book\" lang=\"la\">\n";
+            end = "</book>\n";
+            break;
+        case Shape::Attributes:
+            out += "<readings>\n";
+            end = "</readings>\n";
+            break;
+        case Shape::Nested:
+            out += "<config xmlns=\"urn:bench:config\" xmlns:c=\"urn:bench:config:core\">\n";
+            end = "</config>\n";
+            break;
+        case Shape::International:
+            out += "<catalog xml:lang=\"mul\">\n";
+            end = "</catalog>\n";
+            break;
+    }
+    for (std::size_t n = 0; out.size() < bytes; ++n) {
+        switch (shape) {
+            case Shape::Data:
+                AppendDataRecord(out, rng, n);
+                break;
+            case Shape::Text:
+                AppendTextRecord(out, rng, n);
+                break;
+            case Shape::Attributes:
+                AppendReading(out, rng, n);
+                break;
+            case Shape::Nested:
+                AppendSection(out, rng, 1);
+                break;
+            case Shape::International:
+                AppendInternational(out, rng, n);
+                break;
+        }
+    }
+    out += end;
     return out;
 }
 

@@ -27,8 +27,8 @@ using Clock = std::chrono::steady_clock;
 
 // Minimum wall time of `fn` over enough repetitions to be stable.
 double TimeIt(std::size_t inputBytes, const std::function<void()>& fn) {
-    const int reps = static_cast<int>(std::clamp<std::size_t>(
-        (60u << 20) / std::max<std::size_t>(inputBytes, 1), 3, 200));
+    const int reps = static_cast<int>(
+        std::clamp<std::size_t>((60u << 20) / std::max<std::size_t>(inputBytes, 1), 3, 200));
     double best = 1e30;
     for (int i = 0; i < reps; ++i) {
         const auto start = Clock::now();
@@ -57,8 +57,8 @@ std::size_t HeapHeldBy(Make make) {
 
 void ExpatParse(const std::string& xml) {
     XML_Parser parser = XML_ParserCreateNS(nullptr, '|');
-    XML_SetElementHandler(parser, [](void*, const XML_Char*, const XML_Char**) {},
-                          [](void*, const XML_Char*) {});
+    XML_SetElementHandler(
+        parser, [](void*, const XML_Char*, const XML_Char**) {}, [](void*, const XML_Char*) {});
     XML_SetCharacterDataHandler(parser, [](void*, const XML_Char*, int) {});
     if (XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) != XML_STATUS_OK) {
         std::fprintf(stderr, "expat: %s\n", XML_ErrorString(XML_GetErrorCode(parser)));
@@ -155,9 +155,8 @@ Targets RunOne(bench::Shape shape, std::size_t bytes) {
     const double fiWrite =
         TimeIt(xml.size(), [&] { fi = element->ToFastInfosetStream(FI_DECL_NONE); });
     CBinaryData text;
-    const double textWrite = TimeIt(xml.size(), [&] {
-        text = element->ToXmlStream(false, false, XE_UTF8, EOL_LF);
-    });
+    const double textWrite =
+        TimeIt(xml.size(), [&] { text = element->ToXmlStream(false, false, XE_UTF8, EOL_LF); });
     const double fiRead = TimeIt(xml.size(), [&] {
         CXmlDocument doc;
         doc.LoadXmlStream(fi.GetData(), fi.GetLength());
@@ -182,16 +181,16 @@ Targets RunOne(bench::Shape shape, std::size_t bytes) {
         doc->LoadXmlStream(raw, len);
         return doc;
     });
-    const std::size_t libxmlMem = HeapHeldBy([&] {
-        return std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>(LibXmlRead(xml), xmlFreeDoc);
-    });
+    const std::size_t libxmlMem = HeapHeldBy(
+        [&] { return std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>(LibXmlRead(xml), xmlFreeDoc); });
     const std::size_t pugiMem = HeapHeldBy([&] {
         auto doc = std::make_unique<pugi::xml_document>();
         doc->load_buffer(xml.data(), xml.size());
         return doc;
     });
-    std::printf("  tree memory per MB of input: QbXmlLib5 %.2f MB, libxml2 %.2f MB, pugixml %.2f MB\n",
-                qbMem / 1048576.0 / mb, libxmlMem / 1048576.0 / mb, pugiMem / 1048576.0 / mb);
+    std::printf(
+        "  tree memory per MB of input: QbXmlLib5 %.2f MB, libxml2 %.2f MB, pugixml %.2f MB\n",
+        qbMem / 1048576.0 / mb, libxmlMem / 1048576.0 / mb, pugiMem / 1048576.0 / mb);
     t.memVsLibxml = static_cast<double>(qbMem) / static_cast<double>(libxmlMem);
     xmlFreeDoc(ldoc);
     return t;
@@ -210,14 +209,14 @@ int main(int argc, char** argv) {
     xmlInitParser();
     std::vector<std::size_t> sizes = {100u << 10, 1u << 20, 20u << 20};
     if (quick) sizes = {100u << 10, 1u << 20};
-    Targets last[2];
+    constexpr std::size_t kShapeCount = sizeof bench::kShapes / sizeof bench::kShapes[0];
+    Targets last[kShapeCount];
     for (std::size_t bytes : sizes) {
-        last[0] = RunOne(bench::Shape::Data, bytes);
-        last[1] = RunOne(bench::Shape::Text, bytes);
+        for (std::size_t s = 0; s < kShapeCount; ++s) last[s] = RunOne(bench::kShapes[s], bytes);
     }
-    std::printf("\nTargets on the largest documents (data / text):\n");
-    for (int s = 0; s < 2; ++s) {
-        std::printf(" %s:\n", s == 0 ? "data-oriented" : "text-heavy");
+    std::printf("\nTargets on the largest documents:\n");
+    for (std::size_t s = 0; s < kShapeCount; ++s) {
+        std::printf(" %s:\n", bench::ShapeName(bench::kShapes[s]));
         Verdict("document tree load time / bare Expat", last[s].loadVsExpat, 1.3, true);
         Verdict("Fast Infoset read speed-up over text read", last[s].fiSpeedup, 4.0, false);
         Verdict("Fast Infoset write time / text write time", last[s].fiWriteVsText, 1.0, true);

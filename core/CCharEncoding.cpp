@@ -394,21 +394,36 @@ unsigned int GetLocalCharEncoding() { return g_localCodePage.load(std::memory_or
 bool IsLocalCharEncodingUtf8() { return IsUtf8CodePage(GetLocalCharEncoding()); }
 
 bool IsValidUtf8(const char* text, std::size_t length) {
+    // Runs of ASCII eight bytes at a time; each longer sequence checked
+    // against RFC 3629's table, whose second byte carries the limits that
+    // exclude overlong forms, surrogates and code points above U+10FFFF.
     const auto* s = reinterpret_cast<const unsigned char*>(text);
-    for (std::size_t i = 0; i < length;) {
-        if (s[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        std::uint32_t cp;
-        const std::size_t n = DecodeUtf8Char(s + i, length - i, cp);
-        // The decoder answers U+FFFD for a bad sequence; only EF BF BD is the
-        // character itself.
-        if (cp == kReplacement &&
-            !(n == 3 && s[i] == 0xEF && s[i + 1] == 0xBF && s[i + 2] == 0xBD)) {
+    const std::uint64_t high = 0x8080808080808080u;
+    const auto tail = [s](std::size_t at) { return (s[at] & 0xC0u) == 0x80u; };
+    std::size_t i = 0;
+    while (i < length) {
+        const unsigned char c = s[i];
+        const std::size_t left = length - i;
+        if (c < 0x80) {
+            std::uint64_t word;
+            while (i + 8 <= length && (std::memcpy(&word, s + i, 8), (word & high) == 0)) i += 8;
+            while (i < length && s[i] < 0x80) ++i;
+        } else if (c < 0xC2) {
+            return false;
+        } else if (c < 0xE0) {
+            if (left < 2 || !tail(i + 1)) return false;
+            i += 2;
+        } else if (c < 0xF0) {
+            if (left < 3 || !tail(i + 1) || !tail(i + 2)) return false;
+            if ((c == 0xE0 && s[i + 1] < 0xA0) || (c == 0xED && s[i + 1] > 0x9F)) return false;
+            i += 3;
+        } else if (c < 0xF5) {
+            if (left < 4 || !tail(i + 1) || !tail(i + 2) || !tail(i + 3)) return false;
+            if ((c == 0xF0 && s[i + 1] < 0x90) || (c == 0xF4 && s[i + 1] > 0x8F)) return false;
+            i += 4;
+        } else {
             return false;
         }
-        i += n;
     }
     return true;
 }

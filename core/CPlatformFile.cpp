@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "core/CPlatformStreamFile.h"
 #include "core/CQbException.h"
 
 namespace QbXmlLib5 {
@@ -37,20 +38,6 @@ private:
     throw CQbException(FormatString(format, Safe(path), static_cast<unsigned>(error)));
 }
 
-// Writes all bytes, resuming after short writes and interruptions.
-bool WriteFully(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 void CPlatformFile::ReadAll(const char* path, std::vector<unsigned char>& content) {
@@ -75,16 +62,12 @@ void CPlatformFile::ReadAll(const char* path, std::vector<unsigned char>& conten
     content.swap(buffer);
 }
 
-void CPlatformFile::WriteAll(const char* path, const unsigned char* prefix,
-                             std::size_t prefixSize, const unsigned char* data,
-                             std::size_t size) {
-    const char* format = "Failed to write data to the file [%s] error [0x%08X]";
-    CFileDescriptor fd(path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
-                            : (errno = EINVAL, -1));
-    if (fd.Get() < 0) ThrowFileError(format, path, errno);
-    if (!WriteFully(fd.Get(), prefix, prefixSize) || !WriteFully(fd.Get(), data, size)) {
-        ThrowFileError(format, path, errno);
-    }
+void CPlatformFile::WriteAll(const char* path, const unsigned char* prefix, std::size_t prefixSize,
+                             const unsigned char* data, std::size_t size) {
+    CPlatformOutputFile file(path);
+    file.Write(prefix, prefixSize);
+    file.Write(data, size);
+    file.Close();
 }
 
 }  // namespace QbXmlLib5

@@ -1,6 +1,9 @@
 #include "fastinfoset/CFastInfosetReader.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -30,6 +33,8 @@ const char kInvalidAlphabetSize[] =
     "between 2 and 2^20 characters.";
 const char kInvalidUtf8[] = "Failed to parse FastInfoset. Invalid UTF-8 character string.";
 const char kInvalidUtf16[] = "Failed to parse FastInfoset. Invalid UTF-16 character string length.";
+const char kNotXmlCharacter[] =
+    "Failed to parse FastInfoset. A character string holds a character that XML does not allow.";
 const char kTooLarge[] =
     "Failed to parse FastInfoset. The document expands beyond the supported size.";
 const char kLengthOnSecondBit[] =
@@ -180,6 +185,55 @@ bool HasNoCarriageReturnOrNul(std::string_view text) {
         if (c == '\r' || c == '\0') return false;
     }
     return true;
+}
+
+// Binary input may carry what no XML text can: control characters (a NUL
+// would even cut the text short) and U+FFFE or U+FFFF. Such a string is
+// refused, as an XML parser refuses the same characters in text. Octets below
+// 0x20 are looked for 32 at a time (SSE2) or 8 at a time (a word holds one
+// where (w - 0x20..20) & ~w has a high bit set); tab, line feed and carriage
+// return are then let through one by one.
+bool MayHoldControl(const unsigned char* data, std::size_t length, std::size_t& i) {
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(0x1F);
+    for (; i + 32 <= length; i += 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16));
+        const __m128i low = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(a, limit), a),
+                                         _mm_cmpeq_epi8(_mm_min_epu8(b, limit), b));
+        if (_mm_movemask_epi8(low) != 0) return true;
+    }
+#endif
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if ((word - 0x2020202020202020u) & ~word & 0x8080808080808080u) return true;
+    }
+    return false;
+}
+
+void CheckXmlCharacters(std::string_view text, bool ascii) {
+    const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t length = text.size();
+    std::size_t i = 0;
+    if (MayHoldControl(data, length, i)) {
+        for (; i < length; ++i) {
+            const unsigned char c = data[i];
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(kNotXmlCharacter);
+        }
+    }
+    for (; i < length; ++i) {
+        const unsigned char c = data[i];
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') Fail(kNotXmlCharacter);
+    }
+    if (ascii) return;
+    // U+FFFE and U+FFFF are EF BF BE and EF BF BF in UTF-8.
+    for (const void* at = std::memchr(data, 0xEF, length); at;) {
+        const std::size_t k =
+            static_cast<std::size_t>(static_cast<const unsigned char*>(at) - data);
+        if (k + 2 < length && data[k + 1] == 0xBF && data[k + 2] >= 0xBE) Fail(kNotXmlCharacter);
+        at = k + 1 < length ? std::memchr(data + k + 1, 0xEF, length - k - 1) : nullptr;
+    }
 }
 
 // UTF-16 character strings are big-endian.
@@ -784,13 +838,14 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
         const unsigned char* data = ReadOctets(length);
         const std::string_view value(reinterpret_cast<const char*>(data),
                                      static_cast<std::size_t>(length));
-        if (!IsAscii(data, value.size()) && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) {
-            Fail(kInvalidUtf8);
-        }
+        const bool ascii = IsAscii(data, value.size());
+        if (!ascii && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) Fail(kInvalidUtf8);
+        CheckXmlCharacters(value, ascii);
         if ((octet & 0x40) && table.size() < kMaxTableSize) table.push_back(value);
         return value;
     }
     const std::string_view value = DecodeCharacters(ReadEncodedString(octet, true));
+    CheckXmlCharacters(value, false);
     if (octet & 0x40) AddStringToTable(table, value);
     return value;
 }
@@ -808,16 +863,16 @@ std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first, boo
         const std::string_view value(reinterpret_cast<const char*>(data),
                                      static_cast<std::size_t>(length));
         plain = IsPlainAscii(data, value.size());
-        if (!plain && !IsAscii(data, value.size()) &&
-            !QbXmlLib5::IsValidUtf8(value.data(), value.size())) {
-            Fail(kInvalidUtf8);
-        }
+        const bool ascii = plain || IsAscii(data, value.size());
+        if (!ascii && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) Fail(kInvalidUtf8);
+        CheckXmlCharacters(value, ascii);
         if ((first & 0x10) && m_characterChunks.size() < kMaxTableSize) {
             m_characterChunks.push_back(value);
         }
         return value;
     }
     const std::string_view value = DecodeCharacters(ReadEncodedString(first, false));
+    CheckXmlCharacters(value, false);
     if (first & 0x10) AddStringToTable(m_characterChunks, value);
     return value;
 }

@@ -77,6 +77,11 @@ CBinaryData CFastInfosetWriter::GetOutput() const {
                        false);
 }
 
+void CFastInfosetWriter::TakeOutput(std::vector<unsigned char>& octets) {
+    octets.clear();
+    octets.swap(m_encoder.Output());
+}
+
 void CFastInfosetWriter::WriteEndDocument() {
     CXmlWriter::WriteEndDocument();
     // The last element's terminator and the document's share one octet.

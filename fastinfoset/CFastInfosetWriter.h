@@ -43,6 +43,11 @@ public:
     void WriteHeader(FInfoDecl decl);
     // The octets written so far.
     CBinaryData GetOutput() const;
+    // The octets so far, moved into `octets`, which the writer then
+    // forgets: a document written in pieces (CXmlStreamWriter) takes them
+    // between elements. Nothing written later refers back to them.
+    std::size_t GetOutputLength() const { return m_encoder.Output().size(); }
+    void TakeOutput(std::vector<unsigned char>& octets);
 
     // The base check ("An Element has not been closed."), then the document
     // terminator.

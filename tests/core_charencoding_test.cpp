@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -228,3 +229,62 @@ TEST_F(CharEncodingTest, WideStringsKeepCharactersBeyondTheBmp) {
 }
 
 }  // namespace
+
+// The validator against RFC 3629 stated another way: decode the code point,
+// then refuse overlong forms, surrogates and anything above U+10FFFF. Every
+// sequence of one to three bytes and the four-byte ones around the limits,
+// alone, behind ASCII runs of every alignment, and cut short.
+static bool ReferenceUtf8(const std::vector<unsigned char>& b) {
+    for (std::size_t i = 0; i < b.size();) {
+        const unsigned c = b[i];
+        const int len = c < 0x80 ? 1 : c >> 5 == 6 ? 2 : c >> 4 == 14 ? 3 : c >> 3 == 30 ? 4 : 0;
+        if (len == 0 || i + len > b.size()) return false;
+        std::uint32_t cp = len == 1 ? c : c & (0x7Fu >> len);
+        for (int k = 1; k < len; ++k) {
+            if ((b[i + k] & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (b[i + k] & 0x3Fu);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < least[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<std::size_t>(len);
+    }
+    return true;
+}
+
+TEST_F(CharEncodingTest, Utf8ValidatorFollowsRfc3629) {
+    int checked = 0;
+    const auto check = [&](std::vector<unsigned char> seq) {
+        for (std::size_t ascii : {0, 3, 8, 13}) {
+            std::vector<unsigned char> b(ascii, 'a');
+            b.insert(b.end(), seq.begin(), seq.end());
+            const bool expected = ReferenceUtf8(b);
+            ASSERT_EQ(IsValidUtf8(reinterpret_cast<const char*>(b.data()), b.size()), expected)
+                << "sequence of " << seq.size() << " bytes after " << ascii << " ASCII bytes";
+            ++checked;
+            b.push_back('z');  // followed by more text
+            ASSERT_EQ(IsValidUtf8(reinterpret_cast<const char*>(b.data()), b.size()), expected);
+        }
+    };
+    for (unsigned a = 0; a < 256; ++a) {
+        check({static_cast<unsigned char>(a)});
+        for (unsigned b = 0x70; b < 0xD0; ++b) {
+            check({static_cast<unsigned char>(a), static_cast<unsigned char>(b)});
+            if (a < 0xE0 || a > 0xEF) continue;
+            for (unsigned c : {0x41u, 0x7Fu, 0x80u, 0xA5u, 0xBFu, 0xC0u}) {
+                check({static_cast<unsigned char>(a), static_cast<unsigned char>(b),
+                       static_cast<unsigned char>(c)});
+            }
+        }
+    }
+    for (unsigned a = 0xF0; a < 0x100; ++a) {
+        for (unsigned b = 0x70; b < 0xD0; ++b) {
+            for (unsigned c : {0x7Fu, 0x80u, 0xBFu, 0xC0u}) {
+                for (unsigned d : {0x41u, 0x80u, 0x9Au, 0xBFu, 0xC0u}) {
+                    check({static_cast<unsigned char>(a), static_cast<unsigned char>(b),
+                           static_cast<unsigned char>(c), static_cast<unsigned char>(d)});
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 100000);
+}

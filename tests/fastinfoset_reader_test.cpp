@@ -294,42 +294,56 @@ TEST(FastInfosetReader, CharacterStringEncodings) {
 
 // UTF-8 literals of every length class, as text chunks and attribute values,
 // added to their tables and referenced again: carriage returns are dropped
-// from text, a NUL ends the text kept, and bytes that are not UTF-8 fail.
+// from text; bytes that are not UTF-8, and characters XML does not allow (a
+// NUL would cut the text short), fail.
 TEST(FastInfosetReader, Utf8LiteralsOfEveryLengthAndContent) {
     const std::string longRun(100, 'x');
+    const char* const utf8 = "Failed to parse FastInfoset. Invalid UTF-8 character string.";
+    const char* const notXml =
+        "Failed to parse FastInfoset. A character string holds a "
+        "character that XML does not allow.";
     const struct {
         std::string literal;
         std::string text;
-        bool valid;
+        const char* error;
     } cases[] = {
-        {"a", "a", true},
-        {"seven!!", "seven!!", true},
-        {"exactly8", "exactly8", true},
-        {"a\rb", "ab", true},
-        {std::string("ab\0cd", 5), "ab", true},
-        {"\r", "", true},
-        {"twenty characters \r!", "twenty characters !", true},
-        {"caf\xC3\xA9 au lait", "caf\xC3\xA9 au lait", true},
-        {"bad \xC3 byte", "", false},
-        {"bad \xFF", "", false},
-        {longRun, longRun, true},
-        {longRun + "\r" + longRun, longRun + longRun, true},
-        {std::string(70, 'y') + std::string(1, '\0') + "z", std::string(70, 'y'), true},
-        {longRun + "\xE2\x82\xAC", longRun + "\xE2\x82\xAC", true},
-        {longRun + "\xE2\x82", "", false},
+        {"a", "a", nullptr},
+        {"seven!!", "seven!!", nullptr},
+        {"exactly8", "exactly8", nullptr},
+        {"a\rb", "ab", nullptr},
+        {"\r", "", nullptr},
+        {"twenty characters \r!", "twenty characters !", nullptr},
+        {"tab\tand\nline", "tab\tand\nline", nullptr},
+        {"caf\xC3\xA9 au lait", "caf\xC3\xA9 au lait", nullptr},
+        {"\xEF\xBF\xBD \xEF\xBF\xBD", "\xEF\xBF\xBD \xEF\xBF\xBD", nullptr},
+        {"bad \xC3 byte", "", utf8},
+        {"bad \xFF", "", utf8},
+        {longRun, longRun, nullptr},
+        {longRun + "\r" + longRun, longRun + longRun, nullptr},
+        {longRun + "\xE2\x82\xAC", longRun + "\xE2\x82\xAC", nullptr},
+        {longRun + "\xE2\x82", "", utf8},
+        {std::string("ab\0cd", 5), "", notXml},
+        {std::string(70, 'y') + std::string(1, '\0') + "z", "", notXml},
+        {"bell\x07", "", notXml},
+        {longRun + "\x1F" + longRun, "", notXml},
+        {"\xEF\xBF\xBE", "", notXml},            // U+FFFE
+        {longRun + "\xEF\xBF\xBF", "", notXml},  // U+FFFF
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.literal);
         Fi text;
         text.Header().Element("r").Chunk(c.literal, true).ChunkIndex(1).Raw({0xFF});
         Fi value;
-        value.Header().Element("r", true).Attribute("v").Value(c.literal, true).Raw({0x00})
-            .ValueIndex(1).Raw({0xFF});
-        if (!c.valid) {
-            EXPECT_EQ(ParseError(text.bytes),
-                      "Failed to parse FastInfoset. Invalid UTF-8 character string.");
-            EXPECT_EQ(ParseError(value.bytes),
-                      "Failed to parse FastInfoset. Invalid UTF-8 character string.");
+        value.Header()
+            .Element("r", true)
+            .Attribute("v")
+            .Value(c.literal, true)
+            .Raw({0x00})
+            .ValueIndex(1)
+            .Raw({0xFF});
+        if (c.error) {
+            EXPECT_EQ(ParseError(text.bytes), c.error);
+            EXPECT_EQ(ParseError(value.bytes), c.error);
             continue;
         }
         EXPECT_EQ(TextOf(text.bytes), c.text + c.text);
@@ -339,6 +353,8 @@ TEST(FastInfosetReader, Utf8LiteralsOfEveryLengthAndContent) {
             EXPECT_EQ(attribute->GetValue(), c.literal);  // values are kept whole
         }
     }
+    // The same through UTF-16: U+0000.
+    EXPECT_EQ(ParseError(TextDocument({0x86, 0x01, 0x00, 0x61, 0x00, 0x00})), notXml);
 }
 
 TEST(FastInfosetReader, BuiltInEncodingAlgorithms) {

@@ -15,7 +15,23 @@ CXmlDocument::~CXmlDocument() { CXmlDocument::Cleanup(); }
 
 void CXmlDocument::Cleanup() { Empty(m_reloading); }
 
+void CXmlDocument::EmptyTree() {
+    if (m_names.size() > kKeptNames) {
+        Empty(true);
+        return;
+    }
+    ClearTree(true);
+}
+
 void CXmlDocument::Empty(bool keepBlocks) {
+    ClearTree(keepBlocks);
+    m_names.clear();
+    m_nameCache.fill(nullptr);
+    m_qualifiedNameIndex.clear();
+    m_qualifiedNames.clear();
+}
+
+void CXmlDocument::ClearTree(bool keepBlocks) {
     m_documentElement = nullptr;
     m_elementStack.clear();
     for (CXmlAttribute* attribute : m_heapValuedAttributes) {
@@ -29,10 +45,6 @@ void CXmlDocument::Empty(bool keepBlocks) {
         m_elementPool.Clear();
         m_attributePool.Release();
     }
-    m_names.clear();
-    m_nameCache.fill(nullptr);
-    m_qualifiedNameIndex.clear();
-    m_qualifiedNames.clear();
     m_aliasMap.clear();
     m_bindings.clear();
     m_pendingScope = &m_documentScope;
@@ -180,8 +192,8 @@ void CXmlDocument::AddInternedAlias(const std::string* prefix, const std::string
     m_pendingScope = &m_bindings.back();
 }
 
-void CXmlDocument::AddElementAttribute(CXmlElement* element, const std::string& localName,
-                                       const std::string& value, const std::string& namespaceUri) {
+void CXmlDocument::AddElementAttribute(CXmlElement* element, std::string_view localName,
+                                       std::string_view value, std::string_view namespaceUri) {
     AddAttributeFromViews(element, localName, value, namespaceUri);
 }
 

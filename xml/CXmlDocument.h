@@ -96,6 +96,13 @@ public:
     void SetElementConsumer(CXmlElementConsumer* consumer) { m_consumer = consumer; }
 
 protected:
+    // Empties the tree and the alias map for the next tree, keeping the
+    // names read so far (up to kKeptNames of them) and the memory blocks:
+    // a reader that builds one small tree after another interns each name
+    // once.
+    void EmptyTree();
+    static constexpr std::size_t kKeptNames = 4096;
+
     // Tree construction, for the readers (and subclasses).
 
     // Creates the document element and makes it the innermost open element.
@@ -127,8 +134,8 @@ protected:
 
     // Appends an attribute to `element` (allocated by the element's
     // document); duplicates are accepted.
-    static void AddElementAttribute(CXmlElement* element, const std::string& localName,
-                                    const std::string& value, const std::string& namespaceUri);
+    static void AddElementAttribute(CXmlElement* element, std::string_view localName,
+                                    std::string_view value, std::string_view namespaceUri);
     // Appends `text` to the element's text without its carriage returns,
     // stopping at the NUL or after `maxLength` bytes, whichever comes first.
     static void AppendTextExcludingCR(CXmlElement* element, const char* text,
@@ -149,6 +156,8 @@ private:
 
     // Cleanup, keeping the pools' blocks when `keepBlocks`.
     void Empty(bool keepBlocks);
+    // The same without the names.
+    void ClearTree(bool keepBlocks);
 
     // Runs `load` on the emptied document and checks that it produced a
     // document element; on failure the document is left empty.

@@ -74,6 +74,12 @@ void CXmlTextWriter::WriteStartDocument(XmlEncoding encoding) {
 
 std::string CXmlTextWriter::GetXml() { return m_output->ToString(); }
 
+std::string CXmlTextWriter::TakeXml() {
+    std::string text = m_output->ToString();
+    m_output->Reset();
+    return text;
+}
+
 CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
     const char* text = m_output->Join();
     const std::size_t length = m_output->GetLength();

@@ -47,6 +47,11 @@ public:
     // (XE_UTF16, XE_UTF16_NO_DECL); other values throw "Unknown Encoding,
     // select UTF-8 ...".
     CBinaryData GetXmlBytes(XmlEncoding encoding);
+    // The output so far, which the writer then forgets: a document written
+    // in pieces (CXmlStreamWriter) takes it between elements. Its length
+    // first, to decide when.
+    std::size_t GetXmlLength() const { return m_output->GetLength(); }
+    std::string TakeXml();
 
     void WriteComment(const std::string& text) override;
     void WriteProcessingInstruction(const std::string& text) override;

@@ -18,7 +18,6 @@
 // document are, as they would be in any application.
 //
 // Run: build/bench/qbxml_po_compare [--items N] [--reps N]
-#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "../PeakMemory.h"
 #include "PoBench.h"
 #include "PoOrder.h"
 #include "po.h"
@@ -45,23 +45,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long StatusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t keyLength = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, keyLength, key) == 0) return std::atol(line.c_str() + keyLength);
-    }
-    return -1;
-}
-
-bool ResetPeak() {
-    malloc_trim(0);
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.close();
-    return static_cast<bool>(clear);
-}
+using qbbench::ResetPeak;
+using qbbench::StatusKiB;
 
 struct Phase {
     double seconds = 0;

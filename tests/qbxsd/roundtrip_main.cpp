@@ -7,7 +7,12 @@
 //       text, compact to OUT.xml and formatted to OUT.formatted.xml; writes
 //       it as Fast Infoset, reads that into a new object and writes that one
 //       as text to OUT.fi.xml. The comparison with DOC is left to
-//       xml_infoset_check.
+//       xml_infoset_check. Like an application that wants them, it writes
+//       the document element's xsi:schemaLocation and
+//       xsi:noNamespaceSchemaLocation back through the context's additional
+//       root attributes, and declares the document's prefixes through the
+//       context's namespace aliases, for the QName values that use them
+//       (reading keeps neither).
 //   roundtrip --invalid EXPECTED DIR [FILE]
 //       every document of DIR listed in EXPECTED (lines "file.xml|text"), or
 //       only FILE, must be refused while it is read, with a message whose
@@ -21,6 +26,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include QBXSD_HEADER
 #include "QbXmlLib5.h"
@@ -29,11 +35,48 @@ using namespace QbXmlLib5;
 
 namespace {
 
-// A new object for the root element of the document at `path`.
-CSmartPtr<CXmlObjectBase> CreateForRoot(const std::string& path) {
+// Every prefix the document at `path` declares, as a namespace alias of
+// `ctx`; where one prefix or one namespace is declared twice, the first
+// declaration counts.
+void DeclarePrefixes(const std::string& path, CXmlSerializationContext& ctx) {
+    CXmlDocument doc(ST_NO_NAMESPACES);
+    doc.Load(path.c_str());
+    CNamespaceAliasMap& aliases = ctx.GetNamespaceAliases();
+    std::vector<const CXmlElement*> open{doc.GetDocumentElement()};
+    while (!open.empty()) {
+        const CXmlElement* element = open.back();
+        open.pop_back();
+        for (const CXmlAttribute* attribute : element->GetAttributes()) {
+            const std::string& name = attribute->GetLocalName();
+            if (name.compare(0, 6, "xmlns:") != 0) continue;
+            const std::string prefix = name.substr(6);
+            const std::string& uri = attribute->GetValue();
+            if (uri.empty() || aliases.DoesAliasExist(prefix.c_str()) ||
+                aliases.DoesNamespaceExist(uri.c_str()))
+                continue;
+            aliases.Add(prefix.c_str(), uri.c_str());
+        }
+        for (const CXmlElement* child = element->GetFirstElement(); child;
+             child = child->GetNextSiblingElement())
+            open.push_back(child);
+    }
+}
+
+// A new object for the root element of the document at `path`; with `ctx`,
+// the root's schema location hints go into its additional root attributes.
+CSmartPtr<CXmlObjectBase> CreateForRoot(const std::string& path,
+                                        CXmlSerializationContext* ctx = nullptr) {
     CXmlDocument doc;
     doc.Load(path.c_str());
     const CXmlElement* root = doc.GetDocumentElement();
+    for (const CXmlAttribute* attribute : root->GetAttributes()) {
+        const std::string& name = attribute->GetLocalName();
+        if (ctx && attribute->GetNamespaceURI() == CXmlWriter::kXsiNamespace &&
+            (name == "schemaLocation" || name == "noNamespaceSchemaLocation")) {
+            ctx->GetAdditionalRootAttributes()->Add(name.c_str(), attribute->GetValue().c_str(),
+                                                    CXmlWriter::kXsiNamespace);
+        }
+    }
     CSmartPtr<CXmlObjectBase> object =
         QBXSD_NAMESPACE::CreateDocument(root->GetLocalName(), root->GetNamespaceURI());
     if (!object) {
@@ -46,14 +89,16 @@ CSmartPtr<CXmlObjectBase> CreateForRoot(const std::string& path) {
 int RoundTrip(const std::string& doc, const std::string& out) {
     const std::string fi = out + ".fi";
     try {
-        CSmartPtr<CXmlObjectBase> object = CreateForRoot(doc);
+        CXmlSerializationContext ctx;
+        CSmartPtr<CXmlObjectBase> object = CreateForRoot(doc, &ctx);
+        DeclarePrefixes(doc, ctx);
         object->FromXmlFile(doc.c_str());
-        object->ToXmlFile((out + ".xml").c_str(), true, false, XE_UTF8, EOL_LF);
-        object->ToXmlFile((out + ".formatted.xml").c_str(), true, true, XE_UTF8, EOL_LF);
-        object->ToFastInfosetFile(fi.c_str(), FI_DECL_NONE);
+        object->ToXmlFile((out + ".xml").c_str(), true, false, XE_UTF8, EOL_LF, ctx);
+        object->ToXmlFile((out + ".formatted.xml").c_str(), true, true, XE_UTF8, EOL_LF, ctx);
+        object->ToFastInfosetFile(fi.c_str(), FI_DECL_NONE, ctx);
         CSmartPtr<CXmlObjectBase> again = CreateForRoot(doc);
         again->FromXmlFile(fi.c_str());
-        again->ToXmlFile((out + ".fi.xml").c_str(), true, false, XE_UTF8, EOL_LF);
+        again->ToXmlFile((out + ".fi.xml").c_str(), true, false, XE_UTF8, EOL_LF, ctx);
     } catch (const CQbException& e) {
         std::fprintf(stderr, "%s: %s\n", doc.c_str(), e.GetFullMessage().c_str());
         return 1;

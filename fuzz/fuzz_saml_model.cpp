@@ -1,8 +1,10 @@
 // libFuzzer target: arbitrary bytes (text, compressed or Fast Infoset) read
-// into the classes qbxsd generates from XML Signature 1.1 and the XML
-// Signature core schema it imports (two namespaces, wildcard content, base64
-// and integer values, a class factory), with the class chosen from the
-// document element, as a program reading whichever document comes does.
+// into the classes qbxsd generates from SAML 2.0 protocol and metadata, the
+// assertion schema, XML Signature 1.1 and core and XML Encryption (seven
+// namespaces that import one another, wildcards of every kind, mixed content,
+// IDs, derived types chosen by xsi:type, base64 and integer values), with the
+// class chosen from the document element, as a program reading whichever
+// document comes does.
 // Anything but an object or a CQbException is a bug. An accepted document must be a fixed
 // point: what the object writes (as Fast Infoset, and as text where the text
 // is well-formed) reads back and writes the same text again.
@@ -11,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "xmldsig11-schema.h"
+#include "fuzz-entry.h"
 
 using namespace QbXmlLib5;
 
@@ -23,7 +25,7 @@ CSmartPtr<CXmlObjectBase> Read(const std::uint8_t* data, std::size_t size,
                                CXmlSerializationContext& ctx) {
     CXmlDocument doc;
     doc.LoadXmlStream(data, size);
-    CSmartPtr<CXmlObjectBase> object = Dsig::CreateDocument(doc.GetDocumentElement());
+    CSmartPtr<CXmlObjectBase> object = Saml::CreateDocument(doc.GetDocumentElement());
     if (object) object->FromXmlElement(doc.GetDocumentElement(), ctx);
     return object;
 }

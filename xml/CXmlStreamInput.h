@@ -1,0 +1,72 @@
+// CXmlStreamInput: the bytes of one document read in pieces from a file or a
+// std::istream, inflated on the way when they are gzip- or zlib-compressed
+// (recognised by their header; gzip members may follow one another, as
+// `gzip -d` reads them). The streaming reader takes its input from here.
+//
+// Fast Infoset can only be decoded from memory: Map() gives the whole
+// (inflated) document as a read-only mapping, the file itself when it is not
+// compressed, otherwise a nameless temporary file that the input is copied to
+// first. Either way the pages are read on demand and can be given back, so a
+// document larger than memory still goes through.
+#ifndef QBXMLLIB5_XML_CXMLSTREAMINPUT_H
+#define QBXMLLIB5_XML_CXMLSTREAMINPUT_H
+
+#include <cstddef>
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+namespace QbXmlLib5 {
+
+class CPlatformInputFile;
+class CPlatformMappedFile;
+class CPlatformSpoolFile;
+
+class CXmlStreamInput {
+public:
+    // Opens the file (CPlatformInputFile's messages on failure).
+    explicit CXmlStreamInput(const char* fileName);
+    // Reads from `stream`, which must outlive this object.
+    explicit CXmlStreamInput(std::istream& stream);
+    ~CXmlStreamInput();
+    CXmlStreamInput(const CXmlStreamInput&) = delete;
+    CXmlStreamInput& operator=(const CXmlStreamInput&) = delete;
+
+    // Whether the (inflated) document starts like Fast Infoset: the X.891
+    // magic octets, or an XML declaration naming the encoding finf. Throws
+    // "XML Stream is empty!" for input without a single byte.
+    bool IsFastInfoset();
+    // The next inflated bytes, up to `size`; 0 at the end. Throws
+    // "Failed to decompress data. [Error Code: %d]" for a damaged stream and
+    // "Failed to decompress data. The compressed stream ends early." for a
+    // truncated one.
+    std::size_t Read(unsigned char* buffer, std::size_t size);
+    // The whole inflated document in memory (see above); call it instead of
+    // Read, once.
+    const CPlatformMappedFile& Map();
+
+private:
+    class CInflater;
+
+    // Raw bytes from the source; 0 at its end.
+    std::size_t ReadSource(unsigned char* buffer, std::size_t size);
+    // Fills m_ahead with the first inflated bytes (once).
+    void Prime();
+
+    std::unique_ptr<CPlatformInputFile> m_file;
+    std::istream* m_stream = nullptr;
+    std::unique_ptr<CInflater> m_inflater;  // null when not compressed
+    bool m_primed = false;
+    // Raw bytes read to recognise compression, given out first.
+    std::vector<unsigned char> m_raw;
+    std::size_t m_rawPosition = 0;
+    // Inflated bytes read ahead to recognise Fast Infoset, given out first.
+    std::vector<unsigned char> m_ahead;
+    std::size_t m_aheadPosition = 0;
+    std::unique_ptr<CPlatformSpoolFile> m_spool;
+    std::unique_ptr<CPlatformMappedFile> m_mapping;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CXMLSTREAMINPUT_H
