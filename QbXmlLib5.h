@@ -23,6 +23,7 @@
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlElementConsumer.h"
 #include "xml/CXmlEventParser.h"
 #include "xml/CXmlEventSink.h"
 #include "xml/CXmlStreamInput.h"

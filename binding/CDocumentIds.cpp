@@ -21,6 +21,9 @@ struct CRegistry {
 // was registered (most documents have none).
 thread_local bool t_active = false;
 thread_local std::unique_ptr<CRegistry> t_registry;
+// Set while objects are read ahead; t_touched once one had a value to register.
+thread_local bool t_aside = false;
+thread_local bool t_touched = false;
 
 const CPrimitiveRestrictions kNCName("[\\i-[:]][\\c-[:]]*", -1, -1, "", "", "", "", -1);
 
@@ -50,9 +53,29 @@ void CDocumentIds::CScope::Finish() {
     }
 }
 
+CDocumentIds::CReadAhead::CReadAhead()
+    : m_wasActive(t_active), m_wasAside(t_aside), m_wasTouched(t_touched) {
+    // Active, so that the scopes of the objects read ahead own nothing.
+    t_active = true;
+    t_aside = true;
+    t_touched = false;
+}
+
+CDocumentIds::CReadAhead::~CReadAhead() {
+    t_active = m_wasActive;
+    t_aside = m_wasAside;
+    t_touched = m_wasTouched;
+}
+
+bool CDocumentIds::CReadAhead::Touched() const { return t_touched; }
+
 void CDocumentIds::Register(QbXmlLib5Data::IdentityKind kind, const std::string& value,
                             const char* itemName) {
     if (!t_active || kind == QbXmlLib5Data::NoIdentity) return;
+    if (t_aside) {
+        t_touched = true;
+        return;
+    }
     if (!t_registry) t_registry = std::make_unique<CRegistry>();
     if (kind == QbXmlLib5Data::Id) {
         CheckNCName(value, itemName);

@@ -39,6 +39,24 @@ public:
         bool m_owner;
     };
 
+    // Objects read ahead of their turn (while the document loads): what they
+    // would register cannot be checked in document order, so it is not
+    // recorded; Touched tells whether they had anything to register, and
+    // the reader then reads those objects again in their turn.
+    class CReadAhead {
+    public:
+        CReadAhead();
+        ~CReadAhead();
+        CReadAhead(const CReadAhead&) = delete;
+        CReadAhead& operator=(const CReadAhead&) = delete;
+        bool Touched() const;
+
+    private:
+        bool m_wasActive;
+        bool m_wasAside;
+        bool m_wasTouched;
+    };
+
     // Registers a value read for the item `itemName`: throws for an ID or
     // reference that is not an NCName and for an ID seen before. Outside a
     // scope nothing is recorded.

@@ -136,9 +136,8 @@ bool CElementInfo::ElementToXmlCls(const CXmlSerializationContext& ctx,
 
 bool CElementInfo::ElementToXmlCol(const CXmlSerializationContext& ctx,
                                    const CXmlGeneratedClass* object, CXmlWriter* writer) const {
-    const QbVariant value = Read(*this, object);
-    if (value.GetKind() != it_XmlCollection) return false;
-    const CSmartPtr<CXmlCollectionBase> items = value.GetXmlCollection();
+    // A collection not created yet is empty: writing creates none.
+    const CSmartPtr<CXmlCollectionBase> items = object->PeekCollection(m_propertyIndex);
     if (!items || items->GetCount() <= 0) return false;
     CXmlObjectBase::ToXml_Int(items, writer, false, m_namespace.c_str(), ctx, false);
     return true;

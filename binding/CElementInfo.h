@@ -83,11 +83,20 @@ public:
                               const QbXmlLib5::CXmlElement* element) const;
 
     std::string GetElementName() const { return m_name; }
+    const std::string& GetElementNameRef() const { return m_name; }
     std::string GetElementNamespace() const { return m_namespace; }
     int GetPropertyIndex() const { return m_propertyIndex; }
     bool IsPrimitive() const { return m_isPrimitive; }
     QbXmlLib5::ItemType GetItemType() const { return m_itemType; }
 
+    // Whether the record reads only elements of its own name: false for
+    // wildcards, substitution groups and model groups, which read elements
+    // named otherwise from the enclosing element's children.
+    bool TakesOwnNameOnly() const;
+    // For a member of a generated class with its own element: a new object
+    // of the class reading gives it (the member's declared class). Null for
+    // any other record.
+    CSmartPtr<QbXmlLib5::CXmlObjectBase> NewMemberObject() const;
     // Not null, same local name, and the same namespace unless the context
     // ignores namespaces.
     bool IsThisElement(const QbXmlLib5::CXmlSerializationContext& ctx,
@@ -253,6 +262,9 @@ public:
                                    QbXmlLib5::CXmlWriter* writer) const override;
 
     XmlElementType GetElementType() const { return m_elementType; }
+    // A new object of the member's class, as reading creates it; null
+    // without a factory.
+    CSmartPtr<QbXmlLib5::CXmlObjectBase> Create() const;
 
 private:
     bool ReadMandatory(const QbXmlLib5::CXmlSerializationContext& ctx,
@@ -261,7 +273,6 @@ private:
     bool ReadOptional(const QbXmlLib5::CXmlSerializationContext& ctx,
                       QbXmlLib5::CXmlGeneratedClass* object, const QbXmlLib5::CXmlElement* element,
                       const QbXmlLib5::CXmlElement** current);
-    CSmartPtr<QbXmlLib5::CXmlObjectBase> Create() const;
 
     XmlElementType m_elementType;
     bool m_presence;

@@ -463,6 +463,13 @@ bool TElementInfoCol<G>::ElementFromXml(const CXmlSerializationContext& ctx,
                                         const CXmlElement** current,
                                         const char* /*objectNamespace*/,
                                         XmlElementType /*classType*/) {
+    // A collection created when needed (null here) takes only its own name
+    // and is optional: without an element of that name there is nothing to
+    // read or count, as for an empty one.
+    if (!object->PeekCollection(this->GetPropertyIndex()) &&
+        !(*current && (*current)->GetLocalName() == this->GetElementNameRef())) {
+        return G == Seq;
+    }
     const CSmartPtr<CXmlCollectionBase> items = HeldCollection(*this, object);
     if (!items) return G == Seq;
     // An all-group offers every element to its collections on each pass.
@@ -504,6 +511,63 @@ void TElementInfoTypedCol<G, K>::PseudoChildAttributeToXml(const CXmlSerializati
     if (!kHoldsObjects || m_elementType != PseudoElement) return;
     const CSmartPtr<CXmlCollectionBase> items = HeldCollection(*this, object);
     if (items) this->AttributesToXml_Int(items, writer, ctx);
+}
+
+// ---------------------------------------------------------------- names taken
+
+namespace {
+
+template <class Record>
+bool IsGroupRecord(const CElementInfo* record) {
+    const auto* typed = dynamic_cast<const Record*>(record);
+    return typed && typed->GetElementType() == PseudoElement;
+}
+
+template <class Record>
+bool IsA(const CElementInfo* record) {
+    return dynamic_cast<const Record*>(record) != nullptr;
+}
+
+// Substitution groups and model groups of the group kind G.
+template <XmlElementGroupType G>
+bool TakesOtherNames(const CElementInfo* record) {
+    constexpr RecordCard kCard = G == Choice ? RecordCard::Opt : RecordCard::Mnd;
+    return IsGroupRecord<TElementInfo<G, RecordKind::Cls, kCard>>(record) ||
+           IsGroupRecord<TElementInfo<G, RecordKind::Cls, RecordCard::Opt>>(record) ||
+           IsGroupRecord<TElementInfoTypedCol<G, RecordKind::Cls>>(record) ||
+           IsA<TElementInfo<G, RecordKind::AbsCls, kCard>>(record) ||
+           IsA<TElementInfo<G, RecordKind::AbsCls, RecordCard::Opt>>(record) ||
+           IsA<TElementInfoTypedCol<G, RecordKind::AbsCls>>(record);
+}
+
+}  // namespace
+
+namespace {
+
+template <class Record>
+bool CreateMember(const CElementInfo* record, CSmartPtr<CXmlObjectBase>& object) {
+    const auto* typed = dynamic_cast<const Record*>(record);
+    if (!typed || typed->GetElementType() != Element) return false;
+    object = typed->Create();
+    return true;
+}
+
+}  // namespace
+
+CSmartPtr<CXmlObjectBase> CElementInfo::NewMemberObject() const {
+    CSmartPtr<CXmlObjectBase> object;
+    CreateMember<TElementInfo<Seq, RecordKind::Cls, RecordCard::Mnd>>(this, object) ||
+        CreateMember<TElementInfo<Seq, RecordKind::Cls, RecordCard::Opt>>(this, object) ||
+        CreateMember<TElementInfo<Choice, RecordKind::Cls, RecordCard::Opt>>(this, object) ||
+        CreateMember<TElementInfo<All, RecordKind::Cls, RecordCard::Mnd>>(this, object) ||
+        CreateMember<TElementInfo<All, RecordKind::Cls, RecordCard::Opt>>(this, object);
+    return object;
+}
+
+bool CElementInfo::TakesOwnNameOnly() const {
+    if (m_name == kAnyElement) return false;
+    return !TakesOtherNames<Seq>(this) && !TakesOtherNames<Choice>(this) &&
+           !TakesOtherNames<All>(this);
 }
 
 template class TElementInfo<Seq, RecordKind::Cls, RecordCard::Mnd>;

@@ -15,6 +15,19 @@ public:
     ~CGeneratedNesting();
     CGeneratedNesting(const CGeneratedNesting&) = delete;
     CGeneratedNesting& operator=(const CGeneratedNesting&) = delete;
+
+    // Counts `levels` more while it lives: an object read ahead of its turn
+    // starts as deep as it will stand in the document.
+    class CLevels {
+    public:
+        explicit CLevels(int levels);
+        ~CLevels();
+        CLevels(const CLevels&) = delete;
+        CLevels& operator=(const CLevels&) = delete;
+
+    private:
+        int m_levels;
+    };
 };
 
 }  // namespace QbXmlLib5

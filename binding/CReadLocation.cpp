@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "binding/CReadAhead.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
@@ -14,6 +15,9 @@ namespace {
 struct CFailure {
     const CXmlElement* element = nullptr;
     const CXmlAttribute* attribute = nullptr;
+    // Set when the failure lies below `element`, whose content is gone.
+    bool detached = false;
+    CReadLocation::CDetached below;
 };
 
 thread_local CFailure t_failure;
@@ -46,11 +50,19 @@ std::string Step(const CXmlElement* parent, const CXmlElement* element) {
     for (const CXmlElement* sibling = parent->GetFirstElement(); sibling;
          sibling = sibling->GetNextSiblingElement()) {
         if (!SameName(sibling, element)) continue;
-        ++count;
-        if (sibling == element) position = count;
+        if (sibling == element) position = count + 1;
+        // An element read ahead may stand for a run of siblings.
+        count += CReadAhead::Weight(sibling);
     }
     const std::string& name = element->GetLocalName();
     return count > 1 ? name + "[" + std::to_string(position) + "]" : name;
+}
+
+// The steps from the first element of `chain` down to its last.
+std::string Steps(const std::vector<const CXmlElement*>& chain) {
+    std::string path;
+    for (std::size_t i = 1; i < chain.size(); ++i) path += "/" + Step(chain[i - 1], chain[i]);
+    return path;
 }
 
 std::string PathOf(const CXmlElement* element) {
@@ -58,9 +70,14 @@ std::string PathOf(const CXmlElement* element) {
     const std::vector<const CXmlElement*> chain =
         root ? ChainTo(root, element) : std::vector<const CXmlElement*>();
     if (chain.empty()) return "/" + element->GetLocalName();
-    std::string path = "/" + root->GetLocalName();
-    for (std::size_t i = 1; i < chain.size(); ++i) path += "/" + Step(chain[i - 1], chain[i]);
-    return path;
+    return "/" + root->GetLocalName() + Steps(chain);
+}
+
+std::string Position(unsigned long line, unsigned long column) {
+    if (line == 0) return std::string();
+    std::string where = "line " + std::to_string(line);
+    if (column != 0) where += ", column " + std::to_string(column);
+    return where + ": ";
 }
 
 }  // namespace
@@ -80,17 +97,32 @@ std::string CReadLocation::TakeFailure() {
     const CFailure failure = t_failure;
     Reset();
     if (!failure.element) return std::string();
-    std::string where;
-    if (failure.element->GetLineNumber() != 0) {
-        where = "line " + std::to_string(failure.element->GetLineNumber());
-        if (failure.element->GetColumnNumber() != 0) {
-            where += ", column " + std::to_string(failure.element->GetColumnNumber());
-        }
-        where += ": ";
+    if (failure.detached) {
+        return Position(failure.below.line, failure.below.column) + PathOf(failure.element) +
+               failure.below.below;
     }
+    std::string where =
+        Position(failure.element->GetLineNumber(), failure.element->GetColumnNumber());
     where += PathOf(failure.element);
     if (failure.attribute) where += "/@" + failure.attribute->GetLocalName();
     return where;
+}
+
+bool CReadLocation::Detach(const CXmlElement* element, CDetached& detached) {
+    const CFailure failure = t_failure;
+    Reset();
+    if (!failure.element || failure.detached) return false;
+    const std::vector<const CXmlElement*> chain = ChainTo(element, failure.element);
+    if (chain.empty()) return false;
+    detached.line = failure.element->GetLineNumber();
+    detached.column = failure.element->GetColumnNumber();
+    detached.below = Steps(chain);
+    if (failure.attribute) detached.below += "/@" + failure.attribute->GetLocalName();
+    return true;
+}
+
+void CReadLocation::Restore(const CXmlElement* element, const CDetached& detached) {
+    t_failure = CFailure{element, nullptr, true, detached};
 }
 
 }  // namespace QbXmlLib5

@@ -33,6 +33,21 @@ public:
     // recorded. Forgets it.
     static std::string TakeFailure();
 
+    // A failure recorded below an element whose content is about to be
+    // freed: where it stood, relative to that element.
+    struct CDetached {
+        unsigned long line = 0;
+        unsigned long column = 0;
+        std::string below;  // "/child[2]/@name" and the like; "" at the element
+    };
+    // Takes what this thread recorded, which must lie at or below `element`,
+    // in a form that outlives the element's content; false when nothing
+    // (or nothing below `element`) was recorded.
+    static bool Detach(const CXmlElement* element, CDetached& detached);
+    // Records, as if reading had just failed there, a failure that Detach
+    // took below `element` (which keeps its place in the tree).
+    static void Restore(const CXmlElement* element, const CDetached& detached);
+
 private:
     const CXmlElement* m_element;
     const CXmlAttribute* m_attribute;

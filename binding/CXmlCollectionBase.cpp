@@ -65,15 +65,20 @@ void CXmlCollectionBase::ValidateCount(const CXmlSerializationContext& ctx) cons
     const int count = GetCount();
     const std::string name = GetElementName();
     if (m_maxOccurs != -1 && count > m_maxOccurs) {
-        throw CQbValidationException(FormatString(
-            "The Maximum number of [%s] elements allowed in this collection is %d", name.c_str(),
-            static_cast<int>(m_maxOccurs)));
+        throw CQbValidationException(
+            FormatString("The Maximum number of [%s] elements allowed in this collection is %d",
+                         name.c_str(), static_cast<int>(m_maxOccurs)));
     }
     if (count < m_minOccurs) {
-        throw CQbValidationException(FormatString(
-            "The Minimum number of [%s] elements allowed in this collection is %d", name.c_str(),
-            static_cast<int>(m_minOccurs)));
+        throw CQbValidationException(
+            FormatString("The Minimum number of [%s] elements allowed in this collection is %d",
+                         name.c_str(), static_cast<int>(m_minOccurs)));
     }
+}
+
+CSmartPtr<CXmlObjectBase> CXmlCollectionBase::ReadItemAhead(const CXmlElement*,
+                                                            const CXmlSerializationContext&) {
+    return nullptr;
 }
 
 }  // namespace QbXmlLib5

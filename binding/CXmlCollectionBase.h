@@ -42,6 +42,13 @@ public:
     // first) or minOccurs, unless the context ignores collection counts.
     virtual void ValidateCount(const CXmlSerializationContext& ctx) const;
 
+    // Reads a new item from `element`, one of the elements the collection
+    // reads, as the collection's own read would, without adding it; null
+    // when the collection does not read items one by one. For reading ahead
+    // while a document loads (CReadAhead).
+    virtual CSmartPtr<CXmlObjectBase> ReadItemAhead(const CXmlElement* element,
+                                                    const CXmlSerializationContext& ctx);
+
 protected:
     CXmlCollectionBase();
     CXmlCollectionBase(const char* elementName, const char* namespaceUri, int minOccurs,

@@ -27,6 +27,13 @@ void CXmlGeneratedClass::ReadProperty(int propertyIndex, QbVariant& value) const
     const_cast<CXmlGeneratedClass*>(this)->AccessProperty(propertyIndex, true, value);
 }
 
+CXmlCollectionBase* CXmlGeneratedClass::PeekCollection(int propertyIndex) const {
+    QbVariant value;
+    ReadProperty(propertyIndex, value);
+    // The object holds the collection too: the pointer outlives the variant.
+    return value.GetKind() == it_XmlCollection ? value.GetXmlCollection().GetPtr() : nullptr;
+}
+
 int CXmlGeneratedClass::GetClassElementInfoCount() const {
     CElementInfo** records = GetClassElementInfo();
     int count = 0;

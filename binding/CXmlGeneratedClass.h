@@ -31,6 +31,7 @@ namespace QbXmlLib5 {
 class CXmlWriter;
 class CXmlElement;
 class CMixedText;
+class CXmlCollectionBase;
 
 class CXmlGeneratedClass : public CXmlObjectBase {
 public:
@@ -52,6 +53,12 @@ public:
     // Slot 13: called at the start of every read.
     virtual void ResetProperties() = 0;
 
+    // The collection a repeated member holds, without creating it: generated
+    // classes create the collection of an optional repeated element only when
+    // it is first asked for (AccessProperty creates it), and an object that
+    // has none yet answers null, which stands for an empty collection. By
+    // default: what AccessProperty reads (null for anything but a collection).
+    virtual CXmlCollectionBase* PeekCollection(int propertyIndex) const;
     // The text of a class with mixed content, kept between its children
     // (see CMixedText); null for any other class. Classes with mixed
     // content override it.

@@ -68,6 +68,10 @@ CGeneratedNesting::CGeneratedNesting() {
 
 CGeneratedNesting::~CGeneratedNesting() { --t_nesting; }
 
+CGeneratedNesting::CLevels::CLevels(int levels) : m_levels(levels) { t_nesting += levels; }
+
+CGeneratedNesting::CLevels::~CLevels() { t_nesting -= m_levels; }
+
 const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
                                                    const CXmlElement* current,
                                                    const CXmlSerializationContext& ctx,

@@ -1,10 +1,13 @@
 // The public entry points of CXmlObjectBase: thin drivers that create a text
 // writer or a document, let the object write or read itself through its
 // virtual ToXml_Int / FromXml_Int, and package the result.
+#include <memory>
 #include <string>
 
 #include "binding/CElement.h"
+#include "binding/CReadAhead.h"
 #include "binding/CReadLocation.h"
+#include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "core/CXmlObjectBase.h"
 #include "types/CBinaryData.h"
@@ -52,21 +55,31 @@ void ReadLocated(CXmlObjectBase& object, const CXmlElement* element,
 }
 
 // Loads a document with `load` and lets the object read its document element.
-// The document lives for this call only.
+// The document lives for this call only. A generated object reads what it
+// can while the document loads, so that the tree is never whole.
 template <typename Load>
 void ReadDocument(CXmlObjectBase& object, const CXmlSerializationContext& ctx, Load load) {
     // An untyped element takes the whole document: the document element
     // itself, not its first child.
     const bool untyped = dynamic_cast<CElement*>(object.GetBase()) != nullptr;
+    auto* generated = dynamic_cast<CXmlGeneratedClass*>(object.GetBase());
+    const std::unique_ptr<CReadAhead> ahead(generated ? new CReadAhead(generated, ctx) : nullptr);
     CXmlDocument document(ctx.GetSchemaType());
     document.SetKeepLineNumbers(!untyped);
+    document.SetElementConsumer(ahead.get());
     load(document);
+    document.SetElementConsumer(nullptr);
     const CXmlElement* root = document.GetDocumentElement();
     if (!root) throw CQbException("Invalid or empty XML document");
     if (untyped) {
         CXmlObjectBase::FromXml_Int(&object, nullptr, root, ctx);
         return;
     }
+    if (!ahead) {
+        ReadLocated(object, root, ctx);
+        return;
+    }
+    const CReadAhead::CInUse use(*ahead);
     ReadLocated(object, root, ctx);
 }
 

@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "binding/CReadAhead.h"
 #include "binding/CXmlCollection.h"
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
@@ -116,16 +117,33 @@ protected:
         const std::string uri = this->GetNamespace();
         while (current != nullptr &&
                this->DoesElementNameMatch(ctx, current, name.c_str(), uri.c_str())) {
-            CXmlGeneratedClass::CheckNilAllowed(current, this->m_nillable);
-            CSmartPtr<CXmlObjectBase> item = Create(name, current);
-            CXmlObjectBase::FromXml_Int(item, current, current->GetFirstElement(), ctx);
-            this->AppendItem(item);
+            // Items read while the document loaded have left an empty
+            // element standing for them: they are taken (or their failure
+            // thrown) here, in their turn.
+            if (const auto* ahead = CReadAhead::Take(current)) {
+                for (const CSmartPtr<CXmlObjectBase>& item : *ahead) this->AppendItem(item);
+            } else {
+                this->AppendItem(ReadItem(name, current, ctx));
+            }
             current = current->GetNextSiblingElement();
         }
         return current;
     }
 
+    CSmartPtr<CXmlObjectBase> ReadItemAhead(const CXmlElement* element,
+                                            const CXmlSerializationContext& ctx) override {
+        return ReadItem(this->GetElementName(), element, ctx);
+    }
+
 private:
+    CSmartPtr<CXmlObjectBase> ReadItem(const std::string& name, const CXmlElement* element,
+                                       const CXmlSerializationContext& ctx) const {
+        CXmlGeneratedClass::CheckNilAllowed(element, this->m_nillable);
+        CSmartPtr<CXmlObjectBase> item = Create(name, element);
+        CXmlObjectBase::FromXml_Int(item, element, element->GetFirstElement(), ctx);
+        return item;
+    }
+
     CSmartPtr<CXmlObjectBase> Create(const std::string& name, const CXmlElement* element) const {
         if (!m_factory) return Detail::NewForReading<TItem>(name.c_str(), 0);
         CSmartPtr<CXmlObjectBase> item = m_factory(element);

@@ -67,6 +67,39 @@ public:
         m_started = false;
     }
 
+    // A position in the pool: the objects created after it can be dropped
+    // again, the ones before stay.
+    struct Mark {
+        std::size_t block = 0;
+        std::size_t used = 0;
+        bool started = false;
+    };
+    Mark GetMark() const { return Mark{m_current, m_usedInLast, m_started}; }
+
+    // Destroys the objects created since `mark`, newest last, and lets the
+    // next Create reuse their slots.
+    void DestroyBackTo(const Mark& mark) {
+        if (!m_started) return;
+        for (std::size_t b = mark.started ? mark.block : 0; b <= m_current; ++b) {
+            const std::size_t from = mark.started && b == mark.block ? mark.used : 0;
+            const std::size_t to = b == m_current ? m_usedInLast : m_blocks[b].capacity;
+            for (std::size_t i = from; i < to; ++i) m_blocks[b].Object(i)->~T();
+        }
+        RewindTo(mark);
+    }
+
+    // DestroyBackTo without running any destructor (see Release).
+    void RewindTo(const Mark& mark) {
+        if (!mark.started) {
+            Rewind();
+            return;
+        }
+        m_current = mark.block;
+        m_usedInLast = mark.used;
+        m_capacityOfLast = m_blocks[m_current].capacity;
+        m_started = true;
+    }
+
 private:
     struct Block {
         explicit Block(std::size_t objects)

@@ -2,7 +2,6 @@
 
 #include <expat.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -23,8 +22,11 @@ namespace {
 
 const char kNamespaceSeparator = '|';
 
-// Expat takes int lengths; larger inputs go in pieces of this size.
-const std::size_t kMaxPiece = INT_MAX / 2;
+// Expat copies what XML_Parse hands it into a buffer of its own before
+// parsing it: in pieces of this size, that buffer stays small instead of
+// doubling the memory a large document needs (and Expat's int lengths are
+// never reached).
+const std::size_t kMaxPiece = std::size_t{1} << 18;
 
 std::string ToLocal(const char* utf8) {
     return utf8 ? Utf8ToLocal(utf8, std::strlen(utf8)) : std::string();

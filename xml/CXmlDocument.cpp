@@ -89,10 +89,40 @@ CXmlElement* CXmlDocument::AddInternedDocElement(const CXmlName* name) {
     if (m_documentElement != nullptr) {
         throw CQbInvalidStateException("The document already has a document element");
     }
+    const CBlockPool<CXmlElement>::Mark self = m_elementPool.GetMark();
     CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
     m_documentElement = element;
-    m_elementStack.push_back(COpenElement{element, nullptr});
+    Open(element, nullptr, self);
     return element;
+}
+
+void CXmlDocument::OfferToConsumer(const COpenElement& open) {
+    using Taken = CXmlElementConsumer::Taken;
+    CXmlElement* element = open.element;
+    const Taken taken = m_consumer->ElementClosed(element);
+    if (taken == Taken::kNothing) return;
+    // Everything created since the element was opened is its content; the
+    // slots are reused for the elements that follow.
+    DropAttributes(open);
+    if (taken == Taken::kElement && m_elementStack.size() > 1) {
+        COpenElement& parent = m_elementStack[m_elementStack.size() - 2];
+        parent.lastChild = open.previous;
+        (open.previous ? open.previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
+        m_elementPool.DestroyBackTo(open.self);
+        return;
+    }
+    m_elementPool.DestroyBackTo(open.descendants);
+    std::vector<CXmlAttribute*>().swap(element->m_attributes);
+    std::string().swap(element->m_text);
+    element->m_firstChild = nullptr;
+}
+
+void CXmlDocument::DropAttributes(const COpenElement& open) {
+    for (std::size_t i = open.heapValuedAttributes; i < m_heapValuedAttributes.size(); ++i) {
+        m_heapValuedAttributes[i]->~CXmlAttribute();
+    }
+    m_heapValuedAttributes.resize(open.heapValuedAttributes);
+    m_attributePool.RewindTo(open.attributes);
 }
 
 CXmlElement* CXmlDocument::AddChildElement(const char* namespaceUri, const char* localName) {

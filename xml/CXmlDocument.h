@@ -28,6 +28,7 @@
 #include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlElementConsumer.h"
 #include "xml/CXmlName.h"
 
 namespace QbXmlLib5 {
@@ -88,6 +89,12 @@ public:
     // Frees the tree and empties the alias map. The schema type stays.
     virtual void Cleanup();
 
+    // The consumer that the loads offer each element to as it is completed
+    // (null, the default: none). A consumer that takes an element's content
+    // leaves that element empty in the tree. It is not owned and must
+    // outlive the loads.
+    void SetElementConsumer(CXmlElementConsumer* consumer) { m_consumer = consumer; }
+
 protected:
     // Empties the tree and the alias map for the next tree, keeping the
     // names read so far (up to kKeptNames of them) and the memory blocks:
@@ -109,6 +116,9 @@ protected:
     // Closes the innermost open element (no effect when none is open).
     void EndElement() {
         if (!m_elementStack.empty()) {
+            if (m_consumer != nullptr) {
+                OfferToConsumer(m_elementStack.back());
+            }
             m_elementStack.pop_back();
         }
         // Declarations made for the closed element go out of scope with it.
@@ -171,17 +181,29 @@ private:
         if (m_elementStack.empty()) {
             ThrowNoOpenElement();
         }
+        const CBlockPool<CXmlElement>::Mark self = m_elementPool.GetMark();
         CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
         COpenElement& parent = m_elementStack.back();
+        CXmlElement* previous = parent.lastChild;
         element->m_textOffset = parent.element->m_text.size();
-        if (parent.lastChild == nullptr) {
+        if (previous == nullptr) {
             parent.element->m_firstChild = element;
         } else {
-            parent.lastChild->m_nextSibling = element;
+            previous->m_nextSibling = element;
         }
         parent.lastChild = element;
-        m_elementStack.push_back(COpenElement{element, nullptr});
+        Open(element, previous, self);
         return element;
+    }
+    // Makes `element`, just created at `self`, the innermost open element.
+    void Open(CXmlElement* element, CXmlElement* previous,
+              const CBlockPool<CXmlElement>::Mark& self) {
+        m_elementStack.push_back(COpenElement{element, nullptr, previous, self,
+                                              m_elementPool.GetMark(), m_attributePool.GetMark(),
+                                              m_heapValuedAttributes.size()});
+        if (m_consumer != nullptr) {
+            m_consumer->ElementOpened(element);
+        }
     }
     [[noreturn]] static void ThrowNoOpenElement();
     static void AddInternedAttribute(CXmlElement* element, const CXmlName* name,
@@ -232,11 +254,24 @@ private:
                        CNamePairHash>
         m_qualifiedNameIndex;
     std::deque<CXmlName> m_qualifiedNames;
-    // The open elements (not owned), each with its last child so far.
+    // The open elements (not owned), each with its last child so far and
+    // where the pools stood when it was opened: what was created after that
+    // is its content.
     struct COpenElement {
         CXmlElement* element;
         CXmlElement* lastChild;
+        CXmlElement* previous;  // its previous sibling
+        CBlockPool<CXmlElement>::Mark self;
+        CBlockPool<CXmlElement>::Mark descendants;
+        CBlockPool<CXmlAttribute>::Mark attributes;
+        std::size_t heapValuedAttributes;
     };
+    // Lets the consumer take the element being closed (the innermost open
+    // one), and frees what it took.
+    void OfferToConsumer(const COpenElement& open);
+    // Frees the attributes created since `open` was opened.
+    void DropAttributes(const COpenElement& open);
+    CXmlElementConsumer* m_consumer = nullptr;
     std::vector<COpenElement> m_elementStack;
     // Interned prefix -> interned namespace URI.
     std::unordered_map<const std::string*, const std::string*> m_aliasMap;

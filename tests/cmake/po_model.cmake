@@ -1,3 +1,4 @@
 # The purchase-order model test links the model classes of the example.
 include(${PROJECT_SOURCE_DIR}/examples/purchase_order/model.cmake)
 target_link_libraries(binding_po_model_test PRIVATE qb_po_model)
+target_link_libraries(binding_readahead_test PRIVATE qb_po_model)

@@ -96,6 +96,15 @@ bool ByValue(const Member& m) {
 bool Polymorphic(const Member& m) {
     return m.kind == Member::Cls && !m.cls->pseudo && m.cls->Polymorphic();
 }
+// A repeated element that may be absent gets its collection when first asked
+// for: most objects of a large document would otherwise each hold an empty
+// one. Only where an empty collection reads and checks as no collection: its
+// items carry its own name (not a model group, wildcard or substitution).
+bool CreatedWhenNeeded(const Member& m) {
+    if (!m.Repeated() || m.minOccurs != 0 || m.attribute) return false;
+    if (m.kind == Member::Prim || m.kind == Member::Enum) return true;
+    return m.kind == Member::Cls && !m.cls->pseudo && !Polymorphic(m);
+}
 
 // Members with the class that declares them, base members first.
 std::vector<std::pair<const ClassModel*, const Member*>> Owned(const ClassModel& cls) {
@@ -317,6 +326,7 @@ std::string CCodeWriter::Header(const CFilePlan::File& file) const {
     out << "\n";
     for (const ClassModel* cls : ordered) {
         for (const Member& m : cls->members) {
+            if (CreatedWhenNeeded(m)) continue;  // defined with the class
             if (IsObject(m) || m.Repeated() || m.kind == Member::AnyAttribute) {
                 const std::string type =
                     m.Repeated() || m.kind == Member::AnyAttribute ? CollectionType(m) : CppType(m);
@@ -413,6 +423,9 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "    QbXmlLib5Data::CElementInfo** GetClassElementInfo() const override;\n";
     out << "    QbXmlLib5Data::CAttributeInfo** GetClassAttributeInfo() const override;\n";
     out << "    void ResetProperties() override;\n";
+    if (HasMembersCreatedWhenNeeded(cls)) {
+        out << "    QbXmlLib5::CXmlCollectionBase* PeekCollection(int index) const override;\n";
+    }
     if (!cls.ownElements.empty()) {
         out << "    void AttributesToXml_Int(QbXmlLib5::CXmlWriter* writer,\n"
                "                             const QbXmlLib5::CXmlSerializationContext& ctx) const "
@@ -421,19 +434,28 @@ void CCodeWriter::ClassDeclaration(std::ostream& out, const ClassModel& cls) con
     out << "\nprivate:\n";
     out << "    void InitProperties();\n\n";
     for (const Member& m : cls.members) {
-        if (m.Repeated() || m.kind == Member::AnyAttribute) {
+        if (CreatedWhenNeeded(m)) {
+            out << "    mutable CSmartPtr<" << CollectionType(m) << "> " << Field(m)
+                << ";  // null until needed\n";
+        } else if (m.Repeated() || m.kind == Member::AnyAttribute) {
             out << "    CSmartPtr<" << CollectionType(m) << "> " << Field(m) << ";\n";
         } else if (IsObject(m)) {
             out << "    CSmartPtr<" << CppType(m) << "> " << Field(m) << ";\n";
         } else {
             out << "    " << CppType(m) << " " << Field(m) << "{};\n";
-            if (m.Optional()) out << "    bool " << ValidFlag(m) << " = false;\n";
         }
     }
     if (cls.group == "Choice" && (!cls.base || cls.base->group != "Choice")) {
         out << "    std::string m_selection;\n";
     }
     if (OwnsMixedText(cls)) out << "    QbXmlLib5::CMixedText m_mixedText;\n";
+    // The flags together, last: each between two wider members would take
+    // a whole word of every object.
+    for (const Member& m : cls.members) {
+        if (m.Optional() && !IsObject(m) && !m.Repeated() && m.kind != Member::AnyAttribute) {
+            out << "    bool " << ValidFlag(m) << " = false;\n";
+        }
+    }
     out << "};\n";
 }
 
@@ -739,24 +761,10 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         if (m.kind == Member::AnyAttribute) {
             out << "    " << field << " = new qb::CAttributeCol(\"\", " << Lit(m.anyNamespace)
                 << ", " << Lit(m.anyTargetNamespace) << ");\n";
+        } else if (CreatedWhenNeeded(m)) {
+            out << "    " << field << " = nullptr;\n";
         } else if (m.Repeated()) {
-            const std::string max = std::to_string(m.maxOccurs);
-            const std::string min = std::to_string(m.minOccurs);
-            if (m.kind == Member::Cls) {
-                out << "    " << field << " = new " << CollectionType(m) << "(" << name << ", "
-                    << ns << ", " << min << ", " << max;
-                if (Polymorphic(m)) out << ", " << FactoryClass() << "::" << FactoryName(*m.cls);
-                out << ");\n";
-                if (m.nillable) out << "    " << field << "->SetNillable(true);\n";
-            } else if (m.kind == Member::Untpd) {
-                out << "    " << field << " = new qb::CElementCol(\"\", " << Lit(m.anyNamespace)
-                    << ", " << Lit(m.anyTargetNamespace) << ", " << min << ", " << max << ");\n";
-            } else {
-                Facets facets = m.simple.facets;
-                if (m.kind == Member::Enum) facets.pattern = EnumPattern(*m.simple.enumeration);
-                out << "    " << field << " = new " << CollectionType(m) << "(" << name << ", "
-                    << ns << ", " << ValueCollectionArgs(m, facets) << ");\n";
-            }
+            NewCollection(out, m, "    ");
         } else if (m.kind == Member::Cls) {
             const bool create = !m.Optional() && !choice && !Polymorphic(m);
             out << "    " << field << " = "
@@ -776,6 +784,7 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
     out << "void " << C << "::ResetProperties() {\n";
     if (cls.base) out << "    " << cls.base->cppName << "::ResetProperties();\n";
     out << "    InitProperties();\n}\n\n";
+    CollectionsWhenNeeded(out, cls);
     // AccessProperty.
     out << "void " << C << "::AccessProperty(int index, bool read, qb::QbVariant& value) {\n";
     // A simple-content restriction checks its own facets over the base's.
@@ -829,6 +838,58 @@ void CCodeWriter::ClassDefinition(std::ostream& out, const ClassModel& cls) cons
         << "Meta().Attributes(); }\n";
 }
 
+void CCodeWriter::NewCollection(std::ostream& out, const Member& m,
+                                const std::string& indent) const {
+    const std::string field = Field(m);
+    const std::string name = Lit(m.xmlName);
+    const std::string ns = Lit(m.xmlNs);
+    const std::string max = std::to_string(m.maxOccurs);
+    const std::string min = std::to_string(m.minOccurs);
+    if (m.kind == Member::Cls) {
+        out << indent << field << " = new " << CollectionType(m) << "(" << name << ", " << ns
+            << ", " << min << ", " << max;
+        if (Polymorphic(m)) out << ", " << FactoryClass() << "::" << FactoryName(*m.cls);
+        out << ");\n";
+        if (m.nillable) out << indent << field << "->SetNillable(true);\n";
+    } else if (m.kind == Member::Untpd) {
+        out << indent << field << " = new qb::CElementCol(\"\", " << Lit(m.anyNamespace) << ", "
+            << Lit(m.anyTargetNamespace) << ", " << min << ", " << max << ");\n";
+    } else {
+        Facets facets = m.simple.facets;
+        if (m.kind == Member::Enum) facets.pattern = EnumPattern(*m.simple.enumeration);
+        out << indent << field << " = new " << CollectionType(m) << "(" << name << ", " << ns
+            << ", " << ValueCollectionArgs(m, facets) << ");\n";
+    }
+}
+
+bool CCodeWriter::HasMembersCreatedWhenNeeded(const ClassModel& cls) {
+    for (const Member& m : cls.members) {
+        if (CreatedWhenNeeded(m)) return true;
+    }
+    return false;
+}
+
+void CCodeWriter::CollectionsWhenNeeded(std::ostream& out, const ClassModel& cls) const {
+    if (!HasMembersCreatedWhenNeeded(cls)) return;
+    const std::string& C = cls.cppName;
+    for (const Member& m : cls.members) {
+        if (!CreatedWhenNeeded(m)) continue;
+        out << "CSmartPtr<" << CollectionType(m) << "> " << C << "::Get" << m.prop
+            << "() const {\n    if (!" << Field(m) << ") {\n";
+        NewCollection(out, m, "        ");
+        out << "    }\n    return " << Field(m) << ";\n}\n\n";
+    }
+    out << "qb::CXmlCollectionBase* " << C << "::PeekCollection(int index) const {\n"
+        << "    switch (index) {\n";
+    for (const Member& m : cls.members) {
+        if (!CreatedWhenNeeded(m)) continue;
+        out << "        case Prop" << m.prop << ":\n            return " << Field(m) << ";\n";
+    }
+    out << "        default:\n            return "
+        << (cls.base ? cls.base->cppName : std::string("qb::CXmlGeneratedClass"))
+        << "::PeekCollection(index);\n    }\n}\n\n";
+}
+
 void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Member& m) const {
     const std::string field = Field(m);
     const std::string name = Lit(m.xmlName);
@@ -836,7 +897,8 @@ void CCodeWriter::AccessCase(std::ostream& out, const ClassModel& cls, const Mem
     out << "        case Prop" << m.prop << ":\n";
     auto body = [&](const std::string& code) { out << "            " << code << "\n"; };
     if (m.Repeated() || m.kind == Member::AnyAttribute) {
-        body("read ? value.SetXmlCollection(" + field + ")\n                 : void(" + field +
+        const std::string held = CreatedWhenNeeded(m) ? "Get" + m.prop + "()" : field;
+        body("read ? value.SetXmlCollection(" + held + ")\n                 : void(" + field +
              " = qb::CPropertyAccess::Collection<" + CollectionType(m) + ">(value, " + name +
              "));");
     } else if (IsObject(m)) {

@@ -44,6 +44,11 @@ private:
     void ClassDefinition(std::ostream& out, const ClassModel& cls) const;
     void MetaData(std::ostream& out, const ClassModel& cls) const;
     void AccessCase(std::ostream& out, const ClassModel& cls, const Member& m) const;
+    // The statements that give a repeated member its new, empty collection.
+    void NewCollection(std::ostream& out, const Member& m, const std::string& indent) const;
+    // The getters and PeekCollection of the collections created when needed.
+    void CollectionsWhenNeeded(std::ostream& out, const ClassModel& cls) const;
+    static bool HasMembersCreatedWhenNeeded(const ClassModel& cls);
     std::string ElementRecord(const ClassModel& cls, const ClassModel& owner,
                               const Member& m) const;
     std::string AttributeRecord(const ClassModel& owner, const Member& m) const;

@@ -1,0 +1,130 @@
+// CXmlDocument with an element consumer: what the consumer takes is freed at
+// once, and the rest of the tree is exactly what a load without a consumer
+// builds, in XML text and Fast Infoset alike. The tree a plain load builds is
+// the oracle, printed with what was taken left out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "binding/CElement.h"
+#include "types/CBinaryData.h"
+#include "xml/CXmlDocument.h"
+#include "xml/CXmlElement.h"
+#include "xml/CXmlElementConsumer.h"
+
+using namespace QbXmlLib5;
+using Taken = CXmlElementConsumer::Taken;
+
+namespace {
+
+// Takes the content of elements named "c" and whole elements named "w",
+// and records the order of the calls.
+class CTaker : public CXmlElementConsumer {
+public:
+    void ElementOpened(const CXmlElement* element) override {
+        log += "<" + element->GetLocalName();
+    }
+    Taken ElementClosed(const CXmlElement* element) override {
+        log += ">";
+        // Complete when closed: its attributes and children are all there.
+        closedAttributes += element->GetAttributes().size();
+        if (element->GetLocalName() == "c") return Taken::kContent;
+        if (element->GetLocalName() == "w") return Taken::kElement;
+        return Taken::kNothing;
+    }
+    std::string log;
+    std::size_t closedAttributes = 0;
+};
+
+// The tree as text; `taken` leaves out what CTaker takes, as it takes it.
+std::string Print(const CXmlElement* element, bool taken) {
+    std::string out = element->GetLocalName() + "{" + element->GetNamespaceURI() + "}";
+    const bool content = taken && element->GetLocalName() == "c";
+    if (!content) {
+        for (const CXmlAttribute* attribute : element->GetAttributes()) {
+            out += " @" + attribute->GetLocalName() + "=" + attribute->GetValue();
+        }
+    }
+    out += " '" + (content ? std::string() : element->GetText()) + "'";
+    out += " L" + std::to_string(element->GetLineNumber());
+    out += "(";
+    for (const CXmlElement* child = content ? nullptr : element->GetFirstElement(); child;
+         child = child->GetNextSiblingElement()) {
+        if (taken && child->GetLocalName() == "w") continue;
+        out += Print(child, taken) + ",";
+    }
+    return out + ")";
+}
+
+// Many siblings, each with a subtree, so that freed slots are reused across
+// the pools' blocks; long attribute values and texts live on the heap.
+std::string Document() {
+    const std::string longText(40, 'x');
+    std::string text = "<r xmlns='urn:r' a='1'>head";
+    for (int i = 0; i < 3000; ++i) {
+        const std::string n = std::to_string(i);
+        const char* name = i % 3 == 0 ? "c" : i % 3 == 1 ? "w" : "k";
+        text += std::string("<") + name + " n='" + n + "' long='" + longText + n + "'>" +
+                "<d xmlns:p='urn:p' p:a='" + longText + "'>" + longText + "<e/></d>t" + n +
+                "<c><f/></c></" + name + ">between";
+    }
+    return text + "<w/></r>";
+}
+
+CBinaryData FastInfoset(const std::string& text) {
+    CSmartPtr<CElement> tree = new CElement("");
+    tree->FromXml(text.c_str());
+    return tree->ToFastInfosetStream(FI_DECL_NONE);
+}
+
+TEST(ElementConsumer, FreesWhatItTakesAndKeepsTheRest) {
+    const std::string text = Document();
+    const CBinaryData fi = FastInfoset(text);
+    for (const bool fastInfoset : {false, true}) {
+        CXmlDocument plain;
+        plain.SetKeepLineNumbers(true);
+        CXmlDocument consumed;
+        consumed.SetKeepLineNumbers(true);
+        CTaker taker;
+        consumed.SetElementConsumer(&taker);
+        if (fastInfoset) {
+            plain.LoadXmlStream(fi.GetData(), fi.GetLength());
+            consumed.LoadXmlStream(fi.GetData(), fi.GetLength());
+        } else {
+            plain.LoadXml(text.c_str());
+            consumed.LoadXml(text.c_str());
+        }
+        EXPECT_EQ(Print(consumed.GetDocumentElement(), false),
+                  Print(plain.GetDocumentElement(), true))
+            << (fastInfoset ? "Fast Infoset" : "text");
+        // One call each way per element, nested as the document is.
+        EXPECT_EQ(taker.log.substr(0, 13), "<r<c<d<e>><c<") << taker.log.substr(0, 40);
+        EXPECT_EQ(taker.closedAttributes, 1u + 3000u * 3u);
+    }
+}
+
+TEST(ElementConsumer, LoadsAgainAndFailsCleanly) {
+    CXmlDocument document;
+    CTaker taker;
+    document.SetElementConsumer(&taker);
+    // The document element is never freed whole; its content may be.
+    document.LoadXml("<w a='1'><k/></w>");
+    ASSERT_NE(document.GetDocumentElement(), nullptr);
+    EXPECT_EQ(document.GetDocumentElement()->GetLocalName(), "w");
+    document.LoadXml("<c a='1'><k/>text</c>");
+    EXPECT_EQ(document.GetDocumentElement()->GetFirstElement(), nullptr);
+    EXPECT_TRUE(document.GetDocumentElement()->GetAttributes().empty());
+    // A load that fails after taking elements leaves an empty document, and
+    // the next load starts afresh.
+    EXPECT_THROW(document.LoadXml("<r><w><k/></w><c/><k>"), CQbException);
+    EXPECT_EQ(document.GetDocumentElement(), nullptr);
+    document.SetElementConsumer(nullptr);
+    document.LoadXml("<r><w/><c><k/></c></r>");
+    const CXmlElement* first = document.GetDocumentElement()->GetFirstElement();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetLocalName(), "w");
+    EXPECT_NE(first->GetNextSiblingElement()->GetFirstElement(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// CXmlElementConsumer: takes elements of a document while it is being
+// loaded, as the reader completes them (CXmlDocument::SetElementConsumer).
+//
+// A consumer that turns an element into something else as soon as it is
+// complete can let the document free the element's content at once, so that
+// a large document never has its whole tree in memory.
+#ifndef QBXMLLIB5_XML_CXMLELEMENTCONSUMER_H
+#define QBXMLLIB5_XML_CXMLELEMENTCONSUMER_H
+
+namespace QbXmlLib5 {
+
+class CXmlElement;
+
+class CXmlElementConsumer {
+public:
+    virtual ~CXmlElementConsumer() = default;
+
+    // What the consumer took of a complete element.
+    enum class Taken {
+        kNothing,  // the element stays as it is
+        kContent,  // its attributes, text and descendants are freed; the
+                   // element itself stays, empty, where it stands
+        kElement,  // the element is freed too, and leaves its parent's children
+    };
+
+    // An element was opened; its attributes, text and children follow.
+    virtual void ElementOpened(const CXmlElement* element) = 0;
+    // The element is complete: what the document may free of it. Must not
+    // throw: the load would fail with the consumer's message. The document
+    // element is never freed whole (kElement counts as kContent).
+    virtual Taken ElementClosed(const CXmlElement* element) = 0;
+
+protected:
+    CXmlElementConsumer() = default;
+    CXmlElementConsumer(const CXmlElementConsumer&) = default;
+    CXmlElementConsumer& operator=(const CXmlElementConsumer&) = default;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_XML_CXMLELEMENTCONSUMER_H
