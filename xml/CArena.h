@@ -26,8 +26,8 @@ public:
     // or a RewindTo a mark taken before it.
     void* Allocate(std::size_t bytes) {
         bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
-        if (m_current == nullptr || m_current->capacity - m_used < bytes) NextBlock(bytes);
-        void* storage = m_current->storage + m_used;
+        if (m_current == nullptr || m_current->Bytes() - m_used < bytes) NextBlock(bytes);
+        void* storage = m_current->Data() + m_used;
         m_used += bytes;
         return storage;
     }
@@ -36,7 +36,7 @@ public:
     void Deallocate(void* storage, std::size_t bytes) {
         bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
         if (m_current != nullptr && bytes <= m_used &&
-            static_cast<unsigned char*>(storage) == m_current->storage + m_used - bytes) {
+            static_cast<unsigned char*>(storage) == m_current->Data() + m_used - bytes) {
             m_used -= bytes;
         }
     }
@@ -68,40 +68,25 @@ private:
     static constexpr std::size_t kFirstBlock = 1024;
     static constexpr std::size_t kLargestBlock = 256 * 1024;
 
-    struct Block {
-        explicit Block(std::size_t bytes)
-            : storage(static_cast<unsigned char*>(CBlockCache::Allocate(bytes))), capacity(bytes) {}
-        Block(Block&& other) noexcept
-            : storage(std::exchange(other.storage, nullptr)), capacity(other.capacity) {}
-        Block& operator=(Block&& other) noexcept {
-            std::swap(storage, other.storage);
-            std::swap(capacity, other.capacity);
-            return *this;
-        }
-        ~Block() { CBlockCache::Free(storage, capacity); }
-        unsigned char* storage;
-        std::size_t capacity;
-    };
-
     // Moves to the next block, making it large enough for `bytes`. Blocks
     // after the current one hold nothing live, so a small one is replaced.
     void NextBlock(std::size_t bytes) {
         const std::size_t next = m_current == nullptr ? 0 : m_index + 1;
-        std::size_t size = m_blocks.empty() ? kFirstBlock : m_blocks.back().capacity * 2;
+        std::size_t size = m_blocks.empty() ? kFirstBlock : m_blocks.back().Bytes() * 2;
         if (size > kLargestBlock) size = kLargestBlock;
         if (size < bytes) size = bytes;
         if (next == m_blocks.size()) {
             m_blocks.emplace_back(size);
-        } else if (m_blocks[next].capacity < bytes) {
-            m_blocks[next] = Block(size);
+        } else if (m_blocks[next].Bytes() < bytes) {
+            m_blocks[next] = CCachedBlock(size);
         }
         m_index = next;
         m_current = &m_blocks[m_index];
         m_used = 0;
     }
 
-    std::vector<Block> m_blocks;
-    Block* m_current = nullptr;  // null until the first allocation
+    std::vector<CCachedBlock> m_blocks;
+    CCachedBlock* m_current = nullptr;  // null until the first allocation
     std::size_t m_index = 0;
     std::size_t m_used = 0;
 };

@@ -11,6 +11,7 @@
 #define QBXMLLIB5_XML_CBLOCKCACHE_H
 
 #include <cstddef>
+#include <utility>
 
 namespace QbXmlLib5 {
 
@@ -28,6 +29,29 @@ public:
     static std::size_t Trim() noexcept;
     // How many bytes are kept now.
     static std::size_t Kept() noexcept;
+};
+
+// A block of the cache, given back when destroyed; movable, not copyable.
+class CCachedBlock {
+public:
+    explicit CCachedBlock(std::size_t bytes)
+        : m_data(static_cast<unsigned char*>(CBlockCache::Allocate(bytes))), m_bytes(bytes) {}
+    CCachedBlock(CCachedBlock&& other) noexcept : m_data(other.m_data), m_bytes(other.m_bytes) {
+        other.m_data = nullptr;
+    }
+    CCachedBlock& operator=(CCachedBlock&& other) noexcept {
+        std::swap(m_data, other.m_data);
+        std::swap(m_bytes, other.m_bytes);
+        return *this;
+    }
+    ~CCachedBlock() { CBlockCache::Free(m_data, m_bytes); }
+
+    unsigned char* Data() const { return m_data; }
+    std::size_t Bytes() const { return m_bytes; }
+
+private:
+    unsigned char* m_data;
+    std::size_t m_bytes;
 };
 
 }  // namespace QbXmlLib5

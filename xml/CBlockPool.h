@@ -104,20 +104,10 @@ public:
 
 private:
     struct Block {
-        explicit Block(std::size_t objects)
-            : storage(static_cast<unsigned char*>(CBlockCache::Allocate(objects * sizeof(T)))),
-              capacity(objects) {}
-        Block(Block&& other) noexcept
-            : storage(std::exchange(other.storage, nullptr)), capacity(other.capacity) {}
-        Block& operator=(Block&& other) noexcept {
-            std::swap(storage, other.storage);
-            std::swap(capacity, other.capacity);
-            return *this;
-        }
-        ~Block() { CBlockCache::Free(storage, capacity * sizeof(T)); }
-        unsigned char* storage;  // left uninitialised
+        explicit Block(std::size_t objects) : storage(objects * sizeof(T)), capacity(objects) {}
+        CCachedBlock storage;  // left uninitialised
         std::size_t capacity;
-        void* Slot(std::size_t i) { return storage + i * sizeof(T); }
+        void* Slot(std::size_t i) { return storage.Data() + i * sizeof(T); }
         T* Object(std::size_t i) { return std::launder(reinterpret_cast<T*>(Slot(i))); }
     };
 
