@@ -150,8 +150,8 @@ private:
     // Strings.
     const std::string* ReadIdentifyingString(NameTable& table);
     std::string_view ReadNonIdentifyingString(StringTable& table);
-    // `plain` tells that the chunk is ASCII without carriage return or NUL,
-    // to be kept exactly as it is.
+    // `plain` tells that the chunk holds no carriage return or NUL, to be
+    // kept exactly as it is.
     std::string_view ReadCharacterChunk(unsigned char first, bool& plain);
     EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
     // The characters in the local encoding: a view of the input itself when
