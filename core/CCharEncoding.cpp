@@ -575,63 +575,70 @@ private:
     bool m_carriageReturn = false;
 };
 
-// Bytes of an ASCII word (high bits clear) as high bits: those equal to c,
-// and those at or above 0x20. Exact, as no byte sum carries into the next.
-std::uint64_t AsciiBytesEqual(std::uint64_t word, unsigned char c) {
-    const std::uint64_t high = 0x8080808080808080u;
-    return ~((word ^ (0x0101010101010101u * c)) + 0x7F7F7F7F7F7F7F7Fu) & high;
-}
-std::uint64_t AsciiBytesPrintable(std::uint64_t word) {
-    return (word + 0x6060606060606060u) & 0x8080808080808080u;
-}
-
 // Short ASCII text, the commonest attribute value or whitespace, read as
-// two words that may overlap (padded with spaces below eight bytes). False
-// when it is not ASCII: the caller then scans it in full.
-bool ScanShortAscii(const unsigned char* s, std::size_t length, Utf8XmlScan& result) {
-    std::uint64_t words[2];
+// two words that may overlap (padded with spaces below eight bytes), then
+// looked at as one vector. False when it is not ASCII: the caller then scans
+// it in full.
+inline bool ScanShortAscii(const unsigned char* s, std::size_t length, Utf8XmlScan& result) {
+    std::uint64_t first;
+    std::uint64_t last;
     if (length >= 8) {
-        std::memcpy(&words[0], s, 8);
-        std::memcpy(&words[1], s + length - 8, 8);
+        std::memcpy(&first, s, 8);
+        std::memcpy(&last, s + length - 8, 8);
     } else if (length >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, s, 4);
-        std::memcpy(&last, s + length - 4, 4);
-        words[0] = first | 0x2020202000000000u;
-        words[1] = last | 0x2020202000000000u;
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, s, 4);
+        std::memcpy(&high, s + length - 4, 4);
+        first = low | 0x2020202000000000u;
+        last = high | 0x2020202000000000u;
     } else {
-        words[0] = 0x2020202020202020u;
-        for (std::size_t i = 0; i < length; ++i) words[0] = (words[0] << 8) | s[i];
-        words[1] = words[0];
+        first = 0x2020202020202020u;
+        for (std::size_t i = 0; i < length; ++i) first = (first << 8) | s[i];
+        last = first;
     }
-    const std::uint64_t high = 0x8080808080808080u;
-    if ((words[0] | words[1]) & high) return false;
+    if ((first | last) & 0x8080808080808080u) return false;
     result = Utf8XmlScan::Plain;
-    if (!WordMayHoldControl(words[0]) && !WordMayHoldControl(words[1])) return true;
-    for (const std::uint64_t word : words) {
-        const std::uint64_t cr = AsciiBytesEqual(word, '\r');
-        if ((AsciiBytesPrintable(word) | AsciiBytesEqual(word, '\t') | AsciiBytesEqual(word, '\n') |
-             cr) != high) {
-            result = Utf8XmlScan::NotXmlCharacter;
-            return true;
-        }
-        if (cr != 0) result = Utf8XmlScan::CarriageReturn;
+    if (!WordMayHoldControl(first) && !WordMayHoldControl(last)) return true;
+    const __m128i x = _mm_set_epi64x(static_cast<long long>(last), static_cast<long long>(first));
+    const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x);
+    const __m128i cr = _mm_cmpeq_epi8(x, _mm_set1_epi8('\r'));
+    const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\t')),
+                                                      _mm_cmpeq_epi8(x, _mm_set1_epi8('\n'))),
+                                         cr);
+    if (_mm_movemask_epi8(_mm_andnot_si128(allowed, controls)) != 0) {
+        result = Utf8XmlScan::NotXmlCharacter;
+    } else if (_mm_movemask_epi8(cr) != 0) {
+        result = Utf8XmlScan::CarriageReturn;
     }
     return true;
 }
 
-Utf8XmlScan ScanSse2(const unsigned char* s, std::size_t length) {
+// Fewer than 32 bytes, as two copies of a fixed size that may overlap.
+inline void CopyShort(unsigned char* to, const unsigned char* from, std::size_t length) {
+    if (length >= 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + length - 16),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + length - 16)));
+    } else if (length >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + length - 8, from + length - 8, 8);
+    } else {
+        for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
+}
+
+// Kept apart from the short path, whose callers need no stack frame.
+__attribute__((noinline)) Utf8XmlScan ScanWindows(const unsigned char* s, std::size_t length) {
     constexpr unsigned kWidth = CUtf8XmlWindowScanner::kWidth;
-    Utf8XmlScan result;
-    if (length <= 16 && ScanShortAscii(s, length, result)) return result;
     CUtf8XmlWindowScanner scanner;
     bool good = true;
     if (length < kWidth) {
         // Padded with NULs, which are not counted as text: one in place of
         // an announced continuation still reports the cut sequence.
         unsigned char padded[kWidth] = {};
-        std::memcpy(padded, s, length);
+        CopyShort(padded, s, length);
         good = scanner.Window(padded, length, 0, static_cast<unsigned>(length));
     } else {
         std::size_t i = 0;
@@ -663,7 +670,10 @@ Utf8XmlScan ScanUtf8XmlTextPortable(const char* text, std::size_t length) {
 
 Utf8XmlScan ScanUtf8XmlText(const char* text, std::size_t length) {
 #if defined(__SSE2__)
-    return ScanSse2(reinterpret_cast<const unsigned char*>(text), length);
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    Utf8XmlScan result;
+    if (length <= 16 && ScanShortAscii(s, length, result)) return result;
+    return ScanWindows(s, length);
 #else
     return ScanUtf8XmlTextPortable(text, length);
 #endif

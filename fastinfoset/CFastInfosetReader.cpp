@@ -615,7 +615,10 @@ void CFastInfosetReader::ReadInitialVocabulary() {
     if (second & 0x40) ReadStringTableItems(&m_otherNCNames);
     if (second & 0x20) ReadStringTableItems(nullptr);  // other URIs
     if (second & 0x10) ReadCharacterTableItems(&m_attributeValues);
-    if (second & 0x08) ReadCharacterTableItems(&m_characterChunks);
+    if (second & 0x08) {
+        ReadCharacterTableItems(&m_characterChunks);
+        m_plainChunks = false;  // not looked at
+    }
     if (second & 0x04) ReadCharacterTableItems(&m_otherStrings);
     if (second & 0x02) ReadNameSurrogateItems(m_elementNames);
     if (second & 0x01) ReadNameSurrogateItems(m_attributeNames);
@@ -843,23 +846,33 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
 // stays valid until the next string is read.
 std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first, bool& plain) {
     plain = false;
-    if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    if (first & 0x20) {
+        plain = m_plainChunks;
+        return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    }
     if ((first & 0x0C) == 0 && m_localIsUtf8) {
         // A UTF-8 literal: the one pass that checks it also tells whether
         // it is plain text, to be kept as it is.
-        const std::uint64_t length = ReadLengthOnSeventhBit(first);
+        const unsigned bits = first & 0x03u;
+        const std::uint64_t length = bits < 0x02    ? bits + 1
+                                     : bits == 0x02 ? std::uint64_t{ReadOctet()} + 3
+                                                    : ReadLengthOnSeventhBit(first);
         const unsigned char* data = ReadOctets(length);
         const std::string_view value(reinterpret_cast<const char*>(data),
                                      static_cast<std::size_t>(length));
         plain = !CheckUtf8Text(value);
         if ((first & 0x10) && m_characterChunks.size() < kMaxTableSize) {
             m_characterChunks.push_back(value);
+            m_plainChunks = m_plainChunks && plain;
         }
         return value;
     }
     const std::string_view value = DecodeCharacters(ReadEncodedString(first, false));
     CheckXmlCharacters(value, false);
-    if (first & 0x10) AddStringToTable(m_characterChunks, value);
+    if (first & 0x10) {
+        AddStringToTable(m_characterChunks, value);
+        m_plainChunks = false;
+    }
     return value;
 }
 
@@ -1074,6 +1087,7 @@ void CFastInfosetReader::ResetTables() {
     m_expansionBudget = kExpansionAllowance + kExpansionFactor * std::uint64_t{m_length};
     m_depth = 0;
     m_documentEnded = false;
+    m_plainChunks = true;
 }
 
 void CFastInfosetReader::ClearTables() {

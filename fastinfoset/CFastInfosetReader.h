@@ -207,6 +207,9 @@ private:
     const std::string* m_namespace = nullptr;
     const std::string* m_localName = nullptr;
     const CXmlName* m_name = nullptr;  // the two above as a qualified name
+    // Every entry of the character chunk table is plain (no carriage return,
+    // no NUL), so a chunk referenced by index needs no look.
+    bool m_plainChunks = true;
     std::string m_literal;
     std::string m_utf8;  // restricted-alphabet output before conversion
 
