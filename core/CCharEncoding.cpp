@@ -1,6 +1,9 @@
 #include "core/CCharEncoding.h"
 
 #include <iconv.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -426,6 +429,254 @@ bool IsValidUtf8(const char* text, std::size_t length) {
         }
     }
     return true;
+}
+
+namespace {
+
+// Tab, line feed and carriage return are the only characters below U+0020
+// that XML allows.
+bool IsForbiddenControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+
+// A word of eight bytes may hold one below 0x20 where (w - 0x20..20) & ~w has
+// a high bit set (exact for ASCII words; a hint otherwise).
+bool WordMayHoldControl(std::uint64_t word) {
+    return ((word - 0x2020202020202020u) & ~word & 0x8080808080808080u) != 0;
+}
+
+// The XML checks of text already known to be UTF-8: U+FFFE and U+FFFF are
+// EF BF BE and EF BF BF.
+Utf8XmlScan ScanValidUtf8ForXml(const unsigned char* s, std::size_t length) {
+    bool carriageReturn = false;
+    std::size_t i = 0;
+    while (i < length) {
+        std::uint64_t word;
+        if (i + 8 <= length && (std::memcpy(&word, s + i, 8), !WordMayHoldControl(word))) {
+            i += 8;
+            continue;
+        }
+        const unsigned char c = s[i++];
+        if (c == '\r') carriageReturn = true;
+        if (IsForbiddenControl(c)) return Utf8XmlScan::NotXmlCharacter;
+    }
+    for (const void* at = std::memchr(s, 0xEF, length); at;) {
+        const std::size_t k = static_cast<std::size_t>(static_cast<const unsigned char*>(at) - s);
+        if (k + 2 < length && s[k + 1] == 0xBF && s[k + 2] >= 0xBE) {
+            return Utf8XmlScan::NotXmlCharacter;
+        }
+        at = std::memchr(s + k + 1, 0xEF, length - k - 1);
+    }
+    return carriageReturn ? Utf8XmlScan::CarriageReturn : Utf8XmlScan::Plain;
+}
+
+#if defined(__SSE2__)
+
+#define QB_SCAN_INLINE inline __attribute__((always_inline))
+
+// Thirty-two bytes at a time, each byte class a bit mask (bit k for byte k):
+// the bytes 80..BF must be exactly the continuations the lead bytes before
+// them announce (C2..DF one, E0..EF two, F0..F4 three), carried from window
+// to window; C0, C1 and F5..FF never appear; the byte after E0, ED, F0 and
+// F4 (and after EF, for U+FFFE and U+FFFF) is looked at one by one, as those
+// leads are rare. Any fault ends the fast scan: the portable one then names
+// it.
+class CUtf8XmlWindowScanner {
+public:
+    static constexpr unsigned kWidth = 32;
+
+    // The bytes from..to-1 of the 32 at `s` (those before `from` were
+    // scanned by the previous window); `avail` bytes from s are readable.
+    QB_SCAN_INLINE bool Window(const unsigned char* s, std::size_t avail, unsigned from,
+                               unsigned to = kWidth) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
+        const std::uint32_t valid =
+            (~std::uint32_t{0} << from) & (~std::uint32_t{0} >> (kWidth - to));
+        const __m128i limit = _mm_set1_epi8(0x1F);
+        const std::uint32_t controls = Mask(_mm_cmpeq_epi8(_mm_min_epu8(a, limit), a),
+                                            _mm_cmpeq_epi8(_mm_min_epu8(b, limit), b)) &
+                                       valid;
+        if (controls != 0 && !AllowedControls(a, b, controls)) return false;
+        const std::uint32_t high = Mask(a, b) & valid;
+        if (high == 0) return m_carry == 0;
+        return Sequences(a, b, high, valid, from, s, avail);
+    }
+    bool Finished() const { return m_carry == 0; }
+    bool CarriageReturn() const { return m_carriageReturn; }
+
+private:
+    static QB_SCAN_INLINE std::uint32_t Mask(__m128i a, __m128i b) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(a)) |
+               static_cast<std::uint32_t>(_mm_movemask_epi8(b)) << 16;
+    }
+    // Signed comparisons: 80..BF are -128..-65, C0..FF are -64..-1.
+    static QB_SCAN_INLINE std::uint32_t Below(__m128i a, __m128i b, char limit) {
+        const __m128i l = _mm_set1_epi8(limit);
+        return Mask(_mm_cmpgt_epi8(l, a), _mm_cmpgt_epi8(l, b));
+    }
+    static QB_SCAN_INLINE std::uint32_t Equal(__m128i a, __m128i b, char c) {
+        const __m128i l = _mm_set1_epi8(c);
+        return Mask(_mm_cmpeq_epi8(a, l), _mm_cmpeq_epi8(b, l));
+    }
+
+    bool AllowedControls(__m128i a, __m128i b, std::uint32_t controls) {
+        const std::uint32_t cr = Equal(a, b, '\r') & controls;
+        if (controls & ~(Equal(a, b, '\t') | Equal(a, b, '\n') | cr)) return false;
+        if (cr != 0) m_carriageReturn = true;
+        return true;
+    }
+
+    QB_SCAN_INLINE bool Sequences(__m128i a, __m128i b, std::uint32_t high, std::uint32_t valid,
+                                  unsigned from, const unsigned char* s, std::size_t avail) {
+        const std::uint32_t continuation = Below(a, b, -64) & valid;
+        const std::uint32_t lead = high & ~continuation;
+        const std::uint32_t three = ~Below(a, b, -32) & lead;  // E0..FF
+        // C0 and C1 would be overlong forms.
+        if ((Below(a, b, -62) & lead) != 0) return false;
+        std::uint64_t expected = (std::uint64_t{lead} << 1) | (m_carry << from);
+        if (three != 0) {
+            const std::uint32_t four = ~Below(a, b, -16) & lead;             // F0..FF
+            if (four != 0 && (~Below(a, b, -11) & lead) != 0) return false;  // F5..FF
+            if (!RareLeads(a, b, three, s, avail)) return false;
+            expected |= (std::uint64_t{three} << 2) | (std::uint64_t{four} << 3);
+        }
+        if (static_cast<std::uint32_t>(expected) != continuation) return false;
+        m_carry = expected >> kWidth;
+        return true;
+    }
+
+    // E0, ED, EF, F0 and F4.
+    static QB_SCAN_INLINE __m128i Rare(__m128i x) {
+        const __m128i e = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(-32)),
+                                       _mm_cmpeq_epi8(x, _mm_set1_epi8(-19)));
+        const __m128i f = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(-17)),
+                                       _mm_cmpeq_epi8(x, _mm_set1_epi8(-16)));
+        return _mm_or_si128(_mm_or_si128(e, f), _mm_cmpeq_epi8(x, _mm_set1_epi8(-12)));
+    }
+
+    static bool RareLeads(__m128i a, __m128i b, std::uint32_t three, const unsigned char* s,
+                          std::size_t avail) {
+        std::uint32_t rare = three & Mask(Rare(a), Rare(b));
+        for (; rare != 0; rare &= rare - 1) {
+            const std::size_t k = static_cast<std::size_t>(__builtin_ctz(rare));
+            // A sequence cut by the end fails on its missing continuations.
+            if (k + 2 >= avail) continue;
+            const unsigned char c = s[k];
+            const unsigned char next = s[k + 1];
+            if ((c == 0xE0 && next < 0xA0) || (c == 0xED && next > 0x9F) ||
+                (c == 0xF0 && next < 0x90) || (c == 0xF4 && next > 0x8F) ||
+                (c == 0xEF && next == 0xBF && s[k + 2] >= 0xBE)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::uint64_t m_carry = 0;  // continuations the last window's leads still expect
+    bool m_carriageReturn = false;
+};
+
+// Short ASCII text, the commonest attribute value or whitespace, read as
+// two words that may overlap (padded with spaces below eight bytes), then
+// looked at as one vector. False when it is not ASCII: the caller then scans
+// it in full.
+inline bool ScanShortAscii(const unsigned char* s, std::size_t length, Utf8XmlScan& result) {
+    std::uint64_t first;
+    std::uint64_t last;
+    if (length >= 8) {
+        std::memcpy(&first, s, 8);
+        std::memcpy(&last, s + length - 8, 8);
+    } else if (length >= 4) {
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, s, 4);
+        std::memcpy(&high, s + length - 4, 4);
+        first = low | 0x2020202000000000u;
+        last = high | 0x2020202000000000u;
+    } else {
+        first = 0x2020202020202020u;
+        for (std::size_t i = 0; i < length; ++i) first = (first << 8) | s[i];
+        last = first;
+    }
+    if ((first | last) & 0x8080808080808080u) return false;
+    result = Utf8XmlScan::Plain;
+    if (!WordMayHoldControl(first) && !WordMayHoldControl(last)) return true;
+    const __m128i x = _mm_set_epi64x(static_cast<long long>(last), static_cast<long long>(first));
+    const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x);
+    const __m128i cr = _mm_cmpeq_epi8(x, _mm_set1_epi8('\r'));
+    const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\t')),
+                                                      _mm_cmpeq_epi8(x, _mm_set1_epi8('\n'))),
+                                         cr);
+    if (_mm_movemask_epi8(_mm_andnot_si128(allowed, controls)) != 0) {
+        result = Utf8XmlScan::NotXmlCharacter;
+    } else if (_mm_movemask_epi8(cr) != 0) {
+        result = Utf8XmlScan::CarriageReturn;
+    }
+    return true;
+}
+
+// Fewer than 32 bytes, as two copies of a fixed size that may overlap.
+inline void CopyShort(unsigned char* to, const unsigned char* from, std::size_t length) {
+    if (length >= 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + length - 16),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + length - 16)));
+    } else if (length >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + length - 8, from + length - 8, 8);
+    } else {
+        for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
+}
+
+// Kept apart from the short path, whose callers need no stack frame.
+__attribute__((noinline)) Utf8XmlScan ScanWindows(const unsigned char* s, std::size_t length) {
+    constexpr unsigned kWidth = CUtf8XmlWindowScanner::kWidth;
+    CUtf8XmlWindowScanner scanner;
+    bool good = true;
+    if (length < kWidth) {
+        // Padded with NULs, which are not counted as text: one in place of
+        // an announced continuation still reports the cut sequence.
+        unsigned char padded[kWidth] = {};
+        CopyShort(padded, s, length);
+        good = scanner.Window(padded, length, 0, static_cast<unsigned>(length));
+    } else {
+        std::size_t i = 0;
+        for (; good && i + kWidth <= length; i += kWidth)
+            good = scanner.Window(s + i, length - i, 0);
+        // The rest in a last window that ends with the text and overlaps
+        // what was scanned.
+        if (good && i < length) {
+            good = scanner.Window(s + length - kWidth, kWidth,
+                                  kWidth - static_cast<unsigned>(length - i));
+        }
+    }
+    if (!good || !scanner.Finished()) {
+        return ScanUtf8XmlTextPortable(reinterpret_cast<const char*>(s), length);
+    }
+    return scanner.CarriageReturn() ? Utf8XmlScan::CarriageReturn : Utf8XmlScan::Plain;
+}
+
+#undef QB_SCAN_INLINE
+
+#endif
+
+}  // namespace
+
+Utf8XmlScan ScanUtf8XmlTextPortable(const char* text, std::size_t length) {
+    if (!IsValidUtf8(text, length)) return Utf8XmlScan::InvalidUtf8;
+    return ScanValidUtf8ForXml(reinterpret_cast<const unsigned char*>(text), length);
+}
+
+Utf8XmlScan ScanUtf8XmlText(const char* text, std::size_t length) {
+#if defined(__SSE2__)
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    Utf8XmlScan result;
+    if (length <= 16 && ScanShortAscii(s, length, result)) return result;
+    return ScanWindows(s, length);
+#else
+    return ScanUtf8XmlTextPortable(text, length);
+#endif
 }
 
 std::string Utf8ToLocal(const char* utf8, std::size_t length, char* scratch,

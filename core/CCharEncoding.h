@@ -38,6 +38,24 @@ bool IsLocalCharEncodingUtf8();
 // overlong forms, no surrogates, nothing above U+10FFFF, no cut sequence).
 bool IsValidUtf8(const char* text, std::size_t length);
 
+// What one pass over UTF-8 text bound for an XML document finds. A string
+// that is both not UTF-8 and holds a forbidden character is InvalidUtf8.
+enum class Utf8XmlScan {
+    Plain,            // well-formed, every character allowed, no carriage return
+    CarriageReturn,   // as Plain, but holding at least one carriage return
+    NotXmlCharacter,  // well-formed, but holding a character XML 1.0 forbids: a
+                      // control character other than tab, line feed and
+                      // carriage return (NUL included), U+FFFE or U+FFFF
+    InvalidUtf8       // not well-formed UTF-8 (as IsValidUtf8 judges)
+};
+
+// Validates, looks for forbidden characters and for carriage returns in one
+// pass: sixteen bytes at a time with SSE2 (multi-byte text included),
+// ScanUtf8XmlTextPortable elsewhere.
+Utf8XmlScan ScanUtf8XmlText(const char* text, std::size_t length);
+// The same answer without vector instructions, on any platform.
+Utf8XmlScan ScanUtf8XmlTextPortable(const char* text, std::size_t length);
+
 // `length` UTF-8 bytes to the local encoding. `scratch` is an optional
 // caller-owned work area for the converter's output (any size; a few hundred
 // bytes suit names and short values); without it a stack area is used.

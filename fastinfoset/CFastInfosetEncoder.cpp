@@ -1,6 +1,7 @@
 #include "fastinfoset/CFastInfosetEncoder.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/CQbException.h"
 
@@ -41,11 +42,22 @@ inline bool SameBytes(const char* p, const char* q, std::size_t n) {
 
 }  // namespace
 
+// Byte i of the text in byte i of the key, the length in the top byte.
 std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
-    std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    const std::size_t n = text.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    std::uint64_t key = static_cast<std::uint64_t>(n) << 56;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (n >= 4) {
+        // Two words that overlap put the same bytes in the same places.
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return key | first | (static_cast<std::uint64_t>(last) << (8 * (n - 4)));
     }
+#endif
+    for (std::size_t i = 0; i < n; ++i) key |= static_cast<std::uint64_t>(p[i]) << (8 * i);
     return key;
 }
 
@@ -64,16 +76,6 @@ void CFastInfosetEncoder::CTable::GrowPacked() {
         while (m_packed[i].index != 0) i = (i + 1) & (m_packed.size() - 1);
         m_packed[i] = slot;
     }
-}
-
-void CFastInfosetEncoder::CTable::Prefetch(const std::string& text) const {
-#if defined(__GNUC__)
-    if (text.size() <= kPackedMaxLength && !m_packed.empty()) {
-        __builtin_prefetch(&m_packed[PackedHome(Pack(text))]);
-    }
-#else
-    (void)text;
-#endif
 }
 
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
@@ -255,17 +257,20 @@ void CFastInfosetEncoder::LiteralQName(unsigned char literalBits, const QName& n
     IdentifyingString(TBL_LOCAL_NAMES, name.localName);
 }
 
-void CFastInfosetEncoder::ElementName(unsigned char high, const QName& name) {
-    const std::uint32_t index = FindName(TBL_ELEMENT_NAMES, m_elementNames, name);
+void CFastInfosetEncoder::ElementName(unsigned char high, const QName& name, NameHint& hint) {
+    std::uint32_t index = 0;
+    if (hint && HoldsName(*hint, name)) {
+        index = hint->index;
+    } else {
+        hint = nullptr;
+        index = FindName(TBL_ELEMENT_NAMES, m_elementNames, name, &hint);
+    }
     if (index != 0) {
         IntegerOnThirdBit(high, index);
         return;
     }
     LiteralQName(static_cast<unsigned char>(high | 0x3C), name);
-    CTable& table = m_tables[TBL_ELEMENT_NAMES];
-    if (table.Add(m_key)) {  // LiteralQName leaves m_key alone
-        Remember(CacheSlot(m_elementNames, name), name, table.Size());
-    }
+    AddName(TBL_ELEMENT_NAMES, m_elementNames, name, &hint);
 }
 
 void CFastInfosetEncoder::AttributeName(const QName& name) {
@@ -275,34 +280,80 @@ void CFastInfosetEncoder::AttributeName(const QName& name) {
         return;
     }
     LiteralQName(0x78, name);
-    CTable& table = m_tables[TBL_ATTRIBUTE_NAMES];
-    if (table.Add(m_key)) Remember(CacheSlot(m_attributeNames, name), name, table.Size());
+    AddName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name);
 }
 
-CFastInfosetEncoder::CNameCacheEntry& CFastInfosetEncoder::CacheSlot(CNameCacheEntry* cache,
-                                                                     const QName& name) {
+void CFastInfosetEncoder::AddName(TableId table, CNameCacheEntry* cache, const QName& name,
+                                  NameHint* added) {
+    CTable& names = m_tables[table];
+    if (!names.Add(m_key)) return;  // LiteralQName leaves m_key alone
+    const CNameKey key = MakeKey(name);
+    CNameCacheEntry* set = CacheSet(cache, key);
+    Remember(set, key, name, names.Size());
+    if (added) *added = &set[0];
+}
+
+CFastInfosetEncoder::CNameKey CFastInfosetEncoder::MakeKey(const QName& name) {
     const std::string& local = name.localName;
-    std::size_t key = local.size() * 31 + name.namespaceUri.size() * 7 + name.prefix.size();
-    if (!local.empty()) {
-        key = key * 131 + static_cast<unsigned char>(local.front());
-        key = key * 131 + static_cast<unsigned char>(local.back());
-        key = key * 131 + static_cast<unsigned char>(local[local.size() / 2]);
+    const std::size_t n = local.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(local.data());
+    CNameKey key = {0, 0, 0};
+    // Two words that may overlap: together they hold every byte of a local
+    // name of up to 16 bytes, and the lengths tell how they overlap.
+    if (n >= 8) {
+        std::memcpy(&key.head, p, 8);
+        std::memcpy(&key.tail, p + n - 8, 8);
+    } else if (n >= 4) {
+        std::uint32_t head;
+        std::uint32_t tail;
+        std::memcpy(&head, p, 4);
+        std::memcpy(&tail, p + n - 4, 4);
+        key.head = head;
+        key.tail = tail;
+    } else if (n > 0) {
+        key.head = p[0] | (std::uint64_t{p[n / 2]} << 8) | (std::uint64_t{p[n - 1]} << 16);
     }
-    return cache[(key * 0x9E3779B1u >> 7) % kNameCacheSize];
+    // Lengths too large for their fields only make two keys alike: Holds
+    // compares the lengths themselves too.
+    key.lengths = (std::uint64_t{n} & 0x1FFFFF) |
+                  ((std::uint64_t{name.namespaceUri.size()} & 0x1FFFFF) << 21) |
+                  ((std::uint64_t{name.prefix.size()} & 0x1FFFFF) << 42);
+    return key;
 }
 
-bool CFastInfosetEncoder::Holds(const CNameCacheEntry& entry, const QName& name) {
-    // Lengths first: a different name nearly always differs in one of them.
-    return entry.index != 0 && entry.localName.size() == name.localName.size() &&
+CFastInfosetEncoder::CNameCacheEntry* CFastInfosetEncoder::CacheSet(CNameCacheEntry* cache,
+                                                                    const CNameKey& key) {
+    const std::uint64_t mixed = (key.head * 0x9E3779B97F4A7C15ull) ^
+                                (key.tail * 0xC2B2AE3D27D4EB4Full) ^
+                                (key.lengths * 0x165667B19E3779F9ull);
+    // The top bits of the products mix every bit of the key.
+    return cache + kNameCacheWays * static_cast<std::size_t>(mixed >> 59);
+}
+
+bool CFastInfosetEncoder::Holds(const CNameCacheEntry& entry, const CNameKey& key,
+                                const QName& name) {
+    if (entry.index == 0 || entry.key.lengths != key.lengths || entry.key.head != key.head ||
+        entry.key.tail != key.tail) {
+        return false;
+    }
+    // The key settles a local name of up to 16 bytes; the rest, and the
+    // lengths (the key holds them cut to 21 bits), are compared.
+    const std::size_t n = name.localName.size();
+    return entry.localName.size() == n &&
+           (n <= 16 || SameBytes(entry.localName.data(), name.localName.data(), n)) &&
            entry.namespaceUri.size() == name.namespaceUri.size() &&
            entry.prefix.size() == name.prefix.size() &&
-           SameBytes(entry.localName.data(), name.localName.data(), name.localName.size()) &&
            SameBytes(entry.namespaceUri.data(), name.namespaceUri.data(),
                      name.namespaceUri.size()) &&
            SameBytes(entry.prefix.data(), name.prefix.data(), name.prefix.size());
 }
 
-void CFastInfosetEncoder::Remember(CNameCacheEntry& entry, const QName& name, std::uint32_t index) {
+void CFastInfosetEncoder::Remember(CNameCacheEntry* set, const CNameKey& key, const QName& name,
+                                   std::uint32_t index) {
+    // The newest name takes the first way, the one it held the second.
+    std::swap(set[0], set[1]);
+    CNameCacheEntry& entry = set[0];
+    entry.key = key;
     entry.prefix = name.prefix;
     entry.namespaceUri = name.namespaceUri;
     entry.localName = name.localName;
@@ -310,11 +361,20 @@ void CFastInfosetEncoder::Remember(CNameCacheEntry& entry, const QName& name, st
 }
 
 std::uint32_t CFastInfosetEncoder::FindName(TableId table, CNameCacheEntry* cache,
-                                            const QName& name) {
-    CNameCacheEntry& entry = CacheSlot(cache, name);
-    if (Holds(entry, name)) return entry.index;
+                                            const QName& name, NameHint* found) {
+    const CNameKey key = MakeKey(name);
+    CNameCacheEntry* set = CacheSet(cache, key);
+    for (std::size_t way = 0; way < kNameCacheWays; ++way) {
+        if (Holds(set[way], key, name)) {
+            if (found) *found = &set[way];
+            return set[way].index;
+        }
+    }
     const std::uint32_t index = m_tables[table].Find(Key(name));
-    if (index != 0) Remember(entry, name, index);
+    if (index != 0) {
+        Remember(set, key, name, index);
+        if (found) *found = &set[0];
+    }
     return index;
 }
 

@@ -47,8 +47,6 @@ public:
         bool Add(const std::string& text);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
-        // Asks for the memory Find(text) will read; a hint, nothing more.
-        void Prefetch(const std::string& text) const;
 
     private:
         // Strings of up to seven bytes (most attribute values and character
@@ -138,24 +136,28 @@ public:
     // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
     void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
     void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
-    // Announces an attribute value that AttributeValue will encode soon: a
-    // large table of values is read at random places, so the place is asked
-    // for early.
-    void PrefetchAttributeValue(const std::string& value) const {
-        if (!value.empty() && value.size() < kLiteralLengthLimit) {
-            m_tables[TBL_ATTRIBUTE_VALUES].Prefetch(value);
-        }
-    }
-
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).
-    void ElementName(unsigned char high, const QName& name);
+    void ElementName(unsigned char high, const QName& name) {
+        NameHint none = nullptr;
+        ElementName(high, name, none);
+    }
     // Attribute qualified name on the second bit (C.17), first bit 0.
     void AttributeName(const QName& name);
+    // Where a name was found last; a caller that looks up the same names
+    // again and again keeps one per place, and passes it back.
+    struct CNameCacheEntry;
+    using NameHint = const CNameCacheEntry*;
+    // As above; `hint` is tried first, and then names where this name was
+    // found (or is added).
+    void ElementName(unsigned char high, const QName& name, NameHint& hint);
     // The index the vocabulary already gives an attribute qualified name, or
     // 0. Looking up changes no table: AttributeName would write this index.
-    std::uint32_t FindAttributeName(const QName& name) {
-        return FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name);
+    // `hint` is tried first, and then names where this name was found.
+    std::uint32_t FindAttributeName(const QName& name, NameHint& hint) {
+        if (hint && HoldsName(*hint, name)) return hint->index;
+        hint = nullptr;
+        return FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name, &hint);
     }
     // An attribute qualified name by the index FindAttributeName gave.
     void AttributeNameIndex(std::uint32_t index) { IntegerOnSecondBit(0x00, index); }
@@ -198,21 +200,47 @@ private:
     void AppendRanged(unsigned char high, std::uint64_t value, const Range (&ranges)[N]);
 
     // A document repeats a few element and attribute names throughout: a
-    // small direct-mapped cache of the indexes already given answers most of
-    // them without building and hashing the table key.
+    // small cache of the indexes already given answers most of
+    // them without building and hashing the table key. A name is known in
+    // the cache by its three lengths and two words of its local name, which
+    // hold all of a local name of up to 16 bytes.
+    struct CNameKey {
+        std::uint64_t head;
+        std::uint64_t tail;
+        std::uint64_t lengths;
+    };
+
+public:
     struct CNameCacheEntry {
+        CNameKey key = {0, 0, 0};
         std::string prefix;
         std::string namespaceUri;
         std::string localName;
         std::uint32_t index = 0;  // 0: empty slot
     };
-    static constexpr std::size_t kNameCacheSize = 64;
-    static CNameCacheEntry& CacheSlot(CNameCacheEntry* cache, const QName& name);
-    static bool Holds(const CNameCacheEntry& entry, const QName& name);
-    static void Remember(CNameCacheEntry& entry, const QName& name, std::uint32_t index);
+
+private:
+    // Sets of two ways, so that two names that meet in one set both stay.
+    static constexpr std::size_t kNameCacheWays = 2;
+    static constexpr std::size_t kNameCacheSize = 32 * kNameCacheWays;
+    static CNameKey MakeKey(const QName& name);
+    static CNameCacheEntry* CacheSet(CNameCacheEntry* cache, const CNameKey& key);
+    static bool Holds(const CNameCacheEntry& entry, const CNameKey& key, const QName& name);
+    // The same without a key: the strings compared.
+    static bool HoldsName(const CNameCacheEntry& entry, const QName& name) {
+        return entry.index != 0 && entry.localName == name.localName &&
+               entry.namespaceUri == name.namespaceUri && entry.prefix == name.prefix;
+    }
+    static void Remember(CNameCacheEntry* set, const CNameKey& key, const QName& name,
+                         std::uint32_t index);
     // The index of `name` in `table` (0: none) through `cache`; a literal
-    // name is added to the table by the caller, who then calls RememberAdded.
-    std::uint32_t FindName(TableId table, CNameCacheEntry* cache, const QName& name);
+    // name is added to the table by the caller, who then remembers it.
+    std::uint32_t FindName(TableId table, CNameCacheEntry* cache, const QName& name,
+                           NameHint* found = nullptr);
+    // Adds the literal name just written (its key in m_key) to `table` and
+    // to `cache`; `added` then shows where.
+    void AddName(TableId table, CNameCacheEntry* cache, const QName& name,
+                 NameHint* added = nullptr);
 
     std::vector<unsigned char> m_out;
     CTable m_tables[TBL_COUNT];

@@ -149,31 +149,6 @@ bool IsAscii(const unsigned char* data, std::size_t length) {
     return true;
 }
 
-// ASCII without carriage return or NUL, looked for in one pass, a word at a
-// time (a byte b is zero where (b - 1) & ~b has its high bit set).
-bool IsPlainAscii(const unsigned char* data, std::size_t length) {
-    if (length > 64) {
-        // Long text: the library's vectorised searches do better.
-        const char* text = reinterpret_cast<const char*>(data);
-        return IsAscii(data, length) && std::memchr(text, '\r', length) == nullptr &&
-               std::memchr(text, '\0', length) == nullptr;
-    }
-    const std::uint64_t ones = 0x0101010101010101u;
-    const std::uint64_t high = 0x8080808080808080u;
-    const std::uint64_t carriageReturns = 0x0D0D0D0D0D0D0D0Du;
-    std::size_t i = 0;
-    for (; i + 8 <= length; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        const std::uint64_t cr = word ^ carriageReturns;
-        if ((word | ((word - ones) & ~word) | ((cr - ones) & ~cr)) & high) return false;
-    }
-    for (; i < length; ++i) {
-        if (data[i] >= 0x80 || data[i] == '\r' || data[i] == '\0') return false;
-    }
-    return true;
-}
-
 // Text that goes into the tree as it is (carriage returns are dropped, and a
 // NUL ends what is kept).
 bool HasNoCarriageReturnOrNul(std::string_view text) {
@@ -233,6 +208,22 @@ void CheckXmlCharacters(std::string_view text, bool ascii) {
             static_cast<std::size_t>(static_cast<const unsigned char*>(at) - data);
         if (k + 2 < length && data[k + 1] == 0xBF && data[k + 2] >= 0xBE) Fail(kNotXmlCharacter);
         at = k + 1 < length ? std::memchr(data + k + 1, 0xEF, length - k - 1) : nullptr;
+    }
+}
+
+// A UTF-8 literal used where it lies must be UTF-8 and hold only characters
+// XML allows (see CheckXmlCharacters), all found in one pass; true when it
+// holds a carriage return (a NUL is refused with the other controls).
+bool CheckUtf8Text(std::string_view text) {
+    switch (QbXmlLib5::ScanUtf8XmlText(text.data(), text.size())) {
+        case Utf8XmlScan::Plain:
+            return false;
+        case Utf8XmlScan::CarriageReturn:
+            return true;
+        case Utf8XmlScan::NotXmlCharacter:
+            Fail(kNotXmlCharacter);
+        default:
+            Fail(kInvalidUtf8);
     }
 }
 
@@ -624,7 +615,10 @@ void CFastInfosetReader::ReadInitialVocabulary() {
     if (second & 0x40) ReadStringTableItems(&m_otherNCNames);
     if (second & 0x20) ReadStringTableItems(nullptr);  // other URIs
     if (second & 0x10) ReadCharacterTableItems(&m_attributeValues);
-    if (second & 0x08) ReadCharacterTableItems(&m_characterChunks);
+    if (second & 0x08) {
+        ReadCharacterTableItems(&m_characterChunks);
+        m_plainChunks = false;  // not looked at
+    }
     if (second & 0x04) ReadCharacterTableItems(&m_otherStrings);
     if (second & 0x02) ReadNameSurrogateItems(m_elementNames);
     if (second & 0x01) ReadNameSurrogateItems(m_attributeNames);
@@ -838,9 +832,7 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
         const unsigned char* data = ReadOctets(length);
         const std::string_view value(reinterpret_cast<const char*>(data),
                                      static_cast<std::size_t>(length));
-        const bool ascii = IsAscii(data, value.size());
-        if (!ascii && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) Fail(kInvalidUtf8);
-        CheckXmlCharacters(value, ascii);
+        CheckUtf8Text(value);
         if ((octet & 0x40) && table.size() < kMaxTableSize) table.push_back(value);
         return value;
     }
@@ -854,26 +846,33 @@ std::string_view CFastInfosetReader::ReadNonIdentifyingString(StringTable& table
 // stays valid until the next string is read.
 std::string_view CFastInfosetReader::ReadCharacterChunk(unsigned char first, bool& plain) {
     plain = false;
-    if (first & 0x20) return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    if (first & 0x20) {
+        plain = m_plainChunks;
+        return TableEntry(m_characterChunks, ReadIntegerOnFourthBit(first));
+    }
     if ((first & 0x0C) == 0 && m_localIsUtf8) {
-        // A UTF-8 literal: one look at its octets tells whether it is plain
-        // text, which needs neither UTF-8 validation nor anything removed.
-        const std::uint64_t length = ReadLengthOnSeventhBit(first);
+        // A UTF-8 literal: the one pass that checks it also tells whether
+        // it is plain text, to be kept as it is.
+        const unsigned bits = first & 0x03u;
+        const std::uint64_t length = bits < 0x02    ? bits + 1
+                                     : bits == 0x02 ? std::uint64_t{ReadOctet()} + 3
+                                                    : ReadLengthOnSeventhBit(first);
         const unsigned char* data = ReadOctets(length);
         const std::string_view value(reinterpret_cast<const char*>(data),
                                      static_cast<std::size_t>(length));
-        plain = IsPlainAscii(data, value.size());
-        const bool ascii = plain || IsAscii(data, value.size());
-        if (!ascii && !QbXmlLib5::IsValidUtf8(value.data(), value.size())) Fail(kInvalidUtf8);
-        CheckXmlCharacters(value, ascii);
+        plain = !CheckUtf8Text(value);
         if ((first & 0x10) && m_characterChunks.size() < kMaxTableSize) {
             m_characterChunks.push_back(value);
+            m_plainChunks = m_plainChunks && plain;
         }
         return value;
     }
     const std::string_view value = DecodeCharacters(ReadEncodedString(first, false));
     CheckXmlCharacters(value, false);
-    if (first & 0x10) AddStringToTable(m_characterChunks, value);
+    if (first & 0x10) {
+        AddStringToTable(m_characterChunks, value);
+        m_plainChunks = false;
+    }
     return value;
 }
 
@@ -1088,6 +1087,7 @@ void CFastInfosetReader::ResetTables() {
     m_expansionBudget = kExpansionAllowance + kExpansionFactor * std::uint64_t{m_length};
     m_depth = 0;
     m_documentEnded = false;
+    m_plainChunks = true;
 }
 
 void CFastInfosetReader::ClearTables() {

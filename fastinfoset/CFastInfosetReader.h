@@ -150,8 +150,8 @@ private:
     // Strings.
     const std::string* ReadIdentifyingString(NameTable& table);
     std::string_view ReadNonIdentifyingString(StringTable& table);
-    // `plain` tells that the chunk is ASCII without carriage return or NUL,
-    // to be kept exactly as it is.
+    // `plain` tells that the chunk holds no carriage return or NUL, to be
+    // kept exactly as it is.
     std::string_view ReadCharacterChunk(unsigned char first, bool& plain);
     EncodedString ReadEncodedString(unsigned char octet, bool fromThirdBit);
     // The characters in the local encoding: a view of the input itself when
@@ -207,6 +207,9 @@ private:
     const std::string* m_namespace = nullptr;
     const std::string* m_localName = nullptr;
     const CXmlName* m_name = nullptr;  // the two above as a qualified name
+    // Every entry of the character chunk table is plain (no carriage return,
+    // no NUL), so a chunk referenced by index needs no look.
+    bool m_plainChunks = true;
     std::string m_literal;
     std::string m_utf8;  // restricted-alphabet output before conversion
 

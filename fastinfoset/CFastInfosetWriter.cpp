@@ -102,6 +102,7 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     WritePendingTerminator();
     const StartedElement started = BeginElement(localName, namespaceUri);
     m_elementPending = true;
+    m_hintSet = HintOf(localName, namespaceUri) % kHintSets;
     // The element's prefix is kept in its context: BeginElement stored the
     // one it found or invented there.
     CXmlWriterContext* current = GetCurrentContext();
@@ -146,29 +147,46 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     // reused instead of allocated for every attribute.
     if (m_attributeCount == m_attributes.size()) m_attributes.emplace_back();
     PendingAttribute& attribute = m_attributes[m_attributeCount];
-    if (namespaceUri.empty()) {
-        attribute.prefix.clear();
-    } else {
-        attribute.prefix = PrefixFor(namespaceUri);
-    }
-    // The attribute names of a start tag are looked up now: only literal names
-    // add to the attribute name table, and those are looked up again when the
-    // start tag is encoded, so an index found here is the one found then.
-    attribute.nameIndex = m_encoder.FindAttributeName(
-        {Utf8(attribute.prefix, 0), Utf8(namespaceUri, 1), Utf8(localName, 2)});
-    if (attribute.nameIndex == 0) {
-        if (namespaceUri.empty()) {
-            attribute.namespaceUri.clear();
-        } else {
-            attribute.namespaceUri = namespaceUri;
-        }
-        attribute.localName = localName;
-    }
-    attribute.value = value;
+    // An index found now is the one found when the start tag is written:
+    // only literal names add to the attribute name table, at that time.
+    const std::uint32_t nameIndex =
+        namespaceUri.empty()
+            ? AttributeNameIndex(attribute, std::string(), namespaceUri, localName)
+            : AttributeNameIndex(attribute, PrefixFor(namespaceUri), namespaceUri, localName);
+    attribute.nameIndex = nameIndex;
+    attribute.start = m_attributeOctets.size();
+    EncodeAttribute(nameIndex, value);
     ++m_attributeCount;
-    // Utf8 passes the value through unchanged in the usual case; otherwise
-    // the hint is merely wasted.
-    m_encoder.PrefetchAttributeValue(value);
+}
+
+std::uint32_t CFastInfosetWriter::AttributeNameIndex(PendingAttribute& slot,
+                                                     const std::string& prefix,
+                                                     const std::string& namespaceUri,
+                                                     const std::string& localName) {
+    CFastInfosetEncoder::NameHint none = nullptr;
+    const std::size_t position = m_attributeCount;
+    const std::uint32_t index = m_encoder.FindAttributeName(
+        {Utf8(prefix, 0), Utf8(namespaceUri, 1), Utf8(localName, 2)},
+        position < kHintPositions ? m_attributeHints[m_hintSet][position] : none);
+    if (index == 0) {
+        slot.prefix = prefix;
+        slot.namespaceUri = namespaceUri;
+        slot.localName = localName;
+    }
+    return index;
+}
+
+void CFastInfosetWriter::EncodeAttribute(std::uint32_t nameIndex, const std::string& value) {
+    std::vector<unsigned char>& output = m_encoder.Output();
+    output.swap(m_attributeOctets);
+    try {
+        if (nameIndex != 0) m_encoder.AttributeNameIndex(nameIndex);
+        m_encoder.AttributeValue(Utf8(value, 0), value.size());
+    } catch (...) {
+        output.swap(m_attributeOctets);
+        throw;
+    }
+    output.swap(m_attributeOctets);
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
@@ -198,21 +216,30 @@ void CFastInfosetWriter::WriteStartTag() {
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
-    m_encoder.ElementName(bits, {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
-                                 Utf8(current->GetLocalName(), 2)});
+    m_encoder.ElementName(bits,
+                          {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
+                           Utf8(current->GetLocalName(), 2)},
+                          m_elementHints[m_hintSet]);
+    if (m_attributeCount != 0) WriteAttributes();
+    m_inventedPrefixes.clear();
+}
+
+// The octets encoded by WriteAttribute, with the literal names between them.
+void CFastInfosetWriter::WriteAttributes() {
+    std::vector<unsigned char>& output = m_encoder.Output();
+    const unsigned char* octets = m_attributeOctets.data();
+    std::size_t written = 0;
     for (std::size_t i = 0; i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];
-        if (a.nameIndex != 0) {
-            m_encoder.AttributeNameIndex(a.nameIndex);
-        } else {
-            m_encoder.AttributeName(
-                {Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
-        }
-        m_encoder.AttributeValue(Utf8(a.value, 0), a.value.size());
+        if (a.nameIndex != 0) continue;
+        output.insert(output.end(), octets + written, octets + a.start);
+        written = a.start;
+        m_encoder.AttributeName({Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
     }
-    if (m_attributeCount != 0) m_encoder.AppendOctet(Encoder::kTerminator);
+    output.insert(output.end(), octets + written, octets + m_attributeOctets.size());
+    m_encoder.AppendOctet(Encoder::kTerminator);
+    m_attributeOctets.clear();
     m_attributeCount = 0;
-    m_inventedPrefixes.clear();
 }
 
 // A root in no namespace leaves the registered default namespace out rather

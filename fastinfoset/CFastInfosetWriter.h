@@ -72,14 +72,17 @@ protected:
     explicit CFastInfosetWriter(std::uint32_t tableCapacity);
 
 private:
-    // An attribute whose name the vocabulary already holds keeps only that
-    // index (nameIndex); the name strings are copied for the others.
+    // An attribute of the held-back start tag. Its value is encoded at once
+    // into m_attributeOctets (the value table grows in document order all
+    // the same), and so is its name when the vocabulary holds it
+    // (nameIndex); a literal name waits for the start tag, as it adds to
+    // the tables the element name adds to, and is copied meanwhile.
     struct PendingAttribute {
         std::uint32_t nameIndex = 0;
+        std::size_t start = 0;  // its octets in m_attributeOctets
         std::string prefix;
         std::string namespaceUri;
         std::string localName;
-        std::string value;
     };
 
     // Encodes the held-back start tag, if any, and closes it.
@@ -91,6 +94,23 @@ private:
     bool UndeclaresDefault() const;
     void WriteNamespaceAttributes();
     void WritePendingTerminator();
+    // The index the vocabulary gives the attribute name of `slot` (0: none,
+    // and the slot then holds the name).
+    std::uint32_t AttributeNameIndex(PendingAttribute& slot, const std::string& prefix,
+                                     const std::string& namespaceUri, const std::string& localName);
+    // Where a name was found last, for names met again and again: elements
+    // by a small hash of their name, and the attributes of a start tag by
+    // that of the element and their position. A wrong hint costs a lookup.
+    static std::size_t HintOf(const std::string& localName, const std::string& namespaceUri) {
+        const std::size_t last =
+            localName.empty() ? 0 : static_cast<unsigned char>(localName.back());
+        return localName.size() * 7 + namespaceUri.size() * 3 + last;
+    }
+    static constexpr std::size_t kHintSets = 32;
+    static constexpr std::size_t kHintPositions = 8;
+    // Encodes into m_attributeOctets instead of the output.
+    void EncodeAttribute(std::uint32_t nameIndex, const std::string& value);
+    void WriteAttributes();
     // `local` in UTF-8: itself when the local encoding is UTF-8, else a
     // conversion kept in one of three slots (one per part of a name).
     const std::string& Utf8(const std::string& local, int slot) {
@@ -110,6 +130,10 @@ private:
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
     std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
     std::size_t m_attributeCount;
+    std::vector<unsigned char> m_attributeOctets;
+    CFastInfosetEncoder::NameHint m_elementHints[kHintSets] = {};
+    CFastInfosetEncoder::NameHint m_attributeHints[kHintSets][kHintPositions] = {};
+    std::size_t m_hintSet = 0;  // of the held-back start tag
     // The held-back element has no namespace while a default one is declared.
     bool m_undeclareDefault;
     bool m_localIsUtf8;

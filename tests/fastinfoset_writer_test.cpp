@@ -494,4 +494,62 @@ TEST(FastInfosetWriterTest, FullTablesFallBackToLiterals) {
     }
 }
 
+// Start tags that repeat, vary and interleave their names: the same local
+// name in other namespaces at one depth or attribute position, elements of
+// one depth taking turns, attribute lists that add new names between known
+// ones, values short (indexed) and long. Each writer remembers where it
+// found a name last; the document must read back exactly as its text form
+// does, with tables of every size (full ones write further names literally).
+TEST(FastInfosetWriterTest, RepeatedAndInterleavedNamesReadBackAsText) {
+    struct Attribute {
+        const char* name;
+        const char* ns;
+        const char* value;
+    };
+    struct Tag {
+        const char* name;
+        const char* ns;
+        std::vector<Attribute> attributes;
+    };
+    const std::vector<Tag> tags = {
+        {"a", "", {{"x", "", "1"}, {"y", "", "two"}}},
+        {"b", "", {{"x", "urn:one", "1"}, {"y", "", "a longer value"}}},
+        {"a", "", {{"x", "", "1"}, {"y", "", "two"}}},
+        {"a", "urn:one", {{"x", "urn:two", ""}, {"z", "", "new"}, {"x", "", "1"}}},
+        {"a", "urn:two", {{"x", "", "1"}, {"w", "urn:one", "w"}, {"y", "", "two"}, {"v", "", "v"}}},
+        {"b", "", {{"y", "", "two"}, {"x", "", "1"}}},
+        {"a", "", {}},
+        {"c", "", {{"x", "", "1"}, {"y", "", "two"}, {"z", "", "new"}, {"u", "urn:two", "u"}}},
+        {"a", "", {{"x", "", "a longer value"}, {"y", "", "two"}}},
+    };
+    const auto script = [&tags](CXmlWriter& w) {
+        w.WriteStartElement("r", "");
+        for (int round = 0; round < 3; ++round) {
+            for (const Tag& tag : tags) {
+                w.WriteStartElement(tag.name, tag.ns);
+                for (const Attribute& a : tag.attributes) w.WriteAttribute(a.name, a.ns, a.value);
+                // A child at the next depth, named after its parent's turn.
+                w.WriteStartElement(round % 2 ? "d" : tag.name, tag.ns);
+                w.WriteAttribute("x", round % 2 ? "urn:one" : "", "1");
+                w.WriteEndElement();
+                w.WriteEndElement();
+            }
+        }
+        w.WriteEndElement();
+    };
+    CSmartPtr<CScriptedObject> object(new CScriptedObject(script));
+    const CBinaryData text = object->ToXmlStream(false, false, XE_UTF8, EOL_LF);
+    const QbXmlLib5Test::Node expected = QbXmlLib5Test::LoadWithOurReader(text);
+    ASSERT_EQ(expected.children.size(), 3 * tags.size());
+    for (const std::uint32_t capacity : {2u, 3u, 5u, 8u, CFastInfosetEncoder::kMaxTableSize}) {
+        SCOPED_TRACE(capacity);
+        CSmallTableWriter w(capacity);
+        w.WriteHeader(FI_DECL_NONE);
+        script(w);
+        w.WriteEndDocument();
+        const QbXmlLib5Test::Node read = QbXmlLib5Test::LoadWithOurReader(w.GetOutput());
+        EXPECT_EQ(QbXmlLib5Test::Diff(expected, read, ""), "");
+    }
+}
+
 }  // namespace
