@@ -82,6 +82,8 @@ public:
     const std::map<QName, Node>& ComplexTypes() const { return m_complexTypes; }
     const std::map<QName, Node>& SimpleTypes() const { return m_simpleTypes; }
     const std::map<QName, Node>& Attributes() const { return m_attributes; }
+    const std::map<QName, Node>& Groups() const { return m_groups; }
+    const std::map<QName, Node>& AttributeGroups() const { return m_attributeGroups; }
     // Documents in load order; the first is the first schema given.
     const std::vector<std::unique_ptr<SchemaDoc>>& Documents() const { return m_docs; }
 
