@@ -81,11 +81,9 @@ const BuiltinType* CSimpleTypeMapper::Builtin(const std::string& name) {
     return nullptr;
 }
 
-SimpleInfo CSimpleTypeMapper::Of(const Node& at, const QName& type,
-                                 const std::string& /*hint: named types name themselves*/) {
-    if (type.first == kXsdNamespace && (Builtin(type.second) || !m_schemas.SimpleType(type))) {
-        const BuiltinType* builtin = Builtin(type.second);
-        if (!builtin) CSchemaSet::Fail(at, "xs:" + type.second + " is not a simple type");
+SimpleInfo CSimpleTypeMapper::Of(const SimpleTypeDef* type, const std::string& hint) {
+    if (type->builtin) {
+        const BuiltinType* builtin = Builtin(type->name.second);
         SimpleInfo info;
         info.builtin = builtin;
         info.whitespace = builtin->whitespace;
@@ -93,100 +91,64 @@ SimpleInfo CSimpleTypeMapper::Of(const Node& at, const QName& type,
         if (builtin->maxInclusive) info.facets.maxInclusive = builtin->maxInclusive;
         return info;
     }
-    const auto known = m_simpleTypes.find(type);
-    if (known != m_simpleTypes.end()) return known->second;
-    const Node node = m_schemas.SimpleType(type);
-    if (!node) {
-        CSchemaSet::Fail(at,
-                         "{" + type.first + "}" + type.second +
-                             (m_schemas.IsComplexType(type) ? " is a complex type, not a simple one"
-                                                            : " is not a declared simple type"));
-    }
-    if (!m_resolvingSimple.insert(type).second) {
-        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
-    }
-    SimpleInfo info = FromNode(node, Pascal(type.second));
-    m_resolvingSimple.erase(type);
-    m_simpleTypes[type] = info;
+    if (type->Anonymous()) return FromDefinition(*type, hint);
+    const auto known = m_named.find(type);
+    if (known != m_named.end()) return known->second;
+    SimpleInfo info = FromDefinition(*type, Pascal(type->name.second));
+    m_named[type] = info;
     return info;
 }
 
-SimpleInfo CSimpleTypeMapper::FromNode(const Node& simpleType, const std::string& hint) {
-    const CDepthGuard guard(m_depth, simpleType);
+SimpleInfo CSimpleTypeMapper::FromDefinition(const SimpleTypeDef& type, const std::string& hint) {
+    const CDepthGuard guard(m_depth, type.node);
     SimpleInfo info;
-    if (Node restriction = simpleType.Child("restriction")) {
-        if (restriction.Has("base")) {
-            info = Of(restriction, m_schemas.Resolve(restriction, restriction.Attr("base")), hint);
-        } else if (Node inner = restriction.Child("simpleType")) {
-            info = FromNode(inner, hint + "Base");
-        } else {
-            CSchemaSet::Fail(restriction, "a restriction needs a base type");
-        }
-        ApplyFacets(info, restriction, hint);
+    if (type.method == SimpleTypeDef::Restriction) {
+        info = Of(type.base, hint + "Base");
+        ApplyFacets(info, type.facets, hint);
         return info;
     }
     info.builtin = Builtin("token");
     info.whitespace = "Collapse";
-    if (Node list = simpleType.Child("list")) {
+    if (type.method == SimpleTypeDef::ListOf) {
         info.note = "a list (" +
-                    (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
+                    (type.itemTypeName.empty() ? std::string("inline type") : type.itemTypeName) +
                     "), held as its text";
-        const Node inlineType = list.Child("simpleType");
-        if (!list.Has("itemType") && !inlineType) {
-            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
-        }
-        const SimpleInfo item =
-            list.Has("itemType")
-                ? Of(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
-                : FromNode(inlineType, hint + "Item");
+        const SimpleInfo item = Of(type.itemType, hint + "Item");
         info.isList = true;
         info.listItem = LexicalPattern(item);
         info.facets.pattern = ListPattern(info);
         return info;
     }
-    if (Node unionType = simpleType.Child("union")) {
-        info.note = "a union (" + unionType.Attr("memberTypes") + "), held as its text";
-        // The union admits what one of its members admits; a member that
-        // admits any text leaves the value unchecked.
-        std::vector<SimpleInfo> members;
-        std::string types = unionType.Attr("memberTypes") + " ";
-        for (std::size_t start = 0, end; (end = types.find(' ', start)) != std::string::npos;
-             start = end + 1) {
-            if (end > start) {
-                members.push_back(Of(unionType,
-                                     m_schemas.Resolve(unionType, types.substr(start, end - start)),
-                                     hint + "Member"));
-            }
-        }
-        for (const Node& inner : unionType.Children()) {
-            if (inner.Name() == "simpleType") members.push_back(FromNode(inner, hint + "Member"));
-        }
-        std::string pattern;
-        for (const SimpleInfo& member : members) {
-            const std::string alternative = LexicalPattern(member);
-            if (alternative.empty()) return info;
-            pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
-        }
-        info.facets.pattern = pattern;
-        return info;
+    info.note = "a union (" + type.memberTypeNames + "), held as its text";
+    // The union admits what one of its members admits; a member that admits
+    // any text leaves the value unchecked.
+    // Every member is mapped, also after one that admits any text: its
+    // enumerations are written all the same.
+    std::vector<SimpleInfo> members;
+    for (const SimpleTypeDef* member : type.memberTypes)
+        members.push_back(Of(member, hint + "Member"));
+    std::string pattern;
+    for (const SimpleInfo& member : members) {
+        const std::string alternative = LexicalPattern(member);
+        if (alternative.empty()) return info;
+        pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
     }
-    CSchemaSet::Fail(simpleType, "a simpleType needs a restriction, list or union");
+    info.facets.pattern = pattern;
+    return info;
 }
 
-void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
+void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const FacetSet& facets,
                                     const std::string& hint) {
     std::vector<std::string> patterns;
     std::vector<std::string> values;
-    for (const Node& facet : restriction.Children()) {
-        const std::string& kind = facet.Name();
-        const std::string value = facet.Attr("value");
+    for (const Facet& entry : facets.facets) {
+        const std::string& kind = entry.kind;
+        const std::string& value = entry.value;
+        const Node& facet = entry.node;
         Facets& f = info.facets;
         const bool lengthOfList =
             info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
-        if (kind == "simpleType" || kind == "attribute" || kind == "attributeGroup" ||
-            kind == "anyAttribute") {
-            continue;  // a simple-content restriction's own, not facets
-        } else if (lengthOfList) {
+        if (lengthOfList) {
             // Counts items: checked through the list's pattern.
             const int count = ToInt(facet, value);
             if (kind != "maxLength") info.minItems = count;
@@ -229,7 +191,7 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
                 (joined.empty() ? "" : "|") + (patterns.size() > 1 ? "(" + pattern + ")" : pattern);
         }
         if (!info.facets.pattern.empty() && info.facets.pattern != joined) {
-            CSchemaSet::Warn(restriction, "the pattern of the base type of " + hint +
+            CSchemaSet::Warn(facets.node, "the pattern of the base type of " + hint +
                                               " is replaced by the derived type's own");
         }
         info.facets.pattern = joined;
@@ -237,9 +199,9 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
     if (values.empty()) return;
     auto model = std::make_unique<EnumModel>();
     model->cppName = m_uniqueName(hint);
-    model->xmlNamespace = restriction.doc->targetNamespace;
+    model->xmlNamespace = facets.SchemaNamespace();
     model->whitespace = info.whitespace;
-    model->doc = restriction.With(restriction.element).Documentation();
+    model->doc = facets.doc;
     std::set<std::string> ids;
     for (const std::string& value : values) {
         std::string id =
