@@ -1,8 +1,5 @@
 #include "CModelBuilder.h"
 
-#include <cctype>
-#include <cstring>
-
 #include "SchemaUtil.h"
 
 namespace Qbxsd {
