@@ -66,10 +66,10 @@ private:
     const Wildcard* WildcardOf(const Node& node);
 
     // Completion.
-    const TypeDef* HeadType(ElementDecl& element, std::set<const ElementDecl*>& visiting);
+    void TakeHeadType(ElementDecl& element);
     void CheckDerivationCycles() const;
     void CheckSimpleCycles(const SimpleTypeDef* type, std::vector<const SimpleTypeDef*>& stack,
-                           std::set<const SimpleTypeDef*>& done) const;
+                           std::set<const SimpleTypeDef*>& done);
     static SimpleTypeDef::Variety VarietyOf(const SimpleTypeDef* type);
     static ComplexTypeDef::Content ContentOf(const ComplexTypeDef* type);
 

@@ -216,8 +216,7 @@ void CComponentBuilder::Complete() {
         }
     }
     for (ElementDecl& element : m_set->m_elementStore) {
-        std::set<const ElementDecl*> visiting;
-        if (element.typeFromHead) HeadType(element, visiting);
+        if (element.typeFromHead) TakeHeadType(element);
     }
     CheckDerivationCycles();
     std::set<const SimpleTypeDef*> done;
@@ -229,17 +228,19 @@ void CComponentBuilder::Complete() {
     for (ComplexTypeDef& type : m_set->m_complexStore) type.content = ContentOf(&type);
 }
 
-const TypeDef* CComponentBuilder::HeadType(ElementDecl& element,
-                                           std::set<const ElementDecl*>& visiting) {
-    if (element.type) return element.type;
-    if (!visiting.insert(&element).second) {
-        CSchemaSet::Fail(element.node,
-                         "the substitution group of " + element.name.second + " leads back to it");
+void CComponentBuilder::TakeHeadType(ElementDecl& element) {
+    // The first head gives the type, as it gives the type of its own members;
+    // the chain of heads without a type of their own is walked, not recursed.
+    std::vector<ElementDecl*> chain{&element};
+    while (!chain.back()->type) {
+        auto* head = const_cast<ElementDecl*>(chain.back()->substitutionHeads.front());
+        if (std::find(chain.begin(), chain.end(), head) != chain.end()) {
+            CSchemaSet::Fail(element.node, "the substitution group of " + element.name.second +
+                                               " leads back to it");
+        }
+        chain.push_back(head);
     }
-    // The first head gives the type, as it gives the type of its own members.
-    auto& head = const_cast<ElementDecl&>(*element.substitutionHeads.front());
-    element.type = HeadType(head, visiting);
-    return element.type;
+    for (ElementDecl* member : chain) member->type = chain.back()->type;
 }
 
 void CComponentBuilder::CheckDerivationCycles() const {
@@ -262,8 +263,9 @@ void CComponentBuilder::CheckDerivationCycles() const {
 
 void CComponentBuilder::CheckSimpleCycles(const SimpleTypeDef* type,
                                           std::vector<const SimpleTypeDef*>& stack,
-                                          std::set<const SimpleTypeDef*>& done) const {
+                                          std::set<const SimpleTypeDef*>& done) {
     if (!type || type->builtin || done.count(type)) return;
+    const CDepthGuard guard(m_depth, type->node);
     if (std::find(stack.begin(), stack.end(), type) != stack.end()) {
         CSchemaSet::Fail(type->node,
                          "the simple type " + type->name.second + " derives from itself");
