@@ -120,6 +120,7 @@ TEST(QbxsdComponents, NamedGroupsAndAttributeGroupsAreResolvedAndExpanded) {
         names += use.wildcard ? "*" : use.decl->name.second + (use.required ? "!" : "");
     }
     EXPECT_EQ("oi!*last", names);
+    EXPECT_EQ(t->attributes[2].wildcard, t->attributeWildcard);
     EXPECT_EQ(set.SimpleType({"urn:a", "C"}), t->attributes.back().decl->type);
     EXPECT_EQ("1", t->attributes.back().value.defaultValue);
     EXPECT_EQ(set.SimpleType({"urn:a", "C"}), set.Element({"urn:a", "c"})->type);
@@ -249,6 +250,7 @@ TEST(QbxsdComponents, WildcardNamespaceConstraints) {
         const ComplexTypeDef* t = loaded->set->ComplexType({target, "T"});
         const Qbxsd::Wildcard* any = Particles(t)[0]->wildcard;
         const Qbxsd::Wildcard* anyAttribute = t->attributes.at(0).wildcard;
+        EXPECT_EQ(anyAttribute, t->attributeWildcard);
         EXPECT_EQ("lax", any->processContents);
         EXPECT_EQ("strict", anyAttribute->processContents);
         std::string allows;

@@ -107,6 +107,9 @@ void CComponentBuilder::FillComplexType(ComplexTypeDef& type, const Node& node) 
     }
     std::set<const void*> seen;
     ExpandAttributes(node, seen, type.attributes);
+    for (const AttributeUse& use : type.attributes) {
+        if (use.wildcard && !type.attributeWildcard) type.attributeWildcard = use.wildcard;
+    }
 }
 
 void CComponentBuilder::FillDerivation(ComplexTypeDef& type, const Node& content) {
@@ -207,6 +210,8 @@ void CComponentBuilder::FillFacets(FacetSet& facets, const Node& restriction) {
 // ---------------------------------------------------------------- completion
 
 void CComponentBuilder::Complete() {
+    // The components point at each other as const; the builder, which owns
+    // them all, completes them through those pointers.
     for (ElementDecl& element : m_set->m_elementStore) {
         for (const ElementDecl* head : element.substitutionHeads) {
             auto& members = const_cast<ElementDecl*>(head)->substitutionMembers;

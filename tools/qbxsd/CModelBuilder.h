@@ -1,5 +1,7 @@
-// CModelBuilder: turns the components of a schema set into the classes and
-// enumerations qbxsd writes.
+// CModelBuilder: turns the schema components of a schema set (every
+// reference already resolved, see CComponentBuilder) into the classes and
+// enumerations qbxsd writes. Its own messages are about what the classes
+// cannot hold; schema nodes serve only to place them.
 //
 // Mapping, in short:
 // - a complex type (named, or anonymous in an element) is a class; a named

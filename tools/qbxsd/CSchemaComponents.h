@@ -153,11 +153,11 @@ struct ComplexTypeDef : TypeDef {
     bool abstract = false;
     bool mixed = false;
     std::string block, final;
-    const TypeDef* base = nullptr;         // anyType for an implicit restriction
-    Node derivationNode;                   // the xs:extension or xs:restriction
-    const Particle* particle = nullptr;    // the content this definition states
-    std::vector<AttributeUse> attributes;  // in order, attribute groups expanded
-    const Wildcard* attributeWildcard = nullptr;
+    const TypeDef* base = nullptr;                // anyType for an implicit restriction
+    Node derivationNode;                          // the xs:extension or xs:restriction
+    const Particle* particle = nullptr;           // the content this definition states
+    std::vector<AttributeUse> attributes;         // in order, attribute groups expanded
+    const Wildcard* attributeWildcard = nullptr;  // the first one stated, or null
     // A simple-content restriction: its inline simple type and its facets.
     const SimpleTypeDef* textType = nullptr;
     FacetSet textFacets;
