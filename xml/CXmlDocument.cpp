@@ -41,9 +41,11 @@ void CXmlDocument::ClearTree(bool keepBlocks) {
     if (keepBlocks) {
         m_elementPool.Reset();
         m_attributePool.Rewind();
+        m_attributeLists.Reset();
     } else {
         m_elementPool.Clear();
         m_attributePool.Release();
+        m_attributeLists.Release();
     }
     m_aliasMap.clear();
     m_bindings.clear();
@@ -90,7 +92,7 @@ CXmlElement* CXmlDocument::AddInternedDocElement(const CXmlName* name) {
         throw CQbInvalidStateException("The document already has a document element");
     }
     const CBlockPool<CXmlElement>::Mark self = m_elementPool.GetMark();
-    CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
+    CXmlElement* element = m_elementPool.Create(name, m_pendingScope, &m_attributeLists);
     m_documentElement = element;
     Open(element, nullptr, self);
     return element;
@@ -109,10 +111,12 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
         parent.lastChild = open.previous;
         (open.previous ? open.previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
         m_elementPool.DestroyBackTo(open.self);
+        m_attributeLists.RewindTo(open.attributeLists);
         return;
     }
     m_elementPool.DestroyBackTo(open.descendants);
-    std::vector<CXmlAttribute*>().swap(element->m_attributes);
+    element->m_attributes = CXmlAttributeList(element->m_attributes.get_allocator());
+    m_attributeLists.RewindTo(open.attributeLists);
     std::string().swap(element->m_text);
     element->m_firstChild = nullptr;
 }

@@ -94,6 +94,7 @@ public:
     // leaves that element empty in the tree. It is not owned and must
     // outlive the loads.
     void SetElementConsumer(CXmlElementConsumer* consumer) { m_consumer = consumer; }
+    bool HasElementConsumer() const { return m_consumer != nullptr; }
 
 protected:
     // Empties the tree and the alias map for the next tree, keeping the
@@ -182,7 +183,7 @@ private:
             ThrowNoOpenElement();
         }
         const CBlockPool<CXmlElement>::Mark self = m_elementPool.GetMark();
-        CXmlElement* element = m_elementPool.Create(name, m_pendingScope);
+        CXmlElement* element = m_elementPool.Create(name, m_pendingScope, &m_attributeLists);
         COpenElement& parent = m_elementStack.back();
         CXmlElement* previous = parent.lastChild;
         element->m_textOffset = parent.element->m_text.size();
@@ -198,9 +199,9 @@ private:
     // Makes `element`, just created at `self`, the innermost open element.
     void Open(CXmlElement* element, CXmlElement* previous,
               const CBlockPool<CXmlElement>::Mark& self) {
-        m_elementStack.push_back(COpenElement{element, nullptr, previous, self,
-                                              m_elementPool.GetMark(), m_attributePool.GetMark(),
-                                              m_heapValuedAttributes.size()});
+        m_elementStack.push_back(COpenElement{
+            element, nullptr, previous, self, m_elementPool.GetMark(), m_attributePool.GetMark(),
+            m_heapValuedAttributes.size(), m_attributeLists.GetMark()});
         if (m_consumer != nullptr) {
             m_consumer->ElementOpened(element);
         }
@@ -230,6 +231,9 @@ private:
     static const std::string& EmptyName();
 
     CXmlElement* m_documentElement = nullptr;  // in m_elementPool
+    // The storage of the elements' attribute lists (before the elements:
+    // destroyed after them).
+    CArena m_attributeLists;
     CBlockPool<CXmlElement> m_elementPool;
     CBlockPool<CXmlAttribute> m_attributePool;
     // The attributes of m_attributePool whose values are on the heap: the
@@ -265,6 +269,7 @@ private:
         CBlockPool<CXmlElement>::Mark descendants;
         CBlockPool<CXmlAttribute>::Mark attributes;
         std::size_t heapValuedAttributes;
+        CArena::Mark attributeLists;
     };
     // Lets the consumer take the element being closed (the innermost open
     // one), and frees what it took.

@@ -7,8 +7,8 @@
 
 namespace QbXmlLib5 {
 
-CXmlElement::CXmlElement(const CXmlName* name, const CNamespaceBinding* scope)
-    : m_name(name), m_scope(scope) {}
+CXmlElement::CXmlElement(const CXmlName* name, const CNamespaceBinding* scope, CArena* arena)
+    : m_name(name), m_scope(scope), m_attributes(CArenaAllocator<CXmlAttribute*>(arena)) {}
 
 const std::string& CXmlElement::GetAttribute(const std::string& localName,
                                              const std::string& namespaceUri) const {

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "xml/CArena.h"
 #include "xml/CBlockPool.h"
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlName.h"
@@ -41,6 +42,9 @@ struct CNamespaceBinding {
     const CXmlDocument* document;
 };
 class CFastInfosetReader;
+
+// An element's attributes: a vector whose storage the document allocates.
+using CXmlAttributeList = std::vector<CXmlAttribute*, CArenaAllocator<CXmlAttribute*>>;
 
 class CXmlElement {
 public:
@@ -70,7 +74,9 @@ public:
     // the document element): the parent's text between two children is
     // text[previous->GetTextOffset(), next->GetTextOffset()).
     std::size_t GetTextOffset() const { return m_textOffset; }
-    const std::vector<CXmlAttribute*>& GetAttributes() const { return m_attributes; }
+    // In document order. The list's storage belongs to the document (a copy
+    // of it is the caller's own).
+    const CXmlAttributeList& GetAttributes() const { return m_attributes; }
 
     // Value of the first attribute whose local name and namespace URI both
     // equal the arguments (exact, case-sensitive). When none matches, a
@@ -91,7 +97,7 @@ private:
 
     // The name and the scope must outlive the element (the document keeps
     // them); the scope's chain ends at the document.
-    CXmlElement(const CXmlName* name, const CNamespaceBinding* scope);
+    CXmlElement(const CXmlName* name, const CNamespaceBinding* scope, CArena* arena);
 
     // Appends to the text: up to the NUL, or exactly `length` bytes.
     void AppendText(const char* text);
@@ -103,7 +109,7 @@ private:
     const CNamespaceBinding* const m_scope;  // owned by the document, never null
     CXmlElement* m_nextSibling = nullptr;
     CXmlElement* m_firstChild = nullptr;
-    std::vector<CXmlAttribute*> m_attributes;  // owned by the document
+    CXmlAttributeList m_attributes;  // the attributes are owned by the document
     std::string m_text;
     // Where the start tag stood, for messages; 32 bits each keep the
     // element within one more word.
