@@ -48,6 +48,8 @@ private:
     void FillComplexType(ComplexTypeDef& type, const Node& node);
     void FillDerivation(ComplexTypeDef& type, const Node& content);
     void FillSimpleType(SimpleTypeDef& type, const Node& node);
+    void FillList(SimpleTypeDef& type, const Node& list);
+    void FillUnion(SimpleTypeDef& type, const Node& unionType);
     void FillFacets(FacetSet& facets, const Node& restriction);
     const ComplexTypeDef* AnonymousComplex(const Node& node);
     const SimpleTypeDef* AnonymousSimple(const Node& node);

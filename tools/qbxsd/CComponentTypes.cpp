@@ -170,30 +170,38 @@ void CComponentBuilder::FillSimpleType(SimpleTypeDef& type, const Node& node) {
         }
         FillFacets(type.facets, restriction);
     } else if (const Node list = node.Child("list")) {
-        type.method = SimpleTypeDef::ListOf;
-        type.variety = SimpleTypeDef::List;
-        type.itemTypeName = list.Attr("itemType");
-        const Node inner = list.Child("simpleType");
-        if (list.Has("itemType")) {
-            type.itemType = SimpleRef(list, m_schemas.Resolve(list, type.itemTypeName));
-        } else if (inner) {
-            type.itemType = AnonymousSimple(inner);
-        } else {
-            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
-        }
+        FillList(type, list);
     } else if (const Node unionType = node.Child("union")) {
-        type.method = SimpleTypeDef::UnionOf;
-        type.variety = SimpleTypeDef::Union;
-        type.memberTypeNames = unionType.Attr("memberTypes");
-        std::istringstream names(type.memberTypeNames);
-        for (std::string name; names >> name;) {
-            type.memberTypes.push_back(SimpleRef(unionType, m_schemas.Resolve(unionType, name)));
-        }
-        for (const Node& inner : unionType.Children()) {
-            if (inner.Name() == "simpleType") type.memberTypes.push_back(AnonymousSimple(inner));
-        }
+        FillUnion(type, unionType);
     } else {
         CSchemaSet::Fail(node, "a simpleType needs a restriction, list or union");
+    }
+}
+
+void CComponentBuilder::FillList(SimpleTypeDef& type, const Node& list) {
+    type.method = SimpleTypeDef::ListOf;
+    type.variety = SimpleTypeDef::List;
+    type.itemTypeName = list.Attr("itemType");
+    const Node inner = list.Child("simpleType");
+    if (list.Has("itemType")) {
+        type.itemType = SimpleRef(list, m_schemas.Resolve(list, type.itemTypeName));
+    } else if (inner) {
+        type.itemType = AnonymousSimple(inner);
+    } else {
+        CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
+    }
+}
+
+void CComponentBuilder::FillUnion(SimpleTypeDef& type, const Node& unionType) {
+    type.method = SimpleTypeDef::UnionOf;
+    type.variety = SimpleTypeDef::Union;
+    type.memberTypeNames = unionType.Attr("memberTypes");
+    std::istringstream names(type.memberTypeNames);
+    for (std::string name; names >> name;) {
+        type.memberTypes.push_back(SimpleRef(unionType, m_schemas.Resolve(unionType, name)));
+    }
+    for (const Node& inner : unionType.Children()) {
+        if (inner.Name() == "simpleType") type.memberTypes.push_back(AnonymousSimple(inner));
     }
 }
 

@@ -90,6 +90,7 @@ private:
     // An element of `cls`: a particle's, or a global declaration of its own.
     void AddElement(ClassModel* cls, const ElementDecl& decl, const Particle* particle);
     void TypeElement(Member& member, const ElementDecl& decl);
+    void SimpleElement(Member& member, const ElementDecl& decl);
     void WarnIdentityConstraints(const ElementDecl& decl);
     void AddAny(ClassModel* cls, const Particle& particle);
     void AddGroupMember(ClassModel* cls, const Particle& particle, ClassModel* groupClass,

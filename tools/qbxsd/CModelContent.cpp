@@ -160,24 +160,27 @@ void CModelBuilder::AddElement(ClassModel* cls, const ElementDecl& decl, const P
         member.anyNamespace = "##any";
         member.anyTargetNamespace = decl.SchemaNamespace();
     } else if (member.kind != Member::Cls) {
-        member.kind = member.simple.enumeration ? Member::Enum : Member::Prim;
-        if (decl.value.hasFixed) CheckFixed(member, decl.value.fixedValue, decl.node);
-        if (decl.value.hasDefault) member.defaultValue = decl.value.defaultValue;
+        SimpleElement(member, decl);
     }
-    if (decl.nillable) {
-        // A simple value gets a class, which can be nil; anyType content
-        // keeps xsi:nil as an attribute.
-        if (member.kind == Member::Prim || member.kind == Member::Enum) {
-            member.cls = NillableClass(decl, member);
-            member.kind = Member::Cls;
-            member.defaultValue.clear();
-        }
-        member.nillable = member.kind == Member::Cls;
-    }
+    // anyType content keeps xsi:nil as an attribute.
+    member.nillable = decl.nillable && member.kind == Member::Cls;
     member.mayBeEmpty = member.minOccurs == 0;
     if (cls->group == "Choice" && !member.Repeated()) member.minOccurs = 0;
     member.prop = UniquePropName(cls, Pascal(member.xmlName));
     cls->members.push_back(member);
+}
+
+// A simple value: its value constraint, and a class of its own when it can
+// be nil.
+void CModelBuilder::SimpleElement(Member& member, const ElementDecl& decl) {
+    member.kind = member.simple.enumeration ? Member::Enum : Member::Prim;
+    if (decl.value.hasFixed) CheckFixed(member, decl.value.fixedValue, decl.node);
+    if (decl.value.hasDefault) member.defaultValue = decl.value.defaultValue;
+    if (decl.nillable) {
+        member.cls = NillableClass(decl, member);
+        member.kind = Member::Cls;
+        member.defaultValue.clear();
+    }
 }
 
 // The type: a class (named or anonymous), a simple value, or anyType content.

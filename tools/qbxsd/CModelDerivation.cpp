@@ -63,6 +63,29 @@ bool MapElements(const ClassModel& shadow, const std::vector<BaseMember>& base,
     return true;
 }
 
+// The attribute records of a restriction: its base's, less those it
+// prohibits, each with the restricted declaration where it restates one.
+void RestrictAttributes(ClassModel* cls, const ComplexTypeDef& type, const ClassModel& shadow,
+                        const std::vector<BaseMember>& base) {
+    std::set<std::pair<std::string, std::string>> prohibited;
+    for (const AttributeUse& use : type.attributes) {
+        if (!use.prohibited) continue;
+        prohibited.insert({use.decl->name.second, use.reference ? use.decl->name.first : ""});
+    }
+    for (const auto& entry : base) {
+        const Member& b = *entry.second;
+        if (!b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
+        RestrictedRecord record{entry.first, b};
+        for (const Member& m : shadow.members) {
+            if (m.attribute && m.xmlName == b.xmlName && m.xmlNs == b.xmlNs && SameProperty(m, b)) {
+                record.member = m;
+                record.member.prop = b.prop;
+            }
+        }
+        cls->restrictedRecords.push_back(record);
+    }
+}
+
 }  // namespace
 
 void CModelBuilder::BuildComplexType(ClassModel* cls, const ComplexTypeDef& type) {
@@ -93,11 +116,6 @@ void CModelBuilder::Restrict(ClassModel* cls, const ComplexTypeDef& type) {
     shadow.group = cls->group;
     if (type.particle) SetContent(&shadow, *type.particle);
     AddAttributes(&shadow, type.attributes);
-    std::set<std::pair<std::string, std::string>> prohibited;
-    for (const AttributeUse& use : type.attributes) {
-        if (!use.prohibited) continue;
-        prohibited.insert({use.decl->name.second, use.reference ? use.decl->name.first : ""});
-    }
     const std::vector<BaseMember> base = BaseMembers(cls);
     std::vector<RestrictedRecord> elements;
     if (shadow.group != cls->group || !MapElements(shadow, base, elements)) {
@@ -113,18 +131,7 @@ void CModelBuilder::Restrict(ClassModel* cls, const ComplexTypeDef& type) {
         }
     }
     cls->restrictedRecords = elements;
-    for (const auto& entry : base) {
-        const Member& b = *entry.second;
-        if (!b.attribute || prohibited.count({b.xmlName, b.xmlNs})) continue;
-        RestrictedRecord record{entry.first, b};
-        for (const Member& m : shadow.members) {
-            if (m.attribute && m.xmlName == b.xmlName && m.xmlNs == b.xmlNs && SameProperty(m, b)) {
-                record.member = m;
-                record.member.prop = b.prop;
-            }
-        }
-        cls->restrictedRecords.push_back(record);
-    }
+    RestrictAttributes(cls, type, shadow, base);
     cls->restricted = true;
 }
 

@@ -137,51 +137,64 @@ SimpleInfo CSimpleTypeMapper::FromDefinition(const SimpleTypeDef& type, const st
     return info;
 }
 
+namespace {
+
+bool IsLengthFacet(const std::string& kind) {
+    return kind == "length" || kind == "minLength" || kind == "maxLength";
+}
+
+// A facet other than a pattern or an enumeration value; false for one this
+// compiler does not know.
+bool ApplyFacet(SimpleInfo& info, const Facet& facet) {
+    const std::string& kind = facet.kind;
+    const std::string& value = facet.value;
+    Facets& f = info.facets;
+    const bool lengthOfList = info.isList && IsLengthFacet(kind);
+    int* count = kind == "length"           ? &f.length
+                 : kind == "minLength"      ? &f.minLength
+                 : kind == "maxLength"      ? &f.maxLength
+                 : kind == "totalDigits"    ? &f.totalDigits
+                 : kind == "fractionDigits" ? &f.fractionDigits
+                                            : nullptr;
+    std::string* bound = kind == "minInclusive"   ? &f.minInclusive
+                         : kind == "maxInclusive" ? &f.maxInclusive
+                         : kind == "minExclusive" ? &f.minExclusive
+                         : kind == "maxExclusive" ? &f.maxExclusive
+                                                  : nullptr;
+    if (lengthOfList) {
+        // Counts items: checked through the list's pattern.
+        const int items = ToInt(facet.node, value);
+        if (kind != "maxLength") info.minItems = items;
+        if (kind != "minLength") info.maxItems = items;
+    } else if (count) {
+        *count = ToInt(facet.node, value);
+    } else if (bound) {
+        *bound = value;
+    } else if (kind == "whiteSpace") {
+        info.whitespace = value == "preserve"  ? "Preserve"
+                          : value == "replace" ? "Replace"
+                                               : "Collapse";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const FacetSet& facets,
                                     const std::string& hint) {
     std::vector<std::string> patterns;
     std::vector<std::string> values;
-    for (const Facet& entry : facets.facets) {
-        const std::string& kind = entry.kind;
-        const std::string& value = entry.value;
-        const Node& facet = entry.node;
-        Facets& f = info.facets;
-        const bool lengthOfList =
-            info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
-        if (lengthOfList) {
-            // Counts items: checked through the list's pattern.
-            const int count = ToInt(facet, value);
-            if (kind != "maxLength") info.minItems = count;
-            if (kind != "minLength") info.maxItems = count;
-            if (info.isList) info.facets.pattern = ListPattern(info);
-        } else if (kind == "enumeration") {
-            values.push_back(value);
-        } else if (kind == "pattern") {
-            patterns.push_back(value);
-        } else if (kind == "length") {
-            f.length = ToInt(facet, value);
-        } else if (kind == "minLength") {
-            f.minLength = ToInt(facet, value);
-        } else if (kind == "maxLength") {
-            f.maxLength = ToInt(facet, value);
-        } else if (kind == "minInclusive") {
-            f.minInclusive = value;
-        } else if (kind == "maxInclusive") {
-            f.maxInclusive = value;
-        } else if (kind == "minExclusive") {
-            f.minExclusive = value;
-        } else if (kind == "maxExclusive") {
-            f.maxExclusive = value;
-        } else if (kind == "totalDigits") {
-            f.totalDigits = ToInt(facet, value);
-        } else if (kind == "fractionDigits") {
-            f.fractionDigits = ToInt(facet, value);
-        } else if (kind == "whiteSpace") {
-            info.whitespace = value == "preserve"  ? "Preserve"
-                              : value == "replace" ? "Replace"
-                                                   : "Collapse";
-        } else {
-            CSchemaSet::Warn(facet, "the facet xs:" + kind + " is not checked");
+    for (const Facet& facet : facets.facets) {
+        if (facet.kind == "enumeration") {
+            values.push_back(facet.value);
+        } else if (facet.kind == "pattern") {
+            patterns.push_back(facet.value);
+        } else if (!ApplyFacet(info, facet)) {
+            CSchemaSet::Warn(facet.node, "the facet xs:" + facet.kind + " is not checked");
+        } else if (info.isList && IsLengthFacet(facet.kind)) {
+            info.facets.pattern = ListPattern(info);  // item counts are in it
         }
     }
     if (!patterns.empty()) {
@@ -196,7 +209,12 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const FacetSet& facets,
         }
         info.facets.pattern = joined;
     }
-    if (values.empty()) return;
+    if (!values.empty()) info.enumeration = MakeEnum(info, facets, values, hint);
+}
+
+const EnumModel* CSimpleTypeMapper::MakeEnum(const SimpleInfo& info, const FacetSet& facets,
+                                             const std::vector<std::string>& values,
+                                             const std::string& hint) {
     auto model = std::make_unique<EnumModel>();
     model->cppName = m_uniqueName(hint);
     model->xmlNamespace = facets.SchemaNamespace();
@@ -210,8 +228,8 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const FacetSet& facets,
         model->values.push_back(value);
         model->ids.push_back(id);
     }
-    info.enumeration = model.get();
     m_enums.push_back(std::move(model));
+    return m_enums.back().get();
 }
 
 namespace {

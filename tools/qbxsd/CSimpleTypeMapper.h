@@ -35,6 +35,8 @@ public:
 
 private:
     SimpleInfo FromDefinition(const SimpleTypeDef& type, const std::string& hint);
+    const EnumModel* MakeEnum(const SimpleInfo& info, const FacetSet& facets,
+                              const std::vector<std::string>& values, const std::string& hint);
     // A pattern admitting the lexical forms of the type, "" when any text is.
     static std::string LexicalPattern(const SimpleInfo& info);
     // The pattern of a list's values from its item pattern and item counts.
