@@ -22,27 +22,24 @@ ValueConstraint ValueOf(const Node& node) {
     return value;
 }
 
-template <typename T>
-T& Shell(std::deque<T>& store, const Node& node) {
-    store.emplace_back();
-    T& component = store.back();
-    component.node = node;
-    component.doc = node.Documentation();
-    return component;
+// The name of a local declaration: in the target namespace when qualified.
+QName LocalName(const Node& node, bool qualifiedByDefault) {
+    const std::string form = node.Attr("form");
+    const bool qualified = form.empty() ? qualifiedByDefault : form == "qualified";
+    return {qualified ? node.doc->targetNamespace : std::string(), node.Attr("name")};
 }
 
-// An empty component for each global one of a kind, under its name.
+}  // namespace
+
 template <typename T>
-void ShellsOf(const std::map<QName, Node>& globals, std::deque<T>& store,
-              std::map<QName, const T*>& table) {
+void CComponentBuilder::ShellsOf(const std::map<QName, Node>& globals, std::deque<T>& store,
+                                 std::map<QName, const T*>& table) {
     for (const auto& entry : globals) {
         T& component = Shell(store, entry.second);
         component.name = entry.first;
         table[entry.first] = &component;
     }
 }
-
-}  // namespace
 
 template <typename T>
 const T* CComponentBuilder::Require(const std::map<QName, const T*>& table, const Node& at,
@@ -138,11 +135,7 @@ void CComponentBuilder::FillGlobals() {
 
 void CComponentBuilder::FillElement(ElementDecl& element, const Node& node, bool global) {
     element.global = global;
-    if (!global) {
-        const std::string form = node.Attr("form");
-        const bool qualified = form.empty() ? node.doc->elementsQualified : form == "qualified";
-        element.name = {qualified ? node.doc->targetNamespace : std::string(), node.Attr("name")};
-    }
+    if (!global) element.name = LocalName(node, node.doc->elementsQualified);
     element.abstract = node.Attr("abstract") == "true";
     element.nillable = node.Attr("nillable") == "true";
     element.block = node.Attr("block");
@@ -183,11 +176,7 @@ const ElementDecl* CComponentBuilder::LocalElement(const Node& node) {
 
 void CComponentBuilder::FillAttribute(AttributeDecl& attribute, const Node& node, bool global) {
     attribute.global = global;
-    if (!global) {
-        const std::string form = node.Attr("form");
-        const bool qualified = form.empty() ? node.doc->attributesQualified : form == "qualified";
-        attribute.name = {qualified ? node.doc->targetNamespace : std::string(), node.Attr("name")};
-    }
+    if (!global) attribute.name = LocalName(node, node.doc->attributesQualified);
     attribute.value = ValueOf(node);
     if (node.Has("type")) {
         attribute.type = SimpleRef(node, m_schemas.Resolve(node, node.Attr("type")));

@@ -11,6 +11,7 @@
 #ifndef QBXSD_CCOMPONENTBUILDER_H
 #define QBXSD_CCOMPONENTBUILDER_H
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -29,6 +30,19 @@ public:
     std::unique_ptr<CSchemaComponents> Build();
 
 private:
+    // A new component declared by `node`, in `store`.
+    template <typename T>
+    static T& Shell(std::deque<T>& store, const Node& node) {
+        T& component = store.emplace_back();
+        component.node = node;
+        component.doc = node.Documentation();
+        return component;
+    }
+    // An empty component for each global one of a kind, under its name.
+    template <typename T>
+    static void ShellsOf(const std::map<QName, Node>& globals, std::deque<T>& store,
+                         std::map<QName, const T*>& table);
+
     void MakeShells();
     void FillGlobals();
     void Complete();

@@ -78,9 +78,7 @@ const ComplexTypeDef* CComponentBuilder::AnyType() {
 // ---------------------------------------------------------------- complex types
 
 const ComplexTypeDef* CComponentBuilder::AnonymousComplex(const Node& node) {
-    ComplexTypeDef& type = m_set->m_complexStore.emplace_back();
-    type.node = node;
-    type.doc = node.Documentation();
+    ComplexTypeDef& type = Shell(m_set->m_complexStore, node);
     FillComplexType(type, node);
     return &type;
 }
@@ -149,9 +147,7 @@ void CComponentBuilder::FillDerivation(ComplexTypeDef& type, const Node& content
 // ---------------------------------------------------------------- simple types
 
 const SimpleTypeDef* CComponentBuilder::AnonymousSimple(const Node& node) {
-    SimpleTypeDef& type = m_set->m_simpleStore.emplace_back();
-    type.node = node;
-    type.doc = node.Documentation();
+    SimpleTypeDef& type = Shell(m_set->m_simpleStore, node);
     FillSimpleType(type, node);
     return &type;
 }
