@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "xml/CArena.h"
+#include "xml/CBlockCache.h"
 #include "xml/CXmlDocument.h"
 
 namespace QbXmlLib5 {
@@ -122,6 +124,73 @@ TEST(Arena, ReloadedDocumentsKeepTheirAttributes) {
         }
         EXPECT_EQ(i, 300);
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kKeepsBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kKeepsBlocks = false;
+#else
+constexpr bool kKeepsBlocks = true;
+#endif
+#else
+constexpr bool kKeepsBlocks = true;
+#endif
+
+TEST(BlockCache, KeepsLargeBlocksUpToItsLimit) {
+    CBlockCache::Trim();
+    const std::size_t large = CBlockCache::kMinBytes;
+    void* a = CBlockCache::Allocate(large);
+    void* small = CBlockCache::Allocate(large - 16);
+    CBlockCache::Free(a, large);
+    CBlockCache::Free(small, large - 16);  // too small to keep
+    EXPECT_EQ(CBlockCache::Kept(), kKeepsBlocks ? large : 0u);
+    void* again = CBlockCache::Allocate(large);
+    if (kKeepsBlocks) {
+        EXPECT_EQ(again, a);
+    }
+    void* other = CBlockCache::Allocate(2 * large);  // no kept block of that size
+    CBlockCache::Free(again, large);
+    CBlockCache::Free(other, 2 * large);
+
+    // Never more than the limit, whatever is freed.
+    std::vector<void*> blocks;
+    for (std::size_t held = 0; held <= 2 * CBlockCache::kMaxBytes; held += 4 * large) {
+        blocks.push_back(CBlockCache::Allocate(4 * large));
+    }
+    for (void* block : blocks) CBlockCache::Free(block, 4 * large);
+    EXPECT_LE(CBlockCache::Kept(), CBlockCache::kMaxBytes);
+    EXPECT_EQ(CBlockCache::Trim() > 0, kKeepsBlocks);
+    EXPECT_EQ(CBlockCache::Kept(), 0u);
+}
+
+TEST(BlockCache, DocumentsOnSeveralThreadsShareIt) {
+    // Large trees built and freed at once on four threads: each tree must
+    // come out whole whatever blocks it was given (ThreadSanitizer checks
+    // the sharing).
+    std::string xml = "<r>";
+    for (int i = 0; i < 20000; ++i) xml += "<e n='" + std::to_string(i) + "'>text</e>";
+    xml += "</r>";
+    std::vector<std::thread> threads;
+    std::vector<int> counts(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&xml, &counts, t] {
+            for (int round = 0; round < 5; ++round) {
+                CXmlDocument doc;
+                doc.LoadXml(xml.c_str());
+                int n = 0;
+                for (const CXmlElement* e = doc.GetDocumentElement()->GetFirstElement(); e;
+                     e = e->GetNextSiblingElement()) {
+                    if (e->GetAttribute("n", "") == std::to_string(n) && e->GetText() == "text")
+                        ++n;
+                }
+                counts[static_cast<std::size_t>(t)] += n;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int count : counts) EXPECT_EQ(count, 5 * 20000);
 }
 
 }  // namespace

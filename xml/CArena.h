@@ -9,7 +9,10 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
+
+#include "xml/CBlockCache.h"
 
 namespace QbXmlLib5 {
 
@@ -24,7 +27,7 @@ public:
     void* Allocate(std::size_t bytes) {
         bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
         if (m_current == nullptr || m_current->capacity - m_used < bytes) NextBlock(bytes);
-        void* storage = m_current->storage.get() + m_used;
+        void* storage = m_current->storage + m_used;
         m_used += bytes;
         return storage;
     }
@@ -33,7 +36,7 @@ public:
     void Deallocate(void* storage, std::size_t bytes) {
         bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
         if (m_current != nullptr && bytes <= m_used &&
-            static_cast<unsigned char*>(storage) == m_current->storage.get() + m_used - bytes) {
+            static_cast<unsigned char*>(storage) == m_current->storage + m_used - bytes) {
             m_used -= bytes;
         }
     }
@@ -66,8 +69,17 @@ private:
     static constexpr std::size_t kLargestBlock = 256 * 1024;
 
     struct Block {
-        explicit Block(std::size_t bytes) : storage(new unsigned char[bytes]), capacity(bytes) {}
-        std::unique_ptr<unsigned char[]> storage;
+        explicit Block(std::size_t bytes)
+            : storage(static_cast<unsigned char*>(CBlockCache::Allocate(bytes))), capacity(bytes) {}
+        Block(Block&& other) noexcept
+            : storage(std::exchange(other.storage, nullptr)), capacity(other.capacity) {}
+        Block& operator=(Block&& other) noexcept {
+            std::swap(storage, other.storage);
+            std::swap(capacity, other.capacity);
+            return *this;
+        }
+        ~Block() { CBlockCache::Free(storage, capacity); }
+        unsigned char* storage;
         std::size_t capacity;
     };
 

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "xml/CBlockCache.h"
+
 namespace QbXmlLib5 {
 
 // Blocks grow geometrically from kFirstBlock objects to kLargestBlock: a
@@ -103,14 +105,19 @@ public:
 private:
     struct Block {
         explicit Block(std::size_t objects)
-            : storage(static_cast<unsigned char*>(::operator new(objects * sizeof(T)))),
+            : storage(static_cast<unsigned char*>(CBlockCache::Allocate(objects * sizeof(T)))),
               capacity(objects) {}
-        struct Deleter {
-            void operator()(unsigned char* p) const { ::operator delete(p); }
-        };
-        std::unique_ptr<unsigned char, Deleter> storage;  // left uninitialised
+        Block(Block&& other) noexcept
+            : storage(std::exchange(other.storage, nullptr)), capacity(other.capacity) {}
+        Block& operator=(Block&& other) noexcept {
+            std::swap(storage, other.storage);
+            std::swap(capacity, other.capacity);
+            return *this;
+        }
+        ~Block() { CBlockCache::Free(storage, capacity * sizeof(T)); }
+        unsigned char* storage;  // left uninitialised
         std::size_t capacity;
-        void* Slot(std::size_t i) { return storage.get() + i * sizeof(T); }
+        void* Slot(std::size_t i) { return storage + i * sizeof(T); }
         T* Object(std::size_t i) { return std::launder(reinterpret_cast<T*>(Slot(i))); }
     };
 
