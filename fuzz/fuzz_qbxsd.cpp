@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CCodeWriter.h"
+#include "CComponentBuilder.h"
 #include "CModelBuilder.h"
 #include "CSchemaSet.h"
 #include "core/CQbException.h"
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         Qbxsd::CSchemaSet schemas;
         schemas.Load(path);
-        Qbxsd::CModelBuilder model(schemas);
+        const auto components = Qbxsd::CComponentBuilder(schemas).Build();
+        Qbxsd::CModelBuilder model(*components);
         model.BuildAll();
         Qbxsd::WriterOptions options;
         options.schemaFiles.push_back(path);

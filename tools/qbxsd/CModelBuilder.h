@@ -1,5 +1,7 @@
-// CModelBuilder: turns the components of a schema set into the classes and
-// enumerations qbxsd writes.
+// CModelBuilder: turns the schema components of a schema set (every
+// reference already resolved, see CComponentBuilder) into the classes and
+// enumerations qbxsd writes. Its own messages are about what the classes
+// cannot hold; schema nodes serve only to place them.
 //
 // Mapping, in short:
 // - a complex type (named, or anonymous in an element) is a class; a named
@@ -20,8 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "CSchemaComponents.h"
 #include "CSchemaModel.h"
-#include "CSchemaSet.h"
 #include "CSimpleTypeMapper.h"
 #include "SchemaUtil.h"
 
@@ -38,9 +40,9 @@ struct RootElement {
 
 class CModelBuilder {
 public:
-    explicit CModelBuilder(const CSchemaSet& schemas)
-        : m_schemas(schemas),
-          m_simple(schemas, [this](const std::string& name) { return UniqueClassName(name); }) {}
+    explicit CModelBuilder(const CSchemaComponents& components)
+        : m_components(components),
+          m_simple([this](const std::string& name) { return UniqueClassName(name); }) {}
 
     // Builds every named complex type and every global element.
     void BuildAll();
@@ -58,58 +60,66 @@ public:
     static bool IsEmptiable(const ClassModel* cls);
 
 private:
-    ClassModel* NewClass(const std::string& name, const Node& node, const std::string& ns);
-    ClassModel* NamedClass(const Node& at, const QName& name);
-    ClassModel* AnonymousClass(const Node& complexType, const std::string& hint,
+    void BuildRoots();
+    void BuildGlobals();
+    void FindOwnElements();
+    ClassModel* NewClass(const std::string& name, const std::string& doc, const std::string& ns);
+    ClassModel* NamedClass(const ComplexTypeDef* type);
+    ClassModel* AnonymousClass(const ComplexTypeDef* type, const std::string& hint,
                                const std::string& elementName);
+    // The class of an element's complex type, anonymous or named.
+    ClassModel* ClassOf(const ComplexTypeDef* type, const std::string& elementName,
+                        const std::string& doc);
     void Build(ClassModel* cls);
-    // The base a complex type names in its complexContent or simpleContent,
-    // or an empty name.
-    QName DerivationBase(const Node& type) const;
-    // A complex type of the schemas read, not a built-in one.
-    bool IsDeclaredComplexType(const QName& name) const;
-    // Whether the named type `type` is `ancestor` or derives from it.
-    bool DerivesFrom(const QName& type, const QName& ancestor) const;
-    void BuildComplexType(ClassModel* cls, const Node& type);
-    void BuildComplexContent(ClassModel* cls, const Node& content);
-    void BuildSimpleContent(ClassModel* cls, const Node& content);
+
+    // Derivation (CModelDerivation.cpp).
+    void BuildComplexType(ClassModel* cls, const ComplexTypeDef& type);
+    void BuildComplexContent(ClassModel* cls, const ComplexTypeDef& type);
+    void BuildSimpleContent(ClassModel* cls, const ComplexTypeDef& type);
     // The facets of a simple-content restriction of a complex type.
-    void RestrictText(ClassModel* cls, const Node& restriction);
-    void Inherit(ClassModel* cls, const Node& at, const QName& baseName);
+    void RestrictText(ClassModel* cls, const ComplexTypeDef& type);
+    void Inherit(ClassModel* cls, const ComplexTypeDef* base);
     // The records of a restriction: its content and attributes over its base's
     // properties where they map onto them, otherwise over properties of its own.
-    void Restrict(ClassModel* cls, const Node& derivation);
+    void Restrict(ClassModel* cls, const ComplexTypeDef& type);
 
-    // Content: the top compositor of a class.
-    void SetContent(ClassModel* cls, const Node& particle);
-    void AddParticles(ClassModel* cls, const Node& compositor);
-    void AddParticle(ClassModel* cls, const Node& particle);
-    void AddElement(ClassModel* cls, const Node& element);
-    void AddAny(ClassModel* cls, const Node& any);
-    void AddGroupMember(ClassModel* cls, const Node& particle, const Node& compositor,
-                        ClassModel* groupClass, const std::string& prop);
-    ClassModel* SubstitutionClass(const Node& at, const Node& head);
+    // Content (CModelContent.cpp): the top compositor of a class.
+    void SetContent(ClassModel* cls, const Particle& particle);
+    void AddParticles(ClassModel* cls, const ModelGroup& group);
+    void AddParticle(ClassModel* cls, const Particle& particle);
+    // An element of `cls`: a particle's, or a global declaration of its own.
+    void AddElement(ClassModel* cls, const ElementDecl& decl, const Particle* particle);
+    void TypeElement(Member& member, const ElementDecl& decl);
+    void SimpleElement(Member& member, const ElementDecl& decl);
+    void WarnIdentityConstraints(const ElementDecl& decl);
+    void AddAny(ClassModel* cls, const Particle& particle);
+    void AddGroupMember(ClassModel* cls, const Particle& particle, ClassModel* groupClass,
+                        const std::string& prop);
+    ClassModel* SubstitutionClass(const ElementDecl& head);
     // The class of a nillable element of simple type: its value and xsi:nil.
-    ClassModel* NillableClass(const Node& decl, const Member& member);
-    void AddAttributes(ClassModel* cls, const Node& container, std::set<const void*>& seen);
-    void AddAttribute(ClassModel* cls, const Node& attribute);
+    ClassModel* NillableClass(const ElementDecl& decl, const Member& member);
+
+    // Attributes (CModelAttributes.cpp).
+    void AddAttributes(ClassModel* cls, const std::vector<AttributeUse>& uses);
+    void AddAttribute(ClassModel* cls, const AttributeUse& use);
+
+    // A fixed value checked as a facet where the value type allows.
+    static void CheckFixed(Member& member, const std::string& fixed, const Node& at);
 
     // Naming.
     std::string UniqueClassName(const std::string& wanted);
     std::string UniquePropName(const ClassModel* cls, const std::string& wanted) const;
-    static void Occurs(const Node& particle, Member& member);
-    static std::string ProcessContentsOf(const Node& wildcard);
 
-    const CSchemaSet& m_schemas;
+    const CSchemaComponents& m_components;
     CSimpleTypeMapper m_simple;
     std::vector<std::unique_ptr<ClassModel>> m_classes;
     std::vector<RootElement> m_roots;
     std::vector<Member> m_simpleGlobals;
     std::set<std::string> m_usedNames;
-    std::map<QName, ClassModel*> m_named;
-    std::map<QName, ClassModel*> m_groupClasses;
-    std::map<QName, ClassModel*> m_substitutions;
-    std::map<const void*, ClassModel*> m_anonymous;
+    std::map<const ComplexTypeDef*, ClassModel*> m_named;
+    std::map<const ModelGroupDef*, ClassModel*> m_groupClasses;
+    std::map<const ElementDecl*, ClassModel*> m_substitutions;
+    std::map<const void*, ClassModel*> m_anonymous;  // by type, or by nillable element
     std::set<std::string> m_warned;
     int m_depth = 0;  // nesting of model groups and anonymous types
     std::map<std::string, std::set<const ClassModel*>> m_elementTypes;  // by element name

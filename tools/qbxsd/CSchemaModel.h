@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "CSchemaSet.h"
+#include "CSchemaComponents.h"
 
 namespace Qbxsd {
 
@@ -109,7 +109,7 @@ struct ClassModel {
     bool textRestricted = false;
     SimpleInfo textRestriction;
     std::string textProp;
-    Node node;
+    const ComplexTypeDef* type = nullptr;  // of a class made for a complex type
     bool built = false;
     bool building = false;
     int selector = 0;

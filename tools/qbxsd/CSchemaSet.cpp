@@ -203,35 +203,4 @@ QName CSchemaSet::Resolve(const Node& at, const std::string& value) const {
     return {uri, local};
 }
 
-Node CSchemaSet::Find(const std::map<QName, Node>& table, const Node& at, const QName& name,
-                      const char* kind) const {
-    const auto found = table.find(name);
-    if (found == table.end()) {
-        Fail(at, std::string("no global ") + kind + " {" + name.first + "}" + name.second +
-                     " is declared in the schemas read");
-    }
-    return found->second;
-}
-
-Node CSchemaSet::Element(const Node& at, const QName& name) const {
-    return Find(m_elements, at, name, "element");
-}
-Node CSchemaSet::ComplexType(const QName& name) const {
-    const auto found = m_complexTypes.find(name);
-    return found == m_complexTypes.end() ? Node{} : found->second;
-}
-Node CSchemaSet::SimpleType(const QName& name) const {
-    const auto found = m_simpleTypes.find(name);
-    return found == m_simpleTypes.end() ? Node{} : found->second;
-}
-Node CSchemaSet::Group(const Node& at, const QName& name) const {
-    return Find(m_groups, at, name, "group");
-}
-Node CSchemaSet::AttributeGroup(const Node& at, const QName& name) const {
-    return Find(m_attributeGroups, at, name, "attributeGroup");
-}
-Node CSchemaSet::Attribute(const Node& at, const QName& name) const {
-    return Find(m_attributes, at, name, "attribute");
-}
-
 }  // namespace Qbxsd

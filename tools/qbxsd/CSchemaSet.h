@@ -1,6 +1,7 @@
 // CSchemaSet: the schema documents of one qbxsd run, loaded with the
 // library's document tree (line numbers kept for messages), with include and
-// import followed, and the global components indexed by qualified name.
+// import followed, and the global declarations and definitions indexed by
+// qualified name (CComponentBuilder makes components of them).
 #ifndef QBXSD_CSCHEMASET_H
 #define QBXSD_CSCHEMASET_H
 
@@ -68,20 +69,13 @@ public:
     // Resolves a QName attribute value with the declarations in scope.
     QName Resolve(const Node& at, const std::string& value) const;
 
-    // Global components; Fail when the name is not declared.
-    Node Element(const Node& at, const QName& name) const;
-    Node ComplexType(const QName& name) const;
-    Node SimpleType(const QName& name) const;
-    Node Group(const Node& at, const QName& name) const;
-    Node AttributeGroup(const Node& at, const QName& name) const;
-    Node Attribute(const Node& at, const QName& name) const;
-    bool IsComplexType(const QName& name) const { return m_complexTypes.count(name) != 0; }
-    bool IsSimpleType(const QName& name) const { return m_simpleTypes.count(name) != 0; }
-
+    // The global schema elements of each kind, by name.
     const std::map<QName, Node>& Elements() const { return m_elements; }
     const std::map<QName, Node>& ComplexTypes() const { return m_complexTypes; }
     const std::map<QName, Node>& SimpleTypes() const { return m_simpleTypes; }
     const std::map<QName, Node>& Attributes() const { return m_attributes; }
+    const std::map<QName, Node>& Groups() const { return m_groups; }
+    const std::map<QName, Node>& AttributeGroups() const { return m_attributeGroups; }
     // Documents in load order; the first is the first schema given.
     const std::vector<std::unique_ptr<SchemaDoc>>& Documents() const { return m_docs; }
 
@@ -89,8 +83,6 @@ private:
     const SchemaDoc* LoadDocument(const std::string& path, const std::string* chameleonNamespace,
                                   const Node* from);
     void IndexGlobals(const SchemaDoc& doc);
-    Node Find(const std::map<QName, Node>& table, const Node& at, const QName& name,
-              const char* kind) const;
 
     std::vector<std::unique_ptr<SchemaDoc>> m_docs;
     // By absolute path and the target namespace the document was read with.

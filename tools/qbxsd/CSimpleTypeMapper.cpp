@@ -81,11 +81,9 @@ const BuiltinType* CSimpleTypeMapper::Builtin(const std::string& name) {
     return nullptr;
 }
 
-SimpleInfo CSimpleTypeMapper::Of(const Node& at, const QName& type,
-                                 const std::string& /*hint: named types name themselves*/) {
-    if (type.first == kXsdNamespace && (Builtin(type.second) || !m_schemas.SimpleType(type))) {
-        const BuiltinType* builtin = Builtin(type.second);
-        if (!builtin) CSchemaSet::Fail(at, "xs:" + type.second + " is not a simple type");
+SimpleInfo CSimpleTypeMapper::Of(const SimpleTypeDef* type, const std::string& hint) {
+    if (type->builtin) {
+        const BuiltinType* builtin = Builtin(type->name.second);
         SimpleInfo info;
         info.builtin = builtin;
         info.whitespace = builtin->whitespace;
@@ -93,133 +91,110 @@ SimpleInfo CSimpleTypeMapper::Of(const Node& at, const QName& type,
         if (builtin->maxInclusive) info.facets.maxInclusive = builtin->maxInclusive;
         return info;
     }
-    const auto known = m_simpleTypes.find(type);
-    if (known != m_simpleTypes.end()) return known->second;
-    const Node node = m_schemas.SimpleType(type);
-    if (!node) {
-        CSchemaSet::Fail(at,
-                         "{" + type.first + "}" + type.second +
-                             (m_schemas.IsComplexType(type) ? " is a complex type, not a simple one"
-                                                            : " is not a declared simple type"));
-    }
-    if (!m_resolvingSimple.insert(type).second) {
-        CSchemaSet::Fail(node, "the simple type " + type.second + " derives from itself");
-    }
-    SimpleInfo info = FromNode(node, Pascal(type.second));
-    m_resolvingSimple.erase(type);
-    m_simpleTypes[type] = info;
+    if (type->Anonymous()) return FromDefinition(*type, hint);
+    const auto known = m_named.find(type);
+    if (known != m_named.end()) return known->second;
+    SimpleInfo info = FromDefinition(*type, Pascal(type->name.second));
+    m_named[type] = info;
     return info;
 }
 
-SimpleInfo CSimpleTypeMapper::FromNode(const Node& simpleType, const std::string& hint) {
-    const CDepthGuard guard(m_depth, simpleType);
+SimpleInfo CSimpleTypeMapper::FromDefinition(const SimpleTypeDef& type, const std::string& hint) {
+    const CDepthGuard guard(m_depth, type.node);
     SimpleInfo info;
-    if (Node restriction = simpleType.Child("restriction")) {
-        if (restriction.Has("base")) {
-            info = Of(restriction, m_schemas.Resolve(restriction, restriction.Attr("base")), hint);
-        } else if (Node inner = restriction.Child("simpleType")) {
-            info = FromNode(inner, hint + "Base");
-        } else {
-            CSchemaSet::Fail(restriction, "a restriction needs a base type");
-        }
-        ApplyFacets(info, restriction, hint);
+    if (type.method == SimpleTypeDef::Restriction) {
+        info = Of(type.base, hint + "Base");
+        ApplyFacets(info, type.facets, hint);
         return info;
     }
     info.builtin = Builtin("token");
     info.whitespace = "Collapse";
-    if (Node list = simpleType.Child("list")) {
+    if (type.method == SimpleTypeDef::ListOf) {
         info.note = "a list (" +
-                    (list.Has("itemType") ? list.Attr("itemType") : std::string("inline type")) +
+                    (type.itemTypeName.empty() ? std::string("inline type") : type.itemTypeName) +
                     "), held as its text";
-        const Node inlineType = list.Child("simpleType");
-        if (!list.Has("itemType") && !inlineType) {
-            CSchemaSet::Fail(list, "a list needs an itemType or a simpleType");
-        }
-        const SimpleInfo item =
-            list.Has("itemType")
-                ? Of(list, m_schemas.Resolve(list, list.Attr("itemType")), hint + "Item")
-                : FromNode(inlineType, hint + "Item");
+        const SimpleInfo item = Of(type.itemType, hint + "Item");
         info.isList = true;
         info.listItem = LexicalPattern(item);
         info.facets.pattern = ListPattern(info);
         return info;
     }
-    if (Node unionType = simpleType.Child("union")) {
-        info.note = "a union (" + unionType.Attr("memberTypes") + "), held as its text";
-        // The union admits what one of its members admits; a member that
-        // admits any text leaves the value unchecked.
-        std::vector<SimpleInfo> members;
-        std::string types = unionType.Attr("memberTypes") + " ";
-        for (std::size_t start = 0, end; (end = types.find(' ', start)) != std::string::npos;
-             start = end + 1) {
-            if (end > start) {
-                members.push_back(Of(unionType,
-                                     m_schemas.Resolve(unionType, types.substr(start, end - start)),
-                                     hint + "Member"));
-            }
-        }
-        for (const Node& inner : unionType.Children()) {
-            if (inner.Name() == "simpleType") members.push_back(FromNode(inner, hint + "Member"));
-        }
-        std::string pattern;
-        for (const SimpleInfo& member : members) {
-            const std::string alternative = LexicalPattern(member);
-            if (alternative.empty()) return info;
-            pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
-        }
-        info.facets.pattern = pattern;
-        return info;
+    info.note = "a union (" + type.memberTypeNames + "), held as its text";
+    // The union admits what one of its members admits; a member that admits
+    // any text leaves the value unchecked.
+    // Every member is mapped, also after one that admits any text: its
+    // enumerations are written all the same.
+    std::vector<SimpleInfo> members;
+    for (const SimpleTypeDef* member : type.memberTypes)
+        members.push_back(Of(member, hint + "Member"));
+    std::string pattern;
+    for (const SimpleInfo& member : members) {
+        const std::string alternative = LexicalPattern(member);
+        if (alternative.empty()) return info;
+        pattern += (pattern.empty() ? "(" : "|(") + alternative + ")";
     }
-    CSchemaSet::Fail(simpleType, "a simpleType needs a restriction, list or union");
+    info.facets.pattern = pattern;
+    return info;
 }
 
-void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
+namespace {
+
+bool IsLengthFacet(const std::string& kind) {
+    return kind == "length" || kind == "minLength" || kind == "maxLength";
+}
+
+// A facet other than a pattern or an enumeration value; false for one this
+// compiler does not know.
+bool ApplyFacet(SimpleInfo& info, const Facet& facet) {
+    const std::string& kind = facet.kind;
+    const std::string& value = facet.value;
+    Facets& f = info.facets;
+    const bool lengthOfList = info.isList && IsLengthFacet(kind);
+    int* count = kind == "length"           ? &f.length
+                 : kind == "minLength"      ? &f.minLength
+                 : kind == "maxLength"      ? &f.maxLength
+                 : kind == "totalDigits"    ? &f.totalDigits
+                 : kind == "fractionDigits" ? &f.fractionDigits
+                                            : nullptr;
+    std::string* bound = kind == "minInclusive"   ? &f.minInclusive
+                         : kind == "maxInclusive" ? &f.maxInclusive
+                         : kind == "minExclusive" ? &f.minExclusive
+                         : kind == "maxExclusive" ? &f.maxExclusive
+                                                  : nullptr;
+    if (lengthOfList) {
+        // Counts items: checked through the list's pattern.
+        const int items = ToInt(facet.node, value);
+        if (kind != "maxLength") info.minItems = items;
+        if (kind != "minLength") info.maxItems = items;
+    } else if (count) {
+        *count = ToInt(facet.node, value);
+    } else if (bound) {
+        *bound = value;
+    } else if (kind == "whiteSpace") {
+        info.whitespace = value == "preserve"  ? "Preserve"
+                          : value == "replace" ? "Replace"
+                                               : "Collapse";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const FacetSet& facets,
                                     const std::string& hint) {
     std::vector<std::string> patterns;
     std::vector<std::string> values;
-    for (const Node& facet : restriction.Children()) {
-        const std::string& kind = facet.Name();
-        const std::string value = facet.Attr("value");
-        Facets& f = info.facets;
-        const bool lengthOfList =
-            info.isList && (kind == "length" || kind == "minLength" || kind == "maxLength");
-        if (kind == "simpleType" || kind == "attribute" || kind == "attributeGroup" ||
-            kind == "anyAttribute") {
-            continue;  // a simple-content restriction's own, not facets
-        } else if (lengthOfList) {
-            // Counts items: checked through the list's pattern.
-            const int count = ToInt(facet, value);
-            if (kind != "maxLength") info.minItems = count;
-            if (kind != "minLength") info.maxItems = count;
-            if (info.isList) info.facets.pattern = ListPattern(info);
-        } else if (kind == "enumeration") {
-            values.push_back(value);
-        } else if (kind == "pattern") {
-            patterns.push_back(value);
-        } else if (kind == "length") {
-            f.length = ToInt(facet, value);
-        } else if (kind == "minLength") {
-            f.minLength = ToInt(facet, value);
-        } else if (kind == "maxLength") {
-            f.maxLength = ToInt(facet, value);
-        } else if (kind == "minInclusive") {
-            f.minInclusive = value;
-        } else if (kind == "maxInclusive") {
-            f.maxInclusive = value;
-        } else if (kind == "minExclusive") {
-            f.minExclusive = value;
-        } else if (kind == "maxExclusive") {
-            f.maxExclusive = value;
-        } else if (kind == "totalDigits") {
-            f.totalDigits = ToInt(facet, value);
-        } else if (kind == "fractionDigits") {
-            f.fractionDigits = ToInt(facet, value);
-        } else if (kind == "whiteSpace") {
-            info.whitespace = value == "preserve"  ? "Preserve"
-                              : value == "replace" ? "Replace"
-                                                   : "Collapse";
-        } else {
-            CSchemaSet::Warn(facet, "the facet xs:" + kind + " is not checked");
+    for (const Facet& facet : facets.facets) {
+        if (facet.kind == "enumeration") {
+            values.push_back(facet.value);
+        } else if (facet.kind == "pattern") {
+            patterns.push_back(facet.value);
+        } else if (!ApplyFacet(info, facet)) {
+            CSchemaSet::Warn(facet.node, "the facet xs:" + facet.kind + " is not checked");
+        } else if (info.isList && IsLengthFacet(facet.kind)) {
+            info.facets.pattern = ListPattern(info);  // item counts are in it
         }
     }
     if (!patterns.empty()) {
@@ -229,17 +204,22 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
                 (joined.empty() ? "" : "|") + (patterns.size() > 1 ? "(" + pattern + ")" : pattern);
         }
         if (!info.facets.pattern.empty() && info.facets.pattern != joined) {
-            CSchemaSet::Warn(restriction, "the pattern of the base type of " + hint +
+            CSchemaSet::Warn(facets.node, "the pattern of the base type of " + hint +
                                               " is replaced by the derived type's own");
         }
         info.facets.pattern = joined;
     }
-    if (values.empty()) return;
+    if (!values.empty()) info.enumeration = MakeEnum(info, facets, values, hint);
+}
+
+const EnumModel* CSimpleTypeMapper::MakeEnum(const SimpleInfo& info, const FacetSet& facets,
+                                             const std::vector<std::string>& values,
+                                             const std::string& hint) {
     auto model = std::make_unique<EnumModel>();
     model->cppName = m_uniqueName(hint);
-    model->xmlNamespace = restriction.doc->targetNamespace;
+    model->xmlNamespace = facets.SchemaNamespace();
     model->whitespace = info.whitespace;
-    model->doc = restriction.With(restriction.element).Documentation();
+    model->doc = facets.doc;
     std::set<std::string> ids;
     for (const std::string& value : values) {
         std::string id =
@@ -248,8 +228,8 @@ void CSimpleTypeMapper::ApplyFacets(SimpleInfo& info, const Node& restriction,
         model->values.push_back(value);
         model->ids.push_back(id);
     }
-    info.enumeration = model.get();
     m_enums.push_back(std::move(model));
+    return m_enums.back().get();
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CCodeWriter.h"
+#include "CComponentBuilder.h"
 #include "CModelBuilder.h"
 #include "CSchemaSet.h"
 #include "core/CQbException.h"
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
     try {
         Qbxsd::CSchemaSet schemas;
         for (const std::string& file : options.schemaFiles) schemas.Load(file);
-        Qbxsd::CModelBuilder model(schemas);
+        const auto components = Qbxsd::CComponentBuilder(schemas).Build();
+        Qbxsd::CModelBuilder model(*components);
         model.BuildAll();
         Qbxsd::CCodeWriter writer(model, schemas, options);
         const std::vector<std::string> written = writer.Write();
