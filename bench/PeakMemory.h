@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "xml/CBlockCache.h"
+
 namespace qbbench {
 
 // A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), or -1.
@@ -23,9 +25,12 @@ inline long StatusKiB(const char* key) {
     return -1;
 }
 
-// Tells glibc to hand freed memory back and resets the kernel's high-water
-// mark to the present resident set; false where that cannot be done.
+// Tells the library and glibc to hand freed memory back (the blocks kept for
+// the next document tree would otherwise be counted for nothing) and resets
+// the kernel's high-water mark to the present resident set; false where that
+// cannot be done.
 inline bool ResetPeak() {
+    QbXmlLib5::CBlockCache::Trim();
     malloc_trim(0);
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";
