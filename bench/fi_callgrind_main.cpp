@@ -7,7 +7,9 @@
 //       qbxml_fi_callgrind nested "FI load" 1048576
 //
 // Modes and their functions: "text write" RunTextWrite, "FI write"
-// RunFiWrite, "text load" RunTextLoad, "FI load" RunFiLoad.
+// RunFiWrite, "text load" RunTextLoad, "FI load" RunFiLoad. "FI dump" writes
+// the Fast Infoset document to standard output instead, so that two builds
+// of the writer can be compared octet for octet.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,9 @@ int main(int argc, char** argv) {
     const CBinaryData text = element->ToXmlStream(false, false, XE_UTF8, EOL_LF);
     const CBinaryData fi = element->ToFastInfosetStream(FI_DECL_NONE);
     const std::string mode = argv[2];
+    if (mode == "FI dump") {
+        return std::fwrite(fi.GetData(), 1, fi.GetLength(), stdout) == fi.GetLength() ? 0 : 1;
+    }
     std::size_t result = 0;
     if (mode == "text write") {
         result = RunTextWrite(*element);
