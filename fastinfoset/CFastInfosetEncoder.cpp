@@ -13,102 +13,105 @@ namespace {
 // built-in vocabulary gives both index 1.
 const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
-// Equal bytes, n of them; names are short, so they are compared in place as
-// two overlapping words (of eight, four or one bytes) instead of through a
-// library call.
-inline bool SameBytes(const char* p, const char* q, std::size_t n) {
-    if (n >= 8) {
-        if (n > 16) return std::memcmp(p, q, n) == 0;
-        std::uint64_t a, b, c, d;
-        std::memcpy(&a, p, 8);
-        std::memcpy(&b, q, 8);
-        std::memcpy(&c, p + n - 8, 8);
-        std::memcpy(&d, q + n - 8, 8);
-        return ((a ^ b) | (c ^ d)) == 0;
-    }
-    if (n >= 4) {
-        std::uint32_t a, b, c, d;
-        std::memcpy(&a, p, 4);
-        std::memcpy(&b, q, 4);
-        std::memcpy(&c, p + n - 4, 4);
-        std::memcpy(&d, q + n - 4, 4);
-        return ((a ^ b) | (c ^ d)) == 0;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] != q[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 // Byte i of the text in byte i of the key, the length in the top byte.
-std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
+inline std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
     const std::size_t n = text.size();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::uint64_t key = static_cast<std::uint64_t>(n) << 56;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Two words, or three bytes, that overlap put the same bytes in the same
+    // places.
     if (n >= 4) {
-        // Two words that overlap put the same bytes in the same places.
         std::uint32_t first;
         std::uint32_t last;
         std::memcpy(&first, p, 4);
         std::memcpy(&last, p + n - 4, 4);
         return key | first | (static_cast<std::uint64_t>(last) << (8 * (n - 4)));
     }
-#endif
+    if (n == 0) return key;
+    return key | p[0] | (static_cast<std::uint64_t>(p[n / 2]) << (8 * (n / 2))) |
+           (static_cast<std::uint64_t>(p[n - 1]) << (8 * (n - 1)));
+#else
     for (std::size_t i = 0; i < n; ++i) key |= static_cast<std::uint64_t>(p[i]) << (8 * i);
     return key;
+#endif
 }
 
-std::size_t CFastInfosetEncoder::CTable::PackedHome(std::uint64_t key) const {
-    // Fibonacci hashing: the top bits of the product mix every byte.
-    const std::uint64_t mixed = (key ^ (key >> 29)) * 0x9E3779B97F4A7C15ull;
-    return static_cast<std::size_t>(mixed >> 32) & (m_packed.size() - 1);
+inline std::size_t CFastInfosetEncoder::CTable::Probe(std::uint64_t key) const {
+    const std::size_t mask = m_packed.size() - 1;
+    const PackedSlot* slots = m_packed.data();
+    std::size_t i = PackedHome(key);
+    while (slots[i].index != 0 && slots[i].key != key) i = (i + 1) & mask;
+    return i;
 }
 
 void CFastInfosetEncoder::CTable::GrowPacked() {
     std::vector<PackedSlot> old(m_packed.empty() ? 64 : m_packed.size() * 2, PackedSlot{0, 0});
     old.swap(m_packed);
+    m_packedShift = 64;
+    for (std::size_t size = m_packed.size(); size > 1; size /= 2) --m_packedShift;
     for (const PackedSlot& slot : old) {
-        if (slot.index == 0) continue;
-        std::size_t i = PackedHome(slot.key);
-        while (m_packed[i].index != 0) i = (i + 1) & (m_packed.size() - 1);
-        m_packed[i] = slot;
+        if (slot.index != 0) m_packed[Probe(slot.key)] = slot;
     }
 }
 
 std::uint32_t CFastInfosetEncoder::CTable::Find(const std::string& text) const {
     if (text.size() <= kPackedMaxLength) {
-        if (m_packed.empty()) return 0;
-        const std::uint64_t key = Pack(text);
-        for (std::size_t i = PackedHome(key);; i = (i + 1) & (m_packed.size() - 1)) {
-            const PackedSlot& slot = m_packed[i];
-            if (slot.index == 0) return 0;
-            if (slot.key == key) return slot.index;
-        }
+        return m_packed.empty() ? 0 : m_packed[Probe(Pack(text))].index;
     }
     const auto it = m_index.find(text);
     return it == m_index.end() ? 0 : it->second;
 }
 
-bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
-    if (IsFull()) return false;
-    ++m_size;
-    if (text.size() > kPackedMaxLength) {
-        m_index.emplace(text, m_size);
-        return true;
-    }
+// Adds a key known to be absent; the table has room.
+bool CFastInfosetEncoder::CTable::AddPacked(std::uint64_t key) {
     // At most half full, so that probe runs stay short.
     if ((m_packedCount + 1) * 2 > m_packed.size()) GrowPacked();
-    const std::uint64_t key = Pack(text);
-    std::size_t i = PackedHome(key);
-    for (; m_packed[i].index != 0; i = (i + 1) & (m_packed.size() - 1)) {
-        if (m_packed[i].key == key) return true;  // the first index stays
-    }
-    m_packed[i] = PackedSlot{key, m_size};
+    m_packed[Probe(key)] = PackedSlot{key, ++m_size};
     ++m_packedCount;
     return true;
+}
+
+bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
+    if (IsFull()) return false;
+    if (text.size() > kPackedMaxLength) {
+        m_index.emplace(text, ++m_size);
+        return true;
+    }
+    const std::uint64_t key = Pack(text);
+    if (!m_packed.empty() && m_packed[Probe(key)].index != 0) {
+        ++m_size;  // the first index stays
+        return true;
+    }
+    return AddPacked(key);
+}
+
+std::uint32_t CFastInfosetEncoder::CTable::FindOrAdd(const std::string& text, bool& added) {
+    if (text.size() > kPackedMaxLength) {
+        const std::uint32_t index = Find(text);
+        added = index == 0 && Add(text);
+        return index;
+    }
+    const std::uint64_t key = Pack(text);
+    if (!m_packed.empty()) {
+        PackedSlot& slot = m_packed[Probe(key)];
+        if (slot.index != 0) {
+            added = false;
+            return slot.index;
+        }
+        // The empty slot that ends the probe takes the key, unless the
+        // table must grow first.
+        if (!IsFull() && (m_packedCount + 1) * 2 <= m_packed.size()) {
+            slot = PackedSlot{key, ++m_size};
+            ++m_packedCount;
+            added = true;
+            return 0;
+        }
+    }
+    added = !IsFull() && AddPacked(key);
+    return 0;
 }
 
 CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
@@ -119,15 +122,9 @@ CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
     m_tables[TBL_NAMESPACES].Add(kXmlNamespace);
 }
 
-void CFastInfosetEncoder::AppendBytes(const std::string& bytes) {
-    // As unsigned char pointers, so that the insertion is one block copy.
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    m_out.insert(m_out.end(), data, data + bytes.size());
-}
-
 void CFastInfosetEncoder::AppendHeader() {
     static const unsigned char kHeader[] = {0xE0, 0x00, 0x00, 0x01, 0x00};
-    m_out.insert(m_out.end(), kHeader, kHeader + sizeof kHeader);
+    m_out->Append(kHeader, sizeof kHeader);
 }
 
 void CFastInfosetEncoder::RangedIntegerOnSecondBit(unsigned char high, std::uint32_t value) {
@@ -215,9 +212,10 @@ void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
         LiteralNonIdentifying(text, chunk, false);
         return;
     }
-    const std::uint32_t index = m_tables[table].Find(text);
+    bool added = false;
+    const std::uint32_t index = m_tables[table].FindOrAdd(text, added);
     if (index == 0) {
-        LiteralNonIdentifying(text, chunk, m_tables[table].Add(text));
+        LiteralNonIdentifying(text, chunk, added);
     } else if (chunk) {
         IntegerOnFourthBit(0xA0, index);
     } else {

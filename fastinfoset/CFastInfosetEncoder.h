@@ -11,9 +11,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "fastinfoset/COctetBuffer.h"
 
 namespace QbXmlLib5 {
 
@@ -45,6 +48,9 @@ public:
         // too, as every literal does in the decoder's table; Find keeps
         // giving the first.
         bool Add(const std::string& text);
+        // Find, and Add when text is not there, with one lookup: the index,
+        // or 0 with `added` telling whether text now has one.
+        std::uint32_t FindOrAdd(const std::string& text, bool& added);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
 
@@ -59,11 +65,19 @@ public:
             std::uint32_t index;  // 0: empty
         };
         static std::uint64_t Pack(const std::string& text);
-        std::size_t PackedHome(std::uint64_t key) const;
+        // Where the probe for key starts (the table must not be empty).
+        std::size_t PackedHome(std::uint64_t key) const {
+            // Fibonacci hashing: the top bits of the product mix every byte.
+            return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_packedShift);
+        }
+        // The slot holding key, or the empty slot where it would go.
+        std::size_t Probe(std::uint64_t key) const;
         void GrowPacked();
+        bool AddPacked(std::uint64_t key);
 
         std::vector<PackedSlot> m_packed;  // size 0 or a power of two
         std::uint32_t m_packedCount = 0;
+        unsigned m_packedShift = 64;                             // 64 - log2 of the size
         std::unordered_map<std::string, std::uint32_t> m_index;  // longer strings
         std::uint32_t m_size = 0;
         std::uint32_t m_capacity;
@@ -92,37 +106,54 @@ public:
     // tests of the full-table behaviour.
     explicit CFastInfosetEncoder(std::uint32_t tableCapacity = kMaxTableSize);
 
-    std::vector<unsigned char>& Output() { return m_out; }
-    const std::vector<unsigned char>& Output() const { return m_out; }
+    // The document's octets.
+    COctetBuffer& Output() { return m_document; }
+    const COctetBuffer& Output() const { return m_document; }
+    // Until called again, octets go to `side` instead of the document (null:
+    // to the document again). A writer that holds back part of an element
+    // encodes it aside this way.
+    void DivertTo(COctetBuffer* side) { m_out = side ? side : &m_document; }
     const CTable& Table(TableId id) const { return m_tables[id]; }
 
-    void AppendOctet(unsigned char octet) { m_out.push_back(octet); }
-    void AppendBytes(const std::string& bytes);
+    void AppendOctet(unsigned char octet) { m_out->Append(octet); }
+    void AppendBytes(const std::string& bytes) { m_out->Append(bytes.data(), bytes.size()); }
     // The X.891 header: identification, version 1, no optional components.
     void AppendHeader();
 
     // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
     // the integer in its first octet. Nearly every index and length fits the
-    // first size class (one octet, class bits 0), written here inline.
+    // first two size classes (one octet, or two), written here inline.
     void IntegerOnSecondBit(unsigned char high, std::uint32_t value) {
-        if (!InFirstClass(high, value, 64)) RangedIntegerOnSecondBit(high, value);
+        if (!InFirstClass(high, value, 64) && !InSecondClass(high, value, 64, 8256, 0x40)) {
+            RangedIntegerOnSecondBit(high, value);
+        }
     }
     void IntegerOnThirdBit(unsigned char high, std::uint32_t value) {
-        if (!InFirstClass(high, value, 32)) RangedIntegerOnThirdBit(high, value);
+        if (!InFirstClass(high, value, 32) && !InSecondClass(high, value, 32, 2080, 0x20)) {
+            RangedIntegerOnThirdBit(high, value);
+        }
     }
     void IntegerOnFourthBit(unsigned char high, std::uint32_t value) {
-        if (!InFirstClass(high, value, 16)) RangedIntegerOnFourthBit(high, value);
+        if (!InFirstClass(high, value, 16) && !InSecondClass(high, value, 16, 1040, 0x10)) {
+            RangedIntegerOnFourthBit(high, value);
+        }
     }
 
     // Non-empty octet-string lengths (C.22, C.23, C.24).
     void LengthOnSecondBit(unsigned char high, std::size_t length) {
-        if (!InFirstClass(high, length, 64)) RangedLengthOnSecondBit(high, length);
+        if (!InFirstClass(high, length, 64) && !InSecondClass(high, length, 64, 320, 0x40)) {
+            RangedLengthOnSecondBit(high, length);
+        }
     }
     void LengthOnFifthBit(unsigned char high, std::size_t length) {
-        if (!InFirstClass(high, length, 8)) RangedLengthOnFifthBit(high, length);
+        if (!InFirstClass(high, length, 8) && !InSecondClass(high, length, 8, 264, 0x08)) {
+            RangedLengthOnFifthBit(high, length);
+        }
     }
     void LengthOnSeventhBit(unsigned char high, std::size_t length) {
-        if (!InFirstClass(high, length, 2)) RangedLengthOnSeventhBit(high, length);
+        if (!InFirstClass(high, length, 2) && !InSecondClass(high, length, 2, 258, 0x02)) {
+            RangedLengthOnSeventhBit(high, length);
+        }
     }
 
     // Identifying string (C.13) of a prefix, namespace or local name: its
@@ -168,6 +199,17 @@ private:
     bool InFirstClass(unsigned char high, std::uint64_t value, std::uint64_t limit) {
         if (value - 1 >= limit) return false;  // 0 wraps around
         AppendOctet(static_cast<unsigned char>(high | (value - 1)));
+        return true;
+    }
+    // Appends value (below + 1..last) as `flag` and value - below - 1 in
+    // two octets, the high bits of the number in the first; false,
+    // appending nothing, for any other value.
+    bool InSecondClass(unsigned char high, std::uint64_t value, std::uint64_t below,
+                       std::uint64_t last, unsigned char flag) {
+        const std::uint64_t rest = value - below - 1;
+        if (rest >= last - below) return false;  // values up to `below` wrap around
+        m_out->Append(static_cast<unsigned char>(high | flag | (rest >> 8)),
+                      static_cast<unsigned char>(rest));
         return true;
     }
     // Every size class, through the tables of AppendRanged.
@@ -228,8 +270,38 @@ private:
     static bool Holds(const CNameCacheEntry& entry, const CNameKey& key, const QName& name);
     // The same without a key: the strings compared.
     static bool HoldsName(const CNameCacheEntry& entry, const QName& name) {
-        return entry.index != 0 && entry.localName == name.localName &&
-               entry.namespaceUri == name.namespaceUri && entry.prefix == name.prefix;
+        // The lengths first: most names have no prefix and no namespace.
+        const std::size_t prefix = name.prefix.size();
+        const std::size_t namespaceUri = name.namespaceUri.size();
+        if (entry.index == 0 || entry.localName.size() != name.localName.size() ||
+            entry.namespaceUri.size() != namespaceUri || entry.prefix.size() != prefix) {
+            return false;
+        }
+        return SameBytes(entry.localName.data(), name.localName.data(), name.localName.size()) &&
+               (namespaceUri == 0 ||
+                SameBytes(entry.namespaceUri.data(), name.namespaceUri.data(), namespaceUri)) &&
+               (prefix == 0 || SameBytes(entry.prefix.data(), name.prefix.data(), prefix));
+    }
+    // Equal bytes, n of them; names are short, so they are compared in place
+    // as two overlapping words (of eight, four or one bytes) instead of
+    // through a library call.
+    static bool SameBytes(const char* p, const char* q, std::size_t n) {
+        if (n > 16) return std::memcmp(p, q, n) == 0;
+        if (n >= 8) return SameOverlapping<std::uint64_t>(p, q, n);
+        if (n >= 4) return SameOverlapping<std::uint32_t>(p, q, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (p[i] != q[i]) return false;
+        }
+        return true;
+    }
+    template <typename Word>
+    static bool SameOverlapping(const char* p, const char* q, std::size_t n) {
+        Word a, b, c, d;
+        std::memcpy(&a, p, sizeof a);
+        std::memcpy(&b, q, sizeof b);
+        std::memcpy(&c, p + n - sizeof c, sizeof c);
+        std::memcpy(&d, q + n - sizeof d, sizeof d);
+        return ((a ^ b) | (c ^ d)) == 0;
     }
     static void Remember(CNameCacheEntry* set, const CNameKey& key, const QName& name,
                          std::uint32_t index);
@@ -242,7 +314,8 @@ private:
     void AddName(TableId table, CNameCacheEntry* cache, const QName& name,
                  NameHint* added = nullptr);
 
-    std::vector<unsigned char> m_out;
+    COctetBuffer m_document;
+    COctetBuffer* m_out = &m_document;  // where octets go now
     CTable m_tables[TBL_COUNT];
     std::string m_key;
     CNameCacheEntry m_elementNames[kNameCacheSize];

@@ -41,7 +41,7 @@ const std::string& CFastInfosetEventWriter::Slot(std::string_view text, int slot
 }
 
 void CFastInfosetEventWriter::FlushIfFull() {
-    std::vector<unsigned char>& out = m_encoder.Output();
+    COctetBuffer& out = m_encoder.Output();
     if (out.size() < kFlushSize) return;
     m_output(out.data(), out.size());
     out.clear();
@@ -139,7 +139,7 @@ void CFastInfosetEventWriter::EndDocument() {
     // The last element's terminator and the document's share one octet.
     m_encoder.AppendOctet(m_terminatorPending ? Encoder::kDoubleTerminator : Encoder::kTerminator);
     m_terminatorPending = false;
-    std::vector<unsigned char>& out = m_encoder.Output();
+    COctetBuffer& out = m_encoder.Output();
     m_output(out.data(), out.size());
     out.clear();
 }

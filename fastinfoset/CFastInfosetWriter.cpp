@@ -20,6 +20,20 @@ bool LocalEncodingIsUtf8() {
 using Encoder = CFastInfosetEncoder;
 using Table = CFastInfosetEncoder::TableId;
 
+// Sends the encoder's octets to `side` for as long as it lives.
+class CDiversion {
+public:
+    CDiversion(Encoder& encoder, COctetBuffer& side) : m_encoder(encoder) {
+        encoder.DivertTo(&side);
+    }
+    CDiversion(const CDiversion&) = delete;
+    CDiversion& operator=(const CDiversion&) = delete;
+    ~CDiversion() { m_encoder.DivertTo(nullptr); }
+
+private:
+    Encoder& m_encoder;
+};
+
 }  // namespace
 
 CFastInfosetWriter::CFastInfosetWriter() : CFastInfosetWriter(CFastInfosetEncoder::kMaxTableSize) {}
@@ -72,14 +86,15 @@ void CFastInfosetWriter::WriteHeader(FInfoDecl decl) {
 }
 
 CBinaryData CFastInfosetWriter::GetOutput() const {
-    const std::vector<unsigned char>& out = m_encoder.Output();
+    const COctetBuffer& out = m_encoder.Output();
     return CBinaryData(out.empty() ? nullptr : const_cast<unsigned char*>(out.data()), out.size(),
                        false);
 }
 
 void CFastInfosetWriter::TakeOutput(std::vector<unsigned char>& octets) {
-    octets.clear();
-    octets.swap(m_encoder.Output());
+    COctetBuffer& out = m_encoder.Output();
+    octets.assign(out.begin(), out.end());
+    out.clear();
 }
 
 void CFastInfosetWriter::WriteEndDocument() {
@@ -102,7 +117,7 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     WritePendingTerminator();
     const StartedElement started = BeginElement(localName, namespaceUri);
     m_elementPending = true;
-    m_hintSet = HintOf(localName, namespaceUri) % kHintSets;
+    m_hintSet = HintOf(localName, namespaceUri);
     // The element's prefix is kept in its context: BeginElement stored the
     // one it found or invented there.
     CXmlWriterContext* current = GetCurrentContext();
@@ -149,9 +164,10 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
     PendingAttribute& attribute = m_attributes[m_attributeCount];
     // An index found now is the one found when the start tag is written:
     // only literal names add to the attribute name table, at that time.
+    // No namespace, no prefix: the empty namespace stands for both.
     const std::uint32_t nameIndex =
         namespaceUri.empty()
-            ? AttributeNameIndex(attribute, std::string(), namespaceUri, localName)
+            ? AttributeNameIndex(attribute, namespaceUri, namespaceUri, localName)
             : AttributeNameIndex(attribute, PrefixFor(namespaceUri), namespaceUri, localName);
     attribute.nameIndex = nameIndex;
     attribute.start = m_attributeOctets.size();
@@ -177,16 +193,9 @@ std::uint32_t CFastInfosetWriter::AttributeNameIndex(PendingAttribute& slot,
 }
 
 void CFastInfosetWriter::EncodeAttribute(std::uint32_t nameIndex, const std::string& value) {
-    std::vector<unsigned char>& output = m_encoder.Output();
-    output.swap(m_attributeOctets);
-    try {
-        if (nameIndex != 0) m_encoder.AttributeNameIndex(nameIndex);
-        m_encoder.AttributeValue(Utf8(value, 0), value.size());
-    } catch (...) {
-        output.swap(m_attributeOctets);
-        throw;
-    }
-    output.swap(m_attributeOctets);
+    const CDiversion aside(m_encoder, m_attributeOctets);
+    if (nameIndex != 0) m_encoder.AttributeNameIndex(nameIndex);
+    m_encoder.AttributeValue(Utf8(value, 0), value.size());
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
@@ -226,17 +235,17 @@ void CFastInfosetWriter::WriteStartTag() {
 
 // The octets encoded by WriteAttribute, with the literal names between them.
 void CFastInfosetWriter::WriteAttributes() {
-    std::vector<unsigned char>& output = m_encoder.Output();
+    COctetBuffer& output = m_encoder.Output();
     const unsigned char* octets = m_attributeOctets.data();
     std::size_t written = 0;
     for (std::size_t i = 0; i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];
         if (a.nameIndex != 0) continue;
-        output.insert(output.end(), octets + written, octets + a.start);
+        output.Append(octets + written, a.start - written);
         written = a.start;
         m_encoder.AttributeName({Utf8(a.prefix, 0), Utf8(a.namespaceUri, 1), Utf8(a.localName, 2)});
     }
-    output.insert(output.end(), octets + written, octets + m_attributeOctets.size());
+    output.Append(octets + written, m_attributeOctets.size() - written);
     m_encoder.AppendOctet(Encoder::kTerminator);
     m_attributeOctets.clear();
     m_attributeCount = 0;

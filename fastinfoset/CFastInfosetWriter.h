@@ -102,11 +102,16 @@ private:
     // by a small hash of their name, and the attributes of a start tag by
     // that of the element and their position. A wrong hint costs a lookup.
     static std::size_t HintOf(const std::string& localName, const std::string& namespaceUri) {
-        const std::size_t last =
-            localName.empty() ? 0 : static_cast<unsigned char>(localName.back());
-        return localName.size() * 7 + namespaceUri.size() * 3 + last;
+        const std::size_t n = localName.size();
+        const std::uint32_t first = n == 0 ? 0 : static_cast<unsigned char>(localName[0]);
+        const std::uint32_t last = n == 0 ? 0 : static_cast<unsigned char>(localName[n - 1]);
+        const std::uint32_t key = static_cast<std::uint32_t>(n) ^ (first << 8) ^ (last << 16) ^
+                                  (static_cast<std::uint32_t>(namespaceUri.size()) << 24);
+        // The top bits of the product mix every field of the key.
+        return (key * 0x9E3779B1u) >> (32 - kHintBits);
     }
-    static constexpr std::size_t kHintSets = 32;
+    static constexpr unsigned kHintBits = 6;
+    static constexpr std::size_t kHintSets = std::size_t{1} << kHintBits;
     static constexpr std::size_t kHintPositions = 8;
     // Encodes into m_attributeOctets instead of the output.
     void EncodeAttribute(std::uint32_t nameIndex, const std::string& value);
@@ -130,7 +135,7 @@ private:
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
     std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
     std::size_t m_attributeCount;
-    std::vector<unsigned char> m_attributeOctets;
+    COctetBuffer m_attributeOctets;
     CFastInfosetEncoder::NameHint m_elementHints[kHintSets] = {};
     CFastInfosetEncoder::NameHint m_attributeHints[kHintSets][kHintPositions] = {};
     std::size_t m_hintSet = 0;  // of the held-back start tag

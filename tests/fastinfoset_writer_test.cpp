@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "core/CCharEncoding.h"
 #include "fastinfoset/CFastInfosetEncoder.h"
 #include "fastinfoset/CFastInfosetWriter.h"
+#include "fastinfoset/COctetBuffer.h"
 #include "fastinfoset_infoset.h"
 #include "support/ExceptionMessage.h"
 #include "support/Files.h"
@@ -30,7 +33,7 @@ template <typename F>
 Bytes Encode(F op, std::uint32_t capacity = CFastInfosetEncoder::kMaxTableSize) {
     CFastInfosetEncoder enc(capacity);
     op(enc);
-    return enc.Output();
+    return enc.Output().ToVector();
 }
 
 // Integers (kind 'i') and lengths ('l') on the bit given, at both ends of
@@ -66,12 +69,24 @@ TEST(FastInfosetEncoderTest, IntegersAndLengthsAtEveryRangeBoundary) {
         const auto v = static_cast<std::uint32_t>(c.value);
         const Bytes got = Encode([&](CFastInfosetEncoder& e) {
             switch (c.kind * 10 + c.bit) {
-                case 'i' * 10 + 2: e.IntegerOnSecondBit(0x80, v); break;
-                case 'i' * 10 + 3: e.IntegerOnThirdBit(0x00, v); break;
-                case 'i' * 10 + 4: e.IntegerOnFourthBit(0xA0, v); break;
-                case 'l' * 10 + 2: e.LengthOnSecondBit(0x00, c.value); break;
-                case 'l' * 10 + 5: e.LengthOnFifthBit(0x40, c.value); break;
-                default: e.LengthOnSeventhBit(0x90, c.value); break;
+                case 'i' * 10 + 2:
+                    e.IntegerOnSecondBit(0x80, v);
+                    break;
+                case 'i' * 10 + 3:
+                    e.IntegerOnThirdBit(0x00, v);
+                    break;
+                case 'i' * 10 + 4:
+                    e.IntegerOnFourthBit(0xA0, v);
+                    break;
+                case 'l' * 10 + 2:
+                    e.LengthOnSecondBit(0x00, c.value);
+                    break;
+                case 'l' * 10 + 5:
+                    e.LengthOnFifthBit(0x40, c.value);
+                    break;
+                default:
+                    e.LengthOnSeventhBit(0x90, c.value);
+                    break;
             }
         });
         EXPECT_EQ(got, c.expected) << c.kind << " on bit " << c.bit << ": " << c.value;
@@ -102,8 +117,8 @@ TEST(FastInfosetEncoderTest, StringsAreIndexedAfterTheirFirstOccurrence) {
                   e.AttributeValue("abcdef");
                   e.AttributeValue("");
               }),
-              (Bytes{0x44, 'a', 'b', 'c', 'd', 'e', 0x80, 0x05, 'a', 'b', 'c', 'd', 'e', 'f',
-                     0x05, 'a', 'b', 'c', 'd', 'e', 'f', 0xFF}));
+              (Bytes{0x44, 'a', 'b', 'c',  'd', 'e', 0x80, 0x05, 'a', 'b', 'c',
+                     'd',  'e', 'f', 0x05, 'a', 'b', 'c',  'd',  'e', 'f', 0xFF}));
     EXPECT_EQ(Encode([](CFastInfosetEncoder& e) {
                   e.CharacterChunk("hi");
                   e.CharacterChunk("hi");
@@ -120,8 +135,8 @@ TEST(FastInfosetEncoderTest, StringsAreIndexedAfterTheirFirstOccurrence) {
                   e.AttributeName({"", "", "a"});
                   e.AttributeName(ns);
               }),
-              (Bytes{0x7F, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p', 0x00, 'a', 0x40,
-                     0x7B, 0x81, 0x81, 0x80, 0x78, 0x80, 0x00}));
+              (Bytes{0x7F, 0x00, 'p', 0x04, 'u', 'r', 'n', ':', 'p', 0x00, 'a', 0x40, 0x7B, 0x81,
+                     0x81, 0x80, 0x78, 0x80, 0x00}));
 }
 
 TEST(FastInfosetEncoderTest, FullTableWritesFurtherStringsLiterally) {
@@ -156,8 +171,77 @@ TEST(FastInfosetEncoderTest, RealTableStopsAtTwoToTheTwenty) {
     enc.CharacterChunk("zzzzz");
     enc.CharacterChunk("zzzzz");
     enc.CharacterChunk(v);  // the last one added: index 2^20
-    EXPECT_EQ(enc.Output(), (Bytes{0x82, 0x02, 'z', 'z', 'z', 'z', 'z', 0x82, 0x02, 'z', 'z',
-                                   'z', 'z', 'z', 0xB8, 0x0B, 0xFB, 0xEF}));
+    EXPECT_EQ(enc.Output().ToVector(), (Bytes{0x82, 0x02, 'z', 'z', 'z', 'z', 'z', 0x82, 0x02, 'z',
+                                              'z', 'z', 'z', 'z', 0xB8, 0x0B, 0xFB, 0xEF}));
+}
+
+// Octets, pairs and strings of every length up to past the in-place copy
+// (sixteen bytes), appended across the buffer's growth, equal what a vector
+// holds after the same appends; swap and clear keep them apart.
+TEST(FastInfosetEncoderTest, OctetBufferAppendsAsAVector) {
+    std::string source;
+    for (int i = 0; i < 40; ++i) source += static_cast<char>(i % 3 == 0 ? 0 : 200 + i);
+    COctetBuffer buffer;
+    Bytes expected;
+    for (int round = 0; round < 40; ++round) {
+        for (std::size_t n = 0; n <= source.size(); ++n) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(source.data()) + round % 3;
+            const std::size_t length = std::min(n, source.size() - round % 3);
+            buffer.Append(bytes, length);
+            expected.insert(expected.end(), bytes, bytes + length);
+            buffer.Append(static_cast<unsigned char>(n));
+            expected.push_back(static_cast<unsigned char>(n));
+            buffer.Append(0xAB, static_cast<unsigned char>(round));
+            expected.insert(expected.end(), {0xAB, static_cast<unsigned char>(round)});
+        }
+        ASSERT_EQ(buffer.ToVector(), expected) << "round " << round;
+    }
+    COctetBuffer other;
+    other.Append('x');
+    buffer.swap(other);
+    EXPECT_EQ(buffer.ToVector(), Bytes{'x'});
+    EXPECT_EQ(other.ToVector(), expected);
+    other.clear();
+    EXPECT_TRUE(other.empty());
+    other.Append("yz", 2);
+    EXPECT_EQ(other.ToVector(), (Bytes{'y', 'z'}));
+}
+
+// FindOrAdd against a map that does what Find and Add promise: the first
+// index of a string stays, a full table adds nothing. Strings of every
+// length around the packed limit (seven bytes), with zero and high bytes,
+// prefixes of each other, in tables of several capacities.
+TEST(FastInfosetEncoderTest, TableFindOrAddAgreesWithAMap) {
+    std::vector<std::string> strings;
+    for (std::size_t n = 0; n <= 10; ++n) {
+        for (const char c : {'a', '\0', '\xFF'}) {
+            strings.push_back(std::string(n, 'a'));
+            if (n > 0) {
+                strings.back()[n / 2] = c;
+                strings.push_back(std::string(n, c));
+                strings.back()[n - 1] = 'z';
+            }
+        }
+    }
+    for (const std::uint32_t capacity : {1u, 5u, 40u, 1000u}) {
+        CFastInfosetEncoder::CTable table(capacity);
+        std::map<std::string, std::uint32_t> reference;
+        std::uint32_t size = 0;
+        for (int round = 0; round < 3; ++round) {
+            for (std::size_t i = round; i < strings.size(); i += 1 + round) {
+                const std::string& text = strings[i];
+                const auto it = reference.find(text);
+                const std::uint32_t known = it == reference.end() ? 0 : it->second;
+                const bool adds = known == 0 && size < capacity;
+                if (adds) reference.emplace(text, ++size);
+                bool added = !adds;
+                EXPECT_EQ(table.FindOrAdd(text, added), known) << capacity << ": " << i;
+                EXPECT_EQ(added, adds) << capacity << ": " << i;
+                EXPECT_EQ(table.Find(text), reference.count(text) ? reference[text] : 0u);
+                EXPECT_EQ(table.Size(), size);
+            }
+        }
+    }
 }
 
 using QbXmlLib5Test::CScriptedObject;
@@ -169,8 +253,8 @@ Bytes ToBytes(const CBinaryData& data) {
 Bytes Stream(std::function<void(CXmlWriter&)> script, FInfoDecl decl = FI_DECL_NONE,
              CompressionType compression = CT_NONE) {
     CSmartPtr<CScriptedObject> object(new CScriptedObject(std::move(script)));
-    return ToBytes(object->ToFastInfosetStream(
-        decl, CXmlSerializationContext::GetDefaultContext(), compression));
+    return ToBytes(object->ToFastInfosetStream(decl, CXmlSerializationContext::GetDefaultContext(),
+                                               compression));
 }
 
 // One octet, or the octets of a string, in an expected document body.
@@ -249,8 +333,8 @@ TEST(FastInfosetWriterTest, RepeatedNamesAndShortValuesAreIndexed) {
                   w.WriteText("t");
                   w.WriteEndElement();
               }),
-              Doc({0x7C, 0x00, 'r', 0x78, 0x00, 'x', 0x40, '1', 0x78, 0x00, 'y', 0xFF, 0xF0,
-                   0x7C, 0x00, 'c', 0x00, 0x80, 0xF0, 0xF0, 0x90, 't', 0xFF}));
+              Doc({0x7C, 0x00, 'r',  0x78, 0x00, 'x',  0x40, '1',  0x78, 0x00, 'y', 0xFF,
+                   0xF0, 0x7C, 0x00, 'c',  0x00, 0x80, 0xF0, 0xF0, 0x90, 't',  0xFF}));
 }
 
 TEST(FastInfosetWriterTest, TerminatorsKeepTextInItsElement) {
@@ -479,11 +563,10 @@ TEST(FastInfosetWriterTest, FullTablesFallBackToLiterals) {
     w.WriteEndDocument();
     // Element names r, a fill their table; b and c stay literal (their local
     // names are indexed until that table is full too). Chunks a, b fill theirs.
-    EXPECT_EQ(ToBytes(w.GetOutput()),
-              Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'a', 0x90, 'a', 0xF0,  //
-                   0x3C, 0x00, 'b', 0x90, 'b', 0xF0,                   //
-                   0x3C, 0x00, 'c', 0x80, 'c', 0xF0,                   //
-                   0x3C, 0x00, 'c', 0x80, 'c', 0xFF, 0xF0}));
+    EXPECT_EQ(ToBytes(w.GetOutput()), Doc({0x3C, 0x00, 'r', 0x3C, 0x00, 'a',  0x90, 'a', 0xF0,  //
+                                           0x3C, 0x00, 'b', 0x90, 'b',  0xF0,                   //
+                                           0x3C, 0x00, 'c', 0x80, 'c',  0xF0,                   //
+                                           0x3C, 0x00, 'c', 0x80, 'c',  0xFF, 0xF0}));
     // And our reader takes the literals as the same names and texts.
     const QbXmlLib5Test::Node read = QbXmlLib5Test::LoadWithOurReader(w.GetOutput());
     ASSERT_EQ(read.children.size(), 4u);
@@ -550,6 +633,41 @@ TEST(FastInfosetWriterTest, RepeatedAndInterleavedNamesReadBackAsText) {
         const QbXmlLib5Test::Node read = QbXmlLib5Test::LoadWithOurReader(w.GetOutput());
         EXPECT_EQ(QbXmlLib5Test::Diff(expected, read, ""), "");
     }
+}
+
+// Names alike in length, first and last byte and namespace length, so that
+// the writer's remembered places for them coincide, but different in one
+// byte in the middle: every length the name comparison treats apart (short,
+// one word, two words, longer), for elements and attributes alike.
+TEST(FastInfosetWriterTest, NamesThatShareARememberedPlaceStayApart) {
+    std::vector<std::string> names;
+    for (const std::size_t n : {1u, 2u, 3u, 4u, 5u, 7u, 8u, 9u, 15u, 16u, 17u, 30u}) {
+        for (const char middle : {'m', 'n'}) {
+            std::string name(n, 'q');
+            name[n / 2] = n == 1 ? static_cast<char>(middle + 4) : middle;
+            names.push_back(name);
+        }
+    }
+    const auto script = [&names](CXmlWriter& w) {
+        w.WriteStartElement("r", "");
+        for (int round = 0; round < 3; ++round) {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const std::string& ns = i % 4 < 2 ? "" : "urn:n";
+                w.WriteStartElement(names[i], ns);
+                w.WriteAttribute(names[i], "", "1");
+                w.WriteAttribute(names[i ^ 1], ns, "2");
+                w.WriteEndElement();
+            }
+        }
+        w.WriteEndElement();
+    };
+    CSmartPtr<CScriptedObject> object(new CScriptedObject(script));
+    const QbXmlLib5Test::Node expected =
+        QbXmlLib5Test::LoadWithOurReader(object->ToXmlStream(false, false, XE_UTF8, EOL_LF));
+    const QbXmlLib5Test::Node read = QbXmlLib5Test::LoadWithOurReader(object->ToFastInfosetStream(
+        FI_DECL_NONE, CXmlSerializationContext::GetDefaultContext(), CT_NONE));
+    ASSERT_EQ(expected.children.size(), 3 * names.size());
+    EXPECT_EQ(QbXmlLib5Test::Diff(expected, read, ""), "");
 }
 
 }  // namespace

@@ -1,0 +1,95 @@
+// COctetBuffer: the growing octet output of the Fast Infoset writers.
+//
+// A document is written a few octets at a time (an index, a length, a short
+// string): each append checks the room left against one pointer and copies
+// short strings in place, where a std::vector would go through its general
+// insertion and a library call for every one of them.
+#ifndef QBXMLLIB5_FASTINFOSET_COCTETBUFFER_H
+#define QBXMLLIB5_FASTINFOSET_COCTETBUFFER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace QbXmlLib5 {
+
+class COctetBuffer {
+public:
+    COctetBuffer() = default;
+    COctetBuffer(const COctetBuffer&) = delete;
+    COctetBuffer& operator=(const COctetBuffer&) = delete;
+    ~COctetBuffer();
+
+    const unsigned char* data() const { return m_begin; }
+    std::size_t size() const { return static_cast<std::size_t>(m_end - m_begin); }
+    bool empty() const { return m_end == m_begin; }
+    const unsigned char* begin() const { return m_begin; }
+    const unsigned char* end() const { return m_end; }
+    // Forgets the octets and keeps the storage.
+    void clear() { m_end = m_begin; }
+    void swap(COctetBuffer& other) noexcept {
+        std::swap(m_begin, other.m_begin);
+        std::swap(m_end, other.m_end);
+        std::swap(m_limit, other.m_limit);
+    }
+    // The octets as a vector (for callers that keep them).
+    std::vector<unsigned char> ToVector() const { return {m_begin, m_end}; }
+
+    void Append(unsigned char octet) {
+        if (m_end == m_limit) Grow(1);
+        *m_end++ = octet;
+    }
+    void Append(unsigned char first, unsigned char second) {
+        if (m_limit - m_end < 2) Grow(2);
+        m_end[0] = first;
+        m_end[1] = second;
+        m_end += 2;
+    }
+    void Append(const void* bytes, std::size_t n) {
+        if (n > static_cast<std::size_t>(m_limit - m_end)) Grow(n);
+        CopyBytes(m_end, static_cast<const unsigned char*>(bytes), n);
+        m_end += n;
+    }
+
+    // Copies n bytes; up to sixteen of them as two words (of eight, four or
+    // one bytes) that may overlap, without a library call.
+    static void CopyBytes(unsigned char* to, const unsigned char* from, std::size_t n) {
+        if (n > 16) {
+            std::memcpy(to, from, n);
+        } else if (n >= 8) {
+            CopyOverlapping<std::uint64_t>(to, from, n);
+        } else if (n >= 4) {
+            CopyOverlapping<std::uint32_t>(to, from, n);
+        } else if (n != 0) {
+            const unsigned char first = from[0];
+            const unsigned char middle = from[n / 2];
+            const unsigned char last = from[n - 1];
+            to[0] = first;
+            to[n / 2] = middle;
+            to[n - 1] = last;
+        }
+    }
+
+private:
+    template <typename Word>
+    static void CopyOverlapping(unsigned char* to, const unsigned char* from, std::size_t n) {
+        Word head;
+        Word tail;
+        std::memcpy(&head, from, sizeof head);
+        std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+        std::memcpy(to, &head, sizeof head);
+        std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+    }
+    // Makes room for `more` octets beyond the end (at least doubling).
+    void Grow(std::size_t more);
+
+    unsigned char* m_begin = nullptr;
+    unsigned char* m_end = nullptr;
+    unsigned char* m_limit = nullptr;
+};
+
+}  // namespace QbXmlLib5
+
+#endif  // QBXMLLIB5_FASTINFOSET_COCTETBUFFER_H
