@@ -15,30 +15,6 @@ const char* const kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
 
 }  // namespace
 
-// Byte i of the text in byte i of the key, the length in the top byte.
-inline std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
-    const std::size_t n = text.size();
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    std::uint64_t key = static_cast<std::uint64_t>(n) << 56;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    // Two words, or three bytes, that overlap put the same bytes in the same
-    // places.
-    if (n >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, p, 4);
-        std::memcpy(&last, p + n - 4, 4);
-        return key | first | (static_cast<std::uint64_t>(last) << (8 * (n - 4)));
-    }
-    if (n == 0) return key;
-    return key | p[0] | (static_cast<std::uint64_t>(p[n / 2]) << (8 * (n / 2))) |
-           (static_cast<std::uint64_t>(p[n - 1]) << (8 * (n - 1)));
-#else
-    for (std::size_t i = 0; i < n; ++i) key |= static_cast<std::uint64_t>(p[i]) << (8 * i);
-    return key;
-#endif
-}
-
 inline std::size_t CFastInfosetEncoder::CTable::Probe(std::uint64_t key) const {
     const std::size_t mask = m_packed.size() - 1;
     const PackedSlot* slots = m_packed.data();
@@ -88,30 +64,10 @@ bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
     return AddPacked(key);
 }
 
-std::uint32_t CFastInfosetEncoder::CTable::FindOrAdd(const std::string& text, bool& added) {
-    if (text.size() > kPackedMaxLength) {
-        const std::uint32_t index = Find(text);
-        added = index == 0 && Add(text);
-        return index;
-    }
-    const std::uint64_t key = Pack(text);
-    if (!m_packed.empty()) {
-        PackedSlot& slot = m_packed[Probe(key)];
-        if (slot.index != 0) {
-            added = false;
-            return slot.index;
-        }
-        // The empty slot that ends the probe takes the key, unless the
-        // table must grow first.
-        if (!IsFull() && (m_packedCount + 1) * 2 <= m_packed.size()) {
-            slot = PackedSlot{key, ++m_size};
-            ++m_packedCount;
-            added = true;
-            return 0;
-        }
-    }
-    added = !IsFull() && AddPacked(key);
-    return 0;
+std::uint32_t CFastInfosetEncoder::CTable::FindOrAddOther(const std::string& text, bool& added) {
+    const std::uint32_t index = Find(text);
+    added = index == 0 && Add(text);
+    return index;
 }
 
 CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
@@ -208,27 +164,19 @@ void CFastInfosetEncoder::LiteralNonIdentifying(const std::string& text, bool ch
 void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
                                          std::size_t localLength, bool chunk) {
     if (localLength == std::string::npos) localLength = text.size();
-    if (localLength >= kLiteralLengthLimit) {
-        LiteralNonIdentifying(text, chunk, false);
-        return;
-    }
     bool added = false;
-    const std::uint32_t index = m_tables[table].FindOrAdd(text, added);
-    if (index == 0) {
-        LiteralNonIdentifying(text, chunk, added);
-    } else if (chunk) {
-        IntegerOnFourthBit(0xA0, index);
-    } else {
-        IntegerOnSecondBit(0x80, index);
+    if (localLength < kLiteralLengthLimit) {
+        const std::uint32_t index = m_tables[table].FindOrAdd(text, added);
+        if (index != 0) {
+            if (chunk) {
+                IntegerOnFourthBit(0xA0, index);
+            } else {
+                IntegerOnSecondBit(0x80, index);
+            }
+            return;
+        }
     }
-}
-
-void CFastInfosetEncoder::AttributeValue(const std::string& value, std::size_t localLength) {
-    if (value.empty()) {
-        AppendOctet(0xFF);  // index 0: the empty string
-        return;
-    }
-    NonIdentifying(TBL_ATTRIBUTE_VALUES, value, localLength, false);
+    LiteralNonIdentifying(text, chunk, added);
 }
 
 void CFastInfosetEncoder::CharacterChunk(const std::string& text, std::size_t localLength) {

@@ -74,6 +74,9 @@ public:
         std::size_t Probe(std::uint64_t key) const;
         void GrowPacked();
         bool AddPacked(std::uint64_t key);
+        // FindOrAdd for what its inline part leaves: long strings, a table
+        // that is empty, full or due to grow.
+        std::uint32_t FindOrAddOther(const std::string& text, bool& added);
 
         std::vector<PackedSlot> m_packed;  // size 0 or a power of two
         std::uint32_t m_packedCount = 0;
@@ -165,7 +168,13 @@ public:
     // Attribute value (C.14) and character chunk (C.15, with the leading bits
     // 10 of a content item). `localLength`, the length of the string in the
     // local encoding, decides whether it may be indexed; npos: its UTF-8 size.
-    void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos);
+    void AttributeValue(const std::string& value, std::size_t localLength = std::string::npos) {
+        if (value.empty()) {
+            AppendOctet(0xFF);  // index 0: the empty string
+        } else {
+            NonIdentifying(TBL_ATTRIBUTE_VALUES, value, localLength, false);
+        }
+    }
     void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).
@@ -189,6 +198,10 @@ public:
         if (hint && HoldsName(*hint, name)) return hint->index;
         hint = nullptr;
         return FindName(TBL_ATTRIBUTE_NAMES, m_attributeNames, name, &hint);
+    }
+    // The index `hint` gives name, or 0 when it holds another name (or none).
+    static std::uint32_t HintedIndex(NameHint hint, const QName& name) {
+        return hint && HoldsName(*hint, name) ? hint->index : 0;
     }
     // An attribute qualified name by the index FindAttributeName gave.
     void AttributeNameIndex(std::uint32_t index) { IntegerOnSecondBit(0x00, index); }
@@ -321,6 +334,54 @@ private:
     CNameCacheEntry m_elementNames[kNameCacheSize];
     CNameCacheEntry m_attributeNames[kNameCacheSize];
 };
+
+// Byte i of the text in byte i of the key, the length in the top byte.
+inline std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
+    const std::size_t n = text.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    std::uint64_t key = static_cast<std::uint64_t>(n) << 56;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Two words, or three bytes, that overlap put the same bytes in the same
+    // places.
+    if (n >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return key | first | (static_cast<std::uint64_t>(last) << (8 * (n - 4)));
+    }
+    if (n == 0) return key;
+    return key | p[0] | (static_cast<std::uint64_t>(p[n / 2]) << (8 * (n / 2))) |
+           (static_cast<std::uint64_t>(p[n - 1]) << (8 * (n - 1)));
+#else
+    for (std::size_t i = 0; i < n; ++i) key |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    return key;
+#endif
+}
+
+// The common case inline: a short string found, or added in the empty slot
+// its probe ends on while the table has room and needs not grow.
+inline std::uint32_t CFastInfosetEncoder::CTable::FindOrAdd(const std::string& text, bool& added) {
+    if (text.size() <= kPackedMaxLength && !m_packed.empty()) {
+        const std::uint64_t key = Pack(text);
+        const std::size_t mask = m_packed.size() - 1;
+        for (std::size_t i = PackedHome(key);; i = (i + 1) & mask) {
+            PackedSlot& slot = m_packed[i];
+            if (slot.index == 0) {
+                if (IsFull() || (m_packedCount + 1) * 2 > m_packed.size()) break;
+                slot = PackedSlot{key, ++m_size};
+                ++m_packedCount;
+                added = true;
+                return 0;
+            }
+            if (slot.key == key) {
+                added = false;
+                return slot.index;
+            }
+        }
+    }
+    return FindOrAddOther(text, added);
+}
 
 }  // namespace QbXmlLib5
 

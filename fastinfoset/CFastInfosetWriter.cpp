@@ -171,14 +171,31 @@ void CFastInfosetWriter::WriteAttribute(const std::string& localName,
             : AttributeNameIndex(attribute, PrefixFor(namespaceUri), namespaceUri, localName);
     attribute.nameIndex = nameIndex;
     attribute.start = m_attributeOctets.size();
-    EncodeAttribute(nameIndex, value);
+    // The value's table grows in document order all the same.
+    const CDiversion aside(m_encoder, m_attributeOctets);
+    if (nameIndex != 0) m_encoder.AttributeNameIndex(nameIndex);
+    m_encoder.AttributeValue(Utf8(value, 0), value.size());
     ++m_attributeCount;
 }
 
-std::uint32_t CFastInfosetWriter::AttributeNameIndex(PendingAttribute& slot,
-                                                     const std::string& prefix,
-                                                     const std::string& namespaceUri,
-                                                     const std::string& localName) {
+// The name where this element's attribute at this position was found last,
+// compared in place; any other name is looked up.
+inline std::uint32_t CFastInfosetWriter::AttributeNameIndex(PendingAttribute& slot,
+                                                            const std::string& prefix,
+                                                            const std::string& namespaceUri,
+                                                            const std::string& localName) {
+    if (m_localIsUtf8 && m_attributeCount < kHintPositions) {
+        const std::uint32_t index = CFastInfosetEncoder::HintedIndex(
+            m_attributeHints[m_hintSet][m_attributeCount], {prefix, namespaceUri, localName});
+        if (index != 0) return index;
+    }
+    return LookUpAttributeName(slot, prefix, namespaceUri, localName);
+}
+
+std::uint32_t CFastInfosetWriter::LookUpAttributeName(PendingAttribute& slot,
+                                                      const std::string& prefix,
+                                                      const std::string& namespaceUri,
+                                                      const std::string& localName) {
     CFastInfosetEncoder::NameHint none = nullptr;
     const std::size_t position = m_attributeCount;
     const std::uint32_t index = m_encoder.FindAttributeName(
@@ -190,12 +207,6 @@ std::uint32_t CFastInfosetWriter::AttributeNameIndex(PendingAttribute& slot,
         slot.localName = localName;
     }
     return index;
-}
-
-void CFastInfosetWriter::EncodeAttribute(std::uint32_t nameIndex, const std::string& value) {
-    const CDiversion aside(m_encoder, m_attributeOctets);
-    if (nameIndex != 0) m_encoder.AttributeNameIndex(nameIndex);
-    m_encoder.AttributeValue(Utf8(value, 0), value.size());
 }
 
 void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,

@@ -98,6 +98,10 @@ private:
     // and the slot then holds the name).
     std::uint32_t AttributeNameIndex(PendingAttribute& slot, const std::string& prefix,
                                      const std::string& namespaceUri, const std::string& localName);
+    // The same without a remembered place to try first.
+    std::uint32_t LookUpAttributeName(PendingAttribute& slot, const std::string& prefix,
+                                      const std::string& namespaceUri,
+                                      const std::string& localName);
     // Where a name was found last, for names met again and again: elements
     // by a small hash of their name, and the attributes of a start tag by
     // that of the element and their position. A wrong hint costs a lookup.
@@ -113,8 +117,6 @@ private:
     static constexpr unsigned kHintBits = 6;
     static constexpr std::size_t kHintSets = std::size_t{1} << kHintBits;
     static constexpr std::size_t kHintPositions = 8;
-    // Encodes into m_attributeOctets instead of the output.
-    void EncodeAttribute(std::uint32_t nameIndex, const std::string& value);
     void WriteAttributes();
     // `local` in UTF-8: itself when the local encoding is UTF-8, else a
     // conversion kept in one of three slots (one per part of a name).
