@@ -182,6 +182,10 @@ public:
         NameHint none = nullptr;
         ElementName(high, name, none);
     }
+    // An element name by the index a NameHint holds (see HintedIndex).
+    void ElementNameIndex(unsigned char high, std::uint32_t index) {
+        IntegerOnThirdBit(high, index);
+    }
     // Attribute qualified name on the second bit (C.17), first bit 0.
     void AttributeName(const QName& name);
     // Where a name was found last; a caller that looks up the same names

@@ -202,6 +202,7 @@ std::uint32_t CFastInfosetWriter::LookUpAttributeName(PendingAttribute& slot,
         {Utf8(prefix, 0), Utf8(namespaceUri, 1), Utf8(localName, 2)},
         position < kHintPositions ? m_attributeHints[m_hintSet][position] : none);
     if (index == 0) {
+        ++m_literalNames;
         slot.prefix = prefix;
         slot.namespaceUri = namespaceUri;
         slot.localName = localName;
@@ -225,23 +226,35 @@ std::string CFastInfosetWriter::PrefixFor(const std::string& namespaceUri) {
     return prefix;
 }
 
-void CFastInfosetWriter::WriteStartTag() {
-    if (!m_elementPending) return;
+void CFastInfosetWriter::WriteHeldBackStartTag() {
     m_elementPending = false;
-    CXmlWriterContext* current = GetCurrentContext();
-    current->CloseStartTag();
+    GetCurrentContext()->CloseStartTag();
     unsigned char bits = m_attributeCount == 0 ? 0x00 : Encoder::kElementHasAttributes;
     if (HasNamespaceAttributes()) {
         m_encoder.AppendOctet(bits | Encoder::kElementHasNamespaceAttributes);
         WriteNamespaceAttributes();
         bits = 0x00;  // the name starts on the third bit of a fresh octet
     }
+    WriteElementName(bits);
+    if (m_attributeCount != 0) WriteAttributes();
+    if (!m_inventedPrefixes.empty()) m_inventedPrefixes.clear();
+}
+
+inline void CFastInfosetWriter::WriteElementName(unsigned char bits) {
+    const CXmlWriterContext* current = GetCurrentContext();
+    CFastInfosetEncoder::NameHint& hint = m_elementHints[m_hintSet];
+    if (m_localIsUtf8) {
+        const std::uint32_t index = CFastInfosetEncoder::HintedIndex(
+            hint, {current->GetPrefix(), current->GetNamespaceUri(), current->GetLocalName()});
+        if (index != 0) {
+            m_encoder.ElementNameIndex(bits, index);
+            return;
+        }
+    }
     m_encoder.ElementName(bits,
                           {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
                            Utf8(current->GetLocalName(), 2)},
-                          m_elementHints[m_hintSet]);
-    if (m_attributeCount != 0) WriteAttributes();
-    m_inventedPrefixes.clear();
+                          hint);
 }
 
 // The octets encoded by WriteAttribute, with the literal names between them.
@@ -249,7 +262,7 @@ void CFastInfosetWriter::WriteAttributes() {
     COctetBuffer& output = m_encoder.Output();
     const unsigned char* octets = m_attributeOctets.data();
     std::size_t written = 0;
-    for (std::size_t i = 0; i < m_attributeCount; ++i) {
+    for (std::size_t i = 0; m_literalNames != 0 && i < m_attributeCount; ++i) {
         const PendingAttribute& a = m_attributes[i];
         if (a.nameIndex != 0) continue;
         output.Append(octets + written, a.start - written);
@@ -260,6 +273,7 @@ void CFastInfosetWriter::WriteAttributes() {
     m_encoder.AppendOctet(Encoder::kTerminator);
     m_attributeOctets.clear();
     m_attributeCount = 0;
+    m_literalNames = 0;
 }
 
 // A root in no namespace leaves the registered default namespace out rather
@@ -274,10 +288,10 @@ bool CFastInfosetWriter::UndeclaresDefault() const {
 }
 
 bool CFastInfosetWriter::HasNamespaceAttributes() const {
-    if (!m_inventedPrefixes.empty() || DeclaresRegisteredDefault() || UndeclaresDefault()) {
-        return true;
-    }
-    return GetCurrentContext()->GetDepth() == 0 && !GetPendingDeclarations().empty();
+    if (!m_inventedPrefixes.empty()) return true;
+    // Below the root, only an undeclared default namespace adds one.
+    if (GetCurrentContext()->GetDepth() != 0) return m_undeclareDefault;
+    return DeclaresRegisteredDefault() || !GetPendingDeclarations().empty();
 }
 
 void CFastInfosetWriter::WriteNamespaceAttributes() {
@@ -307,12 +321,6 @@ void CFastInfosetWriter::WriteNamespaceAttributes() {
     }
     if (UndeclaresDefault()) m_encoder.AppendOctet(kDefaultNamespaceUndeclaration);
     m_encoder.AppendOctet(Encoder::kTerminator);
-}
-
-void CFastInfosetWriter::WritePendingTerminator() {
-    if (!m_terminatorPending) return;
-    m_encoder.AppendOctet(Encoder::kTerminator);
-    m_terminatorPending = false;
 }
 
 }  // namespace QbXmlLib5

@@ -86,14 +86,23 @@ private:
     };
 
     // Encodes the held-back start tag, if any, and closes it.
-    void WriteStartTag();
+    void WriteStartTag() {
+        if (m_elementPending) WriteHeldBackStartTag();
+    }
+    void WriteHeldBackStartTag();
     // The namespace attributes of the held-back element; false when it has
     // none.
     bool HasNamespaceAttributes() const;
     bool DeclaresRegisteredDefault() const;
     bool UndeclaresDefault() const;
     void WriteNamespaceAttributes();
-    void WritePendingTerminator();
+    void WritePendingTerminator() {
+        if (!m_terminatorPending) return;
+        m_encoder.AppendOctet(CFastInfosetEncoder::kTerminator);
+        m_terminatorPending = false;
+    }
+    // The held-back element's name, through the name where it was found last.
+    void WriteElementName(unsigned char bits);
     // The index the vocabulary gives the attribute name of `slot` (0: none,
     // and the slot then holds the name).
     std::uint32_t AttributeNameIndex(PendingAttribute& slot, const std::string& prefix,
@@ -137,6 +146,7 @@ private:
     std::vector<std::pair<std::string, std::string>> m_inventedPrefixes;
     std::vector<PendingAttribute> m_attributes;  // the first m_attributeCount are pending
     std::size_t m_attributeCount;
+    std::size_t m_literalNames = 0;  // pending attributes without a name index
     COctetBuffer m_attributeOctets;
     CFastInfosetEncoder::NameHint m_elementHints[kHintSets] = {};
     CFastInfosetEncoder::NameHint m_attributeHints[kHintSets][kHintPositions] = {};
