@@ -1,0 +1,731 @@
+#include "xml/CQuickXmlReader.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "core/CCharEncoding.h"
+#include "xml/CXmlDocument.h"
+
+namespace QbXmlLib5 {
+
+namespace {
+
+// Thrown where the reader declines, and caught by Parse only.
+struct CDecline {};
+
+[[noreturn]] void Decline() { throw CDecline(); }
+
+inline void Require(bool condition) {
+    if (!condition) Decline();
+}
+
+const std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+const std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+// Expat reports "URI|local name" and refuses URIs holding the separator.
+const char kExpatSeparator = '|';
+
+enum : unsigned char {
+    kNameStart = 1,
+    kNameChar = 2,
+    kSpace = 4,
+    kTextStop = 8,   // '<', '&', ']', '\r' and the control characters text may not hold
+    kValueStop = 16  // '<', '&', quotes, every control character, bytes from 0x80
+};
+
+struct CCharTable {
+    unsigned char bits[256];
+    constexpr CCharTable() : bits() {
+        for (int c = 'a'; c <= 'z'; ++c) bits[c] = kNameStart | kNameChar;
+        for (int c = 'A'; c <= 'Z'; ++c) bits[c] = kNameStart | kNameChar;
+        bits['_'] = kNameStart | kNameChar;
+        for (int c = '0'; c <= '9'; ++c) bits[c] = kNameChar;
+        bits['.'] = kNameChar;
+        bits['-'] = kNameChar;
+        bits[':'] = kNameChar;
+        for (int c = 0; c < 0x20; ++c) bits[c] = kTextStop | kValueStop;
+        for (int c = 0x80; c < 0x100; ++c) bits[c] = kValueStop;
+        bits['\t'] = kSpace | kValueStop;
+        bits['\n'] = kSpace | kValueStop;
+        bits['\r'] = kSpace | kTextStop | kValueStop;
+        bits[' '] = kSpace;
+        bits['<'] = kTextStop | kValueStop;
+        bits['&'] = kTextStop | kValueStop;
+        bits[']'] = kTextStop;
+        bits['"'] = kValueStop;
+        bits['\''] = kValueStop;
+    }
+};
+constexpr CCharTable kChars;
+
+inline unsigned char Bits(const char* p) { return kChars.bits[static_cast<unsigned char>(*p)]; }
+
+inline bool IsXmlChar(std::uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The first byte at or after `p` that text cannot simply pass (kTextStop),
+// or `end`. `nonAscii` is set when a byte from 0x80 up was passed over.
+inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii) {
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i bracket = _mm_set1_epi8(']');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    unsigned high = 0;
+    while (end - p >= 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(b, lastControl), b);
+        control =
+            _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi8(b, tab), _mm_cmpeq_epi8(b, lf)), control);
+        const __m128i stop = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(b, lt), _mm_cmpeq_epi8(b, amp)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, bracket), _mm_cmpeq_epi8(b, cr)), control));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        const unsigned bytes = static_cast<unsigned>(_mm_movemask_epi8(b));
+        if (mask != 0) {
+            const unsigned at = static_cast<unsigned>(__builtin_ctz(mask));
+            high |= bytes & ((1u << at) - 1);
+            nonAscii |= high != 0;
+            return p + at;
+        }
+        high |= bytes;
+        p += 16;
+    }
+    nonAscii |= high != 0;
+#endif
+    for (; p < end; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 0x80) {
+            nonAscii = true;
+        } else if (kChars.bits[c] & kTextStop) {
+            return p;
+        }
+    }
+    return end;
+}
+
+// Well-formed UTF-8 of characters XML allows, where carriage returns are
+// allowed too when `carriageReturns`.
+inline bool CleanUtf8(const char* from, const char* to, bool carriageReturns) {
+    const Utf8XmlScan scan = ScanUtf8XmlText(from, static_cast<std::size_t>(to - from));
+    return scan == Utf8XmlScan::Plain || (carriageReturns && scan == Utf8XmlScan::CarriageReturn);
+}
+
+inline std::size_t CacheSlot(const char* name, std::size_t length) {
+    const std::uint32_t key =
+        static_cast<std::uint32_t>(length) << 24 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 16 ^
+        static_cast<std::uint32_t>(static_cast<unsigned char>(name[length / 2])) << 8 ^
+        static_cast<unsigned char>(name[length - 1]);
+    return (key * 0x9E3779B1u) >> 24;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CQuickXmlReader::CQuickXmlReader(CXmlDocument* document) : m_document(document) {}
+
+CQuickXmlReader::~CQuickXmlReader() = default;
+
+bool CQuickXmlReader::Suits(const CXmlDocument& document) {
+    return document.GetSchemaType() != ST_NO_NAMESPACES && IsLocalCharEncodingUtf8();
+}
+
+bool CQuickXmlReader::Parse(const unsigned char* data, std::size_t length) {
+    m_p = reinterpret_cast<const char*>(data);
+    m_end = m_p + length;
+    m_linePtr = m_p;
+    m_keepLines = m_document->GetKeepLineNumbers();
+    try {
+        ReadProlog();
+        ReadStartTag();
+        while (!m_open.empty()) {
+            ReadText();
+            Require(m_end - m_p >= 2);
+            switch (m_p[1]) {
+                case '/':
+                    ReadEndTag();
+                    break;
+                case '?':
+                    SkipProcessingInstruction();
+                    break;
+                case '!':
+                    if (LooksAt("<!--")) {
+                        SkipComment();
+                    } else {
+                        ReadCData();
+                    }
+                    break;
+                default:
+                    ReadStartTag();
+            }
+        }
+        SkipMisc();
+        return m_p == m_end;
+    } catch (const CDecline&) {
+        return false;
+    }
+}
+
+// ---- Scanning ----
+
+bool CQuickXmlReader::LooksAt(std::string_view literal) const {
+    return static_cast<std::size_t>(m_end - m_p) >= literal.size() &&
+           std::memcmp(m_p, literal.data(), literal.size()) == 0;
+}
+
+void CQuickXmlReader::Expect(std::string_view literal) {
+    Require(LooksAt(literal));
+    m_p += literal.size();
+}
+
+bool CQuickXmlReader::SkipSpace() {
+    const char* start = m_p;
+    while (m_p < m_end && (Bits(m_p) & kSpace)) ++m_p;
+    return m_p != start;
+}
+
+// A name at m_p, in the form namespaces allow: at most one colon, with a
+// name character on each side.
+std::size_t CQuickXmlReader::ScanName(std::size_t& colon) {
+    const char* start = m_p;
+    Require(m_p < m_end && (Bits(m_p) & kNameStart));
+    colon = 0;
+    for (++m_p; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
+        if (*m_p == ':') {
+            Require(colon == 0 && m_p + 1 < m_end && (Bits(m_p + 1) & kNameStart));
+            colon = static_cast<std::size_t>(m_p - start);
+        }
+    }
+    // A name running into a byte from 0x80 up may go on beyond ASCII.
+    Require(m_p == m_end || static_cast<unsigned char>(*m_p) < 0x80);
+    return static_cast<std::size_t>(m_p - start);
+}
+
+std::string_view CQuickXmlReader::QuotedLiteral() {
+    SkipSpace();
+    Expect("=");
+    SkipSpace();
+    Require(m_p < m_end && (*m_p == '"' || *m_p == '\''));
+    const char quote = *m_p++;
+    const char* start = m_p;
+    while (m_p < m_end && *m_p != quote) ++m_p;
+    Require(m_p < m_end);
+    return std::string_view(start, static_cast<std::size_t>(m_p++ - start));
+}
+
+// ---- Outside the document element ----
+
+void CQuickXmlReader::ReadProlog() {
+    if (LooksAt("\xEF\xBB\xBF")) m_p += 3;
+    if (LooksAt("<?xml") && m_end - m_p > 5 && (Bits(m_p + 5) & kSpace)) {
+        ReadXmlDeclaration();
+    }
+    SkipMisc();
+    // Anything else (a document type declaration above all) goes to Expat.
+    Require(m_end - m_p >= 2 && *m_p == '<' && (Bits(m_p + 1) & kNameStart));
+}
+
+void CQuickXmlReader::ReadXmlDeclaration() {
+    m_p += 5;
+    SkipSpace();
+    Expect("version");
+    Require(QuotedLiteral() == "1.0");
+    bool space = SkipSpace();
+    if (space && LooksAt("encoding")) {
+        m_p += 8;
+        Require(EqualsIgnoringCase(QuotedLiteral(), "UTF-8"));
+        space = SkipSpace();
+    }
+    if (space && LooksAt("standalone")) {
+        m_p += 10;
+        const std::string_view value = QuotedLiteral();
+        Require(value == "yes" || value == "no");
+        SkipSpace();
+    }
+    Expect("?>");
+}
+
+void CQuickXmlReader::SkipMisc() {
+    for (;;) {
+        SkipSpace();
+        if (LooksAt("<?")) {
+            SkipProcessingInstruction();
+        } else if (LooksAt("<!--")) {
+            SkipComment();
+        } else {
+            return;
+        }
+    }
+}
+
+void CQuickXmlReader::SkipComment() {
+    m_p += 4;
+    const char* const start = m_p;
+    for (;;) {
+        const void* dash = std::memchr(m_p, '-', static_cast<std::size_t>(m_end - m_p));
+        Require(dash != nullptr);
+        m_p = static_cast<const char*>(dash) + 1;
+        if (m_p < m_end && *m_p == '-') break;
+    }
+    // "--" may only end the comment.
+    Require(m_p + 1 < m_end && m_p[1] == '>');
+    Require(CleanUtf8(start, m_p - 1, true));
+    m_p += 2;
+}
+
+void CQuickXmlReader::SkipProcessingInstruction() {
+    m_p += 2;
+    std::size_t colon = 0;
+    const char* target = m_p;
+    const std::size_t length = ScanName(colon);
+    Require(colon == 0 && !EqualsIgnoringCase(std::string_view(target, length), "xml"));
+    if (LooksAt("?>")) {
+        m_p += 2;
+        return;
+    }
+    Require(SkipSpace());
+    const char* const start = m_p;
+    for (;;) {
+        const void* mark = std::memchr(m_p, '?', static_cast<std::size_t>(m_end - m_p));
+        Require(mark != nullptr);
+        m_p = static_cast<const char*>(mark) + 1;
+        if (m_p < m_end && *m_p == '>') break;
+    }
+    Require(CleanUtf8(start, m_p - 1, true));
+    ++m_p;
+}
+
+// ---- Content ----
+
+void CQuickXmlReader::AppendText(const char* from, const char* to, bool nonAscii) {
+    if (from == to) return;
+    Require(!nonAscii || CleanUtf8(from, to, false));
+    m_open.back().element->m_text.append(from, static_cast<std::size_t>(to - from));
+}
+
+void CQuickXmlReader::ReadText() {
+    const char* run = m_p;
+    bool nonAscii = false;
+    for (;;) {
+        const char* stop = FindTextStop(m_p, m_end, nonAscii);
+        Require(stop != m_end);
+        switch (*stop) {
+            case '<':
+                AppendText(run, stop, nonAscii);
+                m_p = stop;
+                return;
+            case ']':
+                Require(!(m_end - stop >= 3 && stop[1] == ']' && stop[2] == '>'));
+                m_p = stop + 1;
+                continue;
+            case '&': {
+                AppendText(run, stop, nonAscii);
+                m_p = stop;
+                m_scratch.clear();
+                // A carriage return written as a reference is left out of the
+                // tree's text, as it is when Expat reads the document.
+                if (ReadReference(m_scratch) != '\r') {
+                    m_open.back().element->m_text += m_scratch;
+                }
+                break;
+            }
+            case '\r':
+                AppendText(run, stop, nonAscii);
+                m_open.back().element->m_text += '\n';
+                m_p = stop + 1;
+                if (m_p < m_end && *m_p == '\n') ++m_p;
+                break;
+            default:
+                Decline();  // a control character
+        }
+        run = m_p;
+        nonAscii = false;
+    }
+}
+
+std::uint32_t CQuickXmlReader::ReadReference(std::string& out) {
+    ++m_p;  // '&'
+    std::uint32_t c = 0;
+    if (m_p < m_end && *m_p == '#') {
+        ++m_p;
+        const bool hex = m_p < m_end && *m_p == 'x';
+        if (hex) ++m_p;
+        const char* digits = m_p;
+        for (; m_p < m_end && *m_p != ';'; ++m_p) {
+            const char d = *m_p;
+            std::uint32_t value;
+            if (d >= '0' && d <= '9') {
+                value = static_cast<std::uint32_t>(d - '0');
+            } else if (hex && d >= 'a' && d <= 'f') {
+                value = static_cast<std::uint32_t>(d - 'a' + 10);
+            } else if (hex && d >= 'A' && d <= 'F') {
+                value = static_cast<std::uint32_t>(d - 'A' + 10);
+            } else {
+                Decline();
+            }
+            c = c * (hex ? 16 : 10) + value;
+            Require(c <= 0x10FFFF);
+        }
+        Require(m_p < m_end && m_p != digits && IsXmlChar(c));
+    } else {
+        static const struct {
+            std::string_view name;
+            char c;
+        } kEntities[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
+        const char* semicolon = m_p;
+        while (semicolon < m_end && semicolon - m_p < 5 && *semicolon != ';') ++semicolon;
+        Require(semicolon < m_end && *semicolon == ';');
+        const std::string_view name(m_p, static_cast<std::size_t>(semicolon - m_p));
+        bool known = false;
+        for (const auto& entity : kEntities) {
+            if (entity.name == name) {
+                c = static_cast<unsigned char>(entity.c);
+                known = true;
+            }
+        }
+        Require(known);
+        m_p = semicolon;
+    }
+    ++m_p;  // ';'
+    AppendUtf8(out, c);
+    return c;
+}
+
+void CQuickXmlReader::ReadCData() {
+    Expect("<![CDATA[");
+    const char* const start = m_p;
+    for (;;) {
+        const void* bracket = std::memchr(m_p, ']', static_cast<std::size_t>(m_end - m_p));
+        Require(bracket != nullptr);
+        m_p = static_cast<const char*>(bracket) + 1;
+        if (m_end - m_p >= 2 && m_p[0] == ']' && m_p[1] == '>') break;
+    }
+    const char* const end = m_p - 1;
+    m_p += 2;
+    const Utf8XmlScan scan = ScanUtf8XmlText(start, static_cast<std::size_t>(end - start));
+    std::string& text = m_open.back().element->m_text;
+    if (scan == Utf8XmlScan::Plain) {
+        text.append(start, static_cast<std::size_t>(end - start));
+        return;
+    }
+    Require(scan == Utf8XmlScan::CarriageReturn);
+    for (const char* p = start; p < end; ++p) {
+        if (*p != '\r') {
+            text += *p;
+        } else {
+            text += '\n';
+            if (p + 1 < end && p[1] == '\n') ++p;
+        }
+    }
+}
+
+void CQuickXmlReader::ReadEndTag() {
+    m_p += 2;
+    const COpenElement& open = m_open.back();
+    Require(static_cast<std::size_t>(m_end - m_p) >= open.length &&
+            std::memcmp(m_p, open.name, open.length) == 0);
+    m_p += open.length;
+    // The name must end there: "</ab>" does not close <a>.
+    Require(m_p < m_end && !(Bits(m_p) & kNameChar) && static_cast<unsigned char>(*m_p) < 0x80);
+    SkipSpace();
+    Expect(">");
+    CloseElement();
+}
+
+void CQuickXmlReader::CloseElement() {
+    const std::size_t bindings = m_open.back().bindings;
+    m_open.pop_back();
+    m_document->EndElement();
+    for (std::size_t i = bindings; i < m_bindings.size(); ++i) {
+        if (m_bindings[i].changes) ++m_generation;
+    }
+    m_bindings.resize(bindings);
+}
+
+// ---- Start tags and attributes ----
+
+void CQuickXmlReader::ReadStartTag() {
+    const char* const tag = m_p++;
+    std::size_t colon = 0;
+    const char* const name = m_p;
+    const std::size_t length = ScanName(colon);
+    m_attributes.clear();
+    m_values.clear();
+    bool empty = false;
+    for (;;) {
+        const bool space = SkipSpace();
+        Require(m_p < m_end);
+        if (*m_p == '>') {
+            ++m_p;
+            break;
+        }
+        if (*m_p == '/') {
+            Expect("/>");
+            empty = true;
+            break;
+        }
+        Require(space && m_attributes.size() < kMaxAttributes);
+        CRawAttribute attribute{m_p, 0, 0, nullptr, 0, 0};
+        attribute.length = ScanName(attribute.colon);
+        SkipSpace();
+        Expect("=");
+        SkipSpace();
+        ReadAttributeValue(attribute);
+        m_attributes.push_back(attribute);
+    }
+    StartElement(tag, name, length, colon, empty);
+}
+
+void CQuickXmlReader::ReadAttributeValue(CRawAttribute& attribute) {
+    Require(m_p < m_end && (*m_p == '"' || *m_p == '\''));
+    const char quote = *m_p++;
+    const char* const start = m_p;
+    bool nonAscii = false;
+    for (;;) {
+        while (m_p < m_end && !(Bits(m_p) & kValueStop)) ++m_p;
+        Require(m_p < m_end);
+        const unsigned char c = static_cast<unsigned char>(*m_p);
+        if (c == static_cast<unsigned char>(quote)) break;
+        if (c == '"' || c == '\'') {
+            ++m_p;
+        } else if (c >= 0x80) {
+            nonAscii = true;
+            ++m_p;
+        } else if (c == '&' || c == '\t' || c == '\n' || c == '\r') {
+            NormaliseAttributeValue(start, quote, attribute);
+            return;
+        } else {
+            Decline();  // '<' or a control character
+        }
+    }
+    Require(!nonAscii || CleanUtf8(start, m_p, false));
+    attribute.value = start;
+    attribute.valueLength = static_cast<std::size_t>(m_p - start);
+    ++m_p;
+}
+
+void CQuickXmlReader::NormaliseAttributeValue(const char* start, char quote,
+                                              CRawAttribute& attribute) {
+    attribute.valueOffset = m_values.size();
+    m_p = start;
+    const char* run = start;
+    for (;;) {
+        while (m_p < m_end && !(Bits(m_p) & kValueStop)) ++m_p;
+        Require(m_p < m_end);
+        const char c = *m_p;
+        if (c == quote) break;
+        if (c == '"' || c == '\'' || static_cast<unsigned char>(c) >= 0x80) {
+            ++m_p;
+            continue;
+        }
+        m_values.append(run, static_cast<std::size_t>(m_p - run));
+        if (c == '&') {
+            ReadReference(m_values);  // kept as written, even white space
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            m_values += ' ';
+            ++m_p;
+            if (c == '\r' && m_p < m_end && *m_p == '\n') ++m_p;
+        } else {
+            Decline();
+        }
+        run = m_p;
+    }
+    m_values.append(run, static_cast<std::size_t>(m_p - run));
+    Require(CleanUtf8(start, m_p, true));
+    attribute.valueLength = m_values.size() - attribute.valueOffset;
+    ++m_p;
+}
+
+void CQuickXmlReader::Declare(std::string_view prefix, std::string_view uri) {
+    Require(uri.find(kExpatSeparator) == std::string_view::npos && uri != kXmlNamespace &&
+            uri != kXmlnsNamespace);
+    // Undeclaring a prefix, and declaring xml or xmlns, are Expat's to judge.
+    Require(prefix.empty() || (!uri.empty() && prefix != "xml" && prefix != "xmlns"));
+    const std::string* internedUri = m_document->InternName(uri);
+    m_document->AddInternedAlias(m_document->InternName(prefix), internedUri);
+    const bool changes = Bound(prefix) != internedUri;
+    m_bindings.push_back(CBinding{prefix, internedUri, changes});
+    if (changes) ++m_generation;
+}
+
+const std::string* CQuickXmlReader::Bound(std::string_view prefix) const {
+    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
+        if (binding->prefix == prefix) return binding->uri;
+    }
+    return nullptr;
+}
+
+void CQuickXmlReader::StartElement(const char* tag, const char* name, std::size_t length,
+                                   std::size_t colon, bool empty) {
+    // Raw names first: xmlns attributes may not repeat either.
+    const std::size_t count = m_attributes.size();
+    for (std::size_t i = 1; i < count; ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            Require(m_attributes[i].length != m_attributes[j].length ||
+                    std::memcmp(m_attributes[i].name, m_attributes[j].name,
+                                m_attributes[i].length) != 0);
+        }
+    }
+    const std::size_t outerBindings = m_bindings.size();
+    std::size_t declarations = 0;
+    for (CRawAttribute& attribute : m_attributes) {
+        const std::string_view raw(attribute.name, attribute.length);
+        const bool isDefault = raw == "xmlns";
+        if (!isDefault && (attribute.colon != 5 || raw.compare(0, 5, "xmlns") != 0)) continue;
+        const std::string_view value =
+            attribute.value
+                ? std::string_view(attribute.value, attribute.valueLength)
+                : std::string_view(m_values).substr(attribute.valueOffset, attribute.valueLength);
+        Declare(isDefault ? std::string_view() : raw.substr(6), value);
+        attribute.name = nullptr;  // not an attribute of the tree
+        ++declarations;
+    }
+    Require(colon == 0 || std::string_view(name, colon) != "xml");
+    const CXmlName* elementName = NameOf(m_elementNames, name, length, colon, true);
+    CXmlElement* element = m_open.empty() ? m_document->AddInternedDocElement(elementName)
+                                          : m_document->AddInternedChildElement(elementName);
+    m_open.push_back(COpenElement{element, name, length, outerBindings});
+    if (m_keepLines) {
+        AdvancePosition(tag);
+        CXmlDocument::SetPosition(element, m_line, m_column + 1);
+    }
+    if (count > declarations) {
+        m_attributeNamesResolved.clear();
+        bool prefixed = false;
+        for (const CRawAttribute& attribute : m_attributes) {
+            if (attribute.name == nullptr) continue;
+            prefixed |= attribute.colon != 0;
+            m_attributeNamesResolved.push_back(
+                NameOf(m_attributeNames, attribute.name, attribute.length, attribute.colon, false));
+        }
+        // Two prefixes may stand for one namespace.
+        if (prefixed) CheckDuplicates(m_attributeNamesResolved);
+        element->m_attributes.reserve(m_attributeNamesResolved.size());
+        std::size_t index = 0;
+        for (const CRawAttribute& attribute : m_attributes) {
+            if (attribute.name == nullptr) continue;
+            const std::string_view value =
+                attribute.value ? std::string_view(attribute.value, attribute.valueLength)
+                                : std::string_view(m_values).substr(attribute.valueOffset,
+                                                                    attribute.valueLength);
+            element->m_attributes.push_back(
+                m_document->CreateAttribute(m_attributeNamesResolved[index++], value));
+        }
+    }
+    if (empty) CloseElement();
+}
+
+void CQuickXmlReader::CheckDuplicates(const std::vector<const CXmlName*>& names) const {
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) Require(names[i] != names[j]);
+    }
+}
+
+inline const CXmlName* CQuickXmlReader::NameOf(CNameCache& cache, const char* raw,
+                                               std::size_t length, std::size_t colon,
+                                               bool element) {
+    CCachedName& entry = cache[CacheSlot(raw, length)];
+    if (entry.generation == m_generation && entry.length == length &&
+        std::memcmp(entry.raw, raw, length) == 0) {
+        return entry.name;
+    }
+    const CXmlName* name = Resolve(raw, length, colon, element);
+    entry = CCachedName{raw, length, m_generation, name};
+    return name;
+}
+
+const CXmlName* CQuickXmlReader::Resolve(const char* raw, std::size_t length, std::size_t colon,
+                                         bool element) {
+    const std::string* uri = nullptr;
+    std::string_view local(raw, length);
+    if (colon != 0) {
+        const std::string_view prefix(raw, colon);
+        uri = prefix == "xml" ? m_document->InternName(kXmlNamespace) : Bound(prefix);
+        Require(uri != nullptr && prefix != "xmlns");
+        local.remove_prefix(colon + 1);
+    } else if (element) {
+        uri = Bound(std::string_view());
+    }
+    if (uri == nullptr) uri = m_document->InternName(std::string_view());
+    return m_document->InternQualifiedName(uri, m_document->InternName(local));
+}
+
+// ---- Positions ----
+
+void CQuickXmlReader::AdvancePosition(const char* to) {
+    const char* p = m_linePtr;
+    while (p < to) {
+#if defined(__SSE2__)
+        if (to - p >= 16) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r'))) == 0) {
+                const unsigned lines = static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))));
+                // Continuation bytes (0x80-0xBF) are below 0xC0 as signed bytes.
+                const unsigned characters = ~static_cast<unsigned>(_mm_movemask_epi8(
+                                                _mm_cmplt_epi8(b, _mm_set1_epi8(-64)))) &
+                                            0xFFFFu;
+                if (lines != 0) {
+                    m_line += static_cast<unsigned long>(__builtin_popcount(lines));
+                    const unsigned last = 31 - static_cast<unsigned>(__builtin_clz(lines));
+                    m_column = static_cast<unsigned long>(
+                        __builtin_popcount(characters & ~((2u << last) - 1)));
+                } else {
+                    m_column += static_cast<unsigned long>(__builtin_popcount(characters));
+                }
+                p += 16;
+                continue;
+            }
+        }
+#endif
+        // By hand: a block with a carriage return, or the last few bytes.
+        const char* const stop = to - p > 16 ? p + 16 : to;
+        for (; p < stop; ++p) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (c == '\n' || c == '\r') {
+                ++m_line;
+                m_column = 0;
+                if (c == '\r' && p + 1 < to && p[1] == '\n') ++p;
+            } else if ((c & 0xC0) != 0x80) {
+                ++m_column;
+            }
+        }
+    }
+    m_linePtr = to;
+}
+
+}  // namespace QbXmlLib5
