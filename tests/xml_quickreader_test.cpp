@@ -155,6 +155,9 @@ TEST(QuickXmlReader, LeavesTheRestToExpat) {
         "<a>\xFF</a>",
         "<a>\xEF\xBF\xBE</a>",
         "<a>\xED\xA0\x80</a>",
+        "<a>0123456789abcdef0123456789\xFF</a>",  // past the first sixteen bytes
+        "<a>0123456789abcdef0123456789\xEF\xBF\xBE<b/></a>",
+        "<a b='0123456789abcdef0123456789\xC3'/>",
         "<a><!-- a -- b --></a>",
         "<a><!-- a ---></a>",
         "<a><?xml version='1.0'?></a>",

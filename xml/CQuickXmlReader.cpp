@@ -44,7 +44,7 @@ struct CCharTable {
         for (int c = '0'; c <= '9'; ++c) bits[c] = kNameChar;
         bits['.'] = kNameChar;
         bits['-'] = kNameChar;
-        bits[':'] = kNameChar;
+        // ':' separates prefix and local name: ScanName looks for it.
         for (int c = 0; c < 0x20; ++c) bits[c] = kTextStop | kValueStop;
         for (int c = 0x80; c < 0x100; ++c) bits[c] = kValueStop;
         bits['\t'] = kSpace | kValueStop;
@@ -86,8 +86,9 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
 }
 
 // The first byte at or after `p` that text cannot simply pass (kTextStop),
-// or `end`. `nonAscii` is set when a byte from 0x80 up was passed over.
-inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii) {
+// or `end`. `nonAscii` is set when a byte from 0x80 up was passed over,
+// `lineEnd` when a line feed was.
+inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii, bool& lineEnd) {
 #if defined(__SSE2__)
     const __m128i lt = _mm_set1_epi8('<');
     const __m128i amp = _mm_set1_epi8('&');
@@ -97,6 +98,7 @@ inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii) 
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i lastControl = _mm_set1_epi8(0x1F);
     unsigned high = 0;
+    unsigned lines = 0;
     while (end - p >= 16) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(b, lastControl), b);
@@ -107,16 +109,19 @@ inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii) 
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, bracket), _mm_cmpeq_epi8(b, cr)), control));
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
         const unsigned bytes = static_cast<unsigned>(_mm_movemask_epi8(b));
+        const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf)));
         if (mask != 0) {
-            const unsigned at = static_cast<unsigned>(__builtin_ctz(mask));
-            high |= bytes & ((1u << at) - 1);
-            nonAscii |= high != 0;
-            return p + at;
+            const unsigned before = (1u << __builtin_ctz(mask)) - 1;
+            nonAscii |= (high | (bytes & before)) != 0;
+            lineEnd |= (lines | (feeds & before)) != 0;
+            return p + __builtin_ctz(mask);
         }
         high |= bytes;
+        lines |= feeds;
         p += 16;
     }
     nonAscii |= high != 0;
+    lineEnd |= lines != 0;
 #endif
     for (; p < end; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
@@ -124,6 +129,8 @@ inline const char* FindTextStop(const char* p, const char* end, bool& nonAscii) 
             nonAscii = true;
         } else if (kChars.bits[c] & kTextStop) {
             return p;
+        } else if (c == '\n') {
+            lineEnd = true;
         }
     }
     return end;
@@ -143,6 +150,31 @@ inline std::size_t CacheSlot(const char* name, std::size_t length) {
         static_cast<std::uint32_t>(static_cast<unsigned char>(name[length / 2])) << 8 ^
         static_cast<unsigned char>(name[length - 1]);
     return (key * 0x9E3779B1u) >> 24;
+}
+
+// Set bits of a 16-bit mask, without the library call that __builtin_popcount
+// becomes on the x86-64 baseline.
+inline unsigned CountBits16(unsigned x) {
+    x = x - (x >> 1 & 0x5555u);
+    x = (x & 0x3333u) + (x >> 2 & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return (x + (x >> 8)) & 0x1Fu;
+}
+
+// Whether the `length` bytes at `a` and `b` are equal: names are short, and a
+// call of memcmp costs more than comparing them here.
+inline bool SameBytes(const char* a, const char* b, std::size_t length) {
+    for (; length >= 8; a += 8, b += 8, length -= 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) return false;
+    }
+    for (; length > 0; ++a, ++b, --length) {
+        if (*a != *b) return false;
+    }
+    return true;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -168,12 +200,14 @@ bool CQuickXmlReader::Parse(const unsigned char* data, std::size_t length) {
     m_p = reinterpret_cast<const char*>(data);
     m_end = m_p + length;
     m_linePtr = m_p;
+    m_positionDirty = true;
     m_keepLines = m_document->GetKeepLineNumbers();
     try {
         ReadProlog();
         ReadStartTag();
         while (!m_open.empty()) {
-            ReadText();
+            // Tags often follow each other directly.
+            if (m_p == m_end || *m_p != '<') ReadText();
             Require(m_end - m_p >= 2);
             switch (m_p[1]) {
                 case '/':
@@ -212,23 +246,26 @@ void CQuickXmlReader::Expect(std::string_view literal) {
     m_p += literal.size();
 }
 
-bool CQuickXmlReader::SkipSpace() {
+inline bool CQuickXmlReader::SkipSpace() {
     const char* start = m_p;
-    while (m_p < m_end && (Bits(m_p) & kSpace)) ++m_p;
+    for (; m_p < m_end && (Bits(m_p) & kSpace); ++m_p) {
+        m_positionDirty |= *m_p != ' ';
+    }
     return m_p != start;
 }
 
 // A name at m_p, in the form namespaces allow: at most one colon, with a
 // name character on each side.
-std::size_t CQuickXmlReader::ScanName(std::size_t& colon) {
+inline std::size_t CQuickXmlReader::ScanName(std::size_t& colon) {
     const char* start = m_p;
     Require(m_p < m_end && (Bits(m_p) & kNameStart));
     colon = 0;
-    for (++m_p; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
-        if (*m_p == ':') {
-            Require(colon == 0 && m_p + 1 < m_end && (Bits(m_p + 1) & kNameStart));
-            colon = static_cast<std::size_t>(m_p - start);
+    for (;;) {
+        for (++m_p; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
         }
+        if (m_p == m_end || *m_p != ':') break;
+        Require(colon == 0 && m_p + 1 < m_end && (Bits(m_p + 1) & kNameStart));
+        colon = static_cast<std::size_t>(m_p - start);
     }
     // A name running into a byte from 0x80 up may go on beyond ASCII.
     Require(m_p == m_end || static_cast<unsigned char>(*m_p) < 0x80);
@@ -260,6 +297,7 @@ void CQuickXmlReader::ReadProlog() {
 }
 
 void CQuickXmlReader::ReadXmlDeclaration() {
+    m_positionDirty = true;
     m_p += 5;
     SkipSpace();
     Expect("version");
@@ -293,6 +331,7 @@ void CQuickXmlReader::SkipMisc() {
 }
 
 void CQuickXmlReader::SkipComment() {
+    m_positionDirty = true;
     m_p += 4;
     const char* const start = m_p;
     for (;;) {
@@ -308,6 +347,7 @@ void CQuickXmlReader::SkipComment() {
 }
 
 void CQuickXmlReader::SkipProcessingInstruction() {
+    m_positionDirty = true;
     m_p += 2;
     std::size_t colon = 0;
     const char* target = m_p;
@@ -334,14 +374,17 @@ void CQuickXmlReader::SkipProcessingInstruction() {
 void CQuickXmlReader::AppendText(const char* from, const char* to, bool nonAscii) {
     if (from == to) return;
     Require(!nonAscii || CleanUtf8(from, to, false));
+    m_positionDirty |= nonAscii;
     m_open.back().element->m_text.append(from, static_cast<std::size_t>(to - from));
 }
 
 void CQuickXmlReader::ReadText() {
     const char* run = m_p;
     bool nonAscii = false;
+    bool lineEnd = false;
     for (;;) {
-        const char* stop = FindTextStop(m_p, m_end, nonAscii);
+        const char* stop = FindTextStop(m_p, m_end, nonAscii, lineEnd);
+        m_positionDirty |= lineEnd;
         Require(stop != m_end);
         switch (*stop) {
             case '<':
@@ -364,6 +407,7 @@ void CQuickXmlReader::ReadText() {
                 break;
             }
             case '\r':
+                m_positionDirty = true;
                 AppendText(run, stop, nonAscii);
                 m_open.back().element->m_text += '\n';
                 m_p = stop + 1;
@@ -426,6 +470,7 @@ std::uint32_t CQuickXmlReader::ReadReference(std::string& out) {
 }
 
 void CQuickXmlReader::ReadCData() {
+    m_positionDirty = true;
     Expect("<![CDATA[");
     const char* const start = m_p;
     for (;;) {
@@ -457,7 +502,7 @@ void CQuickXmlReader::ReadEndTag() {
     m_p += 2;
     const COpenElement& open = m_open.back();
     Require(static_cast<std::size_t>(m_end - m_p) >= open.length &&
-            std::memcmp(m_p, open.name, open.length) == 0);
+            SameBytes(m_p, open.name, open.length));
     m_p += open.length;
     // The name must end there: "</ab>" does not close <a>.
     Require(m_p < m_end && !(Bits(m_p) & kNameChar) && static_cast<unsigned char>(*m_p) < 0x80);
@@ -479,7 +524,10 @@ void CQuickXmlReader::CloseElement() {
 // ---- Start tags and attributes ----
 
 void CQuickXmlReader::ReadStartTag() {
-    const char* const tag = m_p++;
+    // Counted before the attributes: what they hold is counted up to the
+    // next tag.
+    if (m_keepLines) AdvancePosition(m_p);
+    ++m_p;
     std::size_t colon = 0;
     const char* const name = m_p;
     const std::size_t length = ScanName(colon);
@@ -507,7 +555,7 @@ void CQuickXmlReader::ReadStartTag() {
         ReadAttributeValue(attribute);
         m_attributes.push_back(attribute);
     }
-    StartElement(tag, name, length, colon, empty);
+    StartElement(name, length, colon, empty);
 }
 
 void CQuickXmlReader::ReadAttributeValue(CRawAttribute& attribute) {
@@ -533,6 +581,7 @@ void CQuickXmlReader::ReadAttributeValue(CRawAttribute& attribute) {
         }
     }
     Require(!nonAscii || CleanUtf8(start, m_p, false));
+    m_positionDirty |= nonAscii;
     attribute.value = start;
     attribute.valueLength = static_cast<std::size_t>(m_p - start);
     ++m_p;
@@ -541,6 +590,7 @@ void CQuickXmlReader::ReadAttributeValue(CRawAttribute& attribute) {
 void CQuickXmlReader::NormaliseAttributeValue(const char* start, char quote,
                                               CRawAttribute& attribute) {
     attribute.valueOffset = m_values.size();
+    m_positionDirty = true;
     m_p = start;
     const char* run = start;
     for (;;) {
@@ -589,15 +639,14 @@ const std::string* CQuickXmlReader::Bound(std::string_view prefix) const {
     return nullptr;
 }
 
-void CQuickXmlReader::StartElement(const char* tag, const char* name, std::size_t length,
-                                   std::size_t colon, bool empty) {
+void CQuickXmlReader::StartElement(const char* name, std::size_t length, std::size_t colon,
+                                   bool empty) {
     // Raw names first: xmlns attributes may not repeat either.
     const std::size_t count = m_attributes.size();
     for (std::size_t i = 1; i < count; ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             Require(m_attributes[i].length != m_attributes[j].length ||
-                    std::memcmp(m_attributes[i].name, m_attributes[j].name,
-                                m_attributes[i].length) != 0);
+                    !SameBytes(m_attributes[i].name, m_attributes[j].name, m_attributes[i].length));
         }
     }
     const std::size_t outerBindings = m_bindings.size();
@@ -620,7 +669,6 @@ void CQuickXmlReader::StartElement(const char* tag, const char* name, std::size_
                                           : m_document->AddInternedChildElement(elementName);
     m_open.push_back(COpenElement{element, name, length, outerBindings});
     if (m_keepLines) {
-        AdvancePosition(tag);
         CXmlDocument::SetPosition(element, m_line, m_column + 1);
     }
     if (count > declarations) {
@@ -660,7 +708,7 @@ inline const CXmlName* CQuickXmlReader::NameOf(CNameCache& cache, const char* ra
                                                bool element) {
     CCachedName& entry = cache[CacheSlot(raw, length)];
     if (entry.generation == m_generation && entry.length == length &&
-        std::memcmp(entry.raw, raw, length) == 0) {
+        SameBytes(entry.raw, raw, length)) {
         return entry.name;
     }
     const CXmlName* name = Resolve(raw, length, colon, element);
@@ -687,33 +735,47 @@ const CXmlName* CQuickXmlReader::Resolve(const char* raw, std::size_t length, st
 // ---- Positions ----
 
 void CQuickXmlReader::AdvancePosition(const char* to) {
+    if (!m_positionDirty) {
+        // Nothing but ASCII on the same line: a column a byte.
+        m_column += static_cast<unsigned long>(to - m_linePtr);
+        m_linePtr = to;
+        return;
+    }
+    m_positionDirty = false;
     const char* p = m_linePtr;
     while (p < to) {
+        const std::size_t left = static_cast<std::size_t>(to - p);
+        const std::size_t block = left < 16 ? left : 16;
 #if defined(__SSE2__)
-        if (to - p >= 16) {
+        // Sixteen bytes at a time, reading past `to` while the text lasts
+        // (those bytes are masked off).
+        if (m_end - p >= 16) {
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r'))) == 0) {
-                const unsigned lines = static_cast<unsigned>(
-                    _mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))));
+            const unsigned mask = (1u << block) - 1;
+            if ((static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')))) &
+                 mask) == 0) {
+                const unsigned lines = static_cast<unsigned>(_mm_movemask_epi8(
+                                           _mm_cmpeq_epi8(b, _mm_set1_epi8('\n')))) &
+                                       mask;
                 // Continuation bytes (0x80-0xBF) are below 0xC0 as signed bytes.
                 const unsigned characters = ~static_cast<unsigned>(_mm_movemask_epi8(
                                                 _mm_cmplt_epi8(b, _mm_set1_epi8(-64)))) &
-                                            0xFFFFu;
+                                            mask;
                 if (lines != 0) {
-                    m_line += static_cast<unsigned long>(__builtin_popcount(lines));
+                    m_line += static_cast<unsigned long>(CountBits16(lines));
                     const unsigned last = 31 - static_cast<unsigned>(__builtin_clz(lines));
-                    m_column = static_cast<unsigned long>(
-                        __builtin_popcount(characters & ~((2u << last) - 1)));
+                    m_column =
+                        static_cast<unsigned long>(CountBits16(characters & ~((2u << last) - 1)));
                 } else {
-                    m_column += static_cast<unsigned long>(__builtin_popcount(characters));
+                    m_column += static_cast<unsigned long>(CountBits16(characters));
                 }
-                p += 16;
+                p += block;
                 continue;
             }
         }
 #endif
-        // By hand: a block with a carriage return, or the last few bytes.
-        const char* const stop = to - p > 16 ? p + 16 : to;
+        // By hand: a block with a carriage return, or the end of the text.
+        const char* const stop = p + block;
         for (; p < stop; ++p) {
             const unsigned char c = static_cast<unsigned char>(*p);
             if (c == '\n' || c == '\r') {

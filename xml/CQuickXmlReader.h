@@ -98,8 +98,7 @@ private:
     // Appends the character that the reference at m_p stands for and moves
     // past it; returns the character.
     std::uint32_t ReadReference(std::string& out);
-    void StartElement(const char* tag, const char* name, std::size_t length, std::size_t colon,
-                      bool empty);
+    void StartElement(const char* name, std::size_t length, std::size_t colon, bool empty);
     void Declare(std::string_view prefix, std::string_view uri);
     void CloseElement();
     // The URI bound to `prefix` (interned), or null.
@@ -124,6 +123,9 @@ private:
     const char* m_end = nullptr;
     bool m_keepLines = false;
     const char* m_linePtr = nullptr;  // counted up to here
+    // Whether the text since m_linePtr may hold a line end or a byte from
+    // 0x80 up: only then do its bytes need counting.
+    bool m_positionDirty = true;
     unsigned long m_line = 1;
     unsigned long m_column = 0;
     std::vector<COpenElement> m_open;
