@@ -37,25 +37,26 @@ enum : unsigned char {
 
 struct CCharTable {
     unsigned char bits[256];
+    static constexpr unsigned char U(char c) { return static_cast<unsigned char>(c); }
     constexpr CCharTable() : bits() {
         for (int c = 'a'; c <= 'z'; ++c) bits[c] = kNameStart | kNameChar;
         for (int c = 'A'; c <= 'Z'; ++c) bits[c] = kNameStart | kNameChar;
-        bits['_'] = kNameStart | kNameChar;
+        bits[U('_')] = kNameStart | kNameChar;
         for (int c = '0'; c <= '9'; ++c) bits[c] = kNameChar;
-        bits['.'] = kNameChar;
-        bits['-'] = kNameChar;
+        bits[U('.')] = kNameChar;
+        bits[U('-')] = kNameChar;
         // ':' separates prefix and local name: ScanName looks for it.
         for (int c = 0; c < 0x20; ++c) bits[c] = kTextStop | kValueStop;
         for (int c = 0x80; c < 0x100; ++c) bits[c] = kValueStop;
-        bits['\t'] = kSpace | kValueStop;
-        bits['\n'] = kSpace | kValueStop;
-        bits['\r'] = kSpace | kTextStop | kValueStop;
-        bits[' '] = kSpace;
-        bits['<'] = kTextStop | kValueStop;
-        bits['&'] = kTextStop | kValueStop;
-        bits[']'] = kTextStop;
-        bits['"'] = kValueStop;
-        bits['\''] = kValueStop;
+        bits[U('\t')] = kSpace | kValueStop;
+        bits[U('\n')] = kSpace | kValueStop;
+        bits[U('\r')] = kSpace | kTextStop | kValueStop;
+        bits[U(' ')] = kSpace;
+        bits[U('<')] = kTextStop | kValueStop;
+        bits[U('&')] = kTextStop | kValueStop;
+        bits[U(']')] = kTextStop;
+        bits[U('"')] = kValueStop;
+        bits[U('\'')] = kValueStop;
     }
 };
 constexpr CCharTable kChars;
