@@ -1,7 +1,7 @@
 // libFuzzer target: the quick XML reader against Expat on arbitrary bytes.
 // Whatever the quick reader accepts, Expat must accept and build the same
-// tree from (names, attributes, text, positions, namespace scopes); anything
-// else aborts. Declining is always allowed.
+// tree from (names, attributes, text, positions, namespace scopes) and hand
+// over the same events; anything else aborts. Declining is always allowed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include "xml/CExpatReader.h"
 #include "xml/CQuickXmlReader.h"
 #include "xml/CXmlDocument.h"
+#include "xml/CXmlEventParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace QbXmlLib5;
@@ -31,6 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (QbTest::DumpDocument(quick, prefixes) != QbTest::DumpDocument(expat, prefixes)) {
         std::fprintf(stderr, "trees differ\n");
+        std::abort();
+    }
+    // The same as events.
+    CXmlDocument names;
+    QbTest::CEventRecorder quickEvents;
+    CQuickXmlReader events(&names);
+    events.SetEventSink(&quickEvents);
+    QbTest::CEventRecorder expatEvents;
+    CXmlEventParser(expatEvents).Parse(data, size, true);
+    if (!events.Parse(data, size) || quickEvents.log != expatEvents.log) {
+        std::fprintf(stderr, "events differ\n");
         std::abort();
     }
     return 0;

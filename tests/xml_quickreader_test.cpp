@@ -1,7 +1,8 @@
 // CQuickXmlReader against Expat, the oracle: whatever the quick reader
 // accepts, Expat accepts too and builds the same tree from (names, attributes,
-// text, text offsets, line and column, namespace scopes); whatever it
-// declines, a load gives exactly what Expat alone gives, tree or message.
+// text, text offsets, line and column, namespace scopes) and hands the same
+// events over (CXmlEventParser); whatever it declines, a load gives exactly
+// what Expat alone gives, tree or message.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,6 +15,7 @@
 #include "xml/CQuickXmlReader.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElementConsumer.h"
+#include "xml/CXmlEventParser.h"
 
 using namespace QbXmlLib5;
 
@@ -55,6 +57,25 @@ Outcome Expat(const std::string& text) {
     return outcome;
 }
 
+// The events the quick reader hands a sink, or "declined".
+std::string QuickEvents(const std::string& text) {
+    CXmlDocument names;
+    QbTest::CEventRecorder recorder;
+    CQuickXmlReader reader(&names);
+    reader.SetEventSink(&recorder);
+    return reader.Parse(Bytes(text), text.size()) ? recorder.log : "declined";
+}
+
+std::string ExpatEvents(const std::string& text) {
+    QbTest::CEventRecorder recorder;
+    try {
+        CXmlEventParser(recorder).Parse(Bytes(text), text.size(), true);
+    } catch (const CQbException& e) {
+        return e.GetMessage();
+    }
+    return recorder.log;
+}
+
 // What CXmlDocument::LoadXmlStream makes of the text, in the same terms.
 Outcome Load(const std::string& text) {
     CXmlDocument document;
@@ -79,6 +100,12 @@ bool CheckAgainstExpat(const std::string& text) {
         EXPECT_EQ(expat.error, "") << "accepted what Expat refuses: " << text;
         EXPECT_EQ(quick.tree, expat.tree) << text;
     }
+    // As events, the quick reader declines the same documents.
+    const std::string events = QuickEvents(text);
+    EXPECT_EQ(events == "declined", !quick.accepted) << text;
+    if (quick.accepted) {
+        EXPECT_EQ(events, ExpatEvents(text)) << text;
+    }
     const Outcome load = Load(text);
     EXPECT_EQ(load.tree, expat.tree) << text;
     if (expat.tree.empty() && expat.error.empty()) {
@@ -98,6 +125,7 @@ TEST(QuickXmlReader, ReadsCommonDocumentsAsExpatDoes) {
         "<?xml version=\"1.0\"?><a/>",
         "<?xml version='1.0' encoding='utf-8' standalone='yes' ?>\n<a/>\n",
         "<!-- c --><?pi data?><a><!----><?p?>t<!-- - --></a><!--e--> <?q  x ?>\n",
+        "<a>t<!-- x\r\ny\rz -->u<?p a\r\nb\r?>v<![CDATA[\r\n]]>w</a>",
         "<a>x&lt;&gt;&amp;&apos;&quot;&#65;&#x42;&#xe9;&#128512;y</a>",
         "<a>one&#13;two&#10;three&#9;four\r\nfive\rsix\n\r\nseven</a>",
         "<a b='1' c=\"2\" d = '&lt;\"&amp;' e=\"'\" f=\"a\tb\nc\r\nd\re\" "

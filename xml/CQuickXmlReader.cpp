@@ -202,7 +202,7 @@ bool CQuickXmlReader::Parse(const unsigned char* data, std::size_t length) {
     m_end = m_p + length;
     m_linePtr = m_p;
     m_positionDirty = true;
-    m_keepLines = m_document->GetKeepLineNumbers();
+    m_keepLines = m_sink == nullptr && m_document->GetKeepLineNumbers();
     try {
         ReadProlog();
         ReadStartTag();
@@ -229,7 +229,9 @@ bool CQuickXmlReader::Parse(const unsigned char* data, std::size_t length) {
             }
         }
         SkipMisc();
-        return m_p == m_end;
+        if (m_p != m_end) return false;
+        if (m_sink != nullptr) m_sink->EndDocument();
+        return true;
     } catch (const CDecline&) {
         return false;
     }
@@ -344,6 +346,10 @@ void CQuickXmlReader::SkipComment() {
     // "--" may only end the comment.
     Require(m_p + 1 < m_end && m_p[1] == '>');
     Require(CleanUtf8(start, m_p - 1, true));
+    if (m_sink != nullptr) {
+        FlushText();
+        m_sink->Comment(WithLineFeeds(start, m_p - 1, m_scratch));
+    }
     m_p += 2;
 }
 
@@ -356,6 +362,10 @@ void CQuickXmlReader::SkipProcessingInstruction() {
     Require(colon == 0 && !EqualsIgnoringCase(std::string_view(target, length), "xml"));
     if (LooksAt("?>")) {
         m_p += 2;
+        if (m_sink != nullptr) {
+            FlushText();
+            m_sink->ProcessingInstruction(std::string_view(target, length), std::string_view());
+        }
         return;
     }
     Require(SkipSpace());
@@ -367,16 +377,47 @@ void CQuickXmlReader::SkipProcessingInstruction() {
         if (m_p < m_end && *m_p == '>') break;
     }
     Require(CleanUtf8(start, m_p - 1, true));
+    if (m_sink != nullptr) {
+        FlushText();
+        m_sink->ProcessingInstruction(std::string_view(target, length),
+                                      WithLineFeeds(start, m_p - 1, m_scratch));
+    }
     ++m_p;
 }
 
 // ---- Content ----
 
+std::string& CQuickXmlReader::TextTarget() {
+    return m_sink != nullptr ? m_run : m_open.back().element->m_text;
+}
+
+void CQuickXmlReader::FlushText() {
+    if (m_run.empty()) return;
+    m_sink->Text(m_run);
+    m_run.clear();
+}
+
+std::string_view CQuickXmlReader::WithLineFeeds(const char* from, const char* to,
+                                                std::string& buffer) {
+    const std::string_view text(from, static_cast<std::size_t>(to - from));
+    if (text.find('\r') == std::string_view::npos) return text;
+    buffer.clear();
+    for (const char* p = from; p < to; ++p) {
+        if (*p != '\r') {
+            buffer += *p;
+        } else {
+            buffer += '\n';
+            if (p + 1 < to && p[1] == '\n') ++p;
+        }
+    }
+    return buffer;
+}
+
 void CQuickXmlReader::AppendText(const char* from, const char* to, bool nonAscii) {
     if (from == to) return;
     Require(!nonAscii || CleanUtf8(from, to, false));
     m_positionDirty |= nonAscii;
-    m_open.back().element->m_text.append(from, static_cast<std::size_t>(to - from));
+    TextTarget().append(from, static_cast<std::size_t>(to - from));
 }
 
 void CQuickXmlReader::ReadText() {
@@ -401,16 +442,17 @@ void CQuickXmlReader::ReadText() {
                 m_p = stop;
                 m_scratch.clear();
                 // A carriage return written as a reference is left out of the
-                // tree's text, as it is when Expat reads the document.
-                if (ReadReference(m_scratch) != '\r') {
-                    m_open.back().element->m_text += m_scratch;
+                // tree's text, as it is when Expat reads the document; events
+                // pass it on, as Expat does.
+                if (ReadReference(m_scratch) != '\r' || m_sink != nullptr) {
+                    TextTarget() += m_scratch;
                 }
                 break;
             }
             case '\r':
                 m_positionDirty = true;
                 AppendText(run, stop, nonAscii);
-                m_open.back().element->m_text += '\n';
+                TextTarget() += '\n';
                 m_p = stop + 1;
                 if (m_p < m_end && *m_p == '\n') ++m_p;
                 break;
@@ -483,20 +525,8 @@ void CQuickXmlReader::ReadCData() {
     const char* const end = m_p - 1;
     m_p += 2;
     const Utf8XmlScan scan = ScanUtf8XmlText(start, static_cast<std::size_t>(end - start));
-    std::string& text = m_open.back().element->m_text;
-    if (scan == Utf8XmlScan::Plain) {
-        text.append(start, static_cast<std::size_t>(end - start));
-        return;
-    }
-    Require(scan == Utf8XmlScan::CarriageReturn);
-    for (const char* p = start; p < end; ++p) {
-        if (*p != '\r') {
-            text += *p;
-        } else {
-            text += '\n';
-            if (p + 1 < end && p[1] == '\n') ++p;
-        }
-    }
+    Require(scan == Utf8XmlScan::Plain || scan == Utf8XmlScan::CarriageReturn);
+    TextTarget() += WithLineFeeds(start, end, m_scratch);
 }
 
 void CQuickXmlReader::ReadEndTag() {
@@ -515,7 +545,12 @@ void CQuickXmlReader::ReadEndTag() {
 void CQuickXmlReader::CloseElement() {
     const std::size_t bindings = m_open.back().bindings;
     m_open.pop_back();
-    m_document->EndElement();
+    if (m_sink != nullptr) {
+        FlushText();
+        m_sink->EndElement();
+    } else {
+        m_document->EndElement();
+    }
     for (std::size_t i = bindings; i < m_bindings.size(); ++i) {
         if (m_bindings[i].changes) ++m_generation;
     }
@@ -627,7 +662,9 @@ void CQuickXmlReader::Declare(std::string_view prefix, std::string_view uri) {
     // Undeclaring a prefix, and declaring xml or xmlns, are Expat's to judge.
     Require(prefix.empty() || (!uri.empty() && prefix != "xml" && prefix != "xmlns"));
     const std::string* internedUri = m_document->InternName(uri);
-    m_document->AddInternedAlias(m_document->InternName(prefix), internedUri);
+    if (m_sink == nullptr) {
+        m_document->AddInternedAlias(m_document->InternName(prefix), internedUri);
+    }
     const bool changes = Bound(prefix) != internedUri;
     m_bindings.push_back(CBinding{prefix, internedUri, changes});
     if (changes) ++m_generation;
@@ -642,6 +679,8 @@ const std::string* CQuickXmlReader::Bound(std::string_view prefix) const {
 
 void CQuickXmlReader::StartElement(const char* name, std::size_t length, std::size_t colon,
                                    bool empty) {
+    m_tagName = name;
+    m_tagLength = length;
     // Raw names first: xmlns attributes may not repeat either.
     const std::size_t count = m_attributes.size();
     for (std::size_t i = 1; i < count; ++i) {
@@ -656,24 +695,14 @@ void CQuickXmlReader::StartElement(const char* name, std::size_t length, std::si
         const std::string_view raw(attribute.name, attribute.length);
         const bool isDefault = raw == "xmlns";
         if (!isDefault && (attribute.colon != 5 || raw.compare(0, 5, "xmlns") != 0)) continue;
-        const std::string_view value =
-            attribute.value
-                ? std::string_view(attribute.value, attribute.valueLength)
-                : std::string_view(m_values).substr(attribute.valueOffset, attribute.valueLength);
-        Declare(isDefault ? std::string_view() : raw.substr(6), value);
+        Declare(isDefault ? std::string_view() : raw.substr(6), ValueOf(attribute));
         attribute.name = nullptr;  // not an attribute of the tree
         ++declarations;
     }
     Require(colon == 0 || std::string_view(name, colon) != "xml");
     const CXmlName* elementName = NameOf(m_elementNames, name, length, colon, true);
-    CXmlElement* element = m_open.empty() ? m_document->AddInternedDocElement(elementName)
-                                          : m_document->AddInternedChildElement(elementName);
-    m_open.push_back(COpenElement{element, name, length, outerBindings});
-    if (m_keepLines) {
-        CXmlDocument::SetPosition(element, m_line, m_column + 1);
-    }
+    m_attributeNamesResolved.clear();
     if (count > declarations) {
-        m_attributeNamesResolved.clear();
         bool prefixed = false;
         for (const CRawAttribute& attribute : m_attributes) {
             if (attribute.name == nullptr) continue;
@@ -683,19 +712,58 @@ void CQuickXmlReader::StartElement(const char* name, std::size_t length, std::si
         }
         // Two prefixes may stand for one namespace.
         if (prefixed) CheckDuplicates(m_attributeNamesResolved);
-        element->m_attributes.reserve(m_attributeNamesResolved.size());
-        std::size_t index = 0;
-        for (const CRawAttribute& attribute : m_attributes) {
-            if (attribute.name == nullptr) continue;
-            const std::string_view value =
-                attribute.value ? std::string_view(attribute.value, attribute.valueLength)
-                                : std::string_view(m_values).substr(attribute.valueOffset,
-                                                                    attribute.valueLength);
-            element->m_attributes.push_back(
-                m_document->CreateAttribute(m_attributeNamesResolved[index++], value));
-        }
+    }
+    if (m_sink != nullptr) {
+        EmitStart(name, colon, elementName, outerBindings);
+    } else {
+        BuildStart(elementName, outerBindings);
     }
     if (empty) CloseElement();
+}
+
+void CQuickXmlReader::BuildStart(const CXmlName* elementName, std::size_t outerBindings) {
+    CXmlElement* element = m_open.empty() ? m_document->AddInternedDocElement(elementName)
+                                          : m_document->AddInternedChildElement(elementName);
+    m_open.push_back(COpenElement{element, m_tagName, m_tagLength, outerBindings});
+    if (m_keepLines) {
+        CXmlDocument::SetPosition(element, m_line, m_column + 1);
+    }
+    if (m_attributeNamesResolved.empty()) return;
+    element->m_attributes.reserve(m_attributeNamesResolved.size());
+    std::size_t index = 0;
+    for (const CRawAttribute& attribute : m_attributes) {
+        if (attribute.name == nullptr) continue;
+        element->m_attributes.push_back(
+            m_document->CreateAttribute(m_attributeNamesResolved[index++], ValueOf(attribute)));
+    }
+}
+
+void CQuickXmlReader::EmitStart(const char* name, std::size_t colon, const CXmlName* elementName,
+                                std::size_t outerBindings) {
+    FlushText();
+    m_open.push_back(COpenElement{nullptr, m_tagName, m_tagLength, outerBindings});
+    m_eventDeclarations.clear();
+    for (std::size_t i = outerBindings; i < m_bindings.size(); ++i) {
+        m_eventDeclarations.push_back({m_bindings[i].prefix, *m_bindings[i].uri});
+    }
+    m_eventAttributes.clear();
+    std::size_t index = 0;
+    for (const CRawAttribute& attribute : m_attributes) {
+        if (attribute.name == nullptr) continue;
+        const CXmlName* resolved = m_attributeNamesResolved[index++];
+        m_eventAttributes.push_back({{std::string_view(attribute.name, attribute.colon),
+                                      *resolved->namespaceUri, *resolved->localName},
+                                     ValueOf(attribute)});
+    }
+    m_sink->StartElement(
+        {std::string_view(name, colon), *elementName->namespaceUri, *elementName->localName},
+        m_eventDeclarations, m_eventAttributes);
+}
+
+std::string_view CQuickXmlReader::ValueOf(const CRawAttribute& attribute) const {
+    return attribute.value
+               ? std::string_view(attribute.value, attribute.valueLength)
+               : std::string_view(m_values).substr(attribute.valueOffset, attribute.valueLength);
 }
 
 void CQuickXmlReader::CheckDuplicates(const std::vector<const CXmlName*>& names) const {

@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "xml/CXmlEventSink.h"
+
 namespace QbXmlLib5 {
 
 class CXmlDocument;
@@ -45,6 +47,12 @@ public:
     // document. False when the reader declined; the document then holds
     // part of a tree. Passes on what the document throws.
     bool Parse(const unsigned char* data, std::size_t length);
+
+    // Instead of a tree, hands the document to `sink` as CXmlEventParser
+    // does (the document then only keeps the names); null builds the tree.
+    // On a decline the sink has had the events up to that point. Passes on
+    // what the sink throws.
+    void SetEventSink(CXmlEventSink* sink) { m_sink = sink; }
 
     // Elements with more attributes are left to Expat: duplicates are
     // looked for pair by pair.
@@ -99,6 +107,17 @@ private:
     // past it; returns the character.
     std::uint32_t ReadReference(std::string& out);
     void StartElement(const char* name, std::size_t length, std::size_t colon, bool empty);
+    // The element of the tag just read, with its resolved names.
+    void BuildStart(const CXmlName* elementName, std::size_t outerBindings);
+    void EmitStart(const char* name, std::size_t colon, const CXmlName* elementName,
+                   std::size_t outerBindings);
+    std::string_view ValueOf(const CRawAttribute& attribute) const;
+    // Where text goes: the open element's text, or the run for the sink.
+    std::string& TextTarget();
+    void FlushText();
+    // The text with each line end as one line feed (in `buffer` when that
+    // changes anything).
+    static std::string_view WithLineFeeds(const char* from, const char* to, std::string& buffer);
     void Declare(std::string_view prefix, std::string_view uri);
     void CloseElement();
     // The URI bound to `prefix` (interned), or null.
@@ -137,6 +156,12 @@ private:
     std::vector<const CXmlName*> m_attributeNamesResolved;
     std::string m_values;
     std::string m_scratch;
+    const char* m_tagName = nullptr;  // of the start tag being read
+    std::size_t m_tagLength = 0;
+    CXmlEventSink* m_sink = nullptr;
+    std::string m_run;  // text for the sink, handed over before the next event
+    std::vector<CXmlEventSink::Declaration> m_eventDeclarations;
+    std::vector<CXmlEventSink::Attribute> m_eventAttributes;
 };
 
 }  // namespace QbXmlLib5

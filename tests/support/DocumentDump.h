@@ -14,6 +14,7 @@
 #include "xml/CXmlAttribute.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlEventSink.h"
 
 namespace QbTest {
 
@@ -62,6 +63,35 @@ inline std::string DumpDocument(const QbXmlLib5::CXmlDocument& document,
     }
     return out;
 }
+
+// Every event a reader hands over, as one string.
+class CEventRecorder : public QbXmlLib5::CXmlEventSink {
+public:
+    void StartElement(const QName& name, const std::vector<Declaration>& declarations,
+                      const std::vector<Attribute>& attributes) override {
+        log += "<" + Name(name);
+        for (const Declaration& d : declarations) {
+            log += " xmlns:" + std::string(d.prefix) + "=" + std::string(d.namespaceUri);
+        }
+        for (const Attribute& a : attributes)
+            log += " " + Name(a.name) + "=" + std::string(a.value);
+        log += ">";
+    }
+    void EndElement() override { log += "</>"; }
+    void Text(std::string_view text) override { log += "T[" + std::string(text) + "]"; }
+    void Comment(std::string_view text) override { log += "C[" + std::string(text) + "]"; }
+    void ProcessingInstruction(std::string_view target, std::string_view data) override {
+        log += "P[" + std::string(target) + "|" + std::string(data) + "]";
+    }
+    void EndDocument() override { log += "$"; }
+    std::string log;
+
+private:
+    static std::string Name(const QName& name) {
+        return std::string(name.prefix) + "{" + std::string(name.namespaceUri) + "}" +
+               std::string(name.localName);
+    }
+};
 
 }  // namespace QbTest
 
