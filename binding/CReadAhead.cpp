@@ -41,6 +41,14 @@ CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element)
     return Read(element, level.collection, parent, run);
 }
 
+void CReadAhead::Restart() {
+    m_levels.clear();
+    m_reads.clear();
+    m_next = 0;
+    m_index.clear();
+    m_stopped = false;
+}
+
 CReadAhead::CLevel CReadAhead::Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection,
                                      bool joins) {
     return {prototype, collection, joins, 0, nullptr, nullptr, nullptr, nullptr, false};

@@ -351,6 +351,42 @@ TEST(StreamReader, InvalidItemIsNamedAndEarlierItemsStayIntactInEveryForm) {
     }
 }
 
+// A file is read by the library's own parser and, where that gives up
+// halfway, again by Expat from the start; a stream is read by Expat alone.
+// Either way each item is handed over once, and a fault gets Expat's message.
+TEST(StreamReader, ParserTakenOverHalfwayHandsEachItemOverOnce) {
+    CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(50);
+    const std::string text = AsString(kForms[0].write(*order));
+    const auto item = [](const std::string& in, int n) {
+        std::size_t at = in.find("<item ");
+        while (n-- > 0) at = in.find("<item ", at + 1);
+        return at;
+    };
+    // The quick parser leaves a declaration of the prefix xml to Expat.
+    std::string declining = text;
+    declining.insert(item(text, 40) + 5, " xmlns:xml=\"http://www.w3.org/XML/1998/namespace\"");
+    std::string broken = declining;
+    broken.insert(item(declining, 45), "<a></b>");
+    for (const std::string* bytes : {&declining, &broken}) {
+        std::vector<std::string> seen[2];
+        std::string messages[2];
+        for (bool fromFile : {false, true}) {
+            std::vector<CSmartPtr<Po::CItem>> items;
+            messages[fromFile] = QbTest::FullMessageOf(
+                [&] { StreamItems(*bytes, fromFile, kItems, items, nullptr); });
+            for (const auto& i : items) seen[fromFile].push_back(i->ToXml(false, false, EOL_LF));
+        }
+        EXPECT_EQ(messages[1], messages[0]);
+        EXPECT_EQ(seen[1], seen[0]);
+        EXPECT_EQ(seen[1].size(), bytes == &declining ? 50u : 45u);
+    }
+    EXPECT_NE(QbTest::FullMessageOf([&] {
+                  std::vector<CSmartPtr<Po::CItem>> items;
+                  StreamItems(broken, true, kItems, items, nullptr);
+              }).find("mismatched tag"),
+              std::string::npos);
+}
+
 TEST(StreamReader, TruncatedAndMalformedInputThrowsInEveryForm) {
     CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(200);
     for (const Form& form : kForms) {

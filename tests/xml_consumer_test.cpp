@@ -33,6 +33,10 @@ public:
         if (element->GetLocalName() == "w") return Taken::kElement;
         return Taken::kNothing;
     }
+    void Restart() override {
+        log.clear();
+        closedAttributes = 0;
+    }
     std::string log;
     std::size_t closedAttributes = 0;
 };

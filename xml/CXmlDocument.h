@@ -145,6 +145,7 @@ protected:
 
 private:
     friend class CExpatReader;
+    friend class CQuickXmlReader;
     friend class CFastInfosetReader;
 
     static void SetPosition(CXmlElement* element, unsigned long line, unsigned long column) {
@@ -170,6 +171,8 @@ private:
     bool ParseFastInfoset(const unsigned char* data, std::size_t length);
     // XML text in `encoding`, or detected by Expat when null.
     void ParseText(const unsigned char* data, std::size_t length, const char* encoding);
+    // Discards what a load built so far, for the load to start over.
+    void RestartLoad();
     // AddElementAttribute without intermediate strings.
     static void AddAttributeFromViews(CXmlElement* element, std::string_view localName,
                                       std::string_view value, std::string_view namespaceUri);

@@ -8,21 +8,14 @@
 #include "fastinfoset/CFastInfosetReader.h"
 #include "types/CBinaryData.h"
 #include "xml/CExpatReader.h"
+#include "xml/CQuickXmlReader.h"
 #include "xml/CXmlDocument.h"
 
 namespace QbXmlLib5 {
 
 template <typename LoadBody>
 void CXmlDocument::LoadWith(LoadBody load) {
-    // A document loaded again refills the blocks of its previous tree.
-    m_reloading = true;
-    try {
-        Cleanup();
-    } catch (...) {
-        m_reloading = false;
-        throw;
-    }
-    m_reloading = false;
+    RestartLoad();
     try {
         load();
         if (m_documentElement == nullptr) {
@@ -92,8 +85,35 @@ bool CXmlDocument::ParseFastInfoset(const unsigned char* data, std::size_t lengt
 }
 
 void CXmlDocument::ParseText(const unsigned char* data, std::size_t length, const char* encoding) {
+    // Most documents are plain UTF-8 that a parser of our own reads about
+    // three times as fast as Expat. What it leaves aside (a document type
+    // declaration, another encoding, names beyond ASCII, anything not
+    // well-formed) is read again from the start by Expat, which also gives
+    // the messages for faulty text.
+    if (encoding == nullptr && CQuickXmlReader::Suits(*this)) {
+        CQuickXmlReader quick(this);
+        if (quick.Parse(data, length)) {
+            return;
+        }
+        RestartLoad();
+    }
     CExpatReader reader(this);
     reader.Parse(data, length, encoding);
+}
+
+void CXmlDocument::RestartLoad() {
+    // A document loaded again refills the blocks of its previous tree.
+    m_reloading = true;
+    try {
+        Cleanup();
+    } catch (...) {
+        m_reloading = false;
+        throw;
+    }
+    m_reloading = false;
+    if (m_consumer != nullptr) {
+        m_consumer->Restart();
+    }
 }
 
 }  // namespace QbXmlLib5

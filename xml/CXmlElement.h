@@ -92,6 +92,7 @@ public:
 private:
     friend class CXmlDocument;
     friend class CExpatReader;
+    friend class CQuickXmlReader;
     friend class CFastInfosetReader;
     friend class CBlockPool<CXmlElement>;
 

@@ -29,6 +29,9 @@ public:
     // throw: the load would fail with the consumer's message. The document
     // element is never freed whole (kElement counts as kContent).
     virtual Taken ElementClosed(const CXmlElement* element) = 0;
+    // The load discarded the elements offered so far and starts again from
+    // the beginning of the document: forget them. Must not throw.
+    virtual void Restart() = 0;
 
 protected:
     CXmlElementConsumer() = default;

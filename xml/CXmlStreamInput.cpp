@@ -182,6 +182,11 @@ std::size_t CXmlStreamInput::Read(unsigned char* buffer, std::size_t size) {
                             [this](unsigned char* b, std::size_t s) { return ReadSource(b, s); });
 }
 
+bool CXmlStreamInput::MapsInPlace() {
+    Prime();
+    return m_file && !m_inflater;
+}
+
 const CPlatformMappedFile& CXmlStreamInput::Map() {
     Prime();
     if (m_mapping) return *m_mapping;

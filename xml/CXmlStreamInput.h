@@ -44,6 +44,8 @@ public:
     // The whole inflated document in memory (see above); call it instead of
     // Read, once.
     const CPlatformMappedFile& Map();
+    // Whether Map() maps the file itself (an uncompressed file): no copy.
+    bool MapsInPlace();
 
 private:
     class CInflater;
