@@ -337,20 +337,24 @@ void CQuickXmlReader::SkipComment() {
     m_positionDirty = true;
     m_p += 4;
     const char* const start = m_p;
-    for (;;) {
-        const void* dash = std::memchr(m_p, '-', static_cast<std::size_t>(m_end - m_p));
-        Require(dash != nullptr);
-        m_p = static_cast<const char*>(dash) + 1;
-        if (m_p < m_end && *m_p == '-') break;
-    }
+    const char* const end = FindPair('-', '-');
     // "--" may only end the comment.
-    Require(m_p + 1 < m_end && m_p[1] == '>');
-    Require(CleanUtf8(start, m_p - 1, true));
+    Require(m_end - end > 2 && end[2] == '>');
+    Require(CleanUtf8(start, end, true));
     if (m_sink != nullptr) {
         FlushText();
-        m_sink->Comment(WithLineFeeds(start, m_p - 1, m_scratch));
+        m_sink->Comment(WithLineFeeds(start, end, m_scratch));
     }
-    m_p += 2;
+    m_p = end + 3;
+}
+
+const char* CQuickXmlReader::FindPair(char first, char second) {
+    for (;;) {
+        const void* found = std::memchr(m_p, first, static_cast<std::size_t>(m_end - m_p));
+        Require(found != nullptr);
+        m_p = static_cast<const char*>(found) + 1;
+        if (m_p < m_end && *m_p == second) return m_p - 1;
+    }
 }
 
 void CQuickXmlReader::SkipProcessingInstruction() {
@@ -370,19 +374,14 @@ void CQuickXmlReader::SkipProcessingInstruction() {
     }
     Require(SkipSpace());
     const char* const start = m_p;
-    for (;;) {
-        const void* mark = std::memchr(m_p, '?', static_cast<std::size_t>(m_end - m_p));
-        Require(mark != nullptr);
-        m_p = static_cast<const char*>(mark) + 1;
-        if (m_p < m_end && *m_p == '>') break;
-    }
-    Require(CleanUtf8(start, m_p - 1, true));
+    const char* const end = FindPair('?', '>');
+    Require(CleanUtf8(start, end, true));
     if (m_sink != nullptr) {
         FlushText();
         m_sink->ProcessingInstruction(std::string_view(target, length),
-                                      WithLineFeeds(start, m_p - 1, m_scratch));
+                                      WithLineFeeds(start, end, m_scratch));
     }
-    ++m_p;
+    m_p = end + 2;
 }
 
 // ---- Content ----

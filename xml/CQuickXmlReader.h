@@ -44,8 +44,8 @@ public:
     static bool Suits(const CXmlDocument& document);
 
     // Reads the `length` bytes as one complete document into the (empty)
-    // document. False when the reader declined; the document then holds
-    // part of a tree. Passes on what the document throws.
+    // document; once per reader. False when the reader declined; the
+    // document then holds part of a tree. Passes on what the document throws.
     bool Parse(const unsigned char* data, std::size_t length);
 
     // Instead of a tree, hands the document to `sink` as CXmlEventParser
@@ -93,6 +93,8 @@ private:
     // Whitespace, comments and processing instructions.
     void SkipMisc();
     void SkipComment();
+    // Moves m_p to the first `first` that `second` follows and returns it.
+    const char* FindPair(char first, char second);
     void SkipProcessingInstruction();
     void ReadCData();
     void ReadText();
