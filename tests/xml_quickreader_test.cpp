@@ -149,6 +149,16 @@ TEST(QuickXmlReader, ReadsCommonDocumentsAsExpatDoes) {
                 "<e/>";
     }
     EXPECT_TRUE(CheckAgainstExpat(text + "</r>"));
+    // Deep scopes: each level rebinds p and declares a prefix of its own,
+    // and every name is resolved after the level's declarations.
+    std::string deep;
+    const int depth = 200;
+    for (int i = 0; i < depth; ++i) {
+        deep += "<p:e xmlns:p='urn:" + std::to_string(i % 3) + "' xmlns:q" + std::to_string(i) +
+                "='urn:q' q" + std::to_string(i) + ":a='" + std::to_string(i) + "'>";
+    }
+    for (int i = 0; i < depth; ++i) deep += "<p:f/></p:e>";
+    EXPECT_TRUE(CheckAgainstExpat(deep));
 }
 
 TEST(QuickXmlReader, LeavesTheRestToExpat) {

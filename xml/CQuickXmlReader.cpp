@@ -550,10 +550,16 @@ void CQuickXmlReader::CloseElement() {
     } else {
         m_document->EndElement();
     }
-    for (std::size_t i = bindings; i < m_bindings.size(); ++i) {
-        if (m_bindings[i].changes) ++m_generation;
+    while (m_bindings.size() > bindings) {
+        const CBinding& binding = m_bindings.back();
+        if (binding.changes) ++m_generation;
+        if (binding.shadowed != 0) {
+            m_innermost[binding.prefix] = binding.shadowed;
+        } else {
+            m_innermost.erase(binding.prefix);
+        }
+        m_bindings.pop_back();
     }
-    m_bindings.resize(bindings);
 }
 
 // ---- Start tags and attributes ----
@@ -665,15 +671,15 @@ void CQuickXmlReader::Declare(std::string_view prefix, std::string_view uri) {
         m_document->AddInternedAlias(m_document->InternName(prefix), internedUri);
     }
     const bool changes = Bound(prefix) != internedUri;
-    m_bindings.push_back(CBinding{prefix, internedUri, changes});
+    std::size_t& innermost = m_innermost[prefix];
+    m_bindings.push_back(CBinding{prefix, internedUri, changes, innermost});
+    innermost = m_bindings.size();
     if (changes) ++m_generation;
 }
 
 const std::string* CQuickXmlReader::Bound(std::string_view prefix) const {
-    for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-        if (binding->prefix == prefix) return binding->uri;
-    }
-    return nullptr;
+    const auto found = m_innermost.find(prefix);
+    return found == m_innermost.end() ? nullptr : m_bindings[found->second - 1].uri;
 }
 
 void CQuickXmlReader::StartElement(const char* name, std::size_t length, std::size_t colon,

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xml/CXmlEventSink.h"
@@ -77,6 +78,7 @@ private:
         std::string_view prefix;  // "" for the default namespace
         const std::string* uri;   // interned
         bool changes;             // whether it bound the prefix differently
+        std::size_t shadowed;     // 1 + the index of the binding it hides, or 0
     };
     // Raw names resolved in the namespaces in force when m_generation was
     // what the entry holds.
@@ -151,6 +153,9 @@ private:
     unsigned long m_column = 0;
     std::vector<COpenElement> m_open;
     std::vector<CBinding> m_bindings;
+    // By prefix, 1 + the index of its innermost binding: a lookup costs the
+    // same however many declarations are in force.
+    std::unordered_map<std::string_view, std::size_t> m_innermost;
     std::uint32_t m_generation = 1;
     CNameCache m_elementNames{};
     CNameCache m_attributeNames{};
