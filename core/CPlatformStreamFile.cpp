@@ -67,6 +67,8 @@ std::size_t CPlatformInputFile::Read(unsigned char* buffer, std::size_t size) {
     }
 }
 
+bool CPlatformInputFile::Rewind() { return ::lseek(m_fd, 0, SEEK_SET) == 0; }
+
 CPlatformOutputFile::CPlatformOutputFile(const char* path) : m_path(path ? path : ""), m_fd(-1) {
     m_fd =
         path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666) : (errno = EINVAL, -1);

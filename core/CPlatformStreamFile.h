@@ -22,6 +22,8 @@ public:
     // Up to `size` bytes; 0 at the end of the file. Throws "Failed to read
     // the contents of the file [%s] Error [0x%08x]".
     std::size_t Read(unsigned char* buffer, std::size_t size);
+    // Back to the first byte; false where the file cannot seek (a pipe).
+    bool Rewind();
     const std::string& GetPath() const { return m_path; }
     int GetDescriptor() const { return m_fd; }
 

@@ -5,6 +5,8 @@
 // what Expat alone gives, tree or message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -91,6 +93,69 @@ Outcome Load(const std::string& text) {
     return outcome;
 }
 
+// Hands `text` over in pieces of one to seven bytes, so that every construct
+// is cut somewhere; `rewinds` counts the starts over.
+struct CPieces {
+    explicit CPieces(const std::string& whole) : text(whole) {}
+    std::size_t operator()(unsigned char* buffer, std::size_t size) {
+        std::size_t n = std::min({size, text.size() - at, std::size_t{1} + (next++ * 5) % 7});
+        std::copy(text.begin() + static_cast<std::ptrdiff_t>(at),
+                  text.begin() + static_cast<std::ptrdiff_t>(at + n), buffer);
+        at += n;
+        return n;
+    }
+    const std::string& text;
+    std::size_t at = 0;
+    std::size_t next = 0;
+};
+
+// The quick reader fed in pieces gives what it gives fed whole: the same
+// verdict, tree and events; a load from pieces gives Expat's tree or
+// message, whether it may start the pieces over or not.
+void CheckPieces(const std::string& text, const Outcome& quick, const std::string& events,
+                 const Outcome& expat) {
+    {
+        CXmlDocument document;
+        document.SetKeepLineNumbers(true);
+        CQuickXmlReader reader(&document);
+        CPieces pieces(text);
+        EXPECT_EQ(reader.Parse(std::ref(pieces)), quick.accepted) << text;
+        if (quick.accepted) {
+            EXPECT_EQ(QbTest::DumpDocument(document, QbTest::DeclaredPrefixes(text)), quick.tree)
+                << text;
+        }
+    }
+    {
+        CXmlDocument names;
+        QbTest::CEventRecorder recorder;
+        CQuickXmlReader reader(&names);
+        reader.SetEventSink(&recorder);
+        CPieces pieces(text);
+        EXPECT_EQ(reader.Parse(std::ref(pieces)) ? recorder.log : "declined", events) << text;
+    }
+    for (const bool rewinds : {true, false}) {
+        CXmlDocument document;
+        document.SetKeepLineNumbers(true);
+        CPieces pieces(text);
+        Outcome load;
+        try {
+            document.LoadXmlFrom(std::ref(pieces), rewinds ? std::function<void()>([&pieces] {
+                pieces.at = 0;
+            })
+                                                           : nullptr);
+            load.tree = QbTest::DumpDocument(document, QbTest::DeclaredPrefixes(text));
+        } catch (const CQbException& e) {
+            load.error = e.GetMessage();
+        }
+        EXPECT_EQ(load.tree, expat.tree) << text;
+        if (expat.tree.empty() && expat.error.empty()) {
+            EXPECT_NE(load.error, "") << text;
+        } else {
+            EXPECT_EQ(load.error, expat.error) << text;
+        }
+    }
+}
+
 // The quick reader either declines or agrees with Expat; a load always
 // agrees with Expat. Returns whether the quick reader accepted.
 bool CheckAgainstExpat(const std::string& text) {
@@ -106,6 +171,7 @@ bool CheckAgainstExpat(const std::string& text) {
     if (quick.accepted) {
         EXPECT_EQ(events, ExpatEvents(text)) << text;
     }
+    CheckPieces(text, quick, events, expat);
     const Outcome load = Load(text);
     EXPECT_EQ(load.tree, expat.tree) << text;
     if (expat.tree.empty() && expat.error.empty()) {

@@ -76,6 +76,39 @@ CExpatReader::CExpatReader(CXmlDocument* document) : m_document(document) {}
 CExpatReader::~CExpatReader() = default;
 
 void CExpatReader::Parse(const unsigned char* data, std::size_t length, const char* encoding) {
+    // One pass over all the bytes, the last piece marked final so that an
+    // element left open or a token cut short at the end is an error.
+    const std::size_t maxPiece =
+        !m_document->HasElementConsumer() && length <= kMaxWholeDocument ? length : kMaxPiece;
+    Run(encoding, [&](XML_Parser parser) {
+        XML_Status status = XML_STATUS_OK;
+        do {
+            const std::size_t piece = length < maxPiece ? length : maxPiece;
+            const bool last = piece == length;
+            status = XML_Parse(parser, reinterpret_cast<const char*>(data),
+                               static_cast<int>(piece), last ? XML_TRUE : XML_FALSE);
+            data += piece;
+            length -= piece;
+        } while (status == XML_STATUS_OK && length > 0);
+        return status;
+    });
+}
+
+void CExpatReader::Parse(const Source& source) {
+    Run(nullptr, [&source](XML_Parser parser) {
+        for (;;) {
+            void* buffer = XML_GetBuffer(parser, static_cast<int>(kMaxPiece));
+            if (buffer == nullptr) throw std::bad_alloc();
+            const std::size_t read = source(static_cast<unsigned char*>(buffer), kMaxPiece);
+            const XML_Status status =
+                XML_ParseBuffer(parser, static_cast<int>(read), read == 0 ? XML_TRUE : XML_FALSE);
+            if (status != XML_STATUS_OK || read == 0) return status;
+        }
+    });
+}
+
+template <typename Feed>
+void CExpatReader::Run(const char* encoding, Feed feed) {
     const bool namespaces = m_document->GetSchemaType() != ST_NO_NAMESPACES;
     std::unique_ptr<XML_ParserStruct, ParserDeleter> parser(
         namespaces ? XML_ParserCreateNS(encoding, kNamespaceSeparator)
@@ -96,19 +129,13 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
     XML_SetEntityDeclHandler(parser.get(), OnEntityDecl);
     XML_SetEndDoctypeDeclHandler(parser.get(), OnEndDoctype);
 
-    // One pass over all the bytes, the last piece marked final so that an
-    // element left open or a token cut short at the end is an error.
-    XML_Status status = XML_STATUS_OK;
-    const std::size_t maxPiece =
-        !m_document->HasElementConsumer() && length <= kMaxWholeDocument ? length : kMaxPiece;
-    do {
-        const std::size_t piece = length < maxPiece ? length : maxPiece;
-        const bool last = piece == length;
-        status = XML_Parse(parser.get(), reinterpret_cast<const char*>(data),
-                           static_cast<int>(piece), last ? XML_TRUE : XML_FALSE);
-        data += piece;
-        length -= piece;
-    } while (status == XML_STATUS_OK && length > 0);
+    XML_Status status;
+    try {
+        status = feed(parser.get());
+    } catch (...) {
+        m_parser = nullptr;
+        throw;
+    }
     m_parser = nullptr;
 
     if (m_failure) {

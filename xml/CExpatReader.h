@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +40,11 @@ public:
     // document without any element is not an error here: the caller sees it
     // by the missing document element.
     void Parse(const unsigned char* data, std::size_t length, const char* encoding);
+    // The same for a document read piece by piece from `source` (the next
+    // bytes into `buffer`, up to `size`; 0 at the end), its encoding
+    // detected.
+    using Source = std::function<std::size_t(unsigned char* buffer, std::size_t size)>;
+    void Parse(const Source& source);
 
     // The longest chain of entities referring to one another that a
     // document may declare: Expat expands such chains by recursion.
@@ -65,6 +71,10 @@ private:
     // `utf8` in the local encoding: `utf8` itself when that is UTF-8,
     // otherwise converted into `buffer`.
     std::string_view LocalView(std::string_view utf8, std::string& buffer) const;
+    // Creates the parser, runs `feed` (which calls XML_Parse and returns its
+    // last status) and turns the outcome into an exception or nothing.
+    template <typename Feed>
+    void Run(const char* encoding, Feed feed);
     // Runs a callback body; an exception stops the parser and is kept for
     // Parse to rethrow, so that it never unwinds through Expat.
     template <typename Body>

@@ -1,6 +1,8 @@
 #include "xml/CQuickXmlReader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -203,38 +205,185 @@ bool CQuickXmlReader::Parse(const unsigned char* data, std::size_t length) {
     m_linePtr = m_p;
     m_positionDirty = true;
     m_keepLines = m_sink == nullptr && m_document->GetKeepLineNumbers();
+    m_final = true;
     try {
-        ReadProlog();
-        ReadStartTag();
-        while (!m_open.empty()) {
-            // Tags often follow each other directly.
-            if (m_p == m_end || *m_p != '<') ReadText();
-            Require(m_end - m_p >= 2);
-            switch (m_p[1]) {
-                case '/':
-                    ReadEndTag();
-                    break;
-                case '?':
-                    SkipProcessingInstruction();
-                    break;
-                case '!':
-                    if (LooksAt("<!--")) {
-                        SkipComment();
-                    } else {
-                        ReadCData();
-                    }
-                    break;
-                default:
-                    ReadStartTag();
-            }
-        }
-        SkipMisc();
-        if (m_p != m_end) return false;
-        if (m_sink != nullptr) m_sink->EndDocument();
-        return true;
+        return Run();
     } catch (const CDecline&) {
         return false;
     }
+}
+
+bool CQuickXmlReader::Parse(const Source& source) {
+    m_buffer.resize(kPiece);
+    m_p = m_end = m_construct = m_linePtr = m_buffer.data();
+    m_positionDirty = true;
+    m_keepLines = m_sink == nullptr && m_document->GetKeepLineNumbers();
+    m_final = false;
+    for (;;) {
+        try {
+            return Run();
+        } catch (const CDecline&) {
+            if (m_final || !CutShort()) return false;
+        }
+        TakeMore(source);
+    }
+}
+
+bool CQuickXmlReader::Run() {
+    if (m_phase == Phase::kStart) {
+        ReadStart();
+        m_phase = Phase::kProlog;
+    }
+    if (m_phase == Phase::kProlog) {
+        ReadProlog();
+        m_construct = m_p;
+        ReadStartTag();
+        m_phase = Phase::kContent;
+    }
+    while (!m_open.empty()) {
+        m_construct = m_p;
+        // Tags often follow each other directly.
+        if (m_p == m_end || *m_p != '<') {
+            m_textMark = TextTarget().size();
+            m_inText = true;
+            ReadText();
+            m_inText = false;
+            m_construct = m_p;
+        }
+        Require(m_end - m_p >= 2);
+        switch (m_p[1]) {
+            case '/':
+                ReadEndTag();
+                break;
+            case '?':
+                SkipProcessingInstruction();
+                break;
+            case '!':
+                if (LooksAt("<!--")) {
+                    SkipComment();
+                } else {
+                    ReadCData();
+                }
+                break;
+            default:
+                ReadStartTag();
+        }
+    }
+    m_phase = Phase::kEpilogue;
+    SkipMisc();
+    // A document read in pieces ends where its source does.
+    Require(m_p == m_end && m_final);
+    if (m_sink != nullptr) m_sink->EndDocument();
+    return true;
+}
+
+// ---- Reading in pieces ----
+
+bool CQuickXmlReader::CutShort() const {
+    const char* p = m_construct;
+    const char* const end = m_end;
+    const auto lacks = [end](const char* from, std::string_view close) {
+        return from > end ||
+               std::string_view(from, static_cast<std::size_t>(end - from)).find(close) ==
+                   std::string_view::npos;
+    };
+    switch (m_phase) {
+        case Phase::kStart:
+            return end - p < kStartBytes ||
+                   (lacks(p, "?>") && end - p < static_cast<std::ptrdiff_t>(kMaxDeclaration));
+        case Phase::kProlog:
+        case Phase::kEpilogue:
+            while (p < end && (Bits(p) & kSpace)) ++p;
+            if (p == end) return true;
+            if (*p != '<') return false;
+            break;
+        case Phase::kContent:
+            if (p == end) return true;
+            if (*p != '<') return lacks(p, "<");
+            break;
+    }
+    if (end - p < 2) return true;
+    switch (p[1]) {
+        case '/':
+            return lacks(p, ">");
+        case '?':
+            return lacks(p + 2, "?>");
+        case '!': {
+            const std::size_t left = static_cast<std::size_t>(end - p);
+            for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{
+                                                  "<!--", "-->"},
+                                              {"<![CDATA[", "]]>"}}) {
+                if (std::memcmp(p, open.data(), std::min(left, open.size())) != 0) continue;
+                return left < open.size() || lacks(p + open.size(), close);
+            }
+            return false;
+        }
+        default:
+            break;
+    }
+    if (m_phase == Phase::kEpilogue) return false;
+    // A start tag ends at the first '>' outside its quoted values.
+    for (++p; p < end; ++p) {
+        if (*p == '>') return false;
+        if (*p == '"' || *p == '\'') {
+            p = static_cast<const char*>(
+                std::memchr(p + 1, *p, static_cast<std::size_t>(end - p - 1)));
+            if (p == nullptr) return true;
+        }
+    }
+    return true;
+}
+
+void CQuickXmlReader::TakeMore(const Source& source) {
+    if (m_inText) {
+        TextTarget().resize(m_textMark);
+        m_inText = false;
+    }
+    // Counted up to the construct (never beyond it), which moves to the
+    // start of the buffer.
+    if (m_keepLines) AdvancePosition(m_construct);
+    KeepNames();
+    const std::size_t keep = static_cast<std::size_t>(m_end - m_construct);
+    // Growing by doubling keeps the rereading of a long construct linear.
+    if (keep > m_buffer.size() / 2) {
+        std::vector<char> larger(m_buffer.size() * 2);
+        std::memcpy(larger.data(), m_construct, keep);
+        m_buffer.swap(larger);
+    } else {
+        std::memmove(m_buffer.data(), m_construct, keep);
+    }
+    char* const data = m_buffer.data();
+    const std::size_t read =
+        source(reinterpret_cast<unsigned char*>(data + keep), m_buffer.size() - keep);
+    m_final = read == 0;
+    m_p = m_construct = m_linePtr = data;
+    m_end = data + keep + read;
+}
+
+void CQuickXmlReader::KeepNames() {
+    std::size_t total = 0;
+    for (const COpenElement& open : m_open) total += open.length;
+    for (const CBinding& binding : m_bindings) total += binding.prefix.size();
+    // Built whole before the old copy goes: names may be in either.
+    std::vector<char> kept(total);
+    char* at = kept.data();
+    for (COpenElement& open : m_open) {
+        std::memcpy(at, open.name, open.length);
+        open.name = at;
+        at += open.length;
+    }
+    m_innermost.clear();
+    for (std::size_t i = 0; i < m_bindings.size(); ++i) {
+        CBinding& binding = m_bindings[i];
+        std::memcpy(at, binding.prefix.data(), binding.prefix.size());
+        binding.prefix = std::string_view(at, binding.prefix.size());
+        at += binding.prefix.size();
+        m_innermost[binding.prefix] = i + 1;
+    }
+    m_kept.swap(kept);
+    // The caches compare names by their bytes in the text.
+    m_elementNames.fill(CCachedName());
+    m_attributeNames.fill(CCachedName());
 }
 
 // ---- Scanning ----
@@ -289,11 +438,19 @@ std::string_view CQuickXmlReader::QuotedLiteral() {
 
 // ---- Outside the document element ----
 
-void CQuickXmlReader::ReadProlog() {
-    if (LooksAt("\xEF\xBB\xBF")) m_p += 3;
+void CQuickXmlReader::ReadStart() {
+    // Enough bytes to tell a declaration from a processing instruction.
+    if (!m_final) Require(m_end - m_p >= kStartBytes);
+    if (LooksAt("\xEF\xBB\xBF")) {
+        m_p += 3;
+        m_positionDirty = true;  // one character of three bytes
+    }
     if (LooksAt("<?xml") && m_end - m_p > 5 && (Bits(m_p + 5) & kSpace)) {
         ReadXmlDeclaration();
     }
+}
+
+void CQuickXmlReader::ReadProlog() {
     SkipMisc();
     // Anything else (a document type declaration above all) goes to Expat.
     Require(m_end - m_p >= 2 && *m_p == '<' && (Bits(m_p + 1) & kNameStart));
@@ -322,6 +479,7 @@ void CQuickXmlReader::ReadXmlDeclaration() {
 
 void CQuickXmlReader::SkipMisc() {
     for (;;) {
+        m_construct = m_p;
         SkipSpace();
         if (LooksAt("<?")) {
             SkipProcessingInstruction();

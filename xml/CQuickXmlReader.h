@@ -20,6 +20,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -49,6 +50,14 @@ public:
     // document then holds part of a tree. Passes on what the document throws.
     bool Parse(const unsigned char* data, std::size_t length);
 
+    // The next bytes of a document into `buffer`, up to `size`; 0 at its end.
+    using Source = std::function<std::size_t(unsigned char* buffer, std::size_t size)>;
+    // Reads the document piece by piece from `source`, as Parse reads it
+    // whole: the reader holds the construct being read (a tag, a text, a
+    // comment), not the document. False when it declined; the caller then
+    // starts the source over for Expat.
+    bool Parse(const Source& source);
+
     // Instead of a tree, hands the document to `sink` as CXmlEventParser
     // does (the document then only keeps the names); null builds the tree.
     // On a decline the sink has had the events up to that point. Passes on
@@ -60,6 +69,13 @@ public:
     static constexpr std::size_t kMaxAttributes = 64;
 
 private:
+    // Read in pieces: the size of the first buffer; the bytes that tell a
+    // byte-order mark and XML declaration from what else may start a
+    // document; the longest declaration waited for.
+    static constexpr std::size_t kPiece = 256 * 1024;
+    static constexpr std::ptrdiff_t kStartBytes = 9;
+    static constexpr std::size_t kMaxDeclaration = 4096;
+
     struct CRawAttribute {
         const char* name;
         std::size_t length;
@@ -90,6 +106,26 @@ private:
     };
     using CNameCache = std::array<CCachedName, 256>;
 
+    // Where the reader is: at the byte-order mark and XML declaration, before,
+    // inside or after the document element.
+    enum class Phase { kStart, kProlog, kContent, kEpilogue };
+
+    // Reads on from m_p; true at the end of the document (declines, by
+    // throwing, otherwise).
+    bool Run();
+    // After a decline while more text may follow: whether the construct at
+    // m_construct may go on beyond m_end, so that the decline may be for
+    // want of text rather than a fault.
+    bool CutShort() const;
+    // Goes back to the start of the construct being read, keeps it and the
+    // names in use, and reads more text behind it.
+    void TakeMore(const Source& source);
+    // Copies the names of open elements and bound prefixes out of the text,
+    // which is about to move.
+    void KeepNames();
+    // The byte-order mark and XML declaration, if any.
+    void ReadStart();
+    // Up to the document element's start tag.
     void ReadProlog();
     void ReadXmlDeclaration();
     // Whitespace, comments and processing instructions.
@@ -144,6 +180,17 @@ private:
     CXmlDocument* const m_document;
     const char* m_p = nullptr;
     const char* m_end = nullptr;
+    // Whether m_end is the end of the document (not of a piece of it).
+    bool m_final = true;
+    Phase m_phase = Phase::kStart;
+    // Where the construct being read began; for a text, how much of it the
+    // text target held before.
+    const char* m_construct = nullptr;
+    bool m_inText = false;
+    std::size_t m_textMark = 0;
+    // Read piece by piece: the text held, and the names copied out of it.
+    std::vector<char> m_buffer;
+    std::vector<char> m_kept;
     bool m_keepLines = false;
     const char* m_linePtr = nullptr;  // counted up to here
     // Whether the text since m_linePtr may hold a line end or a byte from

@@ -106,12 +106,18 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
     // Everything created since the element was opened is its content; the
     // slots are reused for the elements that follow.
     DropAttributes(open);
-    if (taken == Taken::kElement && m_elementStack.size() > 1) {
+    if (taken != Taken::kContent && m_elementStack.size() > 1) {
         COpenElement& parent = m_elementStack[m_elementStack.size() - 2];
         parent.lastChild = open.previous;
         (open.previous ? open.previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
         m_elementPool.DestroyBackTo(open.self);
         m_attributeLists.RewindTo(open.attributeLists);
+        if (taken == Taken::kElementAndSpace) {
+            // The parent's text has not grown since the element opened.
+            std::string& text = parent.element->m_text;
+            const std::size_t from = open.previous ? open.previous->m_textOffset : 0;
+            if (text.find_first_not_of(" \t\r\n", from) == std::string::npos) text.resize(from);
+        }
         return;
     }
     m_elementPool.DestroyBackTo(open.descendants);

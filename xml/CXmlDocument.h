@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -85,6 +86,15 @@ public:
     // Bytes: XML text (any encoding Expat detects), a complete gzip or zlib
     // stream of it, or a Fast Infoset document.
     void LoadXmlStream(const unsigned char* data, std::size_t length);
+    // XML text (any encoding Expat detects) pulled piece by piece: `read`
+    // puts the next bytes into `buffer`, up to `size`, and returns how many;
+    // 0 at the end. With an element consumer that takes what it is offered,
+    // neither the text nor the tree is ever held whole. `rewind`, when
+    // given, starts the bytes over from the beginning: the load may then
+    // read most documents with the library's own parser and go back for
+    // Expat where that parser declines. Exceptions from either pass through.
+    using TextSource = std::function<std::size_t(unsigned char* buffer, std::size_t size)>;
+    void LoadXmlFrom(const TextSource& read, const std::function<void()>& rewind = nullptr);
 
     // Frees the tree and empties the alias map. The schema type stays.
     virtual void Cleanup();

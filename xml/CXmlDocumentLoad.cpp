@@ -68,6 +68,19 @@ void CXmlDocument::LoadXmlStream(const unsigned char* data, std::size_t length) 
     });
 }
 
+void CXmlDocument::LoadXmlFrom(const TextSource& read, const std::function<void()>& rewind) {
+    LoadWith([&] {
+        if (rewind && CQuickXmlReader::Suits(*this)) {
+            CQuickXmlReader quick(this);
+            if (quick.Parse(read)) return;
+            RestartLoad();
+            rewind();
+        }
+        CExpatReader reader(this);
+        reader.Parse(read);
+    });
+}
+
 void CXmlDocument::ParseStream(const unsigned char* data, std::size_t length) {
     CBinaryData inflated;
     if (CBinaryData::Decompress(data, length, inflated)) {

@@ -21,6 +21,11 @@ public:
         kContent,  // its attributes, text and descendants are freed; the
                    // element itself stays, empty, where it stands
         kElement,  // the element is freed too, and leaves its parent's children
+        // As kElement; and the text its parent received since the previous
+        // remaining sibling (or since the parent opened) goes too when it
+        // is nothing but white space: the layout between repeated elements
+        // that are taken one by one does not pile up in their parent.
+        kElementAndSpace,
     };
 
     // An element was opened; its attributes, text and children follow.

@@ -111,7 +111,13 @@ private:
 
 CXmlStreamInput::CXmlStreamInput(const char* fileName) : m_file(new CPlatformInputFile(fileName)) {}
 
-CXmlStreamInput::CXmlStreamInput(std::istream& stream) : m_stream(&stream) {}
+CXmlStreamInput::CXmlStreamInput(std::istream& stream) : m_stream(&stream) {
+    // Asking where a stream stands may set failbit where it cannot seek.
+    const std::ios::iostate state = stream.rdstate();
+    const std::streampos start = stream.tellg();
+    if (start != std::streampos(-1)) m_streamStart = start;
+    stream.clear(state);
+}
 
 CXmlStreamInput::~CXmlStreamInput() = default;
 
@@ -180,6 +186,24 @@ std::size_t CXmlStreamInput::Read(unsigned char* buffer, std::size_t size) {
     if (!m_inflater) return ReadSource(buffer, size);
     return m_inflater->Read(buffer, size,
                             [this](unsigned char* b, std::size_t s) { return ReadSource(b, s); });
+}
+
+bool CXmlStreamInput::Rewind() {
+    if (m_mapping) return false;
+    if (m_file) {
+        if (!m_file->Rewind()) return false;
+    } else {
+        if (m_streamStart < 0 || m_stream->bad()) return false;
+        m_stream->clear();
+        if (!m_stream->seekg(m_streamStart)) return false;
+    }
+    m_primed = false;
+    m_inflater.reset();
+    m_raw.clear();
+    m_rawPosition = 0;
+    m_ahead.clear();
+    m_aheadPosition = 0;
+    return true;
 }
 
 bool CXmlStreamInput::MapsInPlace() {

@@ -12,7 +12,7 @@
 #define QBXMLLIB5_XML_CXMLSTREAMINPUT_H
 
 #include <cstddef>
-#include <iosfwd>
+#include <ios>
 #include <memory>
 #include <vector>
 
@@ -46,6 +46,10 @@ public:
     const CPlatformMappedFile& Map();
     // Whether Map() maps the file itself (an uncompressed file): no copy.
     bool MapsInPlace();
+    // Starts the input over from its first byte, for a second reading with
+    // Read; false where the source cannot go back (a pipe, a stream that
+    // cannot seek), and then the input is as it was.
+    bool Rewind();
 
 private:
     class CInflater;
@@ -57,6 +61,7 @@ private:
 
     std::unique_ptr<CPlatformInputFile> m_file;
     std::istream* m_stream = nullptr;
+    std::streamoff m_streamStart = -1;  // where the stream stood, if it can seek
     std::unique_ptr<CInflater> m_inflater;  // null when not compressed
     bool m_primed = false;
     // Raw bytes read to recognise compression, given out first.
