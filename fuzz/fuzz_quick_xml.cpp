@@ -2,10 +2,14 @@
 // Whatever the quick reader accepts, Expat must accept and build the same
 // tree from (names, attributes, text, positions, namespace scopes) and hand
 // over the same events; anything else aborts. Declining is always allowed.
+// Read in pieces (of sizes taken from the text itself), the quick reader
+// must come to the same verdict and the same tree as read whole.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/CQbException.h"
@@ -21,7 +25,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto prefixes = QbTest::DeclaredPrefixes(text);
     CXmlDocument quick;
     quick.SetKeepLineNumbers(true);
-    if (!CQuickXmlReader(&quick).Parse(data, size)) return 0;
+    const bool accepted = CQuickXmlReader(&quick).Parse(data, size);
+    CXmlDocument pieces;
+    pieces.SetKeepLineNumbers(true);
+    std::size_t at = 0;
+    const auto source = [&](unsigned char* buffer, std::size_t room) {
+        const std::size_t piece = at < size ? 1 + data[at] % 13 : 0;
+        const std::size_t n = std::min({room, size - at, piece});
+        std::memcpy(buffer, data + at, n);
+        at += n;
+        return n;
+    };
+    if (CQuickXmlReader(&pieces).Parse(source) != accepted ||
+        (accepted && QbTest::DumpDocument(pieces, prefixes) != QbTest::DumpDocument(quick, prefixes))) {
+        std::fprintf(stderr, "read in pieces, the verdict or the tree differs\n");
+        std::abort();
+    }
+    if (!accepted) return 0;
     CXmlDocument expat;
     expat.SetKeepLineNumbers(true);
     try {

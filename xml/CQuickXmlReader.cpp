@@ -375,9 +375,11 @@ void CQuickXmlReader::KeepNames() {
     m_innermost.clear();
     for (std::size_t i = 0; i < m_bindings.size(); ++i) {
         CBinding& binding = m_bindings[i];
-        std::memcpy(at, binding.prefix.data(), binding.prefix.size());
-        binding.prefix = std::string_view(at, binding.prefix.size());
-        at += binding.prefix.size();
+        if (!binding.prefix.empty()) {  // the default namespace's may have no bytes at all
+            std::memcpy(at, binding.prefix.data(), binding.prefix.size());
+            binding.prefix = std::string_view(at, binding.prefix.size());
+            at += binding.prefix.size();
+        }
         m_innermost[binding.prefix] = i + 1;
     }
     m_kept.swap(kept);
