@@ -31,6 +31,7 @@ public:
         closedAttributes += element->GetAttributes().size();
         if (element->GetLocalName() == "c") return Taken::kContent;
         if (element->GetLocalName() == "w") return Taken::kElement;
+        if (element->GetLocalName() == "s") return Taken::kElementAndSpace;
         return Taken::kNothing;
     }
     void Restart() override {
@@ -52,6 +53,9 @@ std::string Print(const CXmlElement* element, bool taken) {
     }
     out += " '" + (content ? std::string() : element->GetText()) + "'";
     out += " L" + std::to_string(element->GetLineNumber());
+    // The declarations in scope survive those freed with taken elements.
+    out += " p=" + element->LookupNamespaceFromPrefix("p") +
+           " q=" + element->LookupNamespaceFromPrefix("q");
     out += "(";
     for (const CXmlElement* child = content ? nullptr : element->GetFirstElement(); child;
          child = child->GetNextSiblingElement()) {
@@ -69,7 +73,8 @@ std::string Document() {
     for (int i = 0; i < 3000; ++i) {
         const std::string n = std::to_string(i);
         const char* name = i % 3 == 0 ? "c" : i % 3 == 1 ? "w" : "k";
-        text += std::string("<") + name + " n='" + n + "' long='" + longText + n + "'>" +
+        text += std::string("<") + name + " n='" + n + "' long='" + longText + n + "'" +
+                (i % 4 == 0 ? " xmlns:q='urn:q" + n + "'" : std::string()) + ">" +
                 "<d xmlns:p='urn:p' p:a='" + longText + "'>" + longText + "<e/></d>t" + n +
                 "<c><f/></c></" + name + ">between";
     }
@@ -129,6 +134,27 @@ TEST(ElementConsumer, LoadsAgainAndFailsCleanly) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetLocalName(), "w");
     EXPECT_NE(first->GetNextSiblingElement()->GetFirstElement(), nullptr);
+}
+
+// Elements taken with the white space before them: only layout goes, back
+// to the previous remaining sibling; other text stays where it was.
+TEST(ElementConsumer, TakesLayoutBetweenTakenElements) {
+    CXmlDocument document;
+    CTaker taker;
+    document.SetElementConsumer(&taker);
+    document.LoadXml("<r>\n  <k/>\n  <s/>\n  <s><k/></s>\n  x<s/>\n  <k/>\n</r>");
+    const CXmlElement* root = document.GetDocumentElement();
+    EXPECT_EQ(root->GetText(), "\n  \n  x\n  \n");
+    const CXmlElement* first = root->GetFirstElement();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->GetNextSiblingElement(), nullptr);
+    EXPECT_EQ(first->GetTextOffset(), 3u);
+    EXPECT_EQ(first->GetNextSiblingElement()->GetTextOffset(), 10u);
+    EXPECT_EQ(first->GetNextSiblingElement()->GetNextSiblingElement(), nullptr);
+    // Before any remaining sibling, from the parent's start.
+    document.LoadXml("<r>\n<s/>\n</r>");
+    EXPECT_EQ(document.GetDocumentElement()->GetText(), "\n");
+    EXPECT_EQ(document.GetDocumentElement()->GetFirstElement(), nullptr);
 }
 
 }  // namespace

@@ -108,6 +108,13 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
     DropAttributes(open);
     if (taken != Taken::kContent && m_elementStack.size() > 1) {
         COpenElement& parent = m_elementStack[m_elementStack.size() - 2];
+        // The element's own declarations were the last ones made before it.
+        std::size_t own = 0;
+        for (const CNamespaceBinding* scope = element->m_scope; scope != parent.element->m_scope;
+             scope = scope->outer) {
+            ++own;
+        }
+        m_bindings.resize(open.bindings - own);
         parent.lastChild = open.previous;
         (open.previous ? open.previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
         m_elementPool.DestroyBackTo(open.self);
@@ -121,6 +128,7 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
         return;
     }
     m_elementPool.DestroyBackTo(open.descendants);
+    m_bindings.resize(open.bindings);  // the descendants' declarations
     element->m_attributes = CXmlAttributeList(element->m_attributes.get_allocator());
     m_attributeLists.RewindTo(open.attributeLists);
     std::string().swap(element->m_text);

@@ -214,7 +214,7 @@ private:
               const CBlockPool<CXmlElement>::Mark& self) {
         m_elementStack.push_back(COpenElement{
             element, nullptr, previous, self, m_elementPool.GetMark(), m_attributePool.GetMark(),
-            m_heapValuedAttributes.size(), m_attributeLists.GetMark()});
+            m_heapValuedAttributes.size(), m_attributeLists.GetMark(), m_bindings.size()});
         if (m_consumer != nullptr) {
             m_consumer->ElementOpened(element);
         }
@@ -283,6 +283,7 @@ private:
         CBlockPool<CXmlAttribute>::Mark attributes;
         std::size_t heapValuedAttributes;
         CArena::Mark attributeLists;
+        std::size_t bindings;  // m_bindings' size after the element's own
     };
     // Lets the consumer take the element being closed (the innermost open
     // one), and frees what it took.
