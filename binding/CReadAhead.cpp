@@ -33,12 +33,24 @@ CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element)
     if (m_levels.empty()) return Taken::kNothing;
     const CLevel level = m_levels.back();
     m_levels.pop_back();
+    // The parent of held elements closes: they stay.
+    if (!m_held.empty() && m_levels.size() < m_heldDepth) KeepHeld({}, nullptr);
     if (m_levels.empty()) return Taken::kNothing;
     CLevel& parent = m_levels.back();
     const std::size_t run = parent.run;
     parent.run = 0;
+    const bool joins = level.collection && !m_stopped && run != 0 && parent.joins;
+    // So does a sibling that does not join them.
+    if (!m_held.empty() && m_levels.size() == m_heldDepth && !joins) KeepHeld({}, nullptr);
     if (!level.collection || m_stopped) return Taken::kNothing;
-    return Read(element, level.collection, parent, run);
+    // Runs nested in held elements are read one element at a time.
+    if (!joins || (!m_held.empty() && m_levels.size() != m_heldDepth)) {
+        return Read(element, level.collection, parent, run);
+    }
+    if (m_held.empty()) m_heldDepth = m_levels.size();
+    m_held.push_back(CHeld{element, level.collection});
+    parent.run = run;
+    return m_held.size() < kBatch ? Taken::kHold : ReadHeld(parent, run);
 }
 
 void CReadAhead::Restart() {
@@ -47,6 +59,7 @@ void CReadAhead::Restart() {
     m_next = 0;
     m_index.clear();
     m_stopped = false;
+    m_held.clear();
 }
 
 CReadAhead::CLevel CReadAhead::Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection,
@@ -112,46 +125,92 @@ bool CReadAhead::NamesDecide(const CXmlGeneratedClass* prototype) const {
     return decide;
 }
 
-CXmlElementConsumer::Taken CReadAhead::Read(const CXmlElement* element,
-                                            CXmlCollectionBase* collection, CLevel& parent,
-                                            std::size_t run) {
-    CSmartPtr<CXmlObjectBase> object;
-    std::unique_ptr<CFailure> failure;
-    bool touched = false;
+CReadAhead::CAttempt CReadAhead::ReadOne(const CXmlElement* element,
+                                         CXmlCollectionBase* collection, std::size_t depth) {
+    CAttempt attempt;
     CReadLocation::Reset();
     {
         const CDocumentIds::CReadAhead ids;
         // As deep as the element's ancestors, which are generated objects.
-        const CGeneratedNesting::CLevels levels(static_cast<int>(m_levels.size()));
+        const CGeneratedNesting::CLevels levels(static_cast<int>(depth));
         try {
-            object = collection->ReadItemAhead(element, m_ctx);
+            attempt.object = collection->ReadItemAhead(element, m_ctx);
         } catch (...) {
-            failure.reset(new CFailure{std::current_exception(), false, {}});
-            failure->located = CReadLocation::Detach(element, failure->where);
+            attempt.failure.reset(new CFailure{std::current_exception(), false, {}});
+            attempt.failure->located = CReadLocation::Detach(element, attempt.failure->where);
         }
-        touched = ids.Touched();
+        attempt.touched = ids.Touched();
     }
     CReadLocation::Reset();
-    if (touched) {
+    return attempt;
+}
+
+CXmlElementConsumer::Taken CReadAhead::Read(const CXmlElement* element,
+                                            CXmlCollectionBase* collection, CLevel& parent,
+                                            std::size_t run) {
+    CAttempt attempt = ReadOne(element, collection, m_levels.size());
+    if (attempt.touched) {
         m_stopped = true;
         return Taken::kNothing;
     }
-    if (failure) {
+    if (attempt.failure) {
         // Alone, where the collection meets it after the items before it.
-        m_reads.push_back(CRead{element, {}, std::move(failure)});
+        m_reads.push_back(CRead{element, {}, std::move(attempt.failure)});
         return Taken::kContent;
     }
-    if (!object) return Taken::kNothing;
+    if (!attempt.object) return Taken::kNothing;
     // The previous sibling began a run of the same collection (one name):
     // this element joins it and is freed.
     if (run != 0 && parent.joins) {
-        m_reads[run - 1].objects.push_back(object);
+        m_reads[run - 1].objects.push_back(attempt.object);
         parent.run = run;
         return Taken::kElement;
     }
-    m_reads.push_back(CRead{element, {object}, nullptr});
+    m_reads.push_back(CRead{element, {attempt.object}, nullptr});
     parent.run = m_reads.size();
     return Taken::kContent;
+}
+
+CXmlElementConsumer::Taken CReadAhead::ReadHeld(CLevel& parent, std::size_t run) {
+    std::vector<CSmartPtr<CXmlObjectBase>> objects;
+    objects.reserve(m_held.size());
+    for (const CHeld& held : m_held) {
+        CAttempt attempt = ReadOne(held.element, held.collection, m_heldDepth);
+        if (attempt.touched || attempt.failure || !attempt.object) {
+            KeepHeld(objects, &attempt);
+            parent.run = 0;
+            return Taken::kNothing;
+        }
+        objects.push_back(std::move(attempt.object));
+    }
+    std::vector<CSmartPtr<CXmlObjectBase>>& joined = m_reads[run - 1].objects;
+    joined.insert(joined.end(), objects.begin(), objects.end());
+    m_held.clear();
+    return Taken::kElement;
+}
+
+void CReadAhead::KeepHeld(const std::vector<CSmartPtr<CXmlObjectBase>>& read, CAttempt* next) {
+    // As Read would have read them one at a time, each keeping its element:
+    // those read already, the attempt that came next, then the rest.
+    std::size_t i = 0;
+    for (; i < read.size(); ++i) m_reads.push_back(CRead{m_held[i].element, {read[i]}, nullptr});
+    CAttempt attempt;
+    for (; i < m_held.size() && !m_stopped; ++i) {
+        if (next) {
+            attempt = std::move(*next);
+            next = nullptr;
+        } else {
+            attempt = ReadOne(m_held[i].element, m_held[i].collection, m_heldDepth);
+        }
+        if (attempt.touched) {
+            m_stopped = true;
+        } else if (attempt.failure) {
+            m_reads.push_back(CRead{m_held[i].element, {}, std::move(attempt.failure)});
+        } else if (attempt.object) {
+            m_reads.push_back(CRead{m_held[i].element, {attempt.object}, nullptr});
+        }
+    }
+    m_held.clear();
 }
 
 const std::vector<CSmartPtr<CXmlObjectBase>>* CReadAhead::Take(const CXmlElement* element) {

@@ -9,7 +9,10 @@
 // document free the element's content; the empty element stays in the tree,
 // and the collection takes the object when its read reaches it. A run of
 // such siblings keeps only its first element, which stands for them all
-// (messages still count each). A failure is kept with its element and
+// (messages still count each). The others are read a few dozen at a time,
+// the document holding them until then (Taken::kHold): parsing one element
+// and reading it in turn would run the parser and the reading code
+// alternately, which together do not fit in the instruction cache. A failure is kept with its element and
 // thrown then, so the message, and which fault is reported first, are those
 // of a read of the whole tree.
 //
@@ -119,9 +122,27 @@ private:
     CLevel FindLevel(const CXmlElement* element) const;
     // Whether records of the class may be told apart by element name alone.
     bool NamesDecide(const CXmlGeneratedClass* prototype) const;
+    // What reading one element ahead gave: its object, or its failure, or
+    // neither when the collection leaves it to the whole read; `touched`
+    // when it met IDs (nothing is read ahead from there on).
+    struct CAttempt {
+        CSmartPtr<CXmlObjectBase> object;
+        std::unique_ptr<CFailure> failure;
+        bool touched = false;
+    };
+    // `depth`: the number of the element's ancestors.
+    CAttempt ReadOne(const CXmlElement* element, CXmlCollectionBase* collection,
+                     std::size_t depth);
     // Reads `element`, a child of `parent`, ahead through `collection`.
     Taken Read(const CXmlElement* element, CXmlCollectionBase* collection, CLevel& parent,
                std::size_t run);
+    // Reads the held elements, which join run `run` of `parent` and are then
+    // freed with the last of them: Taken::kElement. Where one of them does
+    // not read so, each keeps its element and its own read: kNothing.
+    Taken ReadHeld(CLevel& parent, std::size_t run);
+    // The held elements stay in the tree, each with its own read: the first
+    // ones were `read` already, the next one gave `next` (may be null).
+    void KeepHeld(const std::vector<CSmartPtr<CXmlObjectBase>>& read, CAttempt* next);
     const CRead* Find(const CXmlElement* element);
 
     CXmlGeneratedClass* const m_root;
@@ -140,6 +161,18 @@ private:
     mutable std::unordered_map<const QbXmlLib5Data::CElementInfo*, CSmartPtr<CXmlObjectBase>>
         m_prototypes;
     bool m_stopped = false;
+    // Elements that join a run, held by the document until kBatch of them
+    // are read at once: reading them one by one as the parser completes
+    // them runs the parser and the reading code in turn, and together they
+    // do not fit in the processor's instruction cache. Their parent is
+    // m_levels[m_heldDepth - 1].
+    struct CHeld {
+        const CXmlElement* element;
+        CXmlCollectionBase* collection;
+    };
+    static constexpr std::size_t kBatch = 32;
+    std::vector<CHeld> m_held;
+    std::size_t m_heldDepth = 0;
 };
 
 }  // namespace QbXmlLib5

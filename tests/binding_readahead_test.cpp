@@ -121,6 +121,7 @@ std::vector<Case> Cases() {
     const std::string good =
         "<productName>P</productName><quantity>1</quantity>"
         "<USPrice>1</USPrice>";
+    const std::string bad = "<item partNum=\"bad\">" + good + "</item>";
     return {
         {"valid", Order(40), "<item partNum=\"139-AB\">"},
         {"no items", Order(0), "<items/>"},
@@ -158,6 +159,17 @@ std::vector<Case> Cases() {
                      "<item partNum=\"102-AB\" xmlns:xsi=\"http://www.w3.org/"
                      "2001/XMLSchema-instance\" xsi:nil=\"true\"/>")),
          "nil"},
+        // Runs longer than the batches they are read in: faults at each
+        // place of a batch, and a run cut short by another element.
+        {"valid, several batches", Order(100), "<item partNum=\"199-AB\">"},
+        {"a fault first in a batch", Order(80, At(1, bad)), "item[2]"},
+        {"a fault inside a batch", Order(80, At(16, bad)), "item[17]"},
+        {"a fault last in a batch", Order(80, At(32, bad)), "item[33]"},
+        {"a fault after a batch", Order(80, At(33, bad)), "item[34]"},
+        {"a fault among the items held at the end", Order(80, At(75, bad)), "item[76]"},
+        {"a long run cut short by an element",
+         Order(50, nullptr, "Alice", "<stray/><item partNum=\"200-AB\">" + good + "</item>"),
+         "stray"},
         {"truncated document", Order(10).substr(0, 700), "at line"},
         {"not well-formed inside an item", Order(5, At(3, "<item partNum=\"1\"><a></b></item>")),
          "mismatched tag"},

@@ -49,6 +49,7 @@ void CXmlDocument::ClearTree(bool keepBlocks) {
     }
     m_aliasMap.clear();
     m_bindings.clear();
+    m_holds.clear();
     m_pendingScope = &m_documentScope;
 }
 
@@ -98,35 +99,66 @@ CXmlElement* CXmlDocument::AddInternedDocElement(const CXmlName* name) {
     return element;
 }
 
+std::size_t CXmlDocument::OwnDeclarations(const CXmlElement* element, const CXmlElement* parent) {
+    std::size_t own = 0;
+    for (const CNamespaceBinding* scope = element->m_scope; scope != parent->m_scope;
+         scope = scope->outer) {
+        ++own;
+    }
+    return own;
+}
+
 void CXmlDocument::OfferToConsumer(const COpenElement& open) {
     using Taken = CXmlElementConsumer::Taken;
     CXmlElement* element = open.element;
-    const Taken taken = m_consumer->ElementClosed(element);
-    if (taken == Taken::kNothing) return;
-    // Everything created since the element was opened is its content; the
-    // slots are reused for the elements that follow.
-    DropAttributes(open);
-    if (taken != Taken::kContent && m_elementStack.size() > 1) {
-        COpenElement& parent = m_elementStack[m_elementStack.size() - 2];
-        // The element's own declarations were the last ones made before it.
-        std::size_t own = 0;
-        for (const CNamespaceBinding* scope = element->m_scope; scope != parent.element->m_scope;
-             scope = scope->outer) {
-            ++own;
-        }
-        m_bindings.resize(open.bindings - own);
-        parent.lastChild = open.previous;
-        (open.previous ? open.previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
-        m_elementPool.DestroyBackTo(open.self);
-        m_attributeLists.RewindTo(open.attributeLists);
-        if (taken == Taken::kElementAndSpace) {
-            // The parent's text has not grown since the element opened.
-            std::string& text = parent.element->m_text;
-            const std::size_t from = open.previous ? open.previous->m_textOffset : 0;
-            if (text.find_first_not_of(" \t\r\n", from) == std::string::npos) text.resize(from);
+    const std::size_t depth = m_elementStack.size() - 1;
+    // Children it held and did not answer for stay.
+    while (!m_holds.empty() && m_holds.back().parent >= depth) m_holds.pop_back();
+    Taken taken = m_consumer->ElementClosed(element);
+    if (depth == 0) {
+        // The document element is never freed whole.
+        if (taken == Taken::kHold) return;
+        if (taken != Taken::kNothing) taken = Taken::kContent;
+    }
+    COpenElement& parent = m_elementStack[depth == 0 ? 0 : depth - 1];
+    const bool holding = !m_holds.empty() && m_holds.back().parent + 1 == depth;
+    if (taken == Taken::kHold) {
+        if (!holding) {
+            m_holds.push_back(
+                CHold{depth - 1, open, open.bindings - OwnDeclarations(element, parent.element)});
         }
         return;
     }
+    if (taken == Taken::kNothing || taken == Taken::kContent) {
+        if (holding) m_holds.pop_back();
+        if (taken == Taken::kContent) FreeContent(open);
+        return;
+    }
+    // The element, and the siblings held before it, go as one: everything
+    // created since the first of them was opened.
+    const CHold whole{depth - 1, open, open.bindings - OwnDeclarations(element, parent.element)};
+    const CHold& from = holding ? m_holds.back() : whole;
+    DropAttributes(from.first);
+    CXmlElement* previous = from.first.previous;
+    parent.lastChild = previous;
+    (previous ? previous->m_nextSibling : parent.element->m_firstChild) = nullptr;
+    m_elementPool.DestroyBackTo(from.first.self);
+    m_attributeLists.RewindTo(from.first.attributeLists);
+    m_bindings.resize(from.bindings);
+    if (holding) m_holds.pop_back();
+    if (taken == Taken::kElementAndSpace) {
+        // The parent's text has not grown since the element opened.
+        std::string& text = parent.element->m_text;
+        const std::size_t start = previous ? previous->m_textOffset : 0;
+        if (text.find_first_not_of(" \t\r\n", start) == std::string::npos) text.resize(start);
+    }
+}
+
+void CXmlDocument::FreeContent(const COpenElement& open) {
+    // Everything created since the element was opened is its content; the
+    // slots are reused for the elements that follow.
+    CXmlElement* element = open.element;
+    DropAttributes(open);
     m_elementPool.DestroyBackTo(open.descendants);
     m_bindings.resize(open.bindings);  // the descendants' declarations
     element->m_attributes = CXmlAttributeList(element->m_attributes.get_allocator());

@@ -285,13 +285,26 @@ private:
         CArena::Mark attributeLists;
         std::size_t bindings;  // m_bindings' size after the element's own
     };
+    // Siblings a consumer holds (Taken::kHold): the index in m_elementStack
+    // of their parent, the first one's marks, and m_bindings' size before
+    // that one's own declarations.
+    struct CHold {
+        std::size_t parent;
+        COpenElement first;
+        std::size_t bindings;
+    };
+    // The number of declarations `element` made itself, inside `parent`.
+    static std::size_t OwnDeclarations(const CXmlElement* element, const CXmlElement* parent);
     // Lets the consumer take the element being closed (the innermost open
     // one), and frees what it took.
     void OfferToConsumer(const COpenElement& open);
+    // Frees what `open`'s element holds (Taken::kContent).
+    void FreeContent(const COpenElement& open);
     // Frees the attributes created since `open` was opened.
     void DropAttributes(const COpenElement& open);
     CXmlElementConsumer* m_consumer = nullptr;
     std::vector<COpenElement> m_elementStack;
+    std::vector<CHold> m_holds;  // innermost parent last
     // Interned prefix -> interned namespace URI.
     std::unordered_map<const std::string*, const std::string*> m_aliasMap;
     // Every declaration read, chained by scope (a deque keeps addresses).

@@ -26,13 +26,20 @@ public:
         // is nothing but white space: the layout between repeated elements
         // that are taken one by one does not pile up in their parent.
         kElementAndSpace,
+        // Nothing yet: the element stays whole until the consumer answers
+        // for a later sibling. kElement or kElementAndSpace then frees that
+        // sibling and every sibling held since the last other answer, as one;
+        // kNothing or kContent, or the parent closing, keeps the held ones
+        // for good. A consumer reads a few siblings at a time so.
+        kHold,
     };
 
     // An element was opened; its attributes, text and children follow.
     virtual void ElementOpened(const CXmlElement* element) = 0;
     // The element is complete: what the document may free of it. Must not
     // throw: the load would fail with the consumer's message. The document
-    // element is never freed whole (kElement counts as kContent).
+    // element is never freed whole (kElement and kElementAndSpace count as
+    // kContent, kHold as kNothing).
     virtual Taken ElementClosed(const CXmlElement* element) = 0;
     // The load discarded the elements offered so far and starts again from
     // the beginning of the document: forget them. Must not throw.
