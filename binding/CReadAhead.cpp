@@ -125,8 +125,8 @@ bool CReadAhead::NamesDecide(const CXmlGeneratedClass* prototype) const {
     return decide;
 }
 
-CReadAhead::CAttempt CReadAhead::ReadOne(const CXmlElement* element,
-                                         CXmlCollectionBase* collection, std::size_t depth) {
+CReadAhead::CAttempt CReadAhead::ReadOne(const CXmlElement* element, CXmlCollectionBase* collection,
+                                         std::size_t depth) {
     CAttempt attempt;
     CReadLocation::Reset();
     {

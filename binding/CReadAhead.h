@@ -12,9 +12,9 @@
 // (messages still count each). The others are read a few dozen at a time,
 // the document holding them until then (Taken::kHold): parsing one element
 // and reading it in turn would run the parser and the reading code
-// alternately, which together do not fit in the instruction cache. A failure is kept with its element and
-// thrown then, so the message, and which fault is reported first, are those
-// of a read of the whole tree.
+// alternately, which together do not fit in the instruction cache. A
+// failure is kept with its element and thrown then, so the message, and
+// which fault is reported first, are those of a read of the whole tree.
 //
 // An element is read ahead when the classes of all its ancestors are known
 // from the root down and its parent's class has exactly one record that can
@@ -131,8 +131,7 @@ private:
         bool touched = false;
     };
     // `depth`: the number of the element's ancestors.
-    CAttempt ReadOne(const CXmlElement* element, CXmlCollectionBase* collection,
-                     std::size_t depth);
+    CAttempt ReadOne(const CXmlElement* element, CXmlCollectionBase* collection, std::size_t depth);
     // Reads `element`, a child of `parent`, ahead through `collection`.
     Taken Read(const CXmlElement* element, CXmlCollectionBase* collection, CLevel& parent,
                std::size_t run);

@@ -35,9 +35,9 @@ public:
     void ElementOpened(const CXmlElement* element) override {
         if (m_item != nullptr) return;
         const std::size_t level = m_depth++;
-        const bool onPath = m_matched == level && level < m_path.GetDepth() &&
-                            m_path.Matches(level, element->GetNamespaceURI(),
-                                           element->GetLocalName());
+        const bool onPath =
+            m_matched == level && level < m_path.GetDepth() &&
+            m_path.Matches(level, element->GetNamespaceURI(), element->GetLocalName());
         if (level == 0 && !onPath) {
             throw CQbInvalidParamException(
                 FormatString("The document element [%s] does not match the path [%s]",
@@ -75,8 +75,8 @@ private:
     const CXmlStreamReader::ElementHandler& m_handler;
     const bool m_keepSkeleton;
     std::function<void(std::size_t)> m_itemHook;
-    std::size_t m_depth = 0;    // open elements outside the streamed one
-    std::size_t m_matched = 0;  // leading open elements that follow the path
+    std::size_t m_depth = 0;              // open elements outside the streamed one
+    std::size_t m_matched = 0;            // leading open elements that follow the path
     const CXmlElement* m_item = nullptr;  // the streamed element being read
     std::size_t m_count = 0;
     std::size_t m_skip = 0;  // items already handed over before a restart

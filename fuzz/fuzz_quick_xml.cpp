@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return n;
     };
     if (CQuickXmlReader(&pieces).Parse(source) != accepted ||
-        (accepted && QbTest::DumpDocument(pieces, prefixes) != QbTest::DumpDocument(quick, prefixes))) {
+        (accepted &&
+         QbTest::DumpDocument(pieces, prefixes) != QbTest::DumpDocument(quick, prefixes))) {
         std::fprintf(stderr, "read in pieces, the verdict or the tree differs\n");
         std::abort();
     }

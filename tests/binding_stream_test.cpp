@@ -397,7 +397,8 @@ TEST(StreamReader, ParserTakenOverHalfwayHandsEachItemOverOnce) {
             for (int from : {kFromStream, kFromFile, kFromPipe}) {
                 std::vector<CSmartPtr<Po::CItem>> items;
                 messages[from] = QbTest::FullMessageOf([&] {
-                    StreamItems(gzip ? Compress(*bytes, CT_GZIP) : *bytes, from, kItems, items, nullptr);
+                    StreamItems(gzip ? Compress(*bytes, CT_GZIP) : *bytes, from, kItems, items,
+                                nullptr);
                 });
                 for (const auto& i : items) seen[from].push_back(i->ToXml(false, false, EOL_LF));
             }

@@ -139,10 +139,9 @@ void CheckPieces(const std::string& text, const Outcome& quick, const std::strin
         CPieces pieces(text);
         Outcome load;
         try {
-            document.LoadXmlFrom(std::ref(pieces), rewinds ? std::function<void()>([&pieces] {
-                pieces.at = 0;
-            })
-                                                           : nullptr);
+            document.LoadXmlFrom(
+                std::ref(pieces),
+                rewinds ? std::function<void()>([&pieces] { pieces.at = 0; }) : nullptr);
             load.tree = QbTest::DumpDocument(document, QbTest::DeclaredPrefixes(text));
         } catch (const CQbException& e) {
             load.error = e.GetMessage();

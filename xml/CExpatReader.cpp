@@ -85,8 +85,8 @@ void CExpatReader::Parse(const unsigned char* data, std::size_t length, const ch
         do {
             const std::size_t piece = length < maxPiece ? length : maxPiece;
             const bool last = piece == length;
-            status = XML_Parse(parser, reinterpret_cast<const char*>(data),
-                               static_cast<int>(piece), last ? XML_TRUE : XML_FALSE);
+            status = XML_Parse(parser, reinterpret_cast<const char*>(data), static_cast<int>(piece),
+                               last ? XML_TRUE : XML_FALSE);
             data += piece;
             length -= piece;
         } while (status == XML_STATUS_OK && length > 0);

@@ -310,9 +310,9 @@ bool CQuickXmlReader::CutShort() const {
             return lacks(p + 2, "?>");
         case '!': {
             const std::size_t left = static_cast<std::size_t>(end - p);
-            for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{
-                                                  "<!--", "-->"},
-                                              {"<![CDATA[", "]]>"}}) {
+            for (const auto& [open, close] :
+                 {std::pair<std::string_view, std::string_view>{"<!--", "-->"},
+                  {"<![CDATA[", "]]>"}}) {
                 if (std::memcmp(p, open.data(), std::min(left, open.size())) != 0) continue;
                 return left < open.size() || lacks(p + open.size(), close);
             }

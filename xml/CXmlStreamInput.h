@@ -61,7 +61,7 @@ private:
 
     std::unique_ptr<CPlatformInputFile> m_file;
     std::istream* m_stream = nullptr;
-    std::streamoff m_streamStart = -1;  // where the stream stood, if it can seek
+    std::streamoff m_streamStart = -1;      // where the stream stood, if it can seek
     std::unique_ptr<CInflater> m_inflater;  // null when not compressed
     bool m_primed = false;
     // Raw bytes read to recognise compression, given out first.
