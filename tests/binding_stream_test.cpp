@@ -3,14 +3,21 @@
 // are the whole-document writer's; the members around the streamed elements
 // survive at two levels; invalid items, truncated and malformed input and
 // paths that match nothing are refused or handled as documented.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -88,8 +95,9 @@ std::string TextToFastInfoset(const std::string& text) {
 }
 
 // Where StreamItems reads from: a stream that can seek (and so be read
-// again from its start), a file, or a stream that cannot seek, as a pipe.
-enum { kFromStream = 0, kFromFile = 1, kFromPipe = 2 };
+// again from its start), a file, a stream that cannot seek, as a pipe, or a
+// FIFO opened by name.
+enum { kFromStream = 0, kFromFile = 1, kFromPipe = 2, kFromFifo = 3 };
 
 // A stream buffer over a string that cannot seek.
 class CForwardOnly : public std::streambuf {
@@ -106,6 +114,43 @@ private:
 std::size_t StreamItems(const std::string& bytes, int from, const std::string& path,
                         std::vector<CSmartPtr<Po::CItem>>& items, CXmlObjectBase* parent) {
     const auto keep = [&items](const CSmartPtr<Po::CItem>& item) { items.push_back(item); };
+    if (from == kFromFifo) {
+        const std::string fifo = QbTest::TempPath("stream_fifo");
+        std::remove(fifo.c_str());
+        if (::mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+        // A reader that stops early closes the FIFO under the writer.
+        std::signal(SIGPIPE, SIG_IGN);
+        // The writer blocks until the reader opens the FIFO, and stops
+        // writing if the reader gives up early.
+        std::thread writer([&] {
+            std::FILE* out = std::fopen(fifo.c_str(), "wb");
+            if (out) {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+        });
+        struct CJoin {
+            std::thread& thread;
+            std::string path;
+            ~CJoin() {
+                // A writer still waiting for a reader (one that never opened
+                // the FIFO) is let through; a finished one is left alone.
+                const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    char sink[4096];
+                    for (ssize_t n; (n = ::read(fd, sink, sizeof sink)) != 0;) {
+                        if (n < 0 && errno != EAGAIN) break;
+                        if (n < 0) std::this_thread::yield();
+                    }
+                    ::close(fd);
+                }
+                thread.join();
+                std::remove(path.c_str());
+            }
+        } join{writer, fifo};
+        CXmlStreamReader reader(fifo.c_str());
+        return reader.ReadObjects<Po::CItem>(path, keep, parent);
+    }
     if (from == kFromFile) {
         const std::string file = QbTest::TempPath("stream_in");
         QbTest::WriteFile(file, bytes);
@@ -129,7 +174,7 @@ TEST(StreamReader, EveryFormFromFileAndStreamReadsWhatTheWholeDocumentReads) {
         const std::string bytes = AsString(form.write(*order));
         CSmartPtr<Po::CPurchaseOrderType> whole = new Po::CPurchaseOrderType();
         whole->FromXmlStream(form.write(*order));
-        for (int from : {kFromFile, kFromStream, kFromPipe}) {
+        for (int from : {kFromFile, kFromStream, kFromPipe, kFromFifo}) {
             SCOPED_TRACE(std::string(form.name) + " from source " + std::to_string(from));
             std::vector<CSmartPtr<Po::CItem>> items;
             CSmartPtr<Po::CPurchaseOrderType> parent = new Po::CPurchaseOrderType();
@@ -392,9 +437,9 @@ TEST(StreamReader, ParserTakenOverHalfwayHandsEachItemOverOnce) {
         // As text, and gzip-compressed: read whole, in pieces, and by Expat
         // alone where the stream cannot go back.
         for (const bool gzip : {false, true}) {
-            std::vector<std::string> seen[3];
-            std::string messages[3];
-            for (int from : {kFromStream, kFromFile, kFromPipe}) {
+            std::vector<std::string> seen[4];
+            std::string messages[4];
+            for (int from : {kFromStream, kFromFile, kFromPipe, kFromFifo}) {
                 std::vector<CSmartPtr<Po::CItem>> items;
                 messages[from] = QbTest::FullMessageOf([&] {
                     StreamItems(gzip ? Compress(*bytes, CT_GZIP) : *bytes, from, kItems, items,
@@ -402,7 +447,7 @@ TEST(StreamReader, ParserTakenOverHalfwayHandsEachItemOverOnce) {
                 });
                 for (const auto& i : items) seen[from].push_back(i->ToXml(false, false, EOL_LF));
             }
-            for (int from : {kFromFile, kFromPipe}) {
+            for (int from : {kFromFile, kFromPipe, kFromFifo}) {
                 EXPECT_EQ(messages[from], messages[kFromStream]);
                 EXPECT_EQ(seen[from], seen[kFromStream]);
             }

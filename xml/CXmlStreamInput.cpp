@@ -208,14 +208,16 @@ bool CXmlStreamInput::Rewind() {
 
 bool CXmlStreamInput::MapsInPlace() {
     Prime();
-    return m_file && !m_inflater;
+    // A pipe or FIFO opened by name cannot be mapped; a file that can seek
+    // can (the mapping does not depend on where the file stands).
+    return m_file && !m_inflater && m_file->Rewind();
 }
 
 const CPlatformMappedFile& CXmlStreamInput::Map() {
     Prime();
     if (m_mapping) return *m_mapping;
     // An uncompressed file is mapped as it is.
-    if (m_file && !m_inflater) {
+    if (MapsInPlace()) {
         m_mapping.reset(new CPlatformMappedFile(m_file->GetDescriptor(), m_file->GetPath()));
         return *m_mapping;
     }

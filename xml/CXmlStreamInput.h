@@ -44,7 +44,8 @@ public:
     // The whole inflated document in memory (see above); call it instead of
     // Read, once.
     const CPlatformMappedFile& Map();
-    // Whether Map() maps the file itself (an uncompressed file): no copy.
+    // Whether Map() maps the file itself (an uncompressed file that can seek,
+    // not a pipe or FIFO): no copy.
     bool MapsInPlace();
     // Starts the input over from its first byte, for a second reading with
     // Read; false where the source cannot go back (a pipe, a stream that
