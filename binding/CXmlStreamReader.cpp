@@ -142,8 +142,19 @@ void CXmlStreamReader::ReadItem(CXmlObjectBase* item, const CXmlElement& element
         CXmlObjectBase::FromXml_Int(item, &element, element.GetFirstElement(), m_ctx);
     } catch (const CQbException& e) {
         std::string message = FormatString("Failed to read item %zu at %s", index, path.c_str());
-        const std::string where = CReadLocation::TakeFailure();
-        if (!where.empty()) message += " (" + where + ")";
+        // The place from the item down: the items before it are no longer
+        // in the tree to count its position by.
+        CReadLocation::CDetached below;
+        if (CReadLocation::Detach(&element, below)) {
+            std::string where = "/" + element.GetLocalName() + below.below;
+            if (below.line != 0) {
+                where = (below.column != 0
+                             ? FormatString("line %lu, column %lu: ", below.line, below.column)
+                             : FormatString("line %lu: ", below.line)) +
+                        where;
+            }
+            message += " (" + where + ")";
+        }
         throw CQbValidationException(message, e);
     }
 }
