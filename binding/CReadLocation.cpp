@@ -108,6 +108,12 @@ std::string CReadLocation::TakeFailure() {
     return where;
 }
 
+std::string CReadLocation::TakeFailureBelow(const CXmlElement* element) {
+    CDetached below;
+    if (!Detach(element, below)) return std::string();
+    return Position(below.line, below.column) + "/" + element->GetLocalName() + below.below;
+}
+
 bool CReadLocation::Detach(const CXmlElement* element, CDetached& detached) {
     const CFailure failure = t_failure;
     Reset();

@@ -32,6 +32,10 @@ public:
     // out where the reader did not know them), or "" when nothing was
     // recorded. Forgets it.
     static std::string TakeFailure();
+    // The same with the path from `element` down ("/item/quantity"), for an
+    // element whose earlier siblings and ancestors' other children may be
+    // gone from the tree; "" when nothing was recorded at or below it.
+    static std::string TakeFailureBelow(const CXmlElement* element);
 
     // A failure recorded below an element whose content is about to be
     // freed: where it stood, relative to that element.

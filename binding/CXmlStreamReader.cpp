@@ -144,17 +144,8 @@ void CXmlStreamReader::ReadItem(CXmlObjectBase* item, const CXmlElement& element
         std::string message = FormatString("Failed to read item %zu at %s", index, path.c_str());
         // The place from the item down: the items before it are no longer
         // in the tree to count its position by.
-        CReadLocation::CDetached below;
-        if (CReadLocation::Detach(&element, below)) {
-            std::string where = "/" + element.GetLocalName() + below.below;
-            if (below.line != 0) {
-                where = (below.column != 0
-                             ? FormatString("line %lu, column %lu: ", below.line, below.column)
-                             : FormatString("line %lu: ", below.line)) +
-                        where;
-            }
-            message += " (" + where + ")";
-        }
+        const std::string where = CReadLocation::TakeFailureBelow(&element);
+        if (!where.empty()) message += " (" + where + ")";
         throw CQbValidationException(message, e);
     }
 }
