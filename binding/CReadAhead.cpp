@@ -39,7 +39,8 @@ CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element)
     CLevel& parent = m_levels.back();
     const std::size_t run = parent.run;
     parent.run = 0;
-    const bool joins = level.collection && !m_stopped && run != 0 && parent.joins;
+    const bool joins = level.collection && !m_stopped && run != 0 && parent.joins &&
+                       parent.runCollection == level.collection;
     // So does a sibling that does not join them.
     if (!m_held.empty() && m_levels.size() == m_heldDepth && !joins) KeepHeld({}, nullptr);
     if (!level.collection || m_stopped) return Taken::kNothing;
@@ -64,7 +65,7 @@ void CReadAhead::Restart() {
 
 CReadAhead::CLevel CReadAhead::Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection,
                                      bool joins) {
-    return {prototype, collection, joins, 0, nullptr, nullptr, nullptr, nullptr, false};
+    return {prototype, collection, joins, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false};
 }
 
 CReadAhead::CLevel CReadAhead::LevelOf(const CXmlElement* element) {
@@ -101,6 +102,13 @@ CReadAhead::CLevel CReadAhead::FindLevel(const CXmlElement* element) const {
     auto prototype = m_prototypes.find(taker);
     if (prototype == m_prototypes.end()) {
         prototype = m_prototypes.emplace(taker, taker->NewMemberObject()).first;
+        // Made for reading, it has its members (mandatory collections too)
+        // once a read would have reset it.
+        if (prototype->second) {
+            if (auto* made = dynamic_cast<CXmlGeneratedClass*>(prototype->second->GetBase())) {
+                made->ResetProperties();
+            }
+        }
     }
     const CSmartPtr<CXmlObjectBase>& member = prototype->second;
     if (auto* child = member ? dynamic_cast<CXmlGeneratedClass*>(member->GetBase()) : nullptr) {
@@ -161,13 +169,14 @@ CXmlElementConsumer::Taken CReadAhead::Read(const CXmlElement* element,
     if (!attempt.object) return Taken::kNothing;
     // The previous sibling began a run of the same collection (one name):
     // this element joins it and is freed.
-    if (run != 0 && parent.joins) {
+    if (run != 0 && parent.joins && parent.runCollection == collection) {
         m_reads[run - 1].objects.push_back(attempt.object);
         parent.run = run;
         return Taken::kElement;
     }
     m_reads.push_back(CRead{element, {attempt.object}, nullptr});
     parent.run = m_reads.size();
+    parent.runCollection = collection;
     return Taken::kContent;
 }
 

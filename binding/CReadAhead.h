@@ -95,8 +95,10 @@ private:
         // keeps the text between them.
         bool joins;
         // 1 + the index in m_reads of the run its last child belongs to; 0
-        // when that child was not read ahead.
+        // when that child was not read ahead. Only elements of the run's
+        // collection join it.
         std::size_t run;
+        CXmlCollectionBase* runCollection;
         // What the last child opened was found to be, by its interned name
         // (siblings mostly repeat one name).
         const std::string* childName;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "binding/CElement.h"
+#include "ledger.h"
 #include "po.h"
 #include "support/ExceptionMessage.h"
 #include "types/CBinaryData.h"
@@ -240,6 +241,27 @@ TEST(ReadAhead, StartsOverWhenTheParserChanges) {
     const std::string faulty = Order(40, At(35, "<item partNum=\"bad\"/>"));
     EXPECT_EQ(read(declaring(faulty, 30)), read(faulty));
     EXPECT_NE(read(faulty).find("item[36]"), std::string::npos);
+}
+
+// Two runs in a row, of two collections of one class: each run goes to its
+// own collection, however the batches fall.
+TEST(ReadAhead, RunsOfTwoCollectionsInARowStayApart) {
+    for (const int entries : {1, 2, 31, 32, 33, 70}) {
+        std::string text =
+            "<ledger xmlns=\"urn:ledger\"><title>t</title><entries><opening>1</opening>";
+        for (int i = 1; i <= entries + 40; ++i) {
+            text += std::string(i <= entries ? "<entry" : "<adjustment") + " id=\"" +
+                    std::to_string(i) + "\"><amount>1</amount></" +
+                    (i <= entries ? "entry>" : "adjustment>");
+        }
+        text += "<closing>2</closing></entries><signature>s</signature></ledger>";
+        CSmartPtr<Ledger::CLedger> ledger = new Ledger::CLedger("ledger");
+        ledger->FromXml(text.c_str());
+        const auto& run = *ledger->GetEntries();
+        ASSERT_EQ(run.GetEntry()->GetCount(), entries);
+        ASSERT_EQ(run.GetAdjustment()->GetCount(), 40);
+        EXPECT_EQ(run.GetAdjustment()->Item(0)->GetId().ToString(), std::to_string(entries + 1));
+    }
 }
 
 // The tag collection as the item holds it, without creating it.
