@@ -54,6 +54,13 @@ CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element)
     return m_held.size() < kBatch ? Taken::kHold : ReadHeld(parent, run);
 }
 
+CXmlElementConsumer::Taken CReadAhead::HeldRunEnds(const CXmlElement*) {
+    // The run is read as it stands and joins the objects before it.
+    if (m_held.empty() || m_levels.size() != m_heldDepth) return Taken::kNothing;
+    CLevel& parent = m_levels.back();
+    return ReadHeld(parent, parent.run);
+}
+
 void CReadAhead::Restart() {
     m_levels.clear();
     m_reads.clear();

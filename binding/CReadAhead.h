@@ -62,6 +62,7 @@ public:
     void ElementOpened(const CXmlElement* element) override;
     Taken ElementClosed(const CXmlElement* element) override;
     void Restart() override;
+    Taken HeldRunEnds(const CXmlElement* parent) override;
 
     // While it lives, Take finds on this thread what `ahead` read.
     class CInUse {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "binding/CReadLocation.h"
 #include "binding/CXmlStreamPath.h"
@@ -18,16 +19,23 @@ namespace {
 // Items between two releases of a mapped input's pages.
 const std::size_t kItemsPerRelease = 4096;
 
-// Follows the load of the document: hands over each element at the path as
-// soon as it is complete and lets the document free it, with the layout
-// around it. What remains is the skeleton that a parent object is read
-// from; the first streamed element stays in it, standing in for them all.
-// Without a parent object the other elements go too.
+// Follows the load of the document: hands over each element at the path
+// once it is complete and lets the document free it, with the layout around
+// it. What remains is the skeleton that a parent object is read from; the
+// first streamed element stays in it, standing in for them all. Without a
+// parent object the other elements go too.
+//
+// The document holds the elements of a run until kBatch of them are
+// complete (or the run ends), and they are handed over together: parsing
+// and reading in turn would run the parser and the reading code
+// alternately, which together do not fit in the instruction cache.
 class CStreamConsumer : public CXmlElementConsumer {
 public:
     CStreamConsumer(const CXmlStreamPath& path, const CXmlStreamReader::ElementHandler& handler,
                     bool keepSkeleton)
-        : m_path(path), m_handler(handler), m_keepSkeleton(keepSkeleton) {}
+        : m_path(path), m_handler(handler), m_keepSkeleton(keepSkeleton) {
+        m_held.reserve(kBatch);
+    }
 
     std::size_t GetCount() const { return m_count; }
     void SetItemHook(std::function<void(std::size_t)> hook) { m_itemHook = std::move(hook); }
@@ -56,21 +64,59 @@ public:
         }
         m_item = nullptr;
         ++m_count;
-        if (m_count > m_skip) m_handler(*element, m_count);
-        if (m_itemHook) m_itemHook(m_count);
-        return m_keepSkeleton && m_count == 1 ? Taken::kNothing : Taken::kElementAndSpace;
+        if (m_keepSkeleton && m_count == 1) {
+            // The stand-in stays.
+            HandOver(element, m_count);
+            return Taken::kNothing;
+        }
+        if (m_depth == 0) {
+            // The document element has no siblings to be held with.
+            HandOver(element, m_count);
+            return Taken::kContent;
+        }
+        m_held.push_back(element);
+        if (m_held.size() < kBatch) return Taken::kHold;
+        HandOverHeld();
+        return Taken::kElementAndSpace;
+    }
+
+    Taken HeldRunEnds(const CXmlElement*) override {
+        HandOverHeld();
+        return Taken::kElementAndSpace;
     }
 
     // The document is read again from its start by another parser: the
     // items handed over so far are passed over this time.
     void Restart() override {
-        m_skip = m_count;
-        m_count = 0;
+        m_skip = m_handed;
+        m_count = m_handed = 0;
         m_depth = m_matched = 0;
         m_item = nullptr;
+        m_held.clear();
     }
 
 private:
+    static constexpr std::size_t kBatch = 32;
+
+    void HandOver(const CXmlElement* element, std::size_t index) {
+        m_handed = index;
+        if (index > m_skip) m_handler(*element, index);
+        if (m_itemHook) m_itemHook(index);
+    }
+
+    // The held items, m_count being the index of the last.
+    void HandOverHeld() {
+        const std::size_t first = m_count - m_held.size() + 1;
+        try {
+            for (std::size_t i = 0; i < m_held.size(); ++i) HandOver(m_held[i], first + i);
+        } catch (...) {
+            // Those after a failing item are not handed over.
+            m_held.clear();
+            throw;
+        }
+        m_held.clear();
+    }
+
     const CXmlStreamPath& m_path;
     const CXmlStreamReader::ElementHandler& m_handler;
     const bool m_keepSkeleton;
@@ -78,8 +124,10 @@ private:
     std::size_t m_depth = 0;              // open elements outside the streamed one
     std::size_t m_matched = 0;            // leading open elements that follow the path
     const CXmlElement* m_item = nullptr;  // the streamed element being read
-    std::size_t m_count = 0;
-    std::size_t m_skip = 0;  // items already handed over before a restart
+    std::size_t m_count = 0;              // items complete
+    std::size_t m_handed = 0;             // items handed over (or passed over)
+    std::size_t m_skip = 0;               // items already handed over before a restart
+    std::vector<const CXmlElement*> m_held;
 };
 
 }  // namespace

@@ -392,29 +392,41 @@ std::string Compress(const std::string& bytes, CompressionType type) {
 }
 
 TEST(StreamReader, InvalidItemIsNamedAndEarlierItemsStayIntactInEveryForm) {
-    CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(5);
-    std::string text = AsString(kForms[0].write(*order));
-    // Quantity 100 breaks maxExclusive, in item 3 only.
-    const std::size_t at = text.find("<quantity>", text.find("Product &lt;3&gt;"));
-    text.replace(at, text.find("</quantity>", at) - at, "<quantity>100");
-    const std::string fastInfoset = TextToFastInfoset(text);
-    const std::string forms[] = {text, Compress(text, CT_GZIP), Compress(text, CT_ZLIB),
-                                 fastInfoset, Compress(fastInfoset, CT_GZIP)};
-    for (const std::string& bytes : forms) {
-        for (bool fromFile : {false, true}) {
-            std::vector<CSmartPtr<Po::CItem>> items;
-            const std::string message = QbTest::FullMessageOf(
-                [&] { StreamItems(bytes, fromFile, kItems, items, nullptr); });
-            EXPECT_EQ(message.rfind("Failed to read item 3 at /purchaseOrder/items/item (", 0), 0u)
-                << message;
-            EXPECT_NE(message.find("(/item/quantity)"), std::string::npos) << message;
-            ASSERT_EQ(items.size(), 2u);
-            for (int i = 0; i < 2; ++i) {
-                EXPECT_EQ(items[i]->ToXml(false, false, EOL_LF),
-                          order->GetItems()->GetItem()->Item(i)->ToXml(false, false, EOL_LF));
+    // Items are handed over in groups: a fault in the first, in a later
+    // one, and among those still held when the run ends.
+    for (const int bad : {3, 40, 70}) {
+        CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(bad < 5 ? 5 : 80);
+        std::string text = AsString(kForms[0].write(*order));
+        // Quantity 100 breaks maxExclusive, in one item only.
+        const std::string name = "Product &lt;" + std::to_string(bad) + "&gt;";
+        const std::size_t at = text.find("<quantity>", text.find(name));
+        text.replace(at, text.find("</quantity>", at) - at, "<quantity>100");
+        const std::string fastInfoset = TextToFastInfoset(text);
+        const std::string forms[] = {text, Compress(text, CT_GZIP), Compress(text, CT_ZLIB),
+                                     fastInfoset, Compress(fastInfoset, CT_GZIP)};
+        for (const std::string& bytes : forms) {
+            for (bool fromFile : {false, true}) {
+                std::vector<CSmartPtr<Po::CItem>> items;
+                const std::string message = QbTest::FullMessageOf(
+                    [&] { StreamItems(bytes, fromFile, kItems, items, nullptr); });
+                EXPECT_EQ(message.rfind("Failed to read item " + std::to_string(bad) +
+                                            " at /purchaseOrder/items/item (",
+                                        0),
+                          0u)
+                    << message;
+                EXPECT_NE(message.find("(/item/quantity)"), std::string::npos) << message;
+                ASSERT_EQ(items.size(), static_cast<std::size_t>(bad - 1));
+                for (int i = 0; i < bad - 1; ++i) {
+                    EXPECT_EQ(items[i]->ToXml(false, false, EOL_LF),
+                              order->GetItems()->GetItem()->Item(i)->ToXml(false, false, EOL_LF));
+                }
             }
         }
     }
+    CSmartPtr<Po::CPurchaseOrderType> order = MakeOrder(5);
+    std::string text = AsString(kForms[0].write(*order));
+    const std::size_t at = text.find("<quantity>", text.find("Product &lt;3&gt;"));
+    text.replace(at, text.find("</quantity>", at) - at, "<quantity>100");
     // With a parent object the first item stays in the tree beside the
     // failing one; the place is still counted from the failing item.
     CSmartPtr<Po::CPurchaseOrderType> parent = new Po::CPurchaseOrderType();
@@ -480,6 +492,14 @@ TEST(StreamReader, TruncatedAndMalformedInputThrowsInEveryForm) {
             std::vector<CSmartPtr<Po::CItem>> items;
             EXPECT_THROW(StreamItems(bytes.substr(0, keep), false, kItems, items, nullptr),
                          CQbException);
+            if (&form != &kForms[0]) continue;
+            // Every item complete before the cut was handed over, held or not.
+            std::size_t complete = 0;
+            for (std::size_t end = bytes.find("</item>"); end != std::string::npos && end < keep;
+                 end = bytes.find("</item>", end + 1)) {
+                complete += end + 7 <= keep;
+            }
+            EXPECT_EQ(items.size(), complete);
         }
         std::string damaged = bytes;
         for (std::size_t i = damaged.size() / 3; i < damaged.size() / 3 + 16; ++i)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "binding/CElement.h"
+#include "core/CQbException.h"
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlElement.h"
@@ -42,8 +43,33 @@ public:
     std::size_t closedAttributes = 0;
 };
 
-// The tree as text; `taken` leaves out what CTaker takes, as it takes it.
-std::string Print(const CXmlElement* element, bool taken) {
+// Holds elements named "h" three at a time, then takes them whole; answers
+// for the runs that end otherwise as `ends` says, and logs the runs.
+class CHolder : public CXmlElementConsumer {
+public:
+    void ElementOpened(const CXmlElement*) override {}
+    Taken ElementClosed(const CXmlElement* element) override {
+        if (element->GetLocalName() != "h") return Taken::kNothing;
+        if (++held < 3) return Taken::kHold;
+        held = 0;
+        return Taken::kElementAndSpace;
+    }
+    Taken HeldRunEnds(const CXmlElement* parent) override {
+        log += parent->GetLocalName() + std::to_string(held) + " ";
+        held = 0;
+        if (failWith) throw CQbException(failWith);
+        return ends;
+    }
+    void Restart() override { held = 0; }
+    Taken ends = Taken::kElementAndSpace;
+    const char* failWith = nullptr;
+    int held = 0;
+    std::string log;
+};
+
+// The tree as text; `taken` leaves out what CTaker takes, as it takes it,
+// and elements named `gone`.
+std::string Print(const CXmlElement* element, bool taken, const std::string& gone = "w") {
     std::string out = element->GetLocalName() + "{" + element->GetNamespaceURI() + "}";
     const bool content = taken && element->GetLocalName() == "c";
     if (!content) {
@@ -59,8 +85,8 @@ std::string Print(const CXmlElement* element, bool taken) {
     out += "(";
     for (const CXmlElement* child = content ? nullptr : element->GetFirstElement(); child;
          child = child->GetNextSiblingElement()) {
-        if (taken && child->GetLocalName() == "w") continue;
-        out += Print(child, taken) + ",";
+        if (taken && child->GetLocalName() == gone) continue;
+        out += Print(child, taken, gone) + ",";
     }
     return out + ")";
 }
@@ -87,6 +113,18 @@ CBinaryData FastInfoset(const std::string& text) {
     return tree->ToFastInfosetStream(FI_DECL_NONE);
 }
 
+// Loads the text, or its Fast Infoset form `fi`, into both documents.
+void LoadBoth(const std::string& text, const CBinaryData* fi, CXmlDocument& plain,
+              CXmlDocument& consumed) {
+    for (CXmlDocument* document : {&plain, &consumed}) {
+        if (fi) {
+            document->LoadXmlStream(fi->GetData(), fi->GetLength());
+        } else {
+            document->LoadXml(text.c_str());
+        }
+    }
+}
+
 TEST(ElementConsumer, FreesWhatItTakesAndKeepsTheRest) {
     const std::string text = Document();
     const CBinaryData fi = FastInfoset(text);
@@ -97,13 +135,7 @@ TEST(ElementConsumer, FreesWhatItTakesAndKeepsTheRest) {
         consumed.SetKeepLineNumbers(true);
         CTaker taker;
         consumed.SetElementConsumer(&taker);
-        if (fastInfoset) {
-            plain.LoadXmlStream(fi.GetData(), fi.GetLength());
-            consumed.LoadXmlStream(fi.GetData(), fi.GetLength());
-        } else {
-            plain.LoadXml(text.c_str());
-            consumed.LoadXml(text.c_str());
-        }
+        LoadBoth(text, fastInfoset ? &fi : nullptr, plain, consumed);
         EXPECT_EQ(Print(consumed.GetDocumentElement(), false),
                   Print(plain.GetDocumentElement(), true))
             << (fastInfoset ? "Fast Infoset" : "text");
@@ -155,6 +187,59 @@ TEST(ElementConsumer, TakesLayoutBetweenTakenElements) {
     document.LoadXml("<r>\n<s/>\n</r>");
     EXPECT_EQ(document.GetDocumentElement()->GetText(), "\n");
     EXPECT_EQ(document.GetDocumentElement()->GetFirstElement(), nullptr);
+}
+
+// Held runs of every length, ended by an element of another name (which may
+// declare prefixes: its declarations outlive the held ones' being freed), by
+// the parent closing, or by the load failing.
+TEST(ElementConsumer, HeldRunsEndAsTheDocumentGoesOn) {
+    std::string text = "<r xmlns:p='urn:p0'>";
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        for (int h = 0; h < i % 8; ++h) {
+            text += "<h a='" + n + "'" + (h % 2 ? " xmlns:p='urn:h" + n + "'" : "") + "><e/></h>";
+        }
+        text += "<k" + (i % 3 ? " xmlns:q='urn:q" + n + "'" : std::string()) + ">t" + n;
+        for (int h = 0; h < i % 5; ++h) text += "<h/>";
+        text += i % 2 ? "</k>" : "<d/></k>";
+    }
+    text += "<h/></r>";
+    const CBinaryData fi = FastInfoset(text);
+    for (const bool fastInfoset : {false, true}) {
+        CXmlDocument plain;
+        CXmlDocument consumed;
+        CHolder holder;
+        consumed.SetElementConsumer(&holder);
+        LoadBoth(text, fastInfoset ? &fi : nullptr, plain, consumed);
+        EXPECT_EQ(Print(consumed.GetDocumentElement(), false),
+                  Print(plain.GetDocumentElement(), true, "h"));
+        EXPECT_EQ(holder.log.substr(0, 24), "r1 k1 r2 k2 r1 k1 r2 k1 ") << holder.log;
+    }
+    // Kept for good when the consumer says so, with the layout between them.
+    CXmlDocument document;
+    CHolder keeper;
+    keeper.ends = Taken::kNothing;
+    document.SetElementConsumer(&keeper);
+    document.LoadXml("<r>\n<h/>\n<h/>\n<h/>\n<h/>\n<k/>\n</r>");
+    const CXmlElement* root = document.GetDocumentElement();
+    EXPECT_EQ(root->GetText(), "\n\n\n");
+    ASSERT_NE(root->GetFirstElement(), nullptr);
+    EXPECT_EQ(root->GetFirstElement()->GetLocalName(), "h");
+    EXPECT_EQ(root->GetFirstElement()->GetNextSiblingElement()->GetLocalName(), "k");
+    // A failing load shows the consumer its complete held elements first;
+    // what the consumer throws then is what the load throws.
+    CHolder failing;
+    document.SetElementConsumer(&failing);
+    EXPECT_THROW(document.LoadXml("<r><h/><h/><h/><h/><h/><h"), CQbException);
+    EXPECT_EQ(failing.log, "r2 ");
+    failing.failWith = "held";
+    try {
+        document.LoadXml("<r><h/><h/><h/><h/><h></r>");
+        ADD_FAILURE() << "no exception";
+    } catch (const CQbException& e) {
+        EXPECT_EQ(e.GetMessage(), "held");
+    }
+    EXPECT_EQ(document.GetDocumentElement(), nullptr);
 }
 
 }  // namespace

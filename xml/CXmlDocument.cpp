@@ -112,8 +112,7 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
     using Taken = CXmlElementConsumer::Taken;
     CXmlElement* element = open.element;
     const std::size_t depth = m_elementStack.size() - 1;
-    // Children it held and did not answer for stay.
-    while (!m_holds.empty() && m_holds.back().parent >= depth) m_holds.pop_back();
+    if (!m_holds.empty() && m_holds.back().parent == depth) EndHeldRun(false);
     Taken taken = m_consumer->ElementClosed(element);
     if (depth == 0) {
         // The document element is never freed whole.
@@ -134,10 +133,14 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
         if (taken == Taken::kContent) FreeContent(open);
         return;
     }
-    // The element, and the siblings held before it, go as one: everything
-    // created since the first of them was opened.
+    // The element, and the siblings held before it, go as one.
     const CHold whole{depth - 1, open, open.bindings - OwnDeclarations(element, parent.element)};
-    const CHold& from = holding ? m_holds.back() : whole;
+    FreeSiblings(holding ? m_holds.back() : whole, parent, taken == Taken::kElementAndSpace);
+    if (holding) m_holds.pop_back();
+}
+
+void CXmlDocument::FreeSiblings(const CHold& from, COpenElement& parent, bool space) {
+    // Everything created since the first of them was opened.
     DropAttributes(from.first);
     CXmlElement* previous = from.first.previous;
     parent.lastChild = previous;
@@ -145,13 +148,52 @@ void CXmlDocument::OfferToConsumer(const COpenElement& open) {
     m_elementPool.DestroyBackTo(from.first.self);
     m_attributeLists.RewindTo(from.first.attributeLists);
     m_bindings.resize(from.bindings);
-    if (holding) m_holds.pop_back();
-    if (taken == Taken::kElementAndSpace) {
-        // The parent's text has not grown since the element opened.
+    if (space) {
+        // Only layout has been added to the parent's text since.
         std::string& text = parent.element->m_text;
         const std::size_t start = previous ? previous->m_textOffset : 0;
         if (text.find_first_not_of(" \t\r\n", start) == std::string::npos) text.resize(start);
     }
+}
+
+void CXmlDocument::EndHeldRunBefore(const CXmlName* name) {
+    const CHold& hold = m_holds.back();
+    if (hold.parent + 1 == m_elementStack.size() && hold.first.element->m_name != name) {
+        EndHeldRun(true);
+    }
+}
+
+void CXmlDocument::EndHeldRun(bool pending) {
+    using Taken = CXmlElementConsumer::Taken;
+    const CHold hold = m_holds.back();
+    m_holds.pop_back();
+    COpenElement& parent = m_elementStack[hold.parent];
+    const Taken taken = m_consumer->HeldRunEnds(parent.element);
+    if (taken != Taken::kElement && taken != Taken::kElementAndSpace) return;
+    // The next element's declarations were recorded after the held ones':
+    // they are recorded again once those are gone.
+    std::vector<CNamespaceBinding> declarations;
+    if (pending) {
+        for (const CNamespaceBinding* scope = m_pendingScope; scope != parent.element->m_scope;
+             scope = scope->outer) {
+            declarations.push_back(*scope);
+        }
+    }
+    FreeSiblings(hold, parent, taken == Taken::kElementAndSpace);
+    if (!pending) return;
+    m_pendingScope = parent.element->m_scope;
+    for (auto it = declarations.rbegin(); it != declarations.rend(); ++it) {
+        m_bindings.push_back(CNamespaceBinding{it->prefix, it->namespaceUri, m_pendingScope, this});
+        m_pendingScope = &m_bindings.back();
+    }
+}
+
+void CXmlDocument::EndHeldRunsOnFailure() {
+    if (m_consumer == nullptr) return;
+    // Outer runs come first in the document.
+    const std::vector<CHold> holds = std::move(m_holds);
+    m_holds.clear();
+    for (const CHold& hold : holds) m_consumer->HeldRunEnds(m_elementStack[hold.parent].element);
 }
 
 void CXmlDocument::FreeContent(const COpenElement& open) {

@@ -195,6 +195,7 @@ private:
         if (m_elementStack.empty()) {
             ThrowNoOpenElement();
         }
+        if (!m_holds.empty()) EndHeldRunBefore(name);
         const CBlockPool<CXmlElement>::Mark self = m_elementPool.GetMark();
         CXmlElement* element = m_elementPool.Create(name, m_pendingScope, &m_attributeLists);
         COpenElement& parent = m_elementStack.back();
@@ -300,6 +301,19 @@ private:
     void OfferToConsumer(const COpenElement& open);
     // Frees what `open`'s element holds (Taken::kContent).
     void FreeContent(const COpenElement& open);
+    // Frees the siblings from `from.first` on, the last child of `parent`
+    // included, and with `space` the white-space-only text of `parent`
+    // since the previous remaining sibling.
+    void FreeSiblings(const CHold& from, COpenElement& parent, bool space);
+    // An element named `name` opens: a run of held siblings of another name
+    // in the innermost open element ends.
+    void EndHeldRunBefore(const CXmlName* name);
+    // Lets the consumer answer for the innermost run of held siblings, and
+    // frees them if it takes them; declarations made for an element not yet
+    // created are kept, with `pending`.
+    void EndHeldRun(bool pending);
+    // The load fails: the consumer sees every run it holds.
+    void EndHeldRunsOnFailure();
     // Frees the attributes created since `open` was opened.
     void DropAttributes(const COpenElement& open);
     CXmlElementConsumer* m_consumer = nullptr;

@@ -22,7 +22,14 @@ void CXmlDocument::LoadWith(LoadBody load) {
             throw CQbException("Invalid or empty XML document");
         }
     } catch (...) {
-        // A failed load leaves no partial tree behind.
+        // A failed load leaves no partial tree behind. Elements a consumer
+        // holds are complete: it sees them first (and may fail otherwise).
+        try {
+            EndHeldRunsOnFailure();
+        } catch (...) {
+            Cleanup();
+            throw;
+        }
         Cleanup();
         throw;
     }

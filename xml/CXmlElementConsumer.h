@@ -27,10 +27,12 @@ public:
         // that are taken one by one does not pile up in their parent.
         kElementAndSpace,
         // Nothing yet: the element stays whole until the consumer answers
-        // for a later sibling. kElement or kElementAndSpace then frees that
-        // sibling and every sibling held since the last other answer, as one;
-        // kNothing or kContent, or the parent closing, keeps the held ones
-        // for good. A consumer reads a few siblings at a time so.
+        // for a later sibling of the same name. kElement or kElementAndSpace
+        // then frees that sibling and every sibling held since the last
+        // other answer, as one; kNothing or kContent keeps the held ones for
+        // good. A run of held siblings also ends when an element of another
+        // name opens in their parent or the parent closes: HeldRunEnds
+        // answers for them then. A consumer reads a few siblings at a time so.
         kHold,
     };
 
@@ -44,6 +46,16 @@ public:
     // The load discarded the elements offered so far and starts again from
     // the beginning of the document: forget them. Must not throw.
     virtual void Restart() = 0;
+    // The siblings held in `parent` are followed by an element of another
+    // name (called before it is created) or `parent` closes (called before
+    // ElementClosed(parent)): kElement frees them now, kElementAndSpace with
+    // the layout after them; anything else keeps them for good. Also called
+    // when the load fails, the held elements being complete, with the answer
+    // ignored: a consumer may throw then, to fail with its own message.
+    virtual Taken HeldRunEnds(const CXmlElement* parent) {
+        (void)parent;
+        return Taken::kNothing;
+    }
 
 protected:
     CXmlElementConsumer() = default;
