@@ -286,12 +286,11 @@ bool ReadSimple(const CElementInfo& record, const CXmlSerializationContext& ctx,
     } else if (!SearchMandatory(record, ctx, current)) {
         return true;
     }
-    {
-        const CReadLocation at(*current);
+    CReadLocation::At(*current, [&] {
         // Simple elements are never nillable: nillable ones have a class.
         CXmlGeneratedClass::CheckNilAllowed(*current, false);
         store(*current);
-    }
+    });
     Advance(current);
     return true;
 }

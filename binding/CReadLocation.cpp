@@ -82,13 +82,10 @@ std::string Position(unsigned long line, unsigned long column) {
 
 }  // namespace
 
-CReadLocation::CReadLocation(const CXmlElement* element, const CXmlAttribute* attribute)
-    : m_element(element), m_attribute(attribute), m_uncaught(std::uncaught_exceptions()) {}
-
-CReadLocation::~CReadLocation() {
-    if (t_failure.element || !m_element || std::uncaught_exceptions() <= m_uncaught) return;
-    t_failure.element = m_element;
-    t_failure.attribute = m_attribute;
+void CReadLocation::Record(const CXmlElement* element, const CXmlAttribute* attribute) {
+    if (t_failure.element || !element) return;
+    t_failure.element = element;
+    t_failure.attribute = attribute;
 }
 
 void CReadLocation::Reset() { t_failure = CFailure(); }

@@ -1,10 +1,10 @@
 // CReadLocation: where reading generated objects failed.
 //
-// Reading marks each element (and attribute) it works on with a
-// CReadLocation on the stack. When a refusal unwinds through the marks, the
-// innermost one records its node for the thread; the entry point then turns
-// it into a line, a column and a path for the message chain. Nothing is
-// allocated while reading goes well.
+// Reading runs the work on each element (and attribute) inside At. When a
+// refusal leaves it, the innermost one records its node for the thread; the
+// entry point then turns it into a line, a column and a path for the message
+// chain. Nothing is allocated, and nothing done at all, while reading goes
+// well.
 #ifndef QBXMLLIB5_BINDING_CREADLOCATION_H
 #define QBXMLLIB5_BINDING_CREADLOCATION_H
 
@@ -17,13 +17,23 @@ class CXmlElement;
 
 class CReadLocation {
 public:
-    // Marks `element`, or its `attribute`, as the node being read.
-    explicit CReadLocation(const CXmlElement* element, const CXmlAttribute* attribute = nullptr);
-    // Records the node when an exception leaves the scope and no inner mark
-    // recorded one.
-    ~CReadLocation();
-    CReadLocation(const CReadLocation&) = delete;
-    CReadLocation& operator=(const CReadLocation&) = delete;
+    // Returns `read()`, run with `element`, or its `attribute`, as the node
+    // being read: an exception leaving it records the node unless an inner
+    // At recorded one.
+    template <typename Read>
+    static decltype(auto) At(const CXmlElement* element, const CXmlAttribute* attribute,
+                             Read&& read) {
+        try {
+            return read();
+        } catch (...) {
+            Record(element, attribute);
+            throw;
+        }
+    }
+    template <typename Read>
+    static decltype(auto) At(const CXmlElement* element, Read&& read) {
+        return At(element, nullptr, static_cast<Read&&>(read));
+    }
 
     // Forgets what this thread recorded; reading starts with it.
     static void Reset();
@@ -52,10 +62,9 @@ public:
     // took below `element` (which keeps its place in the tree).
     static void Restore(const CXmlElement* element, const CDetached& detached);
 
-private:
-    const CXmlElement* m_element;
-    const CXmlAttribute* m_attribute;
-    int m_uncaught;
+    // Records `element`, or its `attribute`, as where reading fails, unless
+    // a node is recorded already: for a refusal thrown outside any At.
+    static void Record(const CXmlElement* element, const CXmlAttribute* attribute);
 };
 
 }  // namespace QbXmlLib5

@@ -28,7 +28,7 @@ thread_local int t_nesting = 0;
 
 [[noreturn]] void ThrowUnexpected(const CXmlElement* element, const CXmlElement* current) {
     // The unexpected element is where the document goes wrong.
-    const CReadLocation at(current);
+    CReadLocation::Record(current, nullptr);
     throw CQbValidationException(
         FormatString("Failed read all the elements held within the element [%s]. The unexpected "
                      "element [%s] remains un processed",
@@ -80,33 +80,32 @@ const CXmlElement* CXmlGeneratedClass::FromXml_Int(const CXmlElement* element,
         const CGeneratedNesting nesting;
         CDocumentIds::CScope ids;
         if (!element) throw CQbException("No element to read from");
-        const CReadLocation at(element);
-        ResetProperties();
-        const QbXmlLib5Data::CParentElementInfo* info = GetClassInfo();
-        if (info->GetElementType() == QbXmlLib5Data::Element) {
-            SetElementName(element->GetLocalName().c_str());
-        }
-        m_nil = info->GetElementType() == QbXmlLib5Data::Element && ReadsAsNil(element);
-        ProcessAttributesFromXml(ctx, element, info->GetFromXmlFailIfAttributeUnknown());
-        // A nil element has nothing else: its members stay as reset.
-        if (m_nil) {
-            ids.Finish();
-            return current;
-        }
-        const CXmlElement* next = ReadContent(ctx, element, current, choiceMember);
-        if (info->GetElementType() == QbXmlLib5Data::Element) {
-            if (CMixedText* text = GetMixedText()) text->Read(element);
-        }
-        if (info->GetElementTextPropertyIndex() != -1) {
-            QbVariant text;
-            text.SetString(element->GetText());
-            AccessProperty(info->GetElementTextPropertyIndex(), false, text);
-            // The generated accessor checks the text's facets when the value
-            // is read out.
-            if (!ctx.GetIgnoreInvalidValues()) {
-                AccessProperty(info->GetElementTextPropertyIndex(), true, text);
+        const CXmlElement* next = CReadLocation::At(element, [&]() -> const CXmlElement* {
+            ResetProperties();
+            const QbXmlLib5Data::CParentElementInfo* info = GetClassInfo();
+            if (info->GetElementType() == QbXmlLib5Data::Element) {
+                SetElementName(element->GetLocalName().c_str());
             }
-        }
+            m_nil = info->GetElementType() == QbXmlLib5Data::Element && ReadsAsNil(element);
+            ProcessAttributesFromXml(ctx, element, info->GetFromXmlFailIfAttributeUnknown());
+            // A nil element has nothing else: its members stay as reset.
+            if (m_nil) return current;
+            const CXmlElement* after = ReadContent(ctx, element, current, choiceMember);
+            if (info->GetElementType() == QbXmlLib5Data::Element) {
+                if (CMixedText* text = GetMixedText()) text->Read(element);
+            }
+            if (info->GetElementTextPropertyIndex() != -1) {
+                QbVariant text;
+                text.SetString(element->GetText());
+                AccessProperty(info->GetElementTextPropertyIndex(), false, text);
+                // The generated accessor checks the text's facets when the value
+                // is read out.
+                if (!ctx.GetIgnoreInvalidValues()) {
+                    AccessProperty(info->GetElementTextPropertyIndex(), true, text);
+                }
+            }
+            return after;
+        });
         ids.Finish();
         return next;
     } catch (const CQbException& e) {
@@ -177,21 +176,22 @@ void CXmlGeneratedClass::ProcessAttributesFromXml(const CXmlSerializationContext
     };
     for (const CXmlAttribute* attribute : element->GetAttributes()) {
         if (attribute->IsNamespaceAttribute() || IsNilAttribute(attribute)) continue;
-        const CReadLocation at(element, attribute);
-        // Declared attributes first: a wildcard never takes a name the type
-        // declares, wherever its record stands.
-        bool consumed = false;
-        for (int pass = 0; pass < 2 && !consumed; ++pass) {
-            for (int i = 0; i < count && !consumed; ++i) {
-                if (records[i]->IsWildcard() != (pass == 1)) continue;
-                consumed = records[i]->AttributeFromXml(ctx, this, attribute);
-                if (consumed) mark(i);
+        CReadLocation::At(element, attribute, [&] {
+            // Declared attributes first: a wildcard never takes a name the
+            // type declares, wherever its record stands.
+            bool consumed = false;
+            for (int pass = 0; pass < 2 && !consumed; ++pass) {
+                for (int i = 0; i < count && !consumed; ++i) {
+                    if (records[i]->IsWildcard() != (pass == 1)) continue;
+                    consumed = records[i]->AttributeFromXml(ctx, this, attribute);
+                    if (consumed) mark(i);
+                }
             }
-        }
-        if (!consumed && failIfUnknown && !ctx.GetIgnoreUnknownAttributes()) {
-            throw CQbValidationException(FormatString("Unexpected Attribute [%s] found.",
-                                                      attribute->GetLocalName().c_str()));
-        }
+            if (!consumed && failIfUnknown && !ctx.GetIgnoreUnknownAttributes()) {
+                throw CQbValidationException(FormatString("Unexpected Attribute [%s] found.",
+                                                          attribute->GetLocalName().c_str()));
+            }
+        });
     }
     for (int i = 0; i < count; ++i) records[i]->Validate(ctx, wasFound(i));
 }

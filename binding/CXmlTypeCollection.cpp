@@ -61,11 +61,10 @@ const CXmlElement* CXmlTypeCollection::FromXml_Int(const CXmlElement*, const CXm
     const std::string namespaceUri = GetNamespace();
     const bool check = !ctx.GetIgnoreInvalidValues();
     while (current && DoesElementNameMatch(ctx, current, name.c_str(), namespaceUri.c_str())) {
-        const CReadLocation at(current);
         const CReadItem item{&current->GetText(), check};
         m_reading = &item;
         try {
-            AddFromString(current->GetText());
+            CReadLocation::At(current, [&] { AddFromString(current->GetText()); });
         } catch (...) {
             m_reading = nullptr;
             throw;
