@@ -1,5 +1,7 @@
 #include "binding/CReadAhead.h"
 
+#include <algorithm>
+
 #include "binding/CDocumentIds.h"
 #include "binding/CElementInfo.h"
 #include "binding/CGeneratedNesting.h"
@@ -68,29 +70,36 @@ void CReadAhead::Restart() {
     m_index.clear();
     m_stopped = false;
     m_held.clear();
+    m_known.clear();
 }
 
 CReadAhead::CLevel CReadAhead::Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection,
                                      bool joins) {
-    return {prototype, collection, joins, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false};
+    std::vector<CKnown>* known = prototype ? &m_known[prototype] : nullptr;
+    return {prototype, collection, joins, known, 0, nullptr, {}};
 }
 
 CReadAhead::CLevel CReadAhead::LevelOf(const CXmlElement* element) {
     if (m_levels.empty() || m_stopped || !m_levels.back().prototype) return FindLevel(element);
-    CLevel& parent = m_levels.back();
-    if (parent.childName != &element->GetLocalName() ||
-        parent.childNamespace != &element->GetNamespaceURI()) {
-        const CLevel found = FindLevel(element);
-        parent.childName = &element->GetLocalName();
-        parent.childNamespace = &element->GetNamespaceURI();
-        parent.childPrototype = found.prototype;
-        parent.childCollection = found.collection;
-        parent.childJoins = found.joins;
+    CKnown& last = m_levels.back().lastChild;
+    const std::string* name = &element->GetLocalName();
+    const std::string* ns = &element->GetNamespaceURI();
+    if (last.name != name || last.ns != ns) {
+        std::vector<CKnown>& known = *m_levels.back().known;
+        auto found = std::find_if(known.begin(), known.end(),
+                                  [&](const CKnown& k) { return k.name == name && k.ns == ns; });
+        if (found == known.end()) {
+            const CLevel level = FindLevel(element);
+            known.push_back(
+                CKnown{name, ns, level.prototype, level.collection, level.joins, level.known});
+            found = known.end() - 1;
+        }
+        last = *found;
     }
-    return Level(parent.childPrototype, parent.childCollection, parent.childJoins);
+    return {last.prototype, last.collection, last.joins, last.children, 0, nullptr, {}};
 }
 
-CReadAhead::CLevel CReadAhead::FindLevel(const CXmlElement* element) const {
+CReadAhead::CLevel CReadAhead::FindLevel(const CXmlElement* element) {
     const CLevel unknown = Level(nullptr, nullptr, false);
     if (m_levels.empty()) {
         if (m_root->GetClassInfo()->GetElementType() != QbXmlLib5Data::Element) return unknown;

@@ -89,24 +89,30 @@ private:
     // (null: unknown), and the collection that reads it, if it is read ahead.
     // The objects are the root, new objects of the members' declared classes
     // (what reading creates) and collections they hold.
+    // What a child element of a class was found to be, by its interned name:
+    // the same for every element of that name under that class.
+    struct CKnown {
+        const std::string* name;
+        const std::string* ns;
+        CXmlGeneratedClass* prototype;
+        CXmlCollectionBase* collection;
+        bool joins;
+        std::vector<CKnown>* children;  // what children of `prototype` were found to be
+    };
     struct CLevel {
         CXmlGeneratedClass* prototype;
         CXmlCollectionBase* collection;
         // Whether runs of children may be joined: not where mixed content
         // keeps the text between them.
         bool joins;
+        std::vector<CKnown>* known;  // of the children of `prototype`; null without one
         // 1 + the index in m_reads of the run its last child belongs to; 0
         // when that child was not read ahead. Only elements of the run's
         // collection join it.
         std::size_t run;
         CXmlCollectionBase* runCollection;
-        // What the last child opened was found to be, by its interned name
-        // (siblings mostly repeat one name).
-        const std::string* childName;
-        const std::string* childNamespace;
-        CXmlGeneratedClass* childPrototype;
-        CXmlCollectionBase* childCollection;
-        bool childJoins;
+        // The last child opened (siblings mostly repeat one name).
+        CKnown lastChild;
     };
     struct CFailure {
         std::exception_ptr error;
@@ -120,9 +126,9 @@ private:
         std::unique_ptr<CFailure> failure;
     };
 
-    static CLevel Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection, bool joins);
+    CLevel Level(CXmlGeneratedClass* prototype, CXmlCollectionBase* collection, bool joins);
     CLevel LevelOf(const CXmlElement* element);
-    CLevel FindLevel(const CXmlElement* element) const;
+    CLevel FindLevel(const CXmlElement* element);
     // Whether records of the class may be told apart by element name alone.
     bool NamesDecide(const CXmlGeneratedClass* prototype) const;
     // What reading one element ahead gave: its object, or its failure, or
@@ -156,6 +162,9 @@ private:
     std::deque<CRead> m_reads;
     std::size_t m_next = 0;
     std::unordered_map<const CXmlElement*, std::size_t> m_index;
+    // By class: what its children were found to be (a node-based map keeps
+    // the vectors where they are).
+    std::unordered_map<const CXmlGeneratedClass*, std::vector<CKnown>> m_known;
     // The classes seen, by their record arrays: whether names decide.
     mutable std::unordered_map<const void*, bool> m_namesDecide;
     // By record: an object of the member's class, or null for a record of
