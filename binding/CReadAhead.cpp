@@ -33,7 +33,7 @@ void CReadAhead::ElementOpened(const CXmlElement* element) { m_levels.push_back(
 
 CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element) {
     if (m_levels.empty()) return Taken::kNothing;
-    const CLevel level = m_levels.back();
+    CXmlCollectionBase* const collection = m_levels.back().collection;
     m_levels.pop_back();
     // The parent of held elements closes: they stay.
     if (!m_held.empty() && m_levels.size() < m_heldDepth) KeepHeld({}, nullptr);
@@ -41,17 +41,17 @@ CXmlElementConsumer::Taken CReadAhead::ElementClosed(const CXmlElement* element)
     CLevel& parent = m_levels.back();
     const std::size_t run = parent.run;
     parent.run = 0;
-    const bool joins = level.collection && !m_stopped && run != 0 && parent.joins &&
-                       parent.runCollection == level.collection;
+    const bool joins =
+        collection && !m_stopped && run != 0 && parent.joins && parent.runCollection == collection;
     // So does a sibling that does not join them.
     if (!m_held.empty() && m_levels.size() == m_heldDepth && !joins) KeepHeld({}, nullptr);
-    if (!level.collection || m_stopped) return Taken::kNothing;
+    if (!collection || m_stopped) return Taken::kNothing;
     // Runs nested in held elements are read one element at a time.
     if (!joins || (!m_held.empty() && m_levels.size() != m_heldDepth)) {
-        return Read(element, level.collection, parent, run);
+        return Read(element, collection, parent, run);
     }
     if (m_held.empty()) m_heldDepth = m_levels.size();
-    m_held.push_back(CHeld{element, level.collection});
+    m_held.push_back(CHeld{element, collection});
     parent.run = run;
     return m_held.size() < kBatch ? Taken::kHold : ReadHeld(parent, run);
 }
@@ -80,7 +80,10 @@ CReadAhead::CLevel CReadAhead::Level(CXmlGeneratedClass* prototype, CXmlCollecti
 }
 
 CReadAhead::CLevel CReadAhead::LevelOf(const CXmlElement* element) {
-    if (m_levels.empty() || m_stopped || !m_levels.back().prototype) return FindLevel(element);
+    if (m_levels.empty()) return FindLevel(element);
+    // Below an element of unknown class (an item read whole, for one)
+    // nothing is known.
+    if (m_stopped || !m_levels.back().prototype) return CLevel{};
     CKnown& last = m_levels.back().lastChild;
     const std::string* name = &element->GetLocalName();
     const std::string* ns = &element->GetNamespaceURI();
