@@ -14,6 +14,7 @@
 #include "types/CBinaryData.h"
 #include "xml/CXmlDocument.h"
 #include "xml/CXmlEventSink.h"
+#include "xml/CXmlNameCheck.h"
 
 namespace QbXmlLib5 {
 
@@ -35,6 +36,9 @@ const char kInvalidUtf8[] = "Failed to parse FastInfoset. Invalid UTF-8 characte
 const char kInvalidUtf16[] = "Failed to parse FastInfoset. Invalid UTF-16 character string length.";
 const char kNotXmlCharacter[] =
     "Failed to parse FastInfoset. A character string holds a character that XML does not allow.";
+const char kNotXmlName[] =
+    "Failed to parse FastInfoset. A prefix, local name or processing instruction target is not "
+    "a valid XML name.";
 const char kTooLarge[] =
     "Failed to parse FastInfoset. The document expands beyond the supported size.";
 const char kLengthOnSecondBit[] =
@@ -629,7 +633,7 @@ void CFastInfosetReader::ReadStringTableItems(NameTable* table) {
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t length = ReadLengthOnSecondBit(ReadOctet());
         const unsigned char* data = ReadOctets(length);
-        if (table) AddToTable(*table, Intern(data, static_cast<std::size_t>(length)));
+        if (table) AddToTable(*table, InternName(*table, data, static_cast<std::size_t>(length)));
     }
 }
 
@@ -806,13 +810,26 @@ const std::string* CFastInfosetReader::ReadIdentifyingString(NameTable& table) {
     const unsigned char octet = ReadOctet();
     if (octet & 0x80) return TableEntry(table, ReadIntegerOnSecondBit(octet, kIndexOnSecondBit));
     const std::uint64_t length = ReadLengthOnSecondBit(octet);
-    const std::string* value = Intern(ReadOctets(length), static_cast<std::size_t>(length));
+    const std::string* value =
+        InternName(table, ReadOctets(length), static_cast<std::size_t>(length));
     AddToTable(table, value);
     return value;
 }
 
 const std::string* CFastInfosetReader::Intern(const unsigned char* utf8, std::size_t length) {
     return m_document->InternName(FromUtf8(utf8, length));
+}
+
+const std::string* CFastInfosetReader::InternName(const NameTable& table, const unsigned char* utf8,
+                                                  std::size_t length) {
+    const std::string* name = Intern(utf8, length);  // UTF-8 checked first
+    // Namespace names are URIs; everything else named here is written as an
+    // XML name, and text could not carry anything else.
+    if (&table != &m_namespaceNames &&
+        !IsXmlNCName(std::string_view(reinterpret_cast<const char*>(utf8), length))) {
+        Fail(kNotXmlName);
+    }
+    return name;
 }
 
 // A non-identifying string starting on the first bit of its octet. The result

@@ -149,6 +149,10 @@ private:
 
     // Strings.
     const std::string* ReadIdentifyingString(NameTable& table);
+    // Interns a literal for `table`, refusing what is not an XML name where
+    // the table holds names.
+    const std::string* InternName(const NameTable& table, const unsigned char* utf8,
+                                  std::size_t length);
     std::string_view ReadNonIdentifyingString(StringTable& table);
     // `plain` tells that the chunk holds no carriage return or NUL, to be
     // kept exactly as it is.

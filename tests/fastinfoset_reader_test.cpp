@@ -224,21 +224,44 @@ TEST(FastInfosetReader, ReadsLargeIndexesOfAnotherImplementation) {
 TEST(FastInfosetReader, NamesValuesAndTextFromLiteralsAndIndexes) {
     Fi fi;
     fi.Header()
-        .Raw({0x78, 0xCF}).Id("p").Id("urn:a")  // namespace attribute p=urn:a, prefix 2, name 2
-        .Raw({0xCD}).Id("urn:b")                // default namespace: name 3
+        .Raw({0x78, 0xCF})
+        .Id("p")
+        .Id("urn:a")  // namespace attribute p=urn:a, prefix 2, name 2
+        .Raw({0xCD})
+        .Id("urn:b")  // default namespace: name 3
         .End()
-        .Raw({0x3F}).IdIndex(2).IdIndex(2).Id("root")     // p:root, element name 1
-        .Raw({0x7B}).IdIndex(2).IdIndex(2).Id("x").Value("abc", true)  // p:x="abc"
-        .Raw({0x78}).IdIndex(1).Value("same")             // local name 1 ("root")
-        .Raw({0x00}).ValueIndex(1)                        // attribute name 1 again, value 1
-        .Raw({0x79}).IdIndex(3).IdIndex(2).Raw({0xFF})    // {urn:b}x="" (index 0)
-        .End()                                            // end of attributes
-        .Chunk("one", true).ChunkIndex(1)
-        .ElementNs("urn:b", "kid").Chunk("k").End()       // element name 2
-        .Raw({0x01}).Raw({0xF0})                          // element name 2 again, empty
-        .Raw({0x41}).Raw({0x01}).ValueIndex(1).Raw({0xFF})  // name 2, attribute name 2
-        .Raw({0x00})                                      // root inside itself
-        .Raw({0xFF});                                     // ends it and the root
+        .Raw({0x3F})
+        .IdIndex(2)
+        .IdIndex(2)
+        .Id("root")  // p:root, element name 1
+        .Raw({0x7B})
+        .IdIndex(2)
+        .IdIndex(2)
+        .Id("x")
+        .Value("abc", true)  // p:x="abc"
+        .Raw({0x78})
+        .IdIndex(1)
+        .Value("same")  // local name 1 ("root")
+        .Raw({0x00})
+        .ValueIndex(1)  // attribute name 1 again, value 1
+        .Raw({0x79})
+        .IdIndex(3)
+        .IdIndex(2)
+        .Raw({0xFF})  // {urn:b}x="" (index 0)
+        .End()        // end of attributes
+        .Chunk("one", true)
+        .ChunkIndex(1)
+        .ElementNs("urn:b", "kid")
+        .Chunk("k")
+        .End()  // element name 2
+        .Raw({0x01})
+        .Raw({0xF0})  // element name 2 again, empty
+        .Raw({0x41})
+        .Raw({0x01})
+        .ValueIndex(1)
+        .Raw({0xFF})   // name 2, attribute name 2
+        .Raw({0x00})   // root inside itself
+        .Raw({0xFF});  // ends it and the root
     auto document = Parse(fi.bytes);
     EXPECT_EQ(Dump(document->GetDocumentElement()),
               "{urn:a}root[{urn:a}x=abc,root=same,{urn:a}x=abc,{urn:b}x=]({urn:b}kid\"k\" "
@@ -256,8 +279,17 @@ TEST(FastInfosetReader, DoubleTerminatorsEndTwoLevels) {
     // <a><b><c/></b>t<d x="1"/></a>: c ends with FF (c and b), d's attribute
     // list ends with FF (its attributes and d itself), then FF ends a.
     Fi fi;
-    fi.Header().Element("a").Element("b").Element("c").Raw({0xFF})
-        .Chunk("t").Element("d", true).Attribute("x").Value("1").Raw({0xFF}).Raw({0xFF});
+    fi.Header()
+        .Element("a")
+        .Element("b")
+        .Element("c")
+        .Raw({0xFF})
+        .Chunk("t")
+        .Element("d", true)
+        .Attribute("x")
+        .Value("1")
+        .Raw({0xFF})
+        .Raw({0xFF});
     EXPECT_EQ(Dump(Parse(fi.bytes)->GetDocumentElement()), "a(b(c) d[x=1])\"t\"");
 
     // Nothing after the root's last terminator is examined.
@@ -283,12 +315,19 @@ TEST(FastInfosetReader, CharacterStringEncodings) {
     EXPECT_EQ(TextOf(TextDocument({0x8C, 0x0E, 0x01, 0x00, 0x00, 0x00, 0x2A})), "42");
     // The same in an attribute value (the field starts on the fifth bit).
     Fi fi;
-    fi.Header().Element("r", true).Attribute("v").Raw({0x30, 0x33, 0x00, 0x00, 0x00, 0x07})
+    fi.Header()
+        .Element("r", true)
+        .Attribute("v")
+        .Raw({0x30, 0x33, 0x00, 0x00, 0x00, 0x07})
         .Raw({0xFF});
     EXPECT_EQ(Parse(fi.bytes)->GetDocumentElement()->GetAttribute("v", ""), "7");
     // A UTF-16 attribute value.
     Fi utf16;
-    utf16.Header().Element("r", true).Attribute("v").Raw({0x13, 0x00, 0x4F, 0x00, 0x4B}).Raw({0xFF});
+    utf16.Header()
+        .Element("r", true)
+        .Attribute("v")
+        .Raw({0x13, 0x00, 0x4F, 0x00, 0x4B})
+        .Raw({0xFF});
     EXPECT_EQ(Parse(utf16.bytes)->GetDocumentElement()->GetAttribute("v", ""), "OK");
 }
 
@@ -372,7 +411,8 @@ TEST(FastInfosetReader, BuiltInEncodingAlgorithms) {
         {5, {0x20, 0xFF}, "falsefalsefalsefalse truetruetruetruetruetrue"},
         {6, {0x3F, 0xC0, 0x00, 0x00}, "1.5"},
         {7, {0xC0, 0x04, 0, 0, 0, 0, 0, 0}, "-2.5"},
-        {8, {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0, 1, 2, 3, 4, 5, 6, 7},
+        {8,
+         {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0, 1, 2, 3, 4, 5, 6, 7},
          "123456789ABCDEF00001020304050607"},
         {9, {'<', 'x', '&', '>'}, "<x&>"},
     };
@@ -389,27 +429,33 @@ TEST(FastInfosetReader, BuiltInEncodingAlgorithms) {
     // of groups is refused by the rendering.
     EXPECT_EQ(ParseError(TextDocument({0x8C, 0x28, 0x00})),
               "Failed to parse FastInfoset. Invalid NonEmptyOctetEncryptedString.");
-    EXPECT_NE(ParseError(TextDocument({0x8C, 0x0E, 0x00, 0x00, 0x00, 0x00})).find("INT byte encoding"),
-              std::string::npos);
+    EXPECT_NE(
+        ParseError(TextDocument({0x8C, 0x0E, 0x00, 0x00, 0x00, 0x00})).find("INT byte encoding"),
+        std::string::npos);
 }
 
 TEST(FastInfosetReader, InitialVocabularyAndOtherHeaderComponentsAreRead) {
     Fi fi;
     fi.Header(0x7F);
     // Additional data: two items of id and data.
-    fi.Raw({0x01}).Id("urn:id").Id("data").Id("urn:id2").Raw({0x40, 0x00}).Text(std::string(65, 'x'));
+    fi.Raw({0x01})
+        .Id("urn:id")
+        .Id("data")
+        .Id("urn:id2")
+        .Raw({0x40, 0x00})
+        .Text(std::string(65, 'x'));
     // Initial vocabulary: external URI, alphabets, algorithms, prefixes,
     // namespace names, local names, other NCNames, other URIs, attribute
     // values, chunks, other strings, element and attribute names.
     fi.Raw({0x1F, 0xFF}).Id("urn:external");
-    fi.Raw({0x01}).Value("ab").Value("xyz");      // alphabets 33 and 34
+    fi.Raw({0x01}).Value("ab").Value("xyz");  // alphabets 33 and 34
     fi.Raw({0x00}).Id("urn:algorithm");
-    fi.Raw({0x00}).Id("q");                       // prefix 2
-    fi.Raw({0x00}).Id("urn:q");                   // namespace name 2
-    fi.Raw({0x01}).Id("root").Id("at");           // local names 1, 2
+    fi.Raw({0x00}).Id("q");              // prefix 2
+    fi.Raw({0x00}).Id("urn:q");          // namespace name 2
+    fi.Raw({0x01}).Id("root").Id("at");  // local names 1, 2
     fi.Raw({0x00}).Id("nc");
     fi.Raw({0x00}).Id("urn:other");
-    fi.Raw({0x00}).Value("v1");                   // attribute value 1
+    fi.Raw({0x00}).Value("v1");  // attribute value 1
     // Chunks 1 and 2: "c1" in UTF-8, then codes 1 0 of alphabet 33 (field 32).
     fi.Raw({0x01}).Value("c1").Raw({0x22, 0x00, 0x4F});
     fi.Raw({0x00}).Value("other");
@@ -423,8 +469,12 @@ TEST(FastInfosetReader, InitialVocabularyAndOtherHeaderComponentsAreRead) {
     fi.Value("1.0");
     // The root uses the vocabulary: element name 1, attribute name 1 with
     // value 1, chunks 1 and 2, and a chunk in alphabet 34 (field 33).
-    fi.Raw({0x40}).Raw({0x00}).ValueIndex(1).End()
-        .ChunkIndex(1).ChunkIndex(2)
+    fi.Raw({0x40})
+        .Raw({0x00})
+        .ValueIndex(1)
+        .End()
+        .ChunkIndex(1)
+        .ChunkIndex(2)
         .Raw({0x88 | (33 >> 6), ((33 & 0x3F) << 2) | 0x00, 0x27})  // codes 0 2 1, end
         .Raw({0xFF});
     EXPECT_EQ(Dump(Parse(fi.bytes)->GetDocumentElement()), "{urn:q}root[at=v1]\"c1baxzy\"");
@@ -449,7 +499,9 @@ TEST(FastInfosetReader, RestrictedAlphabetWidths) {
     EXPECT_EQ(TextOf(document(wide, {0x0D, 0xCA, 0xFF})), "BN");
     std::string utf8;
     for (int i = 0; i < 200; ++i) utf8 += (i == 150) ? "\xC3\xA9" : std::string(1, 'a');
-    EXPECT_EQ(TextOf(document(utf8, {150, 0})), "\xC3\xA9" "a");
+    EXPECT_EQ(TextOf(document(utf8, {150, 0})),
+              "\xC3\xA9"
+              "a");
 
     // An alphabet given in UTF-16: U+00E9 U+20AC, codes 1 0 then the end.
     Fi utf16;
@@ -470,17 +522,39 @@ TEST(FastInfosetReader, RestrictedAlphabetWidths) {
 TEST(FastInfosetReader, CommentsInstructionsDeclarationsAndEntityReferencesAreSkipped) {
     Fi fi;
     fi.Header()
-        .Raw({0xC7}).Id("sys.dtd").Id("-//pub").Raw({0xE1}).Id("t").Value("x").End()  // DTD
-        .Raw({0xE2}).Value("lead", true)
-        .Raw({0xE1}).Id("pi").Raw({0xFF})
-        .Element("r").Chunk("a")
-        .Raw({0xE2}).Value("between")
+        .Raw({0xC7})
+        .Id("sys.dtd")
+        .Id("-//pub")
+        .Raw({0xE1})
+        .Id("t")
+        .Value("x")
+        .End()  // DTD
+        .Raw({0xE2})
+        .Value("lead", true)
+        .Raw({0xE1})
+        .Id("pi")
+        .Raw({0xFF})
+        .Element("r")
+        .Chunk("a")
+        .Raw({0xE2})
+        .Value("between")
         .Chunk("b")
-        .Raw({0xE1}).Id("pi2").ValueIndex(1)
-        .Raw({0xCB}).Id("ent").Id("s").Id("p")
-        .Raw({0xC8}).IdIndex(1)
-        .Element("k").Raw({0xE2}).Raw({0x30, 0x33, 0, 0, 0, 0}).Chunk("c").End()
-        .Chunk("d").Raw({0xFF});
+        .Raw({0xE1})
+        .Id("pi2")
+        .ValueIndex(1)
+        .Raw({0xCB})
+        .Id("ent")
+        .Id("s")
+        .Id("p")
+        .Raw({0xC8})
+        .IdIndex(1)
+        .Element("k")
+        .Raw({0xE2})
+        .Raw({0x30, 0x33, 0, 0, 0, 0})
+        .Chunk("c")
+        .End()
+        .Chunk("d")
+        .Raw({0xFF});
     EXPECT_EQ(Dump(Parse(fi.bytes)->GetDocumentElement()), "r(k\"c\")\"abd\"");
 
     // A document that holds no element at all.
@@ -541,7 +615,8 @@ TEST(FastInfosetReader, IndexBoundariesOfEveryIntegerEncoding) {
 }
 
 TEST(FastInfosetReader, LongStringsUseEveryLengthEncoding) {
-    for (std::uint32_t n : {1u, 2u, 3u, 8u, 9u, 64u, 65u, 258u, 259u, 264u, 265u, 320u, 321u, 5000u}) {
+    for (std::uint32_t n :
+         {1u, 2u, 3u, 8u, 9u, 64u, 65u, 258u, 259u, 264u, 265u, 320u, 321u, 5000u}) {
         const std::string s(n, 'z');
         Fi fi;
         fi.Header().Raw({0x7C}).Id(s).Attribute(s).Value(s).End().Chunk(s).Raw({0xFF});
@@ -553,6 +628,8 @@ TEST(FastInfosetReader, LongStringsUseEveryLengthEncoding) {
 TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
     const std::string fail = "Failed to parse FastInfoset. ";
     const std::string kUtf8 = "Invalid UTF-8 character string.";
+    const std::string kName =
+        "A prefix, local name or processing instruction target is not a valid XML name.";
     const std::vector<std::pair<Bytes, std::string>> cases = {
         {Fi().Header().Element("r").Raw({0xE3}).bytes, kBadElement},
         {Fi().Header().Raw({0x3E}).Id("p").Id("r").bytes,
@@ -575,6 +652,10 @@ TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
          fail + "Invalid UTF-16 character string length."},
         {Fi().Header().Element("r").Chunk("a\xC3(").bytes, fail + kUtf8},
         {Fi().Header().Element("\xED\xA0\x80").bytes, fail + kUtf8},  // a surrogate
+        // Names that text could not carry.
+        {Fi().Header().Element("a b").bytes, fail + kName},
+        {Fi().Header().Element("r", true).Attribute("1x").Value("v").bytes, fail + kName},
+        {Fi().Header().Raw({0x3F}).Id("p:q").Id("urn:u").Id("r").bytes, fail + kName},
         {Fi().Header().Element("r", true).Attribute("a").Value("\xF4\x90\x80\x80").bytes,
          fail + kUtf8},  // beyond U+10FFFF
         {Fi().Header().Element("r").ChunkIndex(1).bytes, kBadIndex},
@@ -600,19 +681,63 @@ TEST(FastInfosetReader, MalformedDocumentsGiveTheirMessages) {
 TEST(FastInfosetReader, EveryTruncationFailsCleanly) {
     std::vector<Bytes> documents = {ReadFile("java_sample.finf")};
     Fi rich;
-    rich.Header(0x7F).Raw({0x00}).Id("i").Id("d")
-        .Raw({0x1F, 0xFF}).Id("u").Raw({0x00}).Value("ab").Raw({0x00}).Id("a").Raw({0x00}).Id("p")
-        .Raw({0x00}).Id("n").Raw({0x00}).Id("l").Raw({0x00}).Id("o").Raw({0x00}).Id("o")
+    rich.Header(0x7F)
+        .Raw({0x00})
+        .Id("i")
+        .Id("d")
+        .Raw({0x1F, 0xFF})
+        .Id("u")
+        .Raw({0x00})
+        .Value("ab")
+        .Raw({0x00})
+        .Id("a")
+        .Raw({0x00})
+        .Id("p")
+        .Raw({0x00})
+        .Id("n")
+        .Raw({0x00})
+        .Id("l")
+        .Raw({0x00})
+        .Id("o")
+        .Raw({0x00})
+        .Id("o")
         .Raw({0x00, 0x00, 0x61, 0x00, 0x00, 0x61, 0x00, 0x00, 0x61})
         .Raw({0x00, 0x01, 0x81, 0x80, 0x00, 0x00, 0x80})
-        .Raw({0xC3}).Id("n").Id("s").Id("p").End()
-        .Raw({0xD1}).Id("e").Id("s").Id("p").Id("n").End()
-        .Id("enc").Raw({0x00}).Value("1.0")
-        .Raw({0xC4, 0xF0, 0xE2}).Value("c").Raw({0x78, 0xCF}).IdIndex(2).IdIndex(2).End()
-        .Raw({0x3F}).IdIndex(2).IdIndex(2).IdIndex(1)
-        .Raw({0x78}).Id("a").Raw({0x30, 0x33, 0, 0, 0, 1}).End()
-        .Raw({0x85, 0x00, 0x41}).Raw({0x88, 0x02, 0x00, 0x12, 0xCD, 0xAF})
-        .Element("k").Raw({0xE1}).Id("t").Value(std::string(300, 'v')).Raw({0xFF});
+        .Raw({0xC3})
+        .Id("n")
+        .Id("s")
+        .Id("p")
+        .End()
+        .Raw({0xD1})
+        .Id("e")
+        .Id("s")
+        .Id("p")
+        .Id("n")
+        .End()
+        .Id("enc")
+        .Raw({0x00})
+        .Value("1.0")
+        .Raw({0xC4, 0xF0, 0xE2})
+        .Value("c")
+        .Raw({0x78, 0xCF})
+        .IdIndex(2)
+        .IdIndex(2)
+        .End()
+        .Raw({0x3F})
+        .IdIndex(2)
+        .IdIndex(2)
+        .IdIndex(1)
+        .Raw({0x78})
+        .Id("a")
+        .Raw({0x30, 0x33, 0, 0, 0, 1})
+        .End()
+        .Raw({0x85, 0x00, 0x41})
+        .Raw({0x88, 0x02, 0x00, 0x12, 0xCD, 0xAF})
+        .Element("k")
+        .Raw({0xE1})
+        .Id("t")
+        .Value(std::string(300, 'v'))
+        .Raw({0xFF});
     documents.push_back(rich.bytes);
     for (const Bytes& whole : documents) {
         ASSERT_EQ(ParseError(whole), "");
@@ -647,7 +772,8 @@ TEST(FastInfosetReader, HostileLengthsAndNestingAreRefused) {
     for (int i = 0; i < depth / 2; ++i) deep.Raw({0xFF});
     auto document = Parse(deep.bytes);
     int levels = 0;
-    for (const CXmlElement* e = document->GetDocumentElement(); e; e = e->GetFirstElement()) ++levels;
+    for (const CXmlElement* e = document->GetDocumentElement(); e; e = e->GetFirstElement())
+        ++levels;
     EXPECT_EQ(levels, depth);
     Fi open = deep;
     open.bytes.resize(open.bytes.size() - 1);
@@ -722,7 +848,8 @@ TEST(FastInfosetReader, ReadsWhatTheWriterWrites) {
 // The fuzzing seeds are valid documents, so that fuzzing starts from inputs
 // that reach deep into the reader.
 TEST(FastInfosetReader, FuzzSeedsAreValidDocuments) {
-    const std::filesystem::path seeds = std::filesystem::path(QB_SOURCE_DIR) / "fuzz/corpus/fastinfoset";
+    const std::filesystem::path seeds =
+        std::filesystem::path(QB_SOURCE_DIR) / "fuzz/corpus/fastinfoset";
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
         const std::string content = QbTest::ReadFile(entry.path().string());
