@@ -3,7 +3,9 @@
 // generated classes (as XML text, gzip and Fast Infoset), CodeSynthesis XSD
 // C++/Tree and gSOAP; then ratios against the performance targets.
 //
-// Times are the best of several runs. A read parses the text into new
+// Times are the best of several rounds, each of which runs every phase of
+// every library once, so that a slow spell of a shared machine does not fall
+// on one library alone. A read parses the text into new
 // objects and destroys them again. Peak memory of a phase is the growth of
 // the process's resident set during one run of it alone: glibc is first told
 // to hand freed memory back (malloc_trim), the kernel's high-water mark is
@@ -55,10 +57,20 @@ struct Phase {
 
 int g_reps = 3;
 
-// `run` once for memory, then g_reps times for the best time; `reset` runs
-// before each, outside the measurement (it drops the previous output).
-Phase Measure(const std::function<void()>& run, const std::function<void()>& reset) {
-    Phase phase;
+// The timed runs of every phase, made in rounds at the end: one run of each
+// phase per round, so that a slow spell of a shared machine falls on every
+// library alike rather than on the one measured then.
+struct Timed {
+    Phase* phase;
+    std::function<void()> run;
+    std::function<void()> reset;
+};
+std::vector<Timed> g_timed;
+
+// `run` once now for memory and to leave its output; its time is the best
+// of g_reps rounds (TimeRounds). `reset` runs before each, outside the
+// measurement (it drops the previous output). `phase` must stay where it is.
+void Measure(Phase& phase, const std::function<void()>& run, const std::function<void()>& reset) {
     reset();
     if (ResetPeak()) {
         const long before = StatusKiB("VmRSS:");
@@ -69,14 +81,19 @@ Phase Measure(const std::function<void()>& run, const std::function<void()>& res
         run();
     }
     phase.seconds = 1e30;
+    g_timed.push_back(Timed{&phase, run, reset});
+}
+
+void TimeRounds() {
     for (int i = 0; i < g_reps; ++i) {
-        reset();
-        const auto start = Clock::now();
-        run();
-        phase.seconds =
-            std::min(phase.seconds, std::chrono::duration<double>(Clock::now() - start).count());
+        for (Timed& timed : g_timed) {
+            timed.reset();
+            const auto start = Clock::now();
+            timed.run();
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            timed.phase->seconds = std::min(timed.phase->seconds, seconds);
+        }
     }
-    return phase;
 }
 
 class OurLibrary : public Library {
@@ -255,49 +272,58 @@ int main(int argc, char** argv) {
     if (auto xsd = pobench::MakeXsdLibrary()) others.push_back(std::move(xsd));
     if (auto gsoap = pobench::MakeGsoapLibrary()) others.push_back(std::move(gsoap));
 
-    std::printf("Purchase order with %d items; best of %d runs, peak = resident-set growth\n\n",
-                items, g_reps);
+    std::printf(
+        "Purchase order with %d items; best of %d rounds (one run of every phase each), "
+        "peak = resident-set growth\n\n",
+        items, g_reps);
     std::vector<Row> rows;
-    std::vector<std::string> texts;  // each library's text, for the cross-reads
+    rows.reserve(3 + others.size());  // the phases measured stay where they are
+    std::vector<std::string> texts;   // each library's text, for the cross-reads
+    texts.reserve(1 + others.size());
 
     OurLibrary ours;
     ours.Build(items);
+    CBinaryData gzipData;
+    CBinaryData fiData;
     {
-        Row text(kOurText);
-        std::string out;
-        text.write = Measure([&] { ours.Write(out); }, [&] { std::string().swap(out); });
+        Row& text = rows.emplace_back(kOurText);
+        std::string& out = texts.emplace_back();
+        Measure(
+            text.write, [&] { ours.Write(out); }, [&] { std::string().swap(out); });
         text.bytes = out.size();
-        text.read = Measure([&] { ours.Read(out); }, [] {});
+        Measure(
+            text.read, [&] { ours.Read(out); }, [] {});
         text.processPeakMiB = ProcessPeak(text.name, out.data(), out.size());
-        rows.push_back(text);
-        texts.push_back(out);
 
-        Row gzip(kOurGzip);
-        CBinaryData data;
-        gzip.write = Measure([&] { data = ours.WriteGzip(); }, [&] { data = CBinaryData(); });
-        gzip.bytes = data.GetLength();
-        gzip.read = Measure([&] { OurLibrary::ReadStream(data); }, [] {});
-        gzip.processPeakMiB = ProcessPeak(gzip.name, data.GetData(), data.GetLength());
-        rows.push_back(gzip);
+        Row& gzip = rows.emplace_back(kOurGzip);
+        Measure(
+            gzip.write, [&] { gzipData = ours.WriteGzip(); }, [&] { gzipData = CBinaryData(); });
+        gzip.bytes = gzipData.GetLength();
+        Measure(
+            gzip.read, [&] { OurLibrary::ReadStream(gzipData); }, [] {});
+        gzip.processPeakMiB = ProcessPeak(gzip.name, gzipData.GetData(), gzipData.GetLength());
 
-        Row fi(kOurFastInfoset);
-        fi.write = Measure([&] { data = ours.WriteFastInfoset(); }, [&] { data = CBinaryData(); });
-        fi.bytes = data.GetLength();
-        fi.read = Measure([&] { OurLibrary::ReadStream(data); }, [] {});
-        fi.processPeakMiB = ProcessPeak(fi.name, data.GetData(), data.GetLength());
-        rows.push_back(fi);
+        Row& fi = rows.emplace_back(kOurFastInfoset);
+        Measure(
+            fi.write, [&] { fiData = ours.WriteFastInfoset(); }, [&] { fiData = CBinaryData(); });
+        fi.bytes = fiData.GetLength();
+        Measure(
+            fi.read, [&] { OurLibrary::ReadStream(fiData); }, [] {});
+        fi.processPeakMiB = ProcessPeak(fi.name, fiData.GetData(), fiData.GetLength());
     }
     for (auto& library : others) {
         library->Build(items);
-        Row row(library->Name());
-        std::string out;
-        row.write = Measure([&] { library->Write(out); }, [&] { std::string().swap(out); });
+        Row& row = rows.emplace_back(library->Name());
+        std::string& out = texts.emplace_back();
+        Library* const one = library.get();
+        Measure(
+            row.write, [one, &out] { one->Write(out); }, [&out] { std::string().swap(out); });
         row.bytes = out.size();
-        row.read = Measure([&] { library->Read(out); }, [] {});
+        Measure(
+            row.read, [one, &out] { one->Read(out); }, [] {});
         row.processPeakMiB = ProcessPeak(row.name, out.data(), out.size());
-        rows.push_back(row);
-        texts.push_back(out);
     }
+    TimeRounds();
     if (others.size() < 2) {
         std::printf(
             "(XSD C++/Tree or gSOAP was not found at build time: install them with\n"
