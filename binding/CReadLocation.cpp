@@ -88,7 +88,10 @@ void CReadLocation::Record(const CXmlElement* element, const CXmlAttribute* attr
     t_failure.attribute = attribute;
 }
 
-void CReadLocation::Reset() { t_failure = CFailure(); }
+void CReadLocation::Reset() {
+    // Called around every element read ahead: nothing to do in the usual case.
+    if (t_failure.element) t_failure = CFailure();
+}
 
 std::string CReadLocation::TakeFailure() {
     const CFailure failure = t_failure;
