@@ -243,6 +243,17 @@ void Verdict(const char* what, double value, double limit, bool atMost) {
                 met ? "MET" : "MISSED");
 }
 
+// One of our binary forms, written into `data` (which must stay where it
+// is) and read back from it.
+void MeasureForm(Row& row, CBinaryData& data, const std::function<CBinaryData()>& write) {
+    Measure(
+        row.write, [&data, write] { data = write(); }, [&data] { data = CBinaryData(); });
+    row.bytes = data.GetLength();
+    Measure(
+        row.read, [&data] { OurLibrary::ReadStream(data); }, [] {});
+    row.processPeakMiB = ProcessPeak(row.name, data.GetData(), data.GetLength());
+}
+
 const Row* Find(const std::vector<Row>& rows, const char* name) {
     for (const Row& row : rows) {
         if (row.name == name) return &row;
@@ -295,21 +306,9 @@ int main(int argc, char** argv) {
             text.read, [&] { ours.Read(out); }, [] {});
         text.processPeakMiB = ProcessPeak(text.name, out.data(), out.size());
 
-        Row& gzip = rows.emplace_back(kOurGzip);
-        Measure(
-            gzip.write, [&] { gzipData = ours.WriteGzip(); }, [&] { gzipData = CBinaryData(); });
-        gzip.bytes = gzipData.GetLength();
-        Measure(
-            gzip.read, [&] { OurLibrary::ReadStream(gzipData); }, [] {});
-        gzip.processPeakMiB = ProcessPeak(gzip.name, gzipData.GetData(), gzipData.GetLength());
-
-        Row& fi = rows.emplace_back(kOurFastInfoset);
-        Measure(
-            fi.write, [&] { fiData = ours.WriteFastInfoset(); }, [&] { fiData = CBinaryData(); });
-        fi.bytes = fiData.GetLength();
-        Measure(
-            fi.read, [&] { OurLibrary::ReadStream(fiData); }, [] {});
-        fi.processPeakMiB = ProcessPeak(fi.name, fiData.GetData(), fiData.GetLength());
+        MeasureForm(rows.emplace_back(kOurGzip), gzipData, [&ours] { return ours.WriteGzip(); });
+        MeasureForm(rows.emplace_back(kOurFastInfoset), fiData,
+                    [&ours] { return ours.WriteFastInfoset(); });
     }
     for (auto& library : others) {
         library->Build(items);
