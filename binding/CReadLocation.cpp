@@ -1,6 +1,5 @@
 #include "binding/CReadLocation.h"
 
-#include <exception>
 #include <vector>
 
 #include "binding/CReadAhead.h"
