@@ -40,15 +40,17 @@ QbVariant Parsed(const char* text, ItemType kind) {
 
 }  // namespace
 
-// Copies, assignments, self-assignment, moves and overwrites of every heap
-// kind; AddressSanitizer reports any double free or leak.
+// Copies, assignments, self-assignment, moves and overwrites of every kind
+// that owns its value (on the heap or inside the variant, strings short and
+// long); AddressSanitizer reports any double free, leak or use of a value
+// left behind by a move.
 TEST(VariantTest, HeapKindsAreOwnedCopies) {
     const std::vector<std::pair<ItemType, const char*>> values = {
         // clang-format off
         {it_hexBinary, "0AFF"}, {it_base64Binary, "AAEC"}, {it_duration, "P1DT2H"},
         {it_yearMonth, "2005-03"}, {it_monthDay, "--03-01"}, {it_date, "2005-03-01Z"},
         {it_datetime, "2005-03-01T10:00:00"}, {it_time, "10:00:00.5"}, {it_string, "text"},
-        {it_decimal, "-1.5"},
+        {it_decimal, "-1.5"}, {it_string, "longer than a string keeps in its own object"},
         // clang-format on
         {it_integer, "123456789012345678901234567890"}};
     for (const auto& [kind, text] : values) {
@@ -59,6 +61,9 @@ TEST(VariantTest, HeapKindsAreOwnedCopies) {
         QbVariant moved(std::move(copy));
         EXPECT_FALSE(copy.IsValid());
         copy = std::move(moved);
+        QbVariant other = Parsed("2005-03-01Z", it_date);
+        other = std::move(copy);  // onto another kind kept inside the variant
+        copy = std::move(other);
         v.SetI4(7);  // overwrite: the copies keep their own values
         for (const QbVariant* w : {&copy, &assigned}) {
             EXPECT_EQ(w->GetKind(), kind);

@@ -1,5 +1,6 @@
 #include "types/QbVariant.h"
 
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -8,8 +9,6 @@
 #include "types/CConversions.h"
 
 namespace QbXmlLib5 {
-
-static_assert(sizeof(QbVariant) == 16, "a kind tag and an 8-byte payload");
 
 namespace {
 
@@ -31,10 +30,7 @@ bool IsInline(ItemType kind) {
 
 QbVariant::QbVariant(const QbVariant& other) : QbVariant() { CopyFrom(other); }
 
-QbVariant::QbVariant(QbVariant&& other) noexcept : m_kind(other.m_kind), m_value(other.m_value) {
-    other.m_kind = it_none;
-    other.m_value.bits = 0;
-}
+QbVariant::QbVariant(QbVariant&& other) noexcept : QbVariant() { TakeFrom(other); }
 
 QbVariant& QbVariant::operator=(const QbVariant& other) {
     if (this != &other) {
@@ -45,13 +41,7 @@ QbVariant& QbVariant::operator=(const QbVariant& other) {
 }
 
 QbVariant& QbVariant::operator=(QbVariant&& other) noexcept {
-    if (this != &other) {
-        const ItemType kind = other.m_kind;
-        const Payload value = other.m_value;
-        other.m_kind = it_none;
-        other.m_value.bits = 0;
-        Replace(kind, value);
-    }
+    if (this != &other) TakeFrom(other);
     return *this;
 }
 
@@ -65,15 +55,16 @@ void QbVariant::Clear() noexcept {
     if (IsBinary(kind)) {
         delete value.binary;
     } else if (IsDateTime(kind)) {
-        delete value.dateTime;
+        value.dateTime->~CDateTime();
     } else if (kind == it_duration) {
         delete value.duration;
     } else if (kind == it_string) {
-        delete value.text;
+        using std::string;
+        value.text->~string();
     } else if (kind == it_decimal) {
-        delete value.decimal;
+        value.decimal->~CDecimal();
     } else if (kind == it_integer) {
-        delete value.integer;
+        value.integer->~CBigInteger();
     } else if (kind == it_XmlObject && value.object) {
         value.object->Release();
     } else if (kind == it_XmlCollection && value.collection) {
@@ -87,6 +78,48 @@ void QbVariant::Replace(ItemType kind, Payload value) noexcept {
     m_value = value;
 }
 
+template <class T>
+void QbVariant::Emplace(ItemType kind, T&& value) noexcept {
+    using V = std::decay_t<T>;
+    static_assert(sizeof(V) <= kLocalSize && alignof(V) <= 8, "fits the variant");
+    static_assert(std::is_nothrow_move_constructible_v<V>, "moves without fail");
+    Clear();
+    V* const held = ::new (static_cast<void*>(m_local)) V(std::move(value));
+    if constexpr (std::is_same_v<V, std::string>) {
+        m_value.text = held;
+    } else if constexpr (std::is_same_v<V, CDecimal>) {
+        m_value.decimal = held;
+    } else if constexpr (std::is_same_v<V, CBigInteger>) {
+        m_value.integer = held;
+    } else {
+        static_assert(std::is_same_v<V, CDateTime>, "a kind kept in the variant");
+        m_value.dateTime = held;
+    }
+    m_kind = kind;
+}
+
+// The value leaves `other` before this variant releases its own: `other`
+// may belong to what this variant holds.
+template <class T>
+void QbVariant::TakeLocal(QbVariant& other, T* held) noexcept {
+    const ItemType kind = other.m_kind;
+    T value(std::move(*held));
+    other.Clear();
+    Emplace(kind, std::move(value));
+}
+
+void QbVariant::TakeFrom(QbVariant& other) noexcept {
+    const ItemType kind = other.m_kind;
+    if (kind == it_string) return TakeLocal(other, other.m_value.text);
+    if (kind == it_decimal) return TakeLocal(other, other.m_value.decimal);
+    if (kind == it_integer) return TakeLocal(other, other.m_value.integer);
+    if (IsDateTime(kind)) return TakeLocal(other, other.m_value.dateTime);
+    const Payload value = other.m_value;
+    other.m_kind = it_none;
+    other.m_value.bits = 0;
+    Replace(kind, value);
+}
+
 void QbVariant::CopyFrom(const QbVariant& other) {
     const Payload& from = other.m_value;
     Payload value{};
@@ -96,15 +129,15 @@ void QbVariant::CopyFrom(const QbVariant& other) {
     } else if (IsBinary(kind)) {
         value.binary = new CBinaryData(*from.binary);
     } else if (IsDateTime(kind)) {
-        value.dateTime = new CDateTime(*from.dateTime);
+        return Emplace(kind, CDateTime(*from.dateTime));
     } else if (kind == it_duration) {
         value.duration = new CDateTimeSpan(*from.duration);
     } else if (kind == it_string) {
-        value.text = new std::string(*from.text);
+        return Emplace(kind, std::string(*from.text));
     } else if (kind == it_decimal) {
-        value.decimal = new CDecimal(*from.decimal);
+        return Emplace(kind, CDecimal(*from.decimal));
     } else if (kind == it_integer) {
-        value.integer = new CBigInteger(*from.integer);
+        return Emplace(kind, CBigInteger(*from.integer));
     } else if (kind == it_XmlObject) {
         value.object = from.object;
         if (value.object) value.object->AddRef();
@@ -177,10 +210,9 @@ void QbVariant::SetDuration(const CDateTimeSpan& value) {
     Replace(it_duration, p);
 }
 
+// The value is copied before the old one goes: it may be the one held.
 void QbVariant::SetDateKind(ItemType kind, const CDateTime& value) {
-    Payload p{};
-    p.dateTime = new CDateTime(value);
-    Replace(kind, p);
+    Emplace(kind, CDateTime(value));
 }
 
 void QbVariant::SetYearMonth(const CDateTime& value) { SetDateKind(it_yearMonth, value); }
@@ -189,23 +221,11 @@ void QbVariant::SetDate(const CDateTime& value) { SetDateKind(it_date, value); }
 void QbVariant::SetDateTime(const CDateTime& value) { SetDateKind(it_datetime, value); }
 void QbVariant::SetTime(const CDateTime& value) { SetDateKind(it_time, value); }
 
-void QbVariant::SetString(std::string value) {
-    Payload p{};
-    p.text = new std::string(std::move(value));
-    Replace(it_string, p);
-}
+void QbVariant::SetString(std::string value) { Emplace(it_string, std::move(value)); }
 
-void QbVariant::SetDecimal(const CDecimal& value) {
-    Payload p{};
-    p.decimal = new CDecimal(value);
-    Replace(it_decimal, p);
-}
+void QbVariant::SetDecimal(const CDecimal& value) { Emplace(it_decimal, CDecimal(value)); }
 
-void QbVariant::SetInteger(const CBigInteger& value) {
-    Payload p{};
-    p.integer = new CBigInteger(value);
-    Replace(it_integer, p);
-}
+void QbVariant::SetInteger(const CBigInteger& value) { Emplace(it_integer, CBigInteger(value)); }
 
 void QbVariant::SetXmlObject(CXmlObjectBase* value) {
     if (value) value->AddRef();
@@ -448,25 +468,19 @@ void QbVariant::FromString(const std::string& value, ItemType kind,
             result.SetChar(C::charFromString(value, rule));
             break;
         case it_string:
-            result.SetString(C::stringFromString(value, rule));
+            result.Emplace(it_string, C::stringFromString(value, rule));
             break;
         case it_boolean:
             result.SetBoolean(C::booleanFromString(value, rule));
             break;
-        // The parsed number is moved into the payload, not copied: the
+        // The parsed number is moved into the variant, not copied: the
         // readers convert every value of a document through here.
-        case it_decimal: {
-            Payload p{};
-            p.decimal = new CDecimal(C::decimalFromString(value, rule));
-            result.Replace(it_decimal, p);
+        case it_decimal:
+            result.Emplace(it_decimal, C::decimalFromString(value, rule));
             break;
-        }
-        case it_integer: {
-            Payload p{};
-            p.integer = new CBigInteger(C::integerFromString(value, rule));
-            result.Replace(it_integer, p);
+        case it_integer:
+            result.Emplace(it_integer, C::integerFromString(value, rule));
             break;
-        }
         default:
             throw CQbException(
                 FormatString("Invalid Type %d to convert to string", static_cast<int>(kind)));

@@ -3,10 +3,12 @@
 // 26 of ItemType, or a counted reference to a child object (it_XmlObject) or
 // collection (it_XmlCollection).
 //
-// Scalars live inline; the structured kinds are heap copies owned by the
-// variant; the reference kinds hold one reference on their (possibly null)
-// object. Copies copy heap values and share references. The variant is
-// 16 bytes: the kind and an 8-byte payload.
+// Scalars live inline. Strings, decimals, integers and the date kinds live
+// inside the variant too (the readers and writers pass every value of a
+// document through one, so these must not cost an allocation each); binary
+// data and durations are heap copies owned by the variant; the reference
+// kinds hold one reference on their (possibly null) object. Copies copy
+// values and share references.
 //
 // The getters do not check the kind for the inline kinds: the caller reads
 // the kind it stored. Getters of heap and reference kinds throw
@@ -15,6 +17,7 @@
 #ifndef QBXMLLIB5_TYPES_QBVARIANT_H
 #define QBXMLLIB5_TYPES_QBVARIANT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -161,12 +164,24 @@ private:
     // Copies `other`'s value into this empty variant.
     void CopyFrom(const QbVariant& other);
     void SetDateKind(ItemType kind, const CDateTime& value);
+    // Releases the old value, then moves `value` into m_local as `kind`.
+    template <class T>
+    void Emplace(ItemType kind, T&& value) noexcept;
+    // Moves `other`'s value here (the old one released), leaving it invalid.
+    void TakeFrom(QbVariant& other) noexcept;
+    template <class T>
+    void TakeLocal(QbVariant& other, T* held) noexcept;
     // The heap getters' kind check.
     void Expect(bool matches, const char* wanted) const;
     CDateTime GetDateValue(const char* wanted) const;
 
+    // Room for the largest kind kept inside the variant (std::string,
+    // CDecimal); for those the payload points here.
+    static constexpr std::size_t kLocalSize = 32;
+
     ItemType m_kind;
     Payload m_value;
+    alignas(8) unsigned char m_local[kLocalSize];
 };
 
 }  // namespace QbXmlLib5
