@@ -156,7 +156,7 @@ void CheckString(const Facets& f, const char* name, const std::string& text) {
 // A pattern constrains the lexical form of every kind: the text as read, or
 // as it is about to be written.
 void CheckPattern(const Facets& f, const char* name, const std::string& lexical) {
-    if (!f.pattern.empty() && !CXsdRegex(f.pattern, name).Matches(lexical)) {
+    if (!f.pattern.empty() && !CXsdRegex::Matches(f.pattern, lexical, name)) {
         Violation(name, lexical);
     }
 }

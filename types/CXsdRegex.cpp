@@ -140,7 +140,9 @@ CompiledPtr SharedLookup(const std::string& utf8Pattern) {
     return cache.patterns.emplace(utf8Pattern, std::move(compiled)).first->second;
 }
 
-CompiledPtr Lookup(const std::string& utf8Pattern) {
+// The thread's own holder of the compiled pattern: valid until this thread
+// looks up another pattern.
+const CompiledPtr& Lookup(const std::string& utf8Pattern) {
     thread_local ThreadCache local;
     const unsigned generation = TheCache().generation.load(std::memory_order_acquire);
     if (local.generation != generation) {
@@ -155,8 +157,23 @@ CompiledPtr Lookup(const std::string& utf8Pattern) {
     const std::size_t slot = local.next;
     local.next = (slot + 1) % ThreadCache::kSize;
     local.patterns[slot] = utf8Pattern;
-    local.compiled[slot] = compiled;
-    return compiled;
+    local.compiled[slot] = std::move(compiled);
+    return local.compiled[slot];
+}
+
+// A pattern in the local encoding, looked up without a copy where that is
+// UTF-8 already.
+const CompiledPtr& LookupLocal(const std::string& pattern) {
+    return IsLocalCharEncodingUtf8() ? Lookup(pattern) : Lookup(ToUtf8(pattern));
+}
+
+const CXsdRegex::Compiled& Usable(const CompiledPtr& compiled, const std::string& pattern,
+                                  const char* itemName) {
+    if (!compiled->code) {
+        throw CQbException(FormatString("Invalid Regular Expression: %s Error: '%s' for '%s'",
+                                        pattern.c_str(), compiled->error.c_str(), itemName));
+    }
+    return *compiled;
 }
 
 bool IsAscii(const char* text, std::size_t length) {
@@ -233,30 +250,38 @@ bool VerdictAfterFailure(const CXsdRegex::Compiled& compiled, int rc, PCRE2_SPTR
 }  // namespace
 
 CXsdRegex::CXsdRegex(const std::string& pattern, const char* itemName)
-    : m_compiled(Lookup(ToUtf8(pattern))) {
-    if (!m_compiled->code) {
-        throw CQbException(FormatString("Invalid Regular Expression: %s Error: '%s' for '%s'",
-                                        pattern.c_str(), m_compiled->error.c_str(), itemName));
-    }
+    : m_compiled(LookupLocal(pattern)) {
+    Usable(m_compiled, pattern, itemName);
 }
 
-bool CXsdRegex::Matches(const std::string& text) const {
-    if (IsLocalCharEncodingUtf8()) return MatchesUtf8(text.data(), text.size());
-    const std::string utf8 = ToUtf8(text);
-    return MatchesUtf8(utf8.data(), utf8.size());
-}
+bool CXsdRegex::Matches(const std::string& text) const { return MatchesLocal(*m_compiled, text); }
 
 bool CXsdRegex::MatchesUtf8(const char* text, std::size_t length) const {
+    return MatchesUtf8(*m_compiled, text, length);
+}
+
+bool CXsdRegex::Matches(const std::string& pattern, const std::string& text, const char* itemName) {
+    // The thread's cache holds the pattern while it is matched.
+    return MatchesLocal(Usable(LookupLocal(pattern), pattern, itemName), text);
+}
+
+bool CXsdRegex::MatchesLocal(const Compiled& compiled, const std::string& text) {
+    if (IsLocalCharEncodingUtf8()) return MatchesUtf8(compiled, text.data(), text.size());
+    const std::string utf8 = ToUtf8(text);
+    return MatchesUtf8(compiled, utf8.data(), utf8.size());
+}
+
+bool CXsdRegex::MatchesUtf8(const Compiled& compiled, const char* text, std::size_t length) {
     thread_local ThreadMatchData matchData;
     const auto subject = reinterpret_cast<PCRE2_SPTR>(text);
     // The JIT entry skips the UTF-8 validity check, so it only takes text
     // that is valid by construction.
     const int rc =
-        m_compiled->jit && IsAscii(text, length)
-            ? pcre2_jit_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr)
-            : pcre2_match(m_compiled->code, subject, length, 0, 0, matchData.Get(), nullptr);
+        compiled.jit && IsAscii(text, length)
+            ? pcre2_jit_match(compiled.code, subject, length, 0, 0, matchData.Get(), nullptr)
+            : pcre2_match(compiled.code, subject, length, 0, 0, matchData.Get(), nullptr);
     if (rc >= 0) return true;
-    return VerdictAfterFailure(*m_compiled, rc, subject, length, matchData.Get());
+    return VerdictAfterFailure(compiled, rc, subject, length, matchData.Get());
 }
 
 void CXsdRegex::ClearCache() {

@@ -37,6 +37,10 @@ public:
     bool Matches(const std::string& text) const;
     // As Matches, for UTF-8 text.
     bool MatchesUtf8(const char* text, std::size_t length) const;
+    // CXsdRegex(pattern, itemName).Matches(text), without an object: for
+    // checking one facet on many values.
+    static bool Matches(const std::string& pattern, const std::string& text,
+                        const char* itemName = "");
 
     // The translation alone: a UTF-8 XSD pattern to the PCRE2 pattern that
     // matches exactly the same whole values. Throws CQbException with the
@@ -52,6 +56,9 @@ public:
     struct Compiled;
 
 private:
+    static bool MatchesLocal(const Compiled& compiled, const std::string& text);
+    static bool MatchesUtf8(const Compiled& compiled, const char* text, std::size_t length);
+
     std::shared_ptr<const Compiled> m_compiled;
 };
 
