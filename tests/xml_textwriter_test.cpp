@@ -12,6 +12,7 @@
 #include "types/CBinaryData.h"
 #include "xml/CMixedText.h"
 #include "xml/CStringBuffer.h"
+#include "xml/CXmlNameCheck.h"
 #include "xml/CXmlTextWriter.h"
 
 using namespace QbXmlLib5;
@@ -204,6 +205,30 @@ TEST(XmlTextWriterTest, NamesThatAreNotXmlNamesAreRefused) {
     }
 }
 
+// ASCII names are checked many bytes at a time: every byte value at every
+// position of names from 1 to 40 bytes long, against the rule itself.
+TEST(XmlTextWriterTest, EveryByteAtEveryPositionOfAsciiNames) {
+    const auto nameByte = [](unsigned char c, bool first) {
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        return start || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
+    };
+    for (std::size_t length = 1; length <= 40; ++length) {
+        std::string name(length, 'a');
+        for (std::size_t i = 0; i < length; ++i) name[i] = "aZ_9.-"[i % 6 == 0 ? 0 : i % 6];
+        ASSERT_TRUE(IsXmlNCName(name)) << name;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string changed = name;
+            for (int c = 0; c < 256; ++c) {
+                changed[at] = static_cast<char>(c);
+                if (IsXmlNCName(changed) != nameByte(static_cast<unsigned char>(c), at == 0)) {
+                    ADD_FAILURE() << "length " << length << ", byte " << c << " at " << at;
+                    return;
+                }
+            }
+        }
+    }
+}
+
 TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
     CXmlTextWriter w;
     w.SetFormatted(false);
@@ -250,7 +275,7 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
         EXPECT_TRUE(buffer.ToString() == expected);
         const char* joined = buffer.Join();
         EXPECT_TRUE(std::string(joined) == expected);  // NUL-terminated, no stale bytes
-        EXPECT_EQ(joined, buffer.Join());  // joining again changes nothing
+        EXPECT_EQ(joined, buffer.Join());              // joining again changes nothing
         buffer.Append("tail");
         EXPECT_TRUE(std::string(buffer.Join()) == expected + "tail");
         buffer.Reset();

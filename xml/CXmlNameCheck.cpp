@@ -2,6 +2,12 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace QbXmlLib5 {
 
@@ -41,6 +47,62 @@ char32_t NextUtf8(const unsigned char*& p, const unsigned char* end) {
     return c;
 }
 
+// ASCII name characters by byte: kStart may start a name, kMore continue it;
+// bytes from 0x80 up have neither.
+constexpr unsigned char kStart = 1, kMore = 2;
+constexpr std::array<unsigned char, 256> MakeAsciiNameTable() {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 128; ++c) {
+        const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        table[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>((start ? kStart : 0) | (more ? kMore : 0));
+    }
+    return table;
+}
+constexpr std::array<unsigned char, 256> kAsciiName = MakeAsciiNameTable();
+
+#if defined(__SSE2__)
+// The lanes of `b` that hold an ASCII name character: a letter, a digit, '-',
+// '.' or '_'. Bytes from 0x80 up are negative and fail every test.
+inline unsigned NameLanes(__m128i b) {
+    // Setting bit 5 folds the capitals onto the small letters and moves no
+    // other byte into 'a'..'z'.
+    const __m128i folded = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
+                                         _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(b, _mm_set1_epi8('9' + 1)));
+    const __m128i mark = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('-')), _mm_cmpeq_epi8(b, _mm_set1_epi8('.'))),
+        _mm_cmpeq_epi8(b, _mm_set1_epi8('_')));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), mark)));
+}
+
+// Whether all `n` (at least 4) bytes at `p` are ASCII name characters. Only
+// bytes of the name are loaded: shorter names as two overlapping halves.
+bool AsciiNameBytes(const char* p, std::size_t n) {
+    constexpr unsigned kAll = 0xFFFF;
+    if (n >= 16) {
+        for (std::size_t i = 0; i + 16 <= n; i += 16) {
+            if (NameLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))) != kAll)
+                return false;
+        }
+        return NameLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16))) == kAll;
+    }
+    if (n >= 8) {
+        const __m128i low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + n - 8));
+        return NameLanes(_mm_unpacklo_epi64(low, high)) == kAll;
+    }
+    std::int32_t low, high;
+    std::memcpy(&low, p, 4);
+    std::memcpy(&high, p + n - 4, 4);
+    return NameLanes(_mm_set_epi32(low, high, low, high)) == kAll;
+}
+#endif
+
 bool IsUtf8Name(const unsigned char* p, const unsigned char* end) {
     if (p == end || !IsNameStartChar(NextUtf8(p, end))) return false;
     while (p != end) {
@@ -52,27 +114,21 @@ bool IsUtf8Name(const unsigned char* p, const unsigned char* end) {
 }  // namespace
 
 bool IsXmlNCName(std::string_view name) {
-    // Nearly every name is plain ASCII: checked through a table, one lookup
-    // per byte, without decoding. Bit 1: may start a name; bit 2: may
-    // continue it; bytes of 128 and above have neither.
-    static const std::array<unsigned char, 256> kAsciiName = [] {
-        std::array<unsigned char, 256> table{};
-        for (int c = 0; c < 128; ++c) {
-            const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-            const bool more = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
-            table[static_cast<std::size_t>(c)] =
-                static_cast<unsigned char>((start ? 1 : 0) | (more ? 2 : 0));
+    if (name.empty()) return false;
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(name.data());
+    // Nearly every name is plain ASCII, checked without decoding.
+    if (kAsciiName[bytes[0]] & kStart) {
+#if defined(__SSE2__)
+        if (name.size() >= 4) {
+            if (AsciiNameBytes(name.data(), name.size())) return true;
+        } else
+#endif
+        {
+            unsigned bits = kMore;
+            for (std::size_t i = 1; i < name.size(); ++i) bits &= kAsciiName[bytes[i]];
+            if (bits != 0) return true;
         }
-        return table;
-    }();
-    if (!name.empty()) {
-        const auto* p = reinterpret_cast<const unsigned char*>(name.data());
-        const auto* const end = p + name.size();
-        unsigned bits = kAsciiName[*p] & 1u ? 2u : 0u;
-        for (; p != end; ++p) bits &= kAsciiName[*p];
-        if (bits != 0) return true;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     return IsUtf8Name(bytes, bytes + name.size());
 }
 
