@@ -1,6 +1,7 @@
 #include "types/CBigInteger.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -145,16 +146,17 @@ void CBigInteger::AppendDigits(const Limbs& a, std::string& out) {
         out += '0';
         return;
     }
-    std::size_t start = out.size();
-    out.append(Position(a), '0');
-    // Fill from the least significant end.
-    std::size_t pos = out.size();
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    // The leading limb without its leading zeros, then every other limb
+    // with all nine digits.
+    char digits[kLimbDigits + 1];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, a.back()).ptr;
+    out.append(digits, static_cast<std::size_t>(end - digits));
+    for (std::size_t i = a.size() - 1; i-- > 0;) {
         std::uint32_t limb = a[i];
-        for (unsigned k = 0; k < kLimbDigits && pos > start; ++k) {
-            out[--pos] = static_cast<char>('0' + limb % 10);
-            limb /= 10;
+        for (unsigned k = kLimbDigits; k-- > 0; limb /= 10) {
+            digits[k] = static_cast<char>('0' + limb % 10);
         }
+        out.append(digits, kLimbDigits);
     }
 }
 
