@@ -105,10 +105,12 @@ void CXmlGeneratedClass::WriteNil(CXmlWriter* writer, const std::string& namespa
 
 void CXmlGeneratedClass::CheckNilWritable(const CXmlObjectBase* object, bool nillable) {
     const auto* generated = dynamic_cast<const CXmlGeneratedClass*>(object);
-    if (generated && generated->m_nil && !nillable) {
-        throw CQbValidationException(FormatString("The element [%s] is nil, but it is not nillable",
-                                                  generated->GetElementName().c_str()));
-    }
+    if (generated) CheckNilWritable(generated, nillable);
+}
+
+void CXmlGeneratedClass::RefuseNil(const CXmlGeneratedClass* object) {
+    throw CQbValidationException(FormatString("The element [%s] is nil, but it is not nillable",
+                                              object->GetElementName().c_str()));
 }
 
 void CXmlGeneratedClass::WriteRootPrologue(CXmlWriter* writer,

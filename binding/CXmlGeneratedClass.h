@@ -75,6 +75,10 @@ public:
     // Refuses to write a nil `object` (a generated object, or anything
     // else, which is never nil) where its element is not nillable.
     static void CheckNilWritable(const CXmlObjectBase* object, bool nillable);
+    // As above, for an object known to be generated: no type test.
+    static void CheckNilWritable(const CXmlGeneratedClass* object, bool nillable) {
+        if (object->m_nil && !nillable) RefuseNil(object);
+    }
 
     // AccessProperty with read true.
     void ReadProperty(int propertyIndex, QbVariant& value) const;
@@ -117,6 +121,7 @@ protected:
     bool DoesElementContainOptionalElementCollections() const;
 
 private:
+    [[noreturn]] static void RefuseNil(const CXmlGeneratedClass* object);
     void WriteRootPrologue(CXmlWriter* writer, const CXmlSerializationContext& ctx) const;
     void WriteContent(CXmlWriter* writer, const CXmlSerializationContext& ctx,
                       bool choiceMember) const;

@@ -14,6 +14,7 @@
 #define QBXMLLIB5_BINDING_TXMLOBJECTCOL_H
 
 #include <string>
+#include <type_traits>
 
 #include "binding/CReadAhead.h"
 #include "binding/CXmlCollection.h"
@@ -69,7 +70,13 @@ protected:
     void ToXml_Int(CXmlWriter* writer, bool /*isRoot*/, const char* namespaceUri,
                    const CXmlSerializationContext& ctx, bool /*choiceFlag*/) const override {
         for (CNode* node = GetFirstNode(); node != nullptr; node = node->next) {
-            CXmlGeneratedClass::CheckNilWritable(node->item, m_nillable);
+            if constexpr (std::is_base_of_v<CXmlGeneratedClass, TItem>) {
+                // Every item is a TItem: no type test per item.
+                CXmlGeneratedClass::CheckNilWritable(static_cast<const TItem*>(node->item),
+                                                     m_nillable);
+            } else {
+                CXmlGeneratedClass::CheckNilWritable(node->item, m_nillable);
+            }
             CXmlObjectBase::ToXml_Int(node->item, writer, false, namespaceUri, ctx, false);
         }
     }

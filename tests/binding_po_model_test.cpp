@@ -289,6 +289,28 @@ TEST(PoModel, ValuesReadUncheckedAreRefusedWhenWritten) {
     EXPECT_NE(message.find("Invalid Value for partNum [872-aa]"), std::string::npos) << message;
 }
 
+// A nil object is refused where its element is not nillable: a single
+// member and an item of a collection.
+TEST(PoModel, NilObjectsWhereNoneMayBeAreRefusedWhenWritten) {
+    for (const char* name : {"shipTo", "item"}) {
+        CSmartPtr<Po::CPurchaseOrderType> po = new Po::CPurchaseOrderType();
+        po->FromXml(ReadSample("po.xml").c_str(), Context());
+        CSmartPtr<CXmlGeneratedClass> nil;
+        if (std::string(name) == "item") {
+            nil = po->GetItems()->GetItem()->Item(1).GetPtr();
+        } else {
+            nil = po->GetShipTo().GetPtr();
+        }
+        nil->SetNil(true);
+        const std::string message =
+            QbTest::FullMessageOf([&] { po->ToXml(false, false, EOL_LF, Context()); });
+        EXPECT_NE(
+            message.find(std::string("The element [") + name + "] is nil, but it is not nillable"),
+            std::string::npos)
+            << message;
+    }
+}
+
 TEST(PoModel, ReferencesEndWithTheirHolders) {
     CSmartPtr<Po::CPurchaseOrderType> po = new Po::CPurchaseOrderType();
     po->FromXml(ReadSample("po.xml").c_str());
