@@ -2,7 +2,9 @@
 // pattern, a zero byte, and a value. A CQbException is an expected answer to
 // a bad pattern; a crash, a sanitizer report, any other exception, or a
 // pattern whose grouped or doubled form ("(P)", "P|P") disagrees with it is a
-// bug, reported by abort().
+// bug, reported by abort(). A pattern that is a fixed sequence of ASCII sets
+// is matched without PCRE2 on ASCII values, and its grouped form is not, so
+// the two matchers are compared too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

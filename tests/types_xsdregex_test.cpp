@@ -3,6 +3,8 @@
 // language; invalid patterns; the cache.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
 #include "support/ExceptionMessage.h"
+#include "types/CXsdFixedPattern.h"
 #include "types/CXsdRegex.h"
 
 #ifdef QB_HAVE_LIBXML2
@@ -114,6 +117,64 @@ TEST(XsdRegexTest, MatchesWholeValuesAsXmlSchemaDoes) {
     SetLocalCharEncoding(28591);
     EXPECT_TRUE(CXsdRegex("\\p{IsLatin-1Supplement}\xE9").Matches("\xFF\xE9"));
     SetLocalCharEncoding(65001);
+}
+
+// Fixed sequences of ASCII sets are matched without PCRE2: every ASCII
+// character at every position of a matching value, and the value a character
+// shorter and longer, get the verdict PCRE2 gives the same pattern in a group
+// (which is not a fixed sequence) and, where it reads the escapes alike,
+// libxml2's.
+TEST(XsdRegexTest, FixedSequencesMatchAsTheEngineDoes) {
+    struct Fixed {
+        std::string pattern, value;
+        bool libxml2Agrees;
+    };
+    const std::vector<Fixed> fixed = {
+        // clang-format off
+        {"\\d{3}-[A-Z]{2}", "872-AA", true}, {"", "", true}, {"abc", "abc", true},
+        {"^a$", "^a$", true}, {"$1.00", "$1.00", true}, {"[^abc]", "d", true},
+        {"[-a][a-]", "-a", true}, {"[\\-\\[\\]\\^]{4}", "-[]^", true}, {".\\.", "x.", true},
+        {"\\s\\S\\d\\D", " a1a", true}, {"[\\s\\d]{3}", " 1\t", true},
+        {"[0-9a-fA-F]{8}", "DEADbeef", true}, {"[^\\d\\s]x{0}y{2,2}", "ayy", true}, {"[a-c\\d_]", "5", true},
+        {"\\n\\r\\t\\\\\\|\\.\\-\\^\\?\\*\\+\\{\\}\\(\\)\\[\\]",
+         "\n\r\t\\|.-^?*+{}()[]", true},
+        {"[\\n-\\r]", "\x0B", false},
+        // clang-format on
+    };
+    for (const Fixed& f : fixed) {
+        SCOPED_TRACE(f.pattern);
+        const std::optional<CXsdFixedPattern> sequence = CXsdFixedPattern::FromXsd(f.pattern);
+        ASSERT_TRUE(sequence.has_value());
+        const CXsdRegex engine("(" + f.pattern + ")");
+        std::vector<std::string> values = {f.value, f.value + "a"};
+        if (!f.value.empty()) values.push_back(f.value.substr(1));
+        for (std::size_t at = 0; at < f.value.size(); ++at) {
+            for (int c = 0; c < 128; ++c)
+                values.push_back(f.value.substr(0, at) + static_cast<char>(c) +
+                                 f.value.substr(at + 1));
+        }
+        for (const std::string& value : values) {
+            const bool verdict = sequence->MatchesAscii(value.data(), value.size());
+            ASSERT_EQ(verdict, engine.Matches(value)) << "on [" << value << "]";
+            EXPECT_EQ(CXsdRegex(f.pattern).Matches(value), verdict);
+#ifdef QB_HAVE_LIBXML2
+            // libxml2 answers some failed counted matches with an error code,
+            // and its `.` leaves out the controls XML does not allow.
+            const bool xmlChars = std::all_of(value.begin(), value.end(), [](char c) {
+                return c >= 0x20 || c == '\t' || c == '\n' || c == '\r';
+            });
+            if (f.libxml2Agrees && xmlChars) {
+                EXPECT_EQ(Libxml2Match(f.pattern, value) == 1, verdict) << "on [" << value << "]";
+            }
+#endif
+        }
+    }
+    // Other shapes are left to PCRE2.
+    for (const char* other :
+         {"a?", "a*", "a+", "a{2,3}", "a{2,}", "(a)", "a|b", "\\w", "\\i", "\\p{Lu}",
+          "[a-z-[aeiou]]", "\xC3\xA9", "[\xC3\xA9]", "[^^]", "a{300}"}) {
+        EXPECT_FALSE(CXsdFixedPattern::FromXsd(other).has_value()) << other;
+    }
 }
 
 TEST(XsdRegexTest, RefusesWhatIsNotXmlSchema) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/CCharEncoding.h"
 #include "core/CQbException.h"
 #include "core/CStackGuard.h"
+#include "types/CXsdFixedPattern.h"
 
 namespace QbXmlLib5 {
 
@@ -21,6 +23,9 @@ namespace QbXmlLib5 {
 struct CXsdRegex::Compiled {
     pcre2_code* code = nullptr;
     bool jit = false;  // JIT-compiled: ASCII subjects go straight to the machine code
+    // The same language as a fixed sequence of character sets, where the
+    // pattern has that shape: ASCII values are matched without PCRE2.
+    std::optional<CXsdFixedPattern> fixed;
     std::string error;
     std::string pattern;  // the XSD text, for messages
 
@@ -122,6 +127,7 @@ std::shared_ptr<CXsdRegex::Compiled> Compile(const std::string& utf8Pattern) {
     }
     // Without JIT support the interpreter runs the same pattern.
     compiled->jit = pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0;
+    compiled->fixed = CXsdFixedPattern::FromXsd(utf8Pattern);
     return compiled;
 }
 
@@ -272,12 +278,14 @@ bool CXsdRegex::MatchesLocal(const Compiled& compiled, const std::string& text) 
 }
 
 bool CXsdRegex::MatchesUtf8(const Compiled& compiled, const char* text, std::size_t length) {
+    const bool ascii = IsAscii(text, length);
+    if (ascii && compiled.fixed) return compiled.fixed->MatchesAscii(text, length);
     thread_local ThreadMatchData matchData;
     const auto subject = reinterpret_cast<PCRE2_SPTR>(text);
     // The JIT entry skips the UTF-8 validity check, so it only takes text
     // that is valid by construction.
     const int rc =
-        compiled.jit && IsAscii(text, length)
+        compiled.jit && ascii
             ? pcre2_jit_match(compiled.code, subject, length, 0, 0, matchData.Get(), nullptr)
             : pcre2_match(compiled.code, subject, length, 0, 0, matchData.Get(), nullptr);
     if (rc >= 0) return true;
