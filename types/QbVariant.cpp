@@ -47,28 +47,46 @@ QbVariant& QbVariant::operator=(QbVariant&& other) noexcept {
 
 void QbVariant::Clear() noexcept {
     const ItemType kind = m_kind;
+    if (kind == it_none) return;
     const Payload value = m_value;
     // Invalid before anything is released: a released object may reach this
     // variant again from its destructor.
     m_kind = it_none;
     m_value.bits = 0;
-    if (IsBinary(kind)) {
-        delete value.binary;
-    } else if (IsDateTime(kind)) {
-        value.dateTime->~CDateTime();
-    } else if (kind == it_duration) {
-        delete value.duration;
-    } else if (kind == it_string) {
-        using std::string;
-        value.text->~string();
-    } else if (kind == it_decimal) {
-        value.decimal->~CDecimal();
-    } else if (kind == it_integer) {
-        value.integer->~CBigInteger();
-    } else if (kind == it_XmlObject && value.object) {
-        value.object->Release();
-    } else if (kind == it_XmlCollection && value.collection) {
-        value.collection->Release();
+    switch (kind) {
+        case it_hexBinary:
+        case it_base64Binary:
+            delete value.binary;
+            break;
+        case it_yearMonth:
+        case it_monthDay:
+        case it_date:
+        case it_datetime:
+        case it_time:
+            value.dateTime->~CDateTime();
+            break;
+        case it_duration:
+            delete value.duration;
+            break;
+        case it_string: {
+            using std::string;
+            value.text->~string();
+            break;
+        }
+        case it_decimal:
+            value.decimal->~CDecimal();
+            break;
+        case it_integer:
+            value.integer->~CBigInteger();
+            break;
+        case it_XmlObject:
+            if (value.object) value.object->Release();
+            break;
+        case it_XmlCollection:
+            if (value.collection) value.collection->Release();
+            break;
+        default:  // the inline kinds own nothing
+            break;
     }
 }
 
