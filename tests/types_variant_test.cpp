@@ -206,6 +206,14 @@ TEST(VariantTest, BadTextThrowsAndKeepsTheValue) {
                   std::get<2>(c));
         EXPECT_EQ(v.GetString(), "kept");
     }
+    // The text may be the variant's own: it is read before it is replaced.
+    QbVariant own;
+    own.SetString(" a long text that does not fit in a string object ");
+    own.FromString(own.GetStringRef(), it_string, kCollapse);
+    EXPECT_EQ(own.GetString(), "a long text that does not fit in a string object");
+    own.SetString("12");
+    own.FromString(own.GetStringRef(), it_integer, kCollapse);
+    EXPECT_EQ(own.ToString(), "12");
     QbVariant empty;
     EXPECT_FALSE(empty.IsValid());
     ExpectThrow<CQbException>([&] { empty.ToString(); }, "Invalid Type 0 to convert to string");

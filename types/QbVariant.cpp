@@ -417,93 +417,93 @@ std::string QbVariant::ToString(const char* format) const {
 void QbVariant::FromString(const std::string& value, ItemType kind,
                            CWhitespaceUtils::WhitespaceRule rule) {
     using C = CConversions;
-    QbVariant result;  // built aside: a failed conversion changes nothing
+    // Each value is converted before it replaces the one held: a failed
+    // conversion changes nothing.
     switch (kind) {
         case it_hexBinary:
-            result.SetHexBinary(C::hexBinaryFromString(value, rule));
+            SetHexBinary(C::hexBinaryFromString(value, rule));
             break;
         case it_base64Binary:
-            result.SetBase64Binary(C::base64BinaryFromString(value, rule));
+            SetBase64Binary(C::base64BinaryFromString(value, rule));
             break;
         case it_i1:
-            result.SetI1(C::i1FromString(value, rule));
+            SetI1(C::i1FromString(value, rule));
             break;
         case it_i2:
-            result.SetI2(C::i2FromString(value, rule));
+            SetI2(C::i2FromString(value, rule));
             break;
         case it_i4:
-            result.SetI4(C::i4FromString(value, rule));
+            SetI4(C::i4FromString(value, rule));
             break;
         case it_i8:
-            result.SetI8(C::i8FromString(value, rule));
+            SetI8(C::i8FromString(value, rule));
             break;
         case it_ui1:
-            result.SetUI1(C::ui1FromString(value, rule));
+            SetUI1(C::ui1FromString(value, rule));
             break;
         case it_ui2:
-            result.SetUI2(C::ui2FromString(value, rule));
+            SetUI2(C::ui2FromString(value, rule));
             break;
         case it_ui4:
-            result.SetUI4(C::ui4FromString(value, rule));
+            SetUI4(C::ui4FromString(value, rule));
             break;
         case it_ui8:
-            result.SetUI8(C::ui8FromString(value, rule));
+            SetUI8(C::ui8FromString(value, rule));
             break;
         case it_r4:
-            result.SetR4(C::r4FromString(value, rule));
+            SetR4(C::r4FromString(value, rule));
             break;
         case it_r8:
-            result.SetR8(C::r8FromString(value, rule));
+            SetR8(C::r8FromString(value, rule));
             break;
         case it_duration:
-            result.SetDuration(C::durationFromString(value, rule));
+            SetDuration(C::durationFromString(value, rule));
             break;
         case it_yearMonth:
-            result.SetYearMonth(C::yearMonthFromString(value, rule));
+            SetYearMonth(C::yearMonthFromString(value, rule));
             break;
         case it_monthDay:
-            result.SetMonthDay(C::monthDayFromString(value, rule));
+            SetMonthDay(C::monthDayFromString(value, rule));
             break;
         case it_year:
-            result.SetYear(C::yearFromString(value, rule));
+            SetYear(C::yearFromString(value, rule));
             break;
         case it_month:
-            result.SetMonth(C::monthFromString(value, rule));
+            SetMonth(C::monthFromString(value, rule));
             break;
         case it_day:
-            result.SetDay(C::dayFromString(value, rule));
+            SetDay(C::dayFromString(value, rule));
             break;
         case it_date:
-            result.SetDate(C::dateFromString(value, rule));
+            SetDate(C::dateFromString(value, rule));
             break;
         case it_datetime:
-            result.SetDateTime(C::datetimeFromString(value, rule));
+            SetDateTime(C::datetimeFromString(value, rule));
             break;
         case it_time:
-            result.SetTime(C::timeFromString(value, rule));
+            SetTime(C::timeFromString(value, rule));
             break;
         case it_char:
-            result.SetChar(C::charFromString(value, rule));
+            SetChar(C::charFromString(value, rule));
             break;
         case it_string:
-            result.Emplace(it_string, C::stringFromString(value, rule));
+            Emplace(it_string, C::stringFromString(value, rule));
             break;
         case it_boolean:
-            result.SetBoolean(C::booleanFromString(value, rule));
+            SetBoolean(C::booleanFromString(value, rule));
             break;
         // The parsed number is moved into the variant, not copied: the
         // readers convert every value of a document through here.
         case it_decimal:
-            result.Emplace(it_decimal, C::decimalFromString(value, rule));
+            Emplace(it_decimal, C::decimalFromString(value, rule));
             break;
         case it_integer:
-            result.Emplace(it_integer, C::integerFromString(value, rule));
+            Emplace(it_integer, C::integerFromString(value, rule));
             break;
         default:
             throw CQbException(
                 FormatString("Invalid Type %d to convert to string", static_cast<int>(kind)));
     }
-    *this = std::move(result);
 }
 
 }  // namespace QbXmlLib5
