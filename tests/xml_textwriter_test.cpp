@@ -138,6 +138,56 @@ TEST(XmlTextWriterTest, EscapingOfTextAttributesAndComments) {
     }
 }
 
+// Text is scanned for the characters it escapes many bytes at a time: each of
+// them (and a NUL, where writing stops) at every position of values up to 40
+// bytes, in text and in attribute values, against the rule itself.
+TEST(XmlTextWriterTest, EscapesAtEveryPositionOfLongerValues) {
+    const auto escape = [](const std::string& raw, bool attribute) {
+        std::string out;
+        for (const char c : raw) {
+            if (c == '\0') break;
+            if (c == '&')
+                out += "&amp;";
+            else if (c == '<')
+                out += "&lt;";
+            else if (c == '>')
+                out += "&gt;";
+            else if (c == '"')
+                out += "&quot;";
+            else if (c == '\t' && attribute)
+                out += "&#9;";
+            else if (c == '\n')
+                out += attribute ? "&#10;" : "\n";
+            else if (c == '\r')
+                out += attribute ? "&#13;" : "";
+            else
+                out += c;
+        }
+        return out;
+    };
+    for (std::size_t length = 1; length <= 40; ++length) {
+        std::string base;
+        while (base.size() < length) base += base.size() % 5 == 4 ? "\xC3\xA9" : "a";
+        base.resize(length);
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char special : {'&', '<', '>', '"', '\t', '\n', '\r', '\0', '\''}) {
+                std::string raw = base;
+                raw[at] = special;
+                raw += "&";  // a second stop after the first
+                CXmlTextWriter w;
+                w.SetFormatted(false);
+                w.WriteStartElement("r", "");
+                w.WriteAttribute("v", "", raw);
+                w.WriteText(raw);
+                w.WriteEndElement();
+                ASSERT_EQ(w.GetXml(),
+                          "<r v=\"" + escape(raw, true) + "\">" + escape(raw, false) + "</r>")
+                    << "length " << length << ", byte " << int(special) << " at " << at;
+            }
+        }
+    }
+}
+
 TEST(XmlTextWriterTest, ProcessingInstructionsCommentsAndTheInLineSchema) {
     CXmlTextWriter w;
     w.SetEOLType(EOL_CRLF);
