@@ -20,6 +20,13 @@
 // document are, as they would be in any application.
 //
 // Run: build/bench/qbxml_po_compare [--items N] [--reps N]
+//
+// For instruction counts, one operation alone (LIBRARY is "QbXmlLib5 text",
+// "gSOAP" or "XSD C++/Tree"):
+//   valgrind --tool=callgrind --toggle-collect='*::Read(std::__cxx11::basic_string*'
+//       qbxml_po_compare --read-peak LIBRARY FILE
+//   valgrind --tool=callgrind --toggle-collect='*WriteOnce*'
+//       qbxml_po_compare --write-once LIBRARY ITEMS
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,6 +191,26 @@ int ReadForPeak(const std::string& library, const char* path) {
     return 0;
 }
 
+// One write, kept out of line for callgrind's --toggle-collect='*WriteOnce*'.
+__attribute__((noinline)) std::size_t WriteOnce(Library& library) {
+    std::string out;
+    library.Write(out);
+    return out.size();
+}
+
+// --write-once: builds an order of `items` items with `library` (our text
+// writer, gSOAP or XSD) and writes it once, for counting instructions.
+int WriteForCount(const std::string& library, int items) {
+    std::unique_ptr<Library> writer;
+    if (library == kOurText) writer = std::make_unique<OurLibrary>();
+    if (library == "gSOAP") writer = pobench::MakeGsoapLibrary();
+    if (library == "XSD C++/Tree") writer = pobench::MakeXsdLibrary();
+    if (!writer) return 2;
+    writer->Build(items);
+    std::printf("%zu bytes\n", WriteOnce(*writer));
+    return 0;
+}
+
 // Runs ReadForPeak in a fresh process on `bytes`; the peak in MiB, or -1.
 double ProcessPeak(const std::string& library, const void* bytes, std::size_t length) {
     char path[] = "/tmp/qbxml_po_compare_XXXXXX";
@@ -273,6 +300,9 @@ std::unique_ptr<Library> pobench::MakeGsoapLibrary() { return nullptr; }
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--read-peak") == 0) return ReadForPeak(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--write-once") == 0) {
+        return WriteForCount(argv[2], std::atoi(argv[3]));
+    }
     int items = pobench::kItems;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--items") == 0) items = std::atoi(argv[i + 1]);
