@@ -26,7 +26,7 @@
 //   valgrind --tool=callgrind --toggle-collect='*::Read(std::__cxx11::basic_string*'
 //       qbxml_po_compare --read-peak LIBRARY FILE
 //   valgrind --tool=callgrind --toggle-collect='*WriteOnce*'
-//       qbxml_po_compare --write-once LIBRARY ITEMS
+//       qbxml_po_compare --write-once LIBRARY ITEMS [FILE]
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -192,22 +192,25 @@ int ReadForPeak(const std::string& library, const char* path) {
 }
 
 // One write, kept out of line for callgrind's --toggle-collect='*WriteOnce*'.
-__attribute__((noinline)) std::size_t WriteOnce(Library& library) {
-    std::string out;
-    library.Write(out);
-    return out.size();
-}
+__attribute__((noinline)) void WriteOnce(Library& library, std::string& out) { library.Write(out); }
 
 // --write-once: builds an order of `items` items with `library` (our text
-// writer, gSOAP or XSD) and writes it once, for counting instructions.
-int WriteForCount(const std::string& library, int items) {
+// writer, gSOAP or XSD) and writes it once, for counting instructions; the
+// document goes to `path` when one is given (an input for --read-peak).
+int WriteForCount(const std::string& library, int items, const char* path) {
     std::unique_ptr<Library> writer;
     if (library == kOurText) writer = std::make_unique<OurLibrary>();
     if (library == "gSOAP") writer = pobench::MakeGsoapLibrary();
     if (library == "XSD C++/Tree") writer = pobench::MakeXsdLibrary();
     if (!writer) return 2;
     writer->Build(items);
-    std::printf("%zu bytes\n", WriteOnce(*writer));
+    std::string out;
+    WriteOnce(*writer, out);
+    if (path) {
+        std::ofstream file(path, std::ios::binary);
+        file.write(out.data(), static_cast<std::streamsize>(out.size()));
+        if (!file) return 2;
+    }
     return 0;
 }
 
@@ -300,8 +303,8 @@ std::unique_ptr<Library> pobench::MakeGsoapLibrary() { return nullptr; }
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--read-peak") == 0) return ReadForPeak(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "--write-once") == 0) {
-        return WriteForCount(argv[2], std::atoi(argv[3]));
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--write-once") == 0) {
+        return WriteForCount(argv[2], std::atoi(argv[3]), argc == 5 ? argv[4] : nullptr);
     }
     int items = pobench::kItems;
     for (int i = 1; i + 1 < argc; i += 2) {
