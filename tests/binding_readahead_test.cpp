@@ -243,6 +243,26 @@ TEST(ReadAhead, StartsOverWhenTheParserChanges) {
     EXPECT_NE(read(faulty).find("item[36]"), std::string::npos);
 }
 
+// A compressed document is read as it inflates: damaged near its end, it
+// does not inflate, and is read as it is (as text, which it is not), however
+// many items were read ahead by then.
+TEST(ReadAhead, StartsOverWhenTheInputDoesNotInflate) {
+    const std::string text = Order(4000);  // inflates to more than one piece
+    const CBinaryData packed = kForms[1].bytes(text);
+    std::vector<unsigned char> gz(packed.GetData(), packed.GetData() + packed.GetLength());
+    const auto read = [](const std::vector<unsigned char>& bytes) {
+        return Outcome([&](Po::CPurchaseOrderType& order) {
+            order.FromXmlStream(bytes.data(), static_cast<unsigned long>(bytes.size()));
+        });
+    };
+    const std::string whole = read(gz);
+    EXPECT_EQ(whole, read(std::vector<unsigned char>(text.begin(), text.end())));
+    gz[gz.size() - 6] ^= 0x55;  // the checksum
+    const std::string damaged = read(gz);
+    EXPECT_NE(damaged.find("not well-formed (invalid token) at line 1"), std::string::npos)
+        << damaged;
+}
+
 // Two runs in a row, of two collections of one class: each run goes to its
 // own collection, however the batches fall.
 TEST(ReadAhead, RunsOfTwoCollectionsInARowStayApart) {

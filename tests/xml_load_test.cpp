@@ -173,6 +173,89 @@ TEST(XmlLoad, Utf16AndCompressedStreamsMatchLibxml2) {
     doc.LoadXmlStream(packed.data(), packed.size());
     ExpectSameAsLibxml(Bytes(kDocuments[0]), doc);
 }
+// Compressed text is parsed while it inflates. Whatever inflates from its
+// first byte to its last loads as its inflated text would; anything else is
+// read as it is, as uncompressed text, also when the inflated text was faulty
+// or the fault lies far into a document already partly parsed.
+TEST(XmlLoad, CompressedTextLoadsAsItInflates) {
+    std::string big = "<?xml version='1.0'?>\n<r>\n";
+    for (int i = 0; i < 40000; ++i) big += "  <item n='" + std::to_string(i) + "'>t</item>\n";
+    const std::string quickDeclines = big + "<\xc3\xa9l/></r>";  // a name beyond ASCII
+    const std::string utf16Text = "\xff\xfe<\0a\0/\0>\0";
+    const std::string utf16(utf16Text.data(), 10);
+    const auto cut = [](std::vector<unsigned char> v, std::size_t n) {
+        v.resize(v.size() - n);
+        return v;
+    };
+    const auto flip = [](std::vector<unsigned char> v, std::size_t at) {
+        v[at] ^= 0x55;
+        return v;
+    };
+    const auto joined = [](std::vector<unsigned char> a, const std::vector<unsigned char>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<unsigned char> bigGz = Deflate(big + "</r>", 31);
+    const struct {
+        const char* name;
+        std::vector<unsigned char> bytes;
+        std::string inflated;  // empty: does not inflate
+    } cases[] = {
+        {"valid", Deflate("<a><b>x</b></a>", 31), "<a><b>x</b></a>"},
+        {"zlib", Deflate("<a><b>x</b></a>", 15), "<a><b>x</b></a>"},
+        {"faulty", Deflate("<a><b></a>", 31), "<a><b></a>"},
+        {"nothing", Deflate("", 31), ""},
+        {"two members", joined(Deflate("<a><b/>", 31), Deflate("<c/></a>", 31)), "<a><b/><c/></a>"},
+        {"doctype", Deflate("<!DOCTYPE a [<!ENTITY e 'v'>]><a>&e;</a>", 31),
+         "<!DOCTYPE a [<!ENTITY e 'v'>]><a>&e;</a>"},
+        {"utf-16", Deflate(utf16, 31), utf16},
+        {"large", bigGz, big + "</r>"},
+        {"large, faulty at the end", Deflate(big + "<x></r>", 31), big + "<x></r>"},
+        {"quick parser declines late", Deflate(quickDeclines, 31), quickDeclines},
+        {"cut short", cut(Deflate("<a><b>x</b></a>", 31), 3), ""},
+        {"faulty and cut short", cut(Deflate("<a><b></a>", 31), 3), ""},
+        {"trailing bytes", joined(Deflate("<a/>", 31), Bytes("xy")), ""},
+        {"zlib, trailing bytes", joined(Deflate("<a/>", 15), Bytes("x")), ""},
+        {"large, damaged checksum", flip(bigGz, bigGz.size() - 6), ""},
+        {"large, damaged middle", flip(bigGz, bigGz.size() / 2), ""},
+        {"large, faulty, damaged checksum", flip(Deflate(big + "<x></r>", 31), bigGz.size() - 6),
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string expected;
+        if (c.name == std::string("nothing") || !c.inflated.empty()) {
+            const std::vector<unsigned char> text = Bytes(c.inflated);
+            CXmlDocument reference;
+            expected =
+                c.inflated.empty()
+                    ? "Invalid or empty XML document"
+                    : QbTest::MessageOf([&] { reference.LoadXmlStream(text.data(), text.size()); });
+            if (expected == "(no exception)") expected = DumpDocument(reference);
+        } else {
+            // The raw bytes as text, through the loader that never inflates.
+            std::size_t at = 0;
+            CXmlDocument reference;
+            expected = QbTest::MessageOf([&] {
+                reference.LoadXmlFrom([&](unsigned char* buffer, std::size_t size) {
+                    const std::size_t n = std::min(size, c.bytes.size() - at);
+                    std::copy(c.bytes.begin() + at, c.bytes.begin() + at + n, buffer);
+                    at += n;
+                    return n;
+                });
+            });
+            ASSERT_NE(expected, "(no exception)");
+        }
+        CXmlDocument doc;
+        std::string got =
+            QbTest::MessageOf([&] { doc.LoadXmlStream(c.bytes.data(), c.bytes.size()); });
+        const bool failed = got != "(no exception)";
+        if (!failed) got = DumpDocument(doc);
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(doc.GetDocumentElement() == nullptr, failed);
+    }
+}
+
 // Random documents: nested elements with namespace (re)declarations,
 // prefixed and plain attributes, and text made of every kind of piece.
 class RandomXml {

@@ -36,6 +36,7 @@ namespace QbXmlLib5 {
 
 class CExpatReader;
 class CFastInfosetReader;
+class CXmlStreamInput;
 
 class CXmlDocument {
 public:
@@ -84,7 +85,9 @@ public:
     // bits, UTF-16 where it has 16.
     void LoadXml(const wchar_t* text);
     // Bytes: XML text (any encoding Expat detects), a complete gzip or zlib
-    // stream of it, or a Fast Infoset document.
+    // stream of it (parsed as it inflates, never inflated whole; bytes that
+    // do not inflate to their end are read as they are), or a Fast Infoset
+    // document, compressed or not.
     void LoadXmlStream(const unsigned char* data, std::size_t length);
     // XML text (any encoding Expat detects) pulled piece by piece: `read`
     // puts the next bytes into `buffer`, up to `size`, and returns how many;
@@ -178,6 +181,13 @@ private:
     // Stream input: inflates a complete zlib or gzip stream, then tries Fast
     // Infoset, otherwise parses XML text.
     void ParseStream(const unsigned char* data, std::size_t length);
+    // A zlib or gzip stream: false, with nothing loaded, when it does not
+    // inflate. Compressed text is parsed as it is inflated.
+    bool ParseCompressed(const unsigned char* data, std::size_t length);
+    static bool InflatesToTheEnd(CXmlStreamInput& input);
+    // Text pulled from `read`: the library's parser first where `rewind` is
+    // given, otherwise (or where it declines) Expat.
+    void ParseTextFrom(const TextSource& read, const std::function<void()>& rewind);
     bool ParseFastInfoset(const unsigned char* data, std::size_t length);
     // XML text in `encoding`, or detected by Expat when null.
     void ParseText(const unsigned char* data, std::size_t length, const char* encoding);

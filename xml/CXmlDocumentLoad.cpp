@@ -10,6 +10,7 @@
 #include "xml/CExpatReader.h"
 #include "xml/CQuickXmlReader.h"
 #include "xml/CXmlDocument.h"
+#include "xml/CXmlStreamInput.h"
 
 namespace QbXmlLib5 {
 
@@ -76,26 +77,71 @@ void CXmlDocument::LoadXmlStream(const unsigned char* data, std::size_t length) 
 }
 
 void CXmlDocument::LoadXmlFrom(const TextSource& read, const std::function<void()>& rewind) {
-    LoadWith([&] {
-        if (rewind && CQuickXmlReader::Suits(*this)) {
-            CQuickXmlReader quick(this);
-            if (quick.Parse(read)) return;
-            RestartLoad();
-            rewind();
-        }
-        CExpatReader reader(this);
-        reader.Parse(read);
-    });
+    LoadWith([&] { ParseTextFrom(read, rewind); });
+}
+
+void CXmlDocument::ParseTextFrom(const TextSource& read, const std::function<void()>& rewind) {
+    if (rewind && CQuickXmlReader::Suits(*this)) {
+        CQuickXmlReader quick(this);
+        if (quick.Parse(read)) return;
+        RestartLoad();
+        rewind();
+    }
+    CExpatReader reader(this);
+    reader.Parse(read);
 }
 
 void CXmlDocument::ParseStream(const unsigned char* data, std::size_t length) {
-    CBinaryData inflated;
-    if (CBinaryData::Decompress(data, length, inflated)) {
-        data = inflated.GetData();
-        length = inflated.GetLength();
-    }
+    if (CXmlStreamInput::IsCompressed(data, length) && ParseCompressed(data, length)) return;
     if (!ParseFastInfoset(data, length)) {
         ParseText(data, length, nullptr);
+    }
+}
+
+// Compressed text is inflated piece by piece as it is parsed, so that the
+// inflated document is never in memory whole. Input that does not inflate
+// from its first byte to its last is read as it is, uncompressed: then this
+// returns false with nothing loaded. That holds also when the text inflated
+// so far was faulty, so the rest is inflated before its error is reported.
+bool CXmlDocument::ParseCompressed(const unsigned char* data, std::size_t length) {
+    CXmlStreamInput input(data, length);
+    bool inflates = true;
+    const auto read = [&input, &inflates](unsigned char* buffer, std::size_t size) {
+        try {
+            return input.Read(buffer, size);
+        } catch (...) {
+            inflates = false;
+            throw;
+        }
+    };
+    try {
+        if (input.IsFastInfoset()) {
+            // Fast Infoset is decoded from memory: inflated whole.
+            CBinaryData inflated;
+            if (!CBinaryData::Decompress(data, length, inflated)) return false;
+            if (!ParseFastInfoset(inflated.GetData(), inflated.GetLength())) {
+                ParseText(inflated.GetData(), inflated.GetLength(), nullptr);
+            }
+            return true;
+        }
+        ParseTextFrom(read, [&input] { input.Rewind(); });
+        return true;
+    } catch (...) {
+        if (inflates) inflates = InflatesToTheEnd(input);
+        if (inflates) throw;
+    }
+    RestartLoad();
+    return false;
+}
+
+bool CXmlDocument::InflatesToTheEnd(CXmlStreamInput& input) {
+    try {
+        unsigned char buffer[4096];
+        while (input.Read(buffer, sizeof buffer) != 0) {
+        }
+        return true;
+    } catch (const CQbException&) {
+        return false;
     }
 }
 

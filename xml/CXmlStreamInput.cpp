@@ -119,7 +119,14 @@ CXmlStreamInput::CXmlStreamInput(std::istream& stream) : m_stream(&stream) {
     stream.clear(state);
 }
 
+CXmlStreamInput::CXmlStreamInput(const unsigned char* data, std::size_t length)
+    : m_memory(data), m_memoryLength(data ? length : 0) {}
+
 CXmlStreamInput::~CXmlStreamInput() = default;
+
+bool CXmlStreamInput::IsCompressed(const unsigned char* data, std::size_t length) {
+    return data != nullptr && (IsGzip(data, length) || IsZlib(data, length));
+}
 
 std::size_t CXmlStreamInput::ReadSource(unsigned char* buffer, std::size_t size) {
     if (m_rawPosition < m_raw.size()) {
@@ -129,6 +136,12 @@ std::size_t CXmlStreamInput::ReadSource(unsigned char* buffer, std::size_t size)
         return n;
     }
     if (m_file) return m_file->Read(buffer, size);
+    if (m_stream == nullptr) {
+        const std::size_t n = std::min(size, m_memoryLength - m_memoryPosition);
+        if (n != 0) std::memcpy(buffer, m_memory + m_memoryPosition, n);
+        m_memoryPosition += n;
+        return n;
+    }
     if (!m_stream->good()) return 0;
     m_stream->read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
     if (m_stream->bad()) throw CQbException("Failed to read the XML stream.");
@@ -192,6 +205,8 @@ bool CXmlStreamInput::Rewind() {
     if (m_mapping) return false;
     if (m_file) {
         if (!m_file->Rewind()) return false;
+    } else if (m_stream == nullptr) {
+        m_memoryPosition = 0;
     } else {
         if (m_streamStart < 0 || m_stream->bad()) return false;
         m_stream->clear();

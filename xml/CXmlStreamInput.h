@@ -28,10 +28,15 @@ public:
     explicit CXmlStreamInput(const char* fileName);
     // Reads from `stream`, which must outlive this object.
     explicit CXmlStreamInput(std::istream& stream);
+    // Reads `length` bytes at `data`, which must outlive this object.
+    CXmlStreamInput(const unsigned char* data, std::size_t length);
     ~CXmlStreamInput();
     CXmlStreamInput(const CXmlStreamInput&) = delete;
     CXmlStreamInput& operator=(const CXmlStreamInput&) = delete;
 
+    // Whether `data` starts with a gzip or zlib header, as compressed input
+    // is recognised here.
+    static bool IsCompressed(const unsigned char* data, std::size_t length);
     // Whether the (inflated) document starts like Fast Infoset: the X.891
     // magic octets, or an XML declaration naming the encoding finf. Throws
     // "XML Stream is empty!" for input without a single byte.
@@ -62,7 +67,10 @@ private:
 
     std::unique_ptr<CPlatformInputFile> m_file;
     std::istream* m_stream = nullptr;
-    std::streamoff m_streamStart = -1;      // where the stream stood, if it can seek
+    std::streamoff m_streamStart = -1;        // where the stream stood, if it can seek
+    const unsigned char* m_memory = nullptr;  // bytes in memory, when neither of those
+    std::size_t m_memoryLength = 0;
+    std::size_t m_memoryPosition = 0;
     std::unique_ptr<CInflater> m_inflater;  // null when not compressed
     bool m_primed = false;
     // Raw bytes read to recognise compression, given out first.
