@@ -349,22 +349,26 @@ bool CFastInfosetReader::Read() {
 // Document structure
 
 bool CFastInfosetReader::Recognize() {
-    if (m_length > sizeof kMagic && std::memcmp(m_data, kMagic, sizeof kMagic) == 0) {
-        m_position = sizeof kMagic;
-        return true;
+    m_position = StartOfDocument(m_data, m_length);
+    return m_position != 0;
+}
+
+std::size_t CFastInfosetReader::StartOfDocument(const unsigned char* data, std::size_t length) {
+    if (data == nullptr) return 0;
+    if (length > sizeof kMagic && std::memcmp(data, kMagic, sizeof kMagic) == 0) {
+        return sizeof kMagic;
     }
     for (const char* declaration : kDeclarations) {
         const std::size_t size = std::strlen(declaration);
-        if (m_length >= size && std::memcmp(m_data, declaration, size) == 0) {
-            if (m_length - size < sizeof kMagic ||
-                std::memcmp(m_data + size, kMagic, sizeof kMagic) != 0) {
-                return false;
+        if (length >= size && std::memcmp(data, declaration, size) == 0) {
+            if (length - size < sizeof kMagic ||
+                std::memcmp(data + size, kMagic, sizeof kMagic) != 0) {
+                return 0;
             }
-            m_position = size + sizeof kMagic;
-            return true;
+            return size + sizeof kMagic;
         }
     }
-    return false;
+    return 0;
 }
 
 void CFastInfosetReader::ReadHeader() {

@@ -64,6 +64,10 @@ public:
     // into the document. Throws CQbException on a malformed document; the
     // elements added before the fault stay in the document.
     bool Read();
+    // Where the document's header starts behind its magic octets (and the
+    // XML declaration naming finf, if any); 0 when `data` does not start like
+    // a Fast Infoset document.
+    static std::size_t StartOfDocument(const unsigned char* data, std::size_t length);
     // Events instead of a tree (see above); null returns to building the
     // tree. The local character encoding must be UTF-8 while reading so.
     void SetEventSink(CXmlEventSink* sink) { m_sink = sink; }

@@ -42,4 +42,33 @@ TEST(PlatformFileTest, WriteThenReadBackWithPrefixAndErrors) {
         "Failed to write data to the file [/nonexistent/dir/out.xml] error [0x00000002]");
 }
 
+// Pieces, a rewind, and a file that gets shorter after it was opened: the
+// bytes it had then can no longer all be read, as ReadAll would report.
+TEST(PlatformFileTest, ReaderHandsOutTheBytesTheFileHadWhenOpened) {
+    const std::string path = QbTest::TempPath("platform_reader.bin");
+    std::vector<unsigned char> data(100000);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 13);
+    CPlatformFile::WriteAll(path.c_str(), nullptr, 0, data.data(), data.size());
+    CPlatformFile::CReader file(path.c_str());
+    EXPECT_EQ(file.GetSize(), data.size());
+    std::vector<unsigned char> back(data.size() + 10);
+    for (int pass = 0; pass < 2; ++pass) {
+        std::size_t done = 0;
+        while (std::size_t n =
+                   file.Read(back.data() + done, std::min<std::size_t>(4096, back.size() - done))) {
+            done += n;
+        }
+        ASSERT_EQ(done, data.size());
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), back.begin()));
+        file.Rewind();
+    }
+    const std::string expected =
+        "Failed to read the contents of the file [" + path + "] Error [0x00000005]";
+    CPlatformFile::WriteAll(path.c_str(), nullptr, 0, data.data(), 1000);
+    EXPECT_EQ(MessageOf([&] { file.ReadFully(back.data(), 2000); }), expected);
+    EXPECT_EQ(MessageOf([&] { CPlatformFile::CReader("/"); }),
+              "Failed to get the size of the file [/] Error [0x00000015]");
+    std::remove(path.c_str());
+}
+
 }  // namespace

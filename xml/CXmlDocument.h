@@ -77,7 +77,9 @@ public:
     // errors, and "Invalid or empty XML document" when no element was read.
     // After a failure the document is empty: GetDocumentElement() is null.
 
-    // A file: XML text, possibly compressed, or Fast Infoset.
+    // A file: XML text, possibly compressed, or Fast Infoset. Text is parsed
+    // as it is read (beyond a megabyte), so a large document's bytes are
+    // never in memory whole; the file must keep the size it had when opened.
     void Load(const char* fileName);
     // XML text, UTF-8 unless its declaration names another encoding.
     void LoadXml(const char* text);

@@ -1,4 +1,6 @@
 // Loading of CXmlDocument: files, strings and byte streams.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +15,13 @@
 #include "xml/CXmlStreamInput.h"
 
 namespace QbXmlLib5 {
+
+namespace {
+
+// Files up to this size are read whole before they are parsed.
+const std::size_t kWholeFileSize = 1024 * 1024;
+
+}  // namespace
 
 template <typename LoadBody>
 void CXmlDocument::LoadWith(LoadBody load) {
@@ -37,11 +46,41 @@ void CXmlDocument::LoadWith(LoadBody load) {
     m_elementStack.clear();
 }
 
+// Text files are parsed as they are read, so that a large document never
+// lies in memory whole. Small files, compressed ones (whose text is parsed
+// as it inflates) and Fast Infoset are read whole.
 void CXmlDocument::Load(const char* fileName) {
     LoadWith([&] {
-        std::vector<unsigned char> content;
-        CPlatformFile::ReadAll(fileName, content);
-        ParseStream(content.data(), content.size());
+        CPlatformFile::CReader file(fileName);
+        const std::uint64_t size = file.GetSize();
+        std::vector<unsigned char> content(
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, kWholeFileSize)));
+        file.ReadFully(content.data(), content.size());
+        if (content.size() == size ||
+            CXmlStreamInput::IsCompressed(content.data(), content.size()) ||
+            CFastInfosetReader::StartOfDocument(content.data(), content.size()) != 0) {
+            const std::size_t head = content.size();
+            content.resize(static_cast<std::size_t>(size));
+            file.ReadFully(content.data() + head, content.size() - head);
+            ParseStream(content.data(), content.size());
+            return;
+        }
+        // The bytes already read go first; read again from the file after
+        // a rewind.
+        std::size_t given = 0;
+        const auto read = [&](unsigned char* buffer, std::size_t length) {
+            if (given == content.size()) return file.Read(buffer, length);
+            const std::size_t n = std::min(length, content.size() - given);
+            std::memcpy(buffer, content.data() + given, n);
+            given += n;
+            return n;
+        };
+        const auto rewind = [&] {
+            file.Rewind();
+            content.clear();
+            given = 0;
+        };
+        ParseTextFrom(read, rewind);
     });
 }
 
