@@ -64,7 +64,8 @@ bool CFastInfosetEncoder::CTable::Add(const std::string& text) {
     return AddPacked(key);
 }
 
-std::uint32_t CFastInfosetEncoder::CTable::FindOrAddOther(const std::string& text, bool& added) {
+std::uint32_t CFastInfosetEncoder::CTable::FindOrAddOther(std::string_view view, bool& added) {
+    const std::string text(view);
     const std::uint32_t index = Find(text);
     added = index == 0 && Add(text);
     return index;
@@ -152,7 +153,7 @@ void CFastInfosetEncoder::IdentifyingString(TableId table, const std::string& te
     }
 }
 
-void CFastInfosetEncoder::LiteralNonIdentifying(const std::string& text, bool chunk, bool add) {
+void CFastInfosetEncoder::LiteralNonIdentifying(std::string_view text, bool chunk, bool add) {
     if (chunk) {
         LengthOnSeventhBit(static_cast<unsigned char>(0x80 | (add ? 0x10 : 0x00)), text.size());
     } else {
@@ -161,7 +162,7 @@ void CFastInfosetEncoder::LiteralNonIdentifying(const std::string& text, bool ch
     AppendBytes(text);
 }
 
-void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
+void CFastInfosetEncoder::NonIdentifying(TableId table, std::string_view text,
                                          std::size_t localLength, bool chunk) {
     if (localLength == std::string::npos) localLength = text.size();
     bool added = false;
@@ -179,7 +180,7 @@ void CFastInfosetEncoder::NonIdentifying(TableId table, const std::string& text,
     LiteralNonIdentifying(text, chunk, added);
 }
 
-void CFastInfosetEncoder::CharacterChunk(const std::string& text, std::size_t localLength) {
+void CFastInfosetEncoder::CharacterChunk(std::string_view text, std::size_t localLength) {
     if (text.empty()) return;  // X.891 has no empty chunk
     NonIdentifying(TBL_CHARACTER_CHUNKS, text, localLength, true);
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -50,7 +51,7 @@ public:
         bool Add(const std::string& text);
         // Find, and Add when text is not there, with one lookup: the index,
         // or 0 with `added` telling whether text now has one.
-        std::uint32_t FindOrAdd(const std::string& text, bool& added);
+        std::uint32_t FindOrAdd(std::string_view text, bool& added);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
 
@@ -64,7 +65,7 @@ public:
             std::uint64_t key;
             std::uint32_t index;  // 0: empty
         };
-        static std::uint64_t Pack(const std::string& text);
+        static std::uint64_t Pack(std::string_view text);
         // Where the probe for key starts (the table must not be empty).
         std::size_t PackedHome(std::uint64_t key) const {
             // Fibonacci hashing: the top bits of the product mix every byte.
@@ -76,7 +77,7 @@ public:
         bool AddPacked(std::uint64_t key);
         // FindOrAdd for what its inline part leaves: long strings, a table
         // that is empty, full or due to grow.
-        std::uint32_t FindOrAddOther(const std::string& text, bool& added);
+        std::uint32_t FindOrAddOther(std::string_view text, bool& added);
 
         std::vector<PackedSlot> m_packed;  // size 0 or a power of two
         std::uint32_t m_packedCount = 0;
@@ -119,7 +120,7 @@ public:
     const CTable& Table(TableId id) const { return m_tables[id]; }
 
     void AppendOctet(unsigned char octet) { m_out->Append(octet); }
-    void AppendBytes(const std::string& bytes) { m_out->Append(bytes.data(), bytes.size()); }
+    void AppendBytes(std::string_view bytes) { m_out->Append(bytes.data(), bytes.size()); }
     // The X.891 header: identification, version 1, no optional components.
     void AppendHeader();
 
@@ -175,7 +176,7 @@ public:
             NonIdentifying(TBL_ATTRIBUTE_VALUES, value, localLength, false);
         }
     }
-    void CharacterChunk(const std::string& text, std::size_t localLength = std::string::npos);
+    void CharacterChunk(std::string_view text, std::size_t localLength = std::string::npos);
     // Element qualified name on the third bit (C.18); `high` carries the
     // element bits (attribute and namespace-attribute flags).
     void ElementName(unsigned char high, const QName& name) {
@@ -242,9 +243,8 @@ private:
     // Shared body of the two qualified-name kinds: the literal is the prefix
     // and namespace presence bits followed by the identifying strings.
     void LiteralQName(unsigned char literalBits, const QName& name);
-    void NonIdentifying(TableId table, const std::string& text, std::size_t localLength,
-                        bool chunk);
-    void LiteralNonIdentifying(const std::string& text, bool chunk, bool add);
+    void NonIdentifying(TableId table, std::string_view text, std::size_t localLength, bool chunk);
+    void LiteralNonIdentifying(std::string_view text, bool chunk, bool add);
     // One size class of an integer or length encoding: values up to `last`
     // (and above the previous class) are `flag` followed by value - 1 -
     // previous last in the remaining bits and `extraOctets` further octets.
@@ -340,7 +340,7 @@ private:
 };
 
 // Byte i of the text in byte i of the key, the length in the top byte.
-inline std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) {
+inline std::uint64_t CFastInfosetEncoder::CTable::Pack(std::string_view text) {
     const std::size_t n = text.size();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::uint64_t key = static_cast<std::uint64_t>(n) << 56;
@@ -365,7 +365,7 @@ inline std::uint64_t CFastInfosetEncoder::CTable::Pack(const std::string& text) 
 
 // The common case inline: a short string found, or added in the empty slot
 // its probe ends on while the table has room and needs not grow.
-inline std::uint32_t CFastInfosetEncoder::CTable::FindOrAdd(const std::string& text, bool& added) {
+inline std::uint32_t CFastInfosetEncoder::CTable::FindOrAdd(std::string_view text, bool& added) {
     if (text.size() <= kPackedMaxLength && !m_packed.empty()) {
         const std::uint64_t key = Pack(text);
         const std::size_t mask = m_packed.size() - 1;

@@ -134,11 +134,17 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
 }
 
-void CFastInfosetWriter::WriteText(const std::string& text) {
+void CFastInfosetWriter::WriteText(const std::string& text) { WriteCharacters(text); }
+
+void CFastInfosetWriter::WriteCharacters(std::string_view text) {
     WriteStartTag();
     if (text.empty()) return;
     WritePendingTerminator();
-    m_encoder.CharacterChunk(Utf8(text, 0), text.size());
+    if (m_localIsUtf8) {
+        m_encoder.CharacterChunk(text, text.size());
+    } else {
+        m_encoder.CharacterChunk(ConvertToUtf8(std::string(text), 0), text.size());
+    }
 }
 
 void CFastInfosetWriter::WriteEndElement() {

@@ -70,6 +70,7 @@ protected:
     // For tests of the full-table behaviour: every table holds at most
     // `tableCapacity` entries instead of 2^20.
     explicit CFastInfosetWriter(std::uint32_t tableCapacity);
+    void WriteCharacters(std::string_view text) override;
 
 private:
     // An attribute of the held-back start tag. Its value is encoded at once

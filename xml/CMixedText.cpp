@@ -23,10 +23,12 @@ std::size_t CMixedText::SegmentEnd(std::size_t index) const {
     return index < m_breaks.size() ? m_breaks[index] : m_text.size();
 }
 
-std::string CMixedText::GetSegment(int index) const {
-    if (index < 0 || index >= GetSegmentCount()) return std::string();
+std::string CMixedText::GetSegment(int index) const { return std::string(GetSegmentView(index)); }
+
+std::string_view CMixedText::GetSegmentView(int index) const {
+    if (index < 0 || index >= GetSegmentCount()) return std::string_view();
     const auto i = static_cast<std::size_t>(index);
-    return m_text.substr(SegmentStart(i), SegmentEnd(i) - SegmentStart(i));
+    return std::string_view(m_text).substr(SegmentStart(i), SegmentEnd(i) - SegmentStart(i));
 }
 
 void CMixedText::SetSegment(int index, const std::string& text) {

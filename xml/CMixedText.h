@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace QbXmlLib5 {
@@ -36,6 +37,8 @@ public:
     int GetSegmentCount() const { return static_cast<int>(m_breaks.size()) + 1; }
     // Segment `index`; "" when index is not below GetSegmentCount().
     std::string GetSegment(int index) const;
+    // The same without a copy; valid while the text is not changed.
+    std::string_view GetSegmentView(int index) const;
     // Replaces segment `index`, adding empty segments before it as needed.
     // A negative index throws CQbInvalidParamException.
     void SetSegment(int index, const std::string& text);

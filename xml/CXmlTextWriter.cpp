@@ -126,7 +126,7 @@ const char* SkipPlainBlocks(const char* p, const char* end, bool attribute) {
 }  // namespace
 #endif
 
-void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
+void CXmlTextWriter::WriteEscaped(std::string_view text, bool attribute) {
     // Bytes that end a run of plain text: those replaced below, and the NUL
     // at which writing stops. In attribute values tab, line feed and carriage
     // return are written as references: a parser would turn them into blanks.
@@ -139,15 +139,15 @@ void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
         return tables;
     }();
     const std::array<bool, 256>& stops = kStopsRun[attribute ? 1 : 0];
-    const char* run = text.c_str();
-    [[maybe_unused]] const char* const end = run + text.size();
+    const char* run = text.data();
+    const char* const end = run + text.size();
     for (const char* p = run;; ++p) {
 #if defined(__SSE2__)
         if (end - p >= 16) p = SkipPlainBlocks(p, end, attribute);
 #endif
-        // The rest, up to the terminating NUL.
-        while (!stops[static_cast<unsigned char>(*p)]) ++p;
+        while (p != end && !stops[static_cast<unsigned char>(*p)]) ++p;
         m_output->Append(run, static_cast<std::size_t>(p - run));
+        if (p == end) return;
         switch (*p) {
             case '\0':
                 return;
@@ -257,7 +257,9 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
     }
 }
 
-void CXmlTextWriter::WriteText(const std::string& text) {
+void CXmlTextWriter::WriteText(const std::string& text) { WriteCharacters(text); }
+
+void CXmlTextWriter::WriteCharacters(std::string_view text) {
     if (text.empty()) return;
     RequireCurrentContext().SetVerbatim();
     CloseOpenStartTag();

@@ -65,6 +65,9 @@ public:
                         const std::string& value) override;
     void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) override;
 
+protected:
+    void WriteCharacters(std::string_view text) override;
+
 private:
     void Write(const std::string& text);
     // Literals: their length is known, no strlen.
@@ -74,7 +77,7 @@ private:
     }
     // Escapes markup characters; `attribute` also keeps tab, line feed and
     // carriage return as character references.
-    void WriteEscaped(const std::string& text, bool attribute = false);
+    void WriteEscaped(std::string_view text, bool attribute = false);
     void WriteIndent(std::uint32_t depth);
     // Writes ">" when the current element's start tag is still open.
     void CloseOpenStartTag();

@@ -263,7 +263,7 @@ void CXmlWriter::WriteMixedTextBeforeChild() {
     if (!m_current || !m_current->GetMixedText()) return;
     const CMixedText& text = *m_current->GetMixedText();
     const int child = static_cast<int>(m_current->GetChildCount());
-    if (child < text.GetSegmentCount() - 1) WriteText(text.GetSegment(child));
+    if (child < text.GetSegmentCount() - 1) WriteCharacters(text.GetSegmentView(child));
 }
 
 void CXmlWriter::WriteMixedTextAtEnd() {
@@ -274,7 +274,7 @@ void CXmlWriter::WriteMixedTextAtEnd() {
     const int count = text->GetSegmentCount();
     const auto written = static_cast<int>(m_current->GetChildCount());
     for (int segment = written < count - 1 ? written : count - 1; segment < count; ++segment) {
-        WriteText(text->GetSegment(segment));
+        WriteCharacters(text->GetSegmentView(segment));
     }
 }
 

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace QbXmlLib5 {
@@ -184,6 +185,10 @@ protected:
 
     // `className` names the concrete writer; nothing is kept from it.
     explicit CXmlWriter(const char* className);
+
+    // WriteText for text that need not be a string of its own (the segments
+    // of mixed text): writers override it to save the copy.
+    virtual void WriteCharacters(std::string_view text) { WriteText(std::string(text)); }
 
     // The innermost open element, or null.
     CXmlWriterContext* GetCurrentContext() const { return m_current.get(); }
