@@ -65,6 +65,42 @@ constexpr CCharTable kChars;
 
 inline unsigned char Bits(const char* p) { return kChars.bits[static_cast<unsigned char>(*p)]; }
 
+// Letters of common scripts that every edition of XML 1.0 and Expat's name
+// tables take both to start and to go on in a name. Names with any other
+// character beyond ASCII are left to Expat, which holds the full tables.
+constexpr std::uint32_t kNameLetters[][2] = {
+    {0x00C0, 0x00D6}, {0x00D8, 0x00F6}, {0x00F8, 0x00FF},                    // Latin-1
+    {0x0100, 0x0131}, {0x0134, 0x013E}, {0x0141, 0x0148}, {0x014A, 0x017E},  // Latin Extended-A
+    {0x0388, 0x038A}, {0x038C, 0x038C}, {0x038E, 0x03A1}, {0x03A3, 0x03CE},  // Greek
+    {0x0401, 0x040C}, {0x040E, 0x044F}, {0x0451, 0x045C}, {0x045E, 0x0481},  // Cyrillic
+    {0x3041, 0x3094}, {0x30A1, 0x30FA},                                      // kana
+    {0x4E00, 0x9FA5},                                                        // CJK ideographs
+    {0xAC00, 0xD7A3}};                                                       // Hangul
+
+// The length of the UTF-8 sequence at `p` when it is one of those letters
+// and lies whole before `end`; 0 otherwise.
+inline std::size_t NameLetterLength(const char* p, const char* end) {
+    const auto byte = [p](int i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(p[i]));
+    };
+    std::uint32_t c = 0;
+    std::size_t length = 0;
+    if (byte(0) >= 0xC2 && byte(0) < 0xE0 && end - p >= 2 && (byte(1) & 0xC0) == 0x80) {
+        c = (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        length = 2;
+    } else if (byte(0) >= 0xE0 && byte(0) < 0xF0 && end - p >= 3 && (byte(1) & 0xC0) == 0x80 &&
+               (byte(2) & 0xC0) == 0x80) {
+        c = (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        length = 3;  // overlong forms decode below 0x800, outside every range
+    } else {
+        return 0;
+    }
+    for (const auto& range : kNameLetters) {
+        if (c >= range[0] && c <= range[1]) return length;
+    }
+    return 0;
+}
+
 inline bool IsXmlChar(std::uint32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -412,18 +448,34 @@ inline bool CQuickXmlReader::SkipSpace() {
 // name character on each side.
 inline std::size_t CQuickXmlReader::ScanName(std::size_t& colon) {
     const char* start = m_p;
-    Require(m_p < m_end && (Bits(m_p) & kNameStart));
     colon = 0;
     for (;;) {
-        for (++m_p; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
+        // A name character, or a part that starts with one.
+        Require(m_p < m_end);
+        if (Bits(m_p) & kNameStart) {
+            ++m_p;
+        } else {
+            ScanNameLetter();
+        }
+        for (;;) {
+            for (; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
+            }
+            if (m_p == m_end || static_cast<unsigned char>(*m_p) < 0x80) break;
+            ScanNameLetter();
         }
         if (m_p == m_end || *m_p != ':') break;
-        Require(colon == 0 && m_p + 1 < m_end && (Bits(m_p + 1) & kNameStart));
+        Require(colon == 0);
         colon = static_cast<std::size_t>(m_p - start);
+        ++m_p;
     }
-    // A name running into a byte from 0x80 up may go on beyond ASCII.
-    Require(m_p == m_end || static_cast<unsigned char>(*m_p) < 0x80);
     return static_cast<std::size_t>(m_p - start);
+}
+
+void CQuickXmlReader::ScanNameLetter() {
+    const std::size_t length = NameLetterLength(m_p, m_end);
+    Require(length != 0);
+    m_p += length;
+    m_positionDirty = true;  // columns count characters
 }
 
 std::string_view CQuickXmlReader::QuotedLiteral() {
@@ -455,7 +507,8 @@ void CQuickXmlReader::ReadStart() {
 void CQuickXmlReader::ReadProlog() {
     SkipMisc();
     // Anything else (a document type declaration above all) goes to Expat.
-    Require(m_end - m_p >= 2 && *m_p == '<' && (Bits(m_p + 1) & kNameStart));
+    Require(m_end - m_p >= 2 && *m_p == '<' &&
+            ((Bits(m_p + 1) & kNameStart) || static_cast<unsigned char>(m_p[1]) >= 0x80));
 }
 
 void CQuickXmlReader::ReadXmlDeclaration() {
