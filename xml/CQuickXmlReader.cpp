@@ -447,6 +447,28 @@ inline bool CQuickXmlReader::SkipSpace() {
 // A name at m_p, in the form namespaces allow: at most one colon, with a
 // name character on each side.
 inline std::size_t CQuickXmlReader::ScanName(std::size_t& colon) {
+    // ASCII names here; anything else from the start again, below.
+    const char* start = m_p;
+    if (m_p == m_end || !(Bits(m_p) & kNameStart)) return ScanNameBeyondAscii(colon);
+    colon = 0;
+    for (;;) {
+        for (++m_p; m_p < m_end && (Bits(m_p) & kNameChar); ++m_p) {
+        }
+        if (m_p == m_end || *m_p != ':') break;
+        if (colon != 0 || m_p + 1 == m_end || !(Bits(m_p + 1) & kNameStart)) {
+            m_p = start;
+            return ScanNameBeyondAscii(colon);
+        }
+        colon = static_cast<std::size_t>(m_p - start);
+    }
+    if (m_p != m_end && static_cast<unsigned char>(*m_p) >= 0x80) {
+        m_p = start;
+        return ScanNameBeyondAscii(colon);
+    }
+    return static_cast<std::size_t>(m_p - start);
+}
+
+__attribute__((noinline)) std::size_t CQuickXmlReader::ScanNameBeyondAscii(std::size_t& colon) {
     const char* start = m_p;
     colon = 0;
     for (;;) {

@@ -171,6 +171,8 @@ private:
 
     // Scanning helpers; each declines at the end of the text.
     std::size_t ScanName(std::size_t& colon);
+    // The same for names that may hold letters beyond ASCII.
+    std::size_t ScanNameBeyondAscii(std::size_t& colon);
     // One of the letters beyond ASCII that names may hold here, or decline.
     void ScanNameLetter();
     bool SkipSpace();

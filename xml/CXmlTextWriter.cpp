@@ -109,7 +109,8 @@ namespace {
 // The first byte from `p` that ends a run of plain text (see WriteEscaped),
 // looking at sixteen bytes at a time while sixteen remain before `end`; else
 // where fewer than sixteen remain.
-const char* SkipPlainBlocks(const char* p, const char* end, bool attribute) {
+inline __attribute__((always_inline)) const char* SkipPlainBlocks(const char* p, const char* end,
+                                                                  bool attribute) {
     const auto is = [](__m128i b, char c) { return _mm_cmpeq_epi8(b, _mm_set1_epi8(c)); };
     for (; end - p >= 16; p += 16) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -126,7 +127,18 @@ const char* SkipPlainBlocks(const char* p, const char* end, bool attribute) {
 }  // namespace
 #endif
 
+void CXmlTextWriter::WriteEscaped(const std::string& text, bool attribute) {
+    WriteEscaped<true>(text.c_str(), text.size(), attribute);
+}
+
 void CXmlTextWriter::WriteEscaped(std::string_view text, bool attribute) {
+    WriteEscaped<false>(text.data(), text.size(), attribute);
+}
+
+// kTerminated: a NUL follows the text, and ends the scan where the text does
+// without a test of every byte against the end.
+template <bool kTerminated>
+void CXmlTextWriter::WriteEscaped(const char* text, std::size_t size, bool attribute) {
     // Bytes that end a run of plain text: those replaced below, and the NUL
     // at which writing stops. In attribute values tab, line feed and carriage
     // return are written as references: a parser would turn them into blanks.
@@ -139,15 +151,19 @@ void CXmlTextWriter::WriteEscaped(std::string_view text, bool attribute) {
         return tables;
     }();
     const std::array<bool, 256>& stops = kStopsRun[attribute ? 1 : 0];
-    const char* run = text.data();
-    const char* const end = run + text.size();
+    const char* run = text;
+    const char* const end = run + size;
     for (const char* p = run;; ++p) {
 #if defined(__SSE2__)
         if (end - p >= 16) p = SkipPlainBlocks(p, end, attribute);
 #endif
-        while (p != end && !stops[static_cast<unsigned char>(*p)]) ++p;
+        if (kTerminated) {
+            while (!stops[static_cast<unsigned char>(*p)]) ++p;
+        } else {
+            while (p != end && !stops[static_cast<unsigned char>(*p)]) ++p;
+        }
         m_output->Append(run, static_cast<std::size_t>(p - run));
-        if (p == end) return;
+        if (!kTerminated && p == end) return;
         switch (*p) {
             case '\0':
                 return;
@@ -257,13 +273,19 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
     }
 }
 
-void CXmlTextWriter::WriteText(const std::string& text) { WriteCharacters(text); }
-
-void CXmlTextWriter::WriteCharacters(std::string_view text) {
-    if (text.empty()) return;
+inline bool CXmlTextWriter::StartText(std::size_t size) {
+    if (size == 0) return false;
     RequireCurrentContext().SetVerbatim();
     CloseOpenStartTag();
-    WriteEscaped(text);
+    return true;
+}
+
+void CXmlTextWriter::WriteText(const std::string& text) {
+    if (StartText(text.size())) WriteEscaped(text);
+}
+
+void CXmlTextWriter::WriteCharacters(std::string_view text) {
+    if (StartText(text.size())) WriteEscaped(text);
 }
 
 void CXmlTextWriter::WriteEndElement() {

@@ -77,7 +77,13 @@ private:
     }
     // Escapes markup characters; `attribute` also keeps tab, line feed and
     // carriage return as character references.
+    void WriteEscaped(const std::string& text, bool attribute = false);
     void WriteEscaped(std::string_view text, bool attribute = false);
+    template <bool kTerminated>
+    void WriteEscaped(const char* text, std::size_t size, bool attribute);
+    // Makes the current element's content mixed and closes its start tag;
+    // false for empty text, which writes nothing.
+    bool StartText(std::size_t size);
     void WriteIndent(std::uint32_t depth);
     // Writes ">" when the current element's start tag is still open.
     void CloseOpenStartTag();

@@ -261,7 +261,12 @@ void CXmlWriter::SetMixedContent(const CMixedText* text) {
 
 void CXmlWriter::WriteMixedTextBeforeChild() {
     if (!m_current || !m_current->GetMixedText()) return;
-    const CMixedText& text = *m_current->GetMixedText();
+    WriteSegmentBeforeChild(*m_current->GetMixedText());
+}
+
+// Out of line: most elements have no mixed text, and the test above is then
+// all that every child costs.
+__attribute__((noinline)) void CXmlWriter::WriteSegmentBeforeChild(const CMixedText& text) {
     const int child = static_cast<int>(m_current->GetChildCount());
     if (child < text.GetSegmentCount() - 1) WriteCharacters(text.GetSegmentView(child));
 }

@@ -208,6 +208,7 @@ protected:
     // child element starts and the second when the element ends, before
     // anything of their own.
     void WriteMixedTextBeforeChild();
+    void WriteSegmentBeforeChild(const CMixedText& text);
     void WriteMixedTextAtEnd();
     // Throws "Attributes must be added before elements" unless the current
     // element's start tag is open.
