@@ -301,6 +301,37 @@ TEST(XmlTextWriterTest, BytesInUtf8AndUtf16LittleEndian) {
     EXPECT_EQ(w.GetXml(), text);  // taking bytes leaves the text as it was
 }
 
+// End tags repeat the names their start tags wrote: the output taken
+// (TakeXml), joined (GetXmlBytes) or restarted while elements are open, and
+// names straddling two blocks of the output, must not change them. The
+// oracle is the whole document written at once.
+TEST(XmlTextWriterTest, EndTagsSurviveTheOutputBeingTakenOrJoined) {
+    const std::string longName(300, 'n');
+    for (std::size_t filler = CStringBuffer::kBlockSize - 700;
+         filler < CStringBuffer::kBlockSize - 250; filler += 37) {
+        SCOPED_TRACE(filler);
+        std::string whole;
+        std::string pieces;
+        for (int mode = 0; mode < 2; ++mode) {
+            CXmlTextWriter w;
+            w.WriteStartDocument(XE_UTF8);
+            w.WriteStartElement("root", "urn:r");
+            w.WriteStartElement("filler", "");
+            w.WriteText(std::string(filler, 'f'));
+            w.WriteEndElement();
+            for (int i = 0; i < 6; ++i) {
+                w.WriteStartElement(i % 2 ? "short" : longName, i % 3 ? "urn:other" : "");
+                if (mode == 1 && i == 2) pieces += w.TakeXml();
+                if (mode == 1 && i == 4) w.GetXmlBytes(XE_UTF8);
+            }
+            for (int i = 0; i < 7; ++i) w.WriteEndElement();
+            (mode == 0 ? whole : pieces) += w.TakeXml();
+        }
+        EXPECT_TRUE(pieces == whole);
+        EXPECT_NE(whole.find("</AB:" + longName + ">"), std::string::npos);
+    }
+}
+
 TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
     std::mt19937 rng(7);
     for (std::size_t total :

@@ -38,6 +38,11 @@ public:
         if (m_used == m_capacity) StartBlock();
         m_current[m_used++] = c;
     }
+    // The last `size` bytes appended, when they lie in one block; otherwise
+    // null. Bytes appended stay where they are until Reset or Join.
+    const char* Last(std::size_t size) const {
+        return size <= m_used ? m_current + (m_used - size) : nullptr;
+    }
     // Releases every block.
     void Reset();
     // All text appended so far as one NUL-terminated area, owned by the

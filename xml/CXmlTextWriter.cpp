@@ -30,9 +30,9 @@ const char* LineEndOf(EOLType eolType) {
 
 // Names may come from anywhere (a Fast Infoset document, a setter): one that
 // is not an XML name would make the output malformed, so it is refused.
-void CheckName(const std::string& name, const char* kind) {
+void CheckName(const std::string& name, const char* kind, bool localIsUtf8) {
     bool valid;
-    if (IsLocalCharEncodingUtf8()) {
+    if (localIsUtf8) {
         valid = IsXmlNCName(name);
     } else {
         const CBinaryData utf8 = LocalToUtf8(name.data(), name.size());
@@ -47,7 +47,7 @@ void CheckName(const std::string& name, const char* kind) {
 }  // namespace
 
 CXmlTextWriter::CXmlTextWriter()
-    : CXmlWriter("CXmlTextWriter"),
+    : CXmlWriter("CXmlTextWriter", false),
       m_output(new CStringBuffer()),
       m_lineEnd("\n"),
       m_eolType(EOL_LF),
@@ -64,6 +64,7 @@ void CXmlTextWriter::SetEOLType(EOLType eolType) {
 void CXmlTextWriter::SetFormatted(bool formatted) { m_formatted = formatted; }
 
 void CXmlTextWriter::WriteStartDocument(XmlEncoding encoding) {
+    PinEndTagNames();
     m_output->Reset();
     m_encoding = encoding;
     Write("<?xml version=\"1.0\"");
@@ -80,11 +81,13 @@ std::string CXmlTextWriter::GetXml() { return m_output->ToString(); }
 
 std::string CXmlTextWriter::TakeXml() {
     std::string text = m_output->ToString();
+    PinEndTagNames();
     m_output->Reset();
     return text;
 }
 
 CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
+    PinEndTagNames();
     const char* text = m_output->Join();
     const std::size_t length = m_output->GetLength();
     switch (encoding) {
@@ -211,7 +214,7 @@ void CXmlTextWriter::WriteIndent(std::uint32_t depth) {
 
 void CXmlTextWriter::WriteDeclaration(const std::string& prefix, const std::string& namespaceUri,
                                       bool leadingBlank) {
-    CheckName(prefix, "the namespace prefix");
+    CheckName(prefix, "the namespace prefix", m_localIsUtf8);
     Write(leadingBlank ? " xmlns:" : "xmlns:");
     Write(prefix);
     Write("=\"");
@@ -245,8 +248,12 @@ void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
 
 void CXmlTextWriter::WriteStartElement(const std::string& localName,
                                        const std::string& namespaceUri) {
-    CheckName(localName, "the element name");
+    // The local encoding is taken once per document, at its root.
+    if (!GetCurrentContext()) m_localIsUtf8 = IsLocalCharEncodingUtf8();
+    CheckName(localName, "the element name", m_localIsUtf8);
     WriteMixedTextBeforeChild();
+    const std::uint32_t depth = GetCurrentContext() ? GetCurrentContext()->GetDepth() + 1 : 0;
+    if (depth < m_endTagNames.size()) m_endTagNames[depth].size = 0;
     const StartedElement started = BeginElement(localName, namespaceUri);
     // Inside mixed content every character counts: nothing is added.
     const bool format = m_formatted && !GetCurrentContext()->IsVerbatim();
@@ -256,11 +263,7 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
     }
     if (format) WriteIndent(GetCurrentContext()->GetDepth());
     m_output->Append('<');
-    if (!started.prefix.empty()) {
-        Write(started.prefix);
-        m_output->Append(':');
-    }
-    Write(localName);
+    WriteElementName(depth, started.prefix, localName);
     if (started.declaresPrefix) WriteDeclaration(started.prefix, namespaceUri, true);
     if (!started.isRoot) return;
     if (!GetPendingDefaultNamespace().empty()) {
@@ -270,6 +273,44 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
     }
     for (const auto& declaration : GetPendingDeclarations()) {
         WriteDeclaration(declaration.second, declaration.first, true);
+    }
+}
+
+// The end tag repeats the bytes the start tag wrote into the output, which
+// stay in place until the output is taken or joined (PinEndTagNames); a name
+// that straddled two blocks of the output is copied at once. Slots are
+// indexed by depth: an element whose start failed half-way leaves an empty
+// name, not another element's.
+inline void CXmlTextWriter::WriteElementName(std::uint32_t depth, const std::string& prefix,
+                                             const std::string& localName) {
+    if (depth >= m_endTagNames.size()) m_endTagNames.resize(depth + 1);
+    EndTagName& slot = m_endTagNames[depth];
+    if (!prefix.empty()) {
+        Write(prefix);
+        m_output->Append(':');
+    }
+    Write(localName);
+    const std::size_t size = localName.size() + (prefix.empty() ? 0 : prefix.size() + 1);
+    if (const char* written = m_output->Last(size)) {
+        slot.data = written;
+    } else {
+        slot.copy.clear();
+        if (!prefix.empty()) slot.copy.append(prefix).append(1, ':');
+        slot.copy.append(localName);
+        slot.data = nullptr;
+    }
+    slot.size = size;
+}
+
+void CXmlTextWriter::PinEndTagNames() {
+    const CXmlWriterContext* current = GetCurrentContext();
+    if (!current) return;
+    const std::size_t open = std::min<std::size_t>(current->GetDepth() + 1, m_endTagNames.size());
+    for (std::size_t depth = 0; depth < open; ++depth) {
+        EndTagName& slot = m_endTagNames[depth];
+        if (!slot.data) continue;
+        slot.copy.assign(slot.data, slot.size);
+        slot.data = nullptr;
     }
 }
 
@@ -299,11 +340,10 @@ void CXmlTextWriter::WriteEndElement() {
             WriteIndent(current->GetDepth());
         }
         Write("</");
-        if (!current->GetPrefix().empty()) {
-            Write(current->GetPrefix());
-            m_output->Append(':');
+        if (current->GetDepth() < m_endTagNames.size()) {
+            const EndTagName& name = m_endTagNames[current->GetDepth()];
+            m_output->Append(name.data ? name.data : name.copy.data(), name.size);
         }
-        Write(current->GetLocalName());
         m_output->Append('>');
     }
     if (m_formatted && !(parent && parent->IsVerbatim())) Write(m_lineEnd);
@@ -313,7 +353,7 @@ void CXmlTextWriter::WriteEndElement() {
 void CXmlTextWriter::WriteAttribute(const std::string& localName, const std::string& namespaceUri,
                                     const std::string& value) {
     CheckAttributesAllowed();
-    CheckName(localName, "the attribute name");
+    CheckName(localName, "the attribute name", m_localIsUtf8);
     bool generated = false;
     const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
     m_output->Append(' ');

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/QbEnums.h"
 #include "xml/CStringBuffer.h"
@@ -85,6 +86,13 @@ private:
     // false for empty text, which writes nothing.
     bool StartText(std::size_t size);
     void WriteIndent(std::uint32_t depth);
+    // Writes "prefix:localName" (or the local name alone) for the start tag
+    // of the element at `depth`, remembering it for the end tag.
+    void WriteElementName(std::uint32_t depth, const std::string& prefix,
+                          const std::string& localName);
+    // Copies the open elements' end-tag names out of the output, before the
+    // output lets go of its bytes.
+    void PinEndTagNames();
     // Writes ">" when the current element's start tag is still open.
     void CloseOpenStartTag();
     // " xmlns:prefix=\"uri\"" (or without the leading blank).
@@ -96,6 +104,15 @@ private:
     EOLType m_eolType;
     bool m_formatted;
     XmlEncoding m_encoding;
+    bool m_localIsUtf8 = true;
+    // The name each open element's end tag writes, by depth: where the start
+    // tag put it in the output, or (data null) its own copy.
+    struct EndTagName {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        std::string copy;
+    };
+    std::vector<EndTagName> m_endTagNames;
 };
 
 }  // namespace QbXmlLib5

@@ -15,6 +15,17 @@ const char CXmlWriter::kXmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
 
 namespace {
 const std::string kXmlPrefix = "xml";
+const std::string kNoName;
+
+// Most contexts are reused by elements of the same writer: an empty name
+// (a writer that keeps none) costs no call.
+inline void AssignName(std::string& to, const std::string& from) {
+    if (from.empty()) {
+        to.clear();
+    } else {
+        to.assign(from);
+    }
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -57,8 +68,8 @@ void CXmlWriter::CXmlWriterContext::Reuse(const std::string& localName,
     m_depth = parent->m_depth + 1;
     m_verbatim = parent->m_verbatim;
     m_mixedText = nullptr;
-    m_namespaceUri.assign(namespaceUri);
-    m_localName.assign(localName);
+    AssignName(m_namespaceUri, namespaceUri);
+    AssignName(m_localName, localName);
     m_prefix.clear();
     m_parent = std::move(parent);
     m_defaultNamespace.clear();
@@ -199,7 +210,7 @@ void CXmlWriter::CXmlWriterContext::SetDefaultNamespace(const std::string& names
 // ---------------------------------------------------------------------------
 // CXmlWriter
 
-CXmlWriter::CXmlWriter(const char* /*className*/) {}
+CXmlWriter::CXmlWriter(const char* /*className*/, bool keepsNames) : m_keepsNames(keepsNames) {}
 
 CXmlWriter::~CXmlWriter() = default;
 
@@ -226,6 +237,8 @@ void CXmlWriter::WriteEndDocument() {
 CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName,
                                                     const std::string& namespaceUri) {
     StartedElement started;
+    const std::string& keptName = m_keepsNames ? localName : kNoName;
+    const std::string& keptNamespace = m_keepsNames ? namespaceUri : kNoName;
     if (m_current) {
         m_current->IncrementChildCount();
         if (m_current->IsStartTagOpen()) {
@@ -233,16 +246,16 @@ CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName
             started.closesParentStartTag = true;
         }
         if (m_spareContexts.empty()) {
-            m_current.reset(new CXmlWriterContext(localName, namespaceUri, std::move(m_current)));
+            m_current.reset(new CXmlWriterContext(keptName, keptNamespace, std::move(m_current)));
         } else {
             std::unique_ptr<CXmlWriterContext> context = std::move(m_spareContexts.back());
             m_spareContexts.pop_back();
-            context->Reuse(localName, namespaceUri, std::move(m_current));
+            context->Reuse(keptName, keptNamespace, std::move(m_current));
             m_current = std::move(context);
         }
     } else {
         started.isRoot = true;
-        m_current.reset(new CXmlWriterContext(localName, namespaceUri, m_pendingDefaultNamespace,
+        m_current.reset(new CXmlWriterContext(keptName, keptNamespace, m_pendingDefaultNamespace,
                                               m_pendingDeclarations));
     }
     if (namespaceUri.empty() || namespaceUri == m_current->GetEffectiveDefaultNamespace()) {

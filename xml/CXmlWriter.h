@@ -73,6 +73,8 @@ public:
         void SetMixedText(const CMixedText* text) { m_mixedText = text; }
         // 0 for the root element.
         std::uint32_t GetDepth() const { return m_depth; }
+        // The element's names; empty when the writer does not keep them
+        // (see the CXmlWriter constructor).
         const std::string& GetNamespaceUri() const { return m_namespaceUri; }
         const std::string& GetLocalName() const { return m_localName; }
         // The prefix the start tag was written with; empty when none.
@@ -183,8 +185,10 @@ protected:
         std::string prefix;                 // empty: the local name alone
     };
 
-    // `className` names the concrete writer; nothing is kept from it.
-    explicit CXmlWriter(const char* className);
+    // `className` names the concrete writer; nothing is kept from it. A
+    // writer that never asks a context for its element's names passes false
+    // for `keepsNames`, sparing a copy of both names per element.
+    explicit CXmlWriter(const char* className, bool keepsNames = true);
 
     // WriteText for text that need not be a string of its own (the segments
     // of mixed text): writers override it to save the copy.
@@ -235,6 +239,7 @@ private:
     NamespaceMap m_pendingDeclarations;
     // Contexts of closed elements, kept for reuse by later elements.
     std::vector<std::unique_ptr<CXmlWriterContext>> m_spareContexts;
+    bool m_keepsNames;
 };
 
 }  // namespace QbXmlLib5
