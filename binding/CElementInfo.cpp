@@ -7,6 +7,7 @@
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlElement.h"
+#include "xml/CXmlNameCheck.h"
 #include "xml/CXmlWriter.h"
 
 namespace QbXmlLib5Data {
@@ -29,6 +30,7 @@ QbVariant Read(const CElementInfo& record, const CXmlGeneratedClass* object) {
 CElementInfo::CElementInfo(const char* elementName, const char* elementNamespace, int propertyIndex)
     : m_name(Safe(elementName)),
       m_namespace(Safe(elementNamespace)),
+      m_nameChecked(IsAsciiXmlNCName(m_name)),
       m_propertyIndex(propertyIndex),
       m_itemType(it_none),
       m_format(nullptr),
@@ -41,6 +43,7 @@ CElementInfo::CElementInfo(const char* elementName, const char* elementNamespace
                            const CPrimitiveRestrictions& restrictions)
     : m_name(Safe(elementName)),
       m_namespace(Safe(elementNamespace)),
+      m_nameChecked(IsAsciiXmlNCName(m_name)),
       m_propertyIndex(propertyIndex),
       m_restrictions(restrictions),
       m_itemType(itemType),
@@ -143,6 +146,14 @@ bool CElementInfo::ElementToXmlCol(const CXmlSerializationContext& ctx,
     return true;
 }
 
+void CElementInfo::WriteStartElement(CXmlWriter* writer) const {
+    if (m_nameChecked) {
+        writer->WriteStartCheckedElement(m_name, m_namespace);
+    } else {
+        writer->WriteStartElement(m_name, m_namespace);
+    }
+}
+
 bool CElementInfo::ElementToXmlPrim(const CXmlSerializationContext& /*ctx*/,
                                     const CXmlGeneratedClass* object, CXmlWriter* writer) const {
     const QbVariant value = Read(*this, object);
@@ -151,12 +162,12 @@ bool CElementInfo::ElementToXmlPrim(const CXmlSerializationContext& /*ctx*/,
     // pattern of another kind is matched against the text written.
     if (value.GetKind() == it_string) {
         CheckRestriction(value);
-        writer->WriteStartElement(m_name, m_namespace);
+        WriteStartElement(writer);
         writer->WriteText(value.GetStringRef());
     } else {
         const std::string text = value.ToString(m_format);
         CheckPrimitiveValue(m_itemType, m_restrictions, m_name.c_str(), value, text);
-        writer->WriteStartElement(m_name, m_namespace);
+        WriteStartElement(writer);
         writer->WriteText(text);
     }
     writer->WriteEndElement();
@@ -173,7 +184,7 @@ bool CElementInfo::ElementToXmlEnum(const CXmlSerializationContext& /*ctx*/,
                                     EnumToStringFunction toString) const {
     const QbVariant value = Read(*this, object);
     if (!value.IsValid()) return false;
-    writer->WriteStartElement(m_name, m_namespace);
+    WriteStartElement(writer);
     writer->WriteText(Safe(toString(value.GetI4())));
     writer->WriteEndElement();
     return true;

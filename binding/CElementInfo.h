@@ -171,8 +171,12 @@ protected:
                         const QbXmlLib5::CXmlElement* element) const;
 
 private:
+    // Starts the record's element, its name checked once, here.
+    void WriteStartElement(QbXmlLib5::CXmlWriter* writer) const;
+
     std::string m_name;
     std::string m_namespace;
+    bool m_nameChecked;  // m_name is an ASCII XML name
     int m_propertyIndex;
     QbXmlLib5::CPrimitiveRestrictions m_restrictions;
     QbXmlLib5::ItemType m_itemType;

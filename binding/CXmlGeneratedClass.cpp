@@ -67,7 +67,7 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
         }
         if (ownElement) {
             if (isRoot) WriteRootPrologue(writer, ctx);
-            writer->WriteStartElement(GetElementName(), ns);
+            writer->WriteStartElement(ElementNameRef(), ns);
             if (isRoot) {
                 CXmlObjectBase::ToXml_Int(&ctx.AdditionalRootAttributes(), writer, false,
                                           ns.c_str(), ctx, choiceMember);
@@ -97,7 +97,7 @@ void CXmlGeneratedClass::ToXml_Int(CXmlWriter* writer, bool isRoot, const char* 
 
 void CXmlGeneratedClass::WriteNil(CXmlWriter* writer, const std::string& namespaceUri,
                                   const CXmlSerializationContext& ctx) const {
-    writer->WriteStartElement(GetElementName(), namespaceUri);
+    writer->WriteStartElement(ElementNameRef(), namespaceUri);
     AttributesToXml_Int(writer, ctx);
     writer->WriteAttribute("nil", CXmlWriter::kXsiNamespace, "true");
     writer->WriteEndElement();

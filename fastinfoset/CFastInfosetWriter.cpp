@@ -122,8 +122,8 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     // one it found or invented there.
     CXmlWriterContext* current = GetCurrentContext();
     if (started.declaresPrefix) {
-        m_inventedPrefixes.emplace_back(started.prefix, namespaceUri);
-    } else if (started.prefix.empty() && !namespaceUri.empty()) {
+        m_inventedPrefixes.emplace_back(*started.prefix, namespaceUri);
+    } else if (started.prefix->empty() && !namespaceUri.empty()) {
         // The binary form names the prefix even where the text form relies on
         // the default namespace.
         current->SetPrefix(PrefixFor(namespaceUri));

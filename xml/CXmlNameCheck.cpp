@@ -132,4 +132,11 @@ bool IsXmlNCName(std::string_view name) {
     return IsUtf8Name(bytes, bytes + name.size());
 }
 
+bool IsAsciiXmlNCName(std::string_view name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return IsXmlNCName(name);
+}
+
 }  // namespace QbXmlLib5

@@ -11,6 +11,9 @@ namespace QbXmlLib5 {
 
 // `utf8` is UTF-8; malformed UTF-8 is not a name.
 bool IsXmlNCName(std::string_view utf8);
+// Whether `name` is an XML name without a colon made of ASCII characters
+// only: the same bytes in every local character encoding.
+bool IsAsciiXmlNCName(std::string_view name);
 
 }  // namespace QbXmlLib5
 

@@ -104,8 +104,6 @@ CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
         "issue tracker named in the README)");
 }
 
-void CXmlTextWriter::Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
-
 #if defined(__SSE2__)
 namespace {
 
@@ -248,9 +246,19 @@ void CXmlTextWriter::WriteInLineSchema(const std::string& text) {
 
 void CXmlTextWriter::WriteStartElement(const std::string& localName,
                                        const std::string& namespaceUri) {
+    StartElement(localName, namespaceUri, true);
+}
+
+void CXmlTextWriter::WriteStartCheckedElement(const std::string& localName,
+                                              const std::string& namespaceUri) {
+    StartElement(localName, namespaceUri, false);
+}
+
+inline void CXmlTextWriter::StartElement(const std::string& localName,
+                                         const std::string& namespaceUri, bool checkName) {
     // The local encoding is taken once per document, at its root.
     if (!GetCurrentContext()) m_localIsUtf8 = IsLocalCharEncodingUtf8();
-    CheckName(localName, "the element name", m_localIsUtf8);
+    if (checkName) CheckName(localName, "the element name", m_localIsUtf8);
     WriteMixedTextBeforeChild();
     const std::uint32_t depth = GetCurrentContext() ? GetCurrentContext()->GetDepth() + 1 : 0;
     if (depth < m_endTagNames.size()) m_endTagNames[depth].size = 0;
@@ -263,8 +271,8 @@ void CXmlTextWriter::WriteStartElement(const std::string& localName,
     }
     if (format) WriteIndent(GetCurrentContext()->GetDepth());
     m_output->Append('<');
-    WriteElementName(depth, started.prefix, localName);
-    if (started.declaresPrefix) WriteDeclaration(started.prefix, namespaceUri, true);
+    WriteElementName(depth, *started.prefix, localName);
+    if (started.declaresPrefix) WriteDeclaration(*started.prefix, namespaceUri, true);
     if (!started.isRoot) return;
     if (!GetPendingDefaultNamespace().empty()) {
         Write(" xmlns=\"");

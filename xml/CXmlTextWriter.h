@@ -60,6 +60,8 @@ public:
     // of the current element (an open start tag is closed first).
     void WriteInLineSchema(const std::string& text) override;
     void WriteStartElement(const std::string& localName, const std::string& namespaceUri) override;
+    void WriteStartCheckedElement(const std::string& localName,
+                                  const std::string& namespaceUri) override;
     void WriteText(const std::string& text) override;
     void WriteEndElement() override;
     void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
@@ -70,7 +72,9 @@ protected:
     void WriteCharacters(std::string_view text) override;
 
 private:
-    void Write(const std::string& text);
+    void Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
+    void StartElement(const std::string& localName, const std::string& namespaceUri,
+                      bool checkName);
     // Literals: their length is known, no strlen.
     template <std::size_t N>
     void Write(const char (&literal)[N]) {

@@ -258,11 +258,11 @@ CXmlWriter::StartedElement CXmlWriter::BeginElement(const std::string& localName
         m_current.reset(new CXmlWriterContext(keptName, keptNamespace, m_pendingDefaultNamespace,
                                               m_pendingDeclarations));
     }
+    started.prefix = &m_current->GetPrefix();
     if (namespaceUri.empty() || namespaceUri == m_current->GetEffectiveDefaultNamespace()) {
         return started;
     }
-    started.prefix = ResolveAttributePrefix(namespaceUri, started.declaresPrefix);
-    m_current->SetPrefix(started.prefix);
+    m_current->SetPrefix(ResolveAttributePrefix(namespaceUri, started.declaresPrefix));
     return started;
 }
 
@@ -272,20 +272,12 @@ void CXmlWriter::SetMixedContent(const CMixedText* text) {
     current.SetMixedText(text);
 }
 
-void CXmlWriter::WriteMixedTextBeforeChild() {
-    if (!m_current || !m_current->GetMixedText()) return;
-    WriteSegmentBeforeChild(*m_current->GetMixedText());
-}
-
-// Out of line: most elements have no mixed text, and the test above is then
-// all that every child costs.
-__attribute__((noinline)) void CXmlWriter::WriteSegmentBeforeChild(const CMixedText& text) {
+void CXmlWriter::WriteSegmentBeforeChild(const CMixedText& text) {
     const int child = static_cast<int>(m_current->GetChildCount());
     if (child < text.GetSegmentCount() - 1) WriteCharacters(text.GetSegmentView(child));
 }
 
-void CXmlWriter::WriteMixedTextAtEnd() {
-    if (!m_current || !m_current->GetMixedText()) return;
+void CXmlWriter::WriteMixedTextRest() {
     const CMixedText* text = m_current->GetMixedText();
     // Written once: the text is what ends the element.
     m_current->SetMixedText(nullptr);
@@ -294,13 +286,6 @@ void CXmlWriter::WriteMixedTextAtEnd() {
     for (int segment = written < count - 1 ? written : count - 1; segment < count; ++segment) {
         WriteCharacters(text->GetSegmentView(segment));
     }
-}
-
-void CXmlWriter::EndElementContext() {
-    if (!m_current) return;
-    std::unique_ptr<CXmlWriterContext> ended = std::move(m_current);
-    m_current = ended->DetachParent();
-    m_spareContexts.push_back(std::move(ended));
 }
 
 CXmlWriter::CXmlWriterContext& CXmlWriter::RequireCurrentContext() const {

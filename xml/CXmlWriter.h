@@ -160,6 +160,13 @@ public:
     virtual void WriteInLineSchema(const std::string& text) = 0;
     virtual void WriteStartElement(const std::string& localName,
                                    const std::string& namespaceUri) = 0;
+    // As WriteStartElement, for a local name the caller has already found to
+    // be an ASCII XML name without a colon (the names of metadata records,
+    // checked once): writers that check every name skip the check.
+    virtual void WriteStartCheckedElement(const std::string& localName,
+                                          const std::string& namespaceUri) {
+        WriteStartElement(localName, namespaceUri);
+    }
     // Character content of the current element; empty text writes nothing.
     // Text makes the element's content mixed: formatting adds nothing after
     // it inside the element.
@@ -182,7 +189,9 @@ protected:
         bool closesParentStartTag = false;  // the parent's start tag must be closed first
         bool isRoot = false;                // pending declarations go on this element
         bool declaresPrefix = false;        // `prefix` was generated: declare it here
-        std::string prefix;                 // empty: the local name alone
+        // The new element's prefix, held by its context; empty: the local
+        // name alone.
+        const std::string* prefix = nullptr;
     };
 
     // `className` names the concrete writer; nothing is kept from it. A
@@ -207,13 +216,27 @@ protected:
     // none in scope). Writes nothing.
     StartedElement BeginElement(const std::string& localName, const std::string& namespaceUri);
     // Closes the current element: removes its context (kept for reuse).
-    void EndElementContext();
+    void EndElementContext() {
+        if (!m_current) return;
+        std::unique_ptr<CXmlWriterContext> ended = std::move(m_current);
+        m_current = ended->DetachParent();
+        m_spareContexts.push_back(std::move(ended));
+    }
     // Mixed content (SetMixedContent): concrete writers call the first when a
     // child element starts and the second when the element ends, before
     // anything of their own.
-    void WriteMixedTextBeforeChild();
+    // (Inline: most elements have no mixed text, and the test is then all
+    // that they cost.)
+    void WriteMixedTextBeforeChild() {
+        if (m_current && m_current->GetMixedText()) {
+            WriteSegmentBeforeChild(*m_current->GetMixedText());
+        }
+    }
+    void WriteMixedTextAtEnd() {
+        if (m_current && m_current->GetMixedText()) WriteMixedTextRest();
+    }
     void WriteSegmentBeforeChild(const CMixedText& text);
-    void WriteMixedTextAtEnd();
+    void WriteMixedTextRest();
     // Throws "Attributes must be added before elements" unless the current
     // element's start tag is open.
     void CheckAttributesAllowed() const;
