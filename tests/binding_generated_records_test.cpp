@@ -62,6 +62,38 @@ TEST(GeneratedRecords, MatchingChecksAndDefaults) {
     }
 }
 
+// Records check their names once; a name that is not an XML name is still
+// refused by the text writer, one beyond ASCII is written as it is.
+TEST(GeneratedRecords, RecordNamesAreCheckedBeforeTheyAreWritten) {
+    CSmartPtr<CItem> item = new CItem;
+    item->name.SetString("n");
+    const struct {
+        const char* name;
+        const char* output;  // null: refused
+    } cases[] = {{"good", "<good>n</good>"},
+                 {"caf\xC3\xA9", "<caf\xC3\xA9>n</caf\xC3\xA9>"},
+                 {"1bad", nullptr},
+                 {"a:b", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CElementInfoSeqPrimMnd record(c.name, "", 1, it_string, nullptr, kCollapse,
+                                            CPrimitiveRestrictions());
+        CXmlTextWriter writer;
+        writer.SetFormatted(false);
+        writer.WriteStartElement("root", "");
+        if (c.output) {
+            EXPECT_TRUE(record.ElementToXml(CXmlSerializationContext(), item, &writer));
+            writer.WriteEndElement();
+            EXPECT_EQ(writer.GetXml(), std::string("<root>") + c.output + "</root>");
+        } else {
+            ExpectThrow<CQbException>(
+                [&] { record.ElementToXml(CXmlSerializationContext(), item, &writer); },
+                std::string("Cannot write the element name [") + c.name +
+                    "] as XML: it is not a valid XML name");
+        }
+    }
+}
+
 TEST(GeneratedRecords, AbstractMembersOfAllGroupsCannotBeRead) {
     CElementInfoAllAbsClsMnd record("shape", kNs, 0, Element, CShapeFactory::Create, 1);
     const CDocument doc("<order xmlns='urn:model'><shape/></order>");

@@ -266,11 +266,15 @@ TEST(XmlTextWriterTest, EveryByteAtEveryPositionOfAsciiNames) {
         std::string name(length, 'a');
         for (std::size_t i = 0; i < length; ++i) name[i] = "aZ_9.-"[i % 6 == 0 ? 0 : i % 6];
         ASSERT_TRUE(IsXmlNCName(name)) << name;
+        // A name beyond ASCII is a name, but not one to skip checks for.
+        ASSERT_FALSE(IsAsciiXmlNCName(name + "\xC3\xA9")) << name;
+        ASSERT_TRUE(IsXmlNCName(name + "\xC3\xA9")) << name;
         for (std::size_t at = 0; at < length; ++at) {
             std::string changed = name;
             for (int c = 0; c < 256; ++c) {
                 changed[at] = static_cast<char>(c);
-                if (IsXmlNCName(changed) != nameByte(static_cast<unsigned char>(c), at == 0)) {
+                const bool valid = nameByte(static_cast<unsigned char>(c), at == 0);
+                if (IsXmlNCName(changed) != valid || IsAsciiXmlNCName(changed) != valid) {
                     ADD_FAILURE() << "length " << length << ", byte " << c << " at " << at;
                     return;
                 }
