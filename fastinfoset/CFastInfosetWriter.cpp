@@ -39,7 +39,7 @@ private:
 CFastInfosetWriter::CFastInfosetWriter() : CFastInfosetWriter(CFastInfosetEncoder::kMaxTableSize) {}
 
 CFastInfosetWriter::CFastInfosetWriter(std::uint32_t tableCapacity)
-    : CXmlWriter("CFastInfosetWriter"),
+    : CXmlWriter("CFastInfosetWriter", false),
       m_encoder(tableCapacity),
       m_elementPending(false),
       m_terminatorPending(false),
@@ -132,6 +132,16 @@ void CFastInfosetWriter::WriteStartElement(const std::string& localName,
     // undeclares it, or decoders would put it in that namespace.
     m_undeclareDefault = namespaceUri.empty() && !current->GetEffectiveDefaultNamespace().empty();
     if (m_undeclareDefault) current->SetDefaultNamespace(std::string());
+    const std::string& prefix = current->GetPrefix();
+    m_elementNameIndex = m_localIsUtf8
+                             ? CFastInfosetEncoder::HintedIndex(m_elementHints[m_hintSet],
+                                                                {prefix, namespaceUri, localName})
+                             : 0;
+    if (m_elementNameIndex == 0) {
+        m_elementPrefix = prefix;
+        m_elementNamespace = namespaceUri;
+        m_elementLocalName = localName;
+    }
 }
 
 void CFastInfosetWriter::WriteText(const std::string& text) { WriteCharacters(text); }
@@ -247,20 +257,13 @@ void CFastInfosetWriter::WriteHeldBackStartTag() {
 }
 
 inline void CFastInfosetWriter::WriteElementName(unsigned char bits) {
-    const CXmlWriterContext* current = GetCurrentContext();
-    CFastInfosetEncoder::NameHint& hint = m_elementHints[m_hintSet];
-    if (m_localIsUtf8) {
-        const std::uint32_t index = CFastInfosetEncoder::HintedIndex(
-            hint, {current->GetPrefix(), current->GetNamespaceUri(), current->GetLocalName()});
-        if (index != 0) {
-            m_encoder.ElementNameIndex(bits, index);
-            return;
-        }
+    if (m_elementNameIndex != 0) {
+        m_encoder.ElementNameIndex(bits, m_elementNameIndex);
+        return;
     }
-    m_encoder.ElementName(bits,
-                          {Utf8(current->GetPrefix(), 0), Utf8(current->GetNamespaceUri(), 1),
-                           Utf8(current->GetLocalName(), 2)},
-                          hint);
+    m_encoder.ElementName(
+        bits, {Utf8(m_elementPrefix, 0), Utf8(m_elementNamespace, 1), Utf8(m_elementLocalName, 2)},
+        m_elementHints[m_hintSet]);
 }
 
 // The octets encoded by WriteAttribute, with the literal names between them.

@@ -152,6 +152,13 @@ private:
     CFastInfosetEncoder::NameHint m_elementHints[kHintSets] = {};
     CFastInfosetEncoder::NameHint m_attributeHints[kHintSets][kHintPositions] = {};
     std::size_t m_hintSet = 0;  // of the held-back start tag
+    // The held-back element's name: its index in the name table when its
+    // hint found it at the start, otherwise (0) a copy of its parts, the
+    // caller's strings being gone by the time the tag is written.
+    std::uint32_t m_elementNameIndex = 0;
+    std::string m_elementPrefix;
+    std::string m_elementNamespace;
+    std::string m_elementLocalName;
     // The held-back element has no namespace while a default one is declared.
     bool m_undeclareDefault;
     bool m_localIsUtf8;
