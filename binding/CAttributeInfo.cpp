@@ -5,6 +5,7 @@
 #include "binding/CXmlGeneratedClass.h"
 #include "core/CQbException.h"
 #include "xml/CXmlAttribute.h"
+#include "xml/CXmlNameCheck.h"
 #include "xml/CXmlWriter.h"
 
 namespace QbXmlLib5Data {
@@ -27,10 +28,19 @@ CAttributeInfo::CAttributeInfo(const char* attributeName, const char* attributeN
                                int propertyIndex, bool optional)
     : m_name(Safe(attributeName)),
       m_namespace(Safe(attributeNamespace)),
+      m_nameChecked(IsAsciiXmlNCName(m_name)),
       m_propertyIndex(propertyIndex),
       m_optional(optional) {}
 
 CAttributeInfo::~CAttributeInfo() = default;
+
+void CAttributeInfo::WriteAttribute(CXmlWriter* writer, const std::string& value) const {
+    if (m_nameChecked) {
+        writer->WriteCheckedAttribute(m_name, m_namespace, value);
+    } else {
+        writer->WriteAttribute(m_name, m_namespace, value);
+    }
+}
 
 bool CAttributeInfo::IsThisAttribute(const CXmlSerializationContext& ctx,
                                      const CXmlAttribute* attribute) const {
@@ -87,12 +97,12 @@ void CAttributeInfoPrimitive::AttributeToXml(const CXmlSerializationContext& /*c
     if (IsOptional() && !value.IsValid()) return;
     if (value.GetKind() == it_string) {
         CheckRestriction(value);
-        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), value.GetStringRef());
+        WriteAttribute(writer, value.GetStringRef());
     } else {
         // The pattern of a kind other than string holds for the text written.
         const std::string text = value.ToString(m_format);
         CheckPrimitiveValue(m_itemType, m_restrictions, GetAttributeName().c_str(), value, text);
-        writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(), text);
+        WriteAttribute(writer, text);
     }
 }
 
@@ -138,8 +148,7 @@ void CAttributeInfoEnum::AttributeToXml(const CXmlSerializationContext& /*ctx*/,
                                         CXmlWriter* writer) const {
     const QbVariant value = Read(*this, object);
     if (IsOptional() && !value.IsValid()) return;
-    writer->WriteAttribute(GetAttributeName(), GetAttributeNamespace(),
-                           Safe(m_toString(value.GetI4())));
+    WriteAttribute(writer, Safe(m_toString(value.GetI4())));
 }
 
 bool CAttributeInfoEnum::AttributeFromXml(const CXmlSerializationContext& ctx,

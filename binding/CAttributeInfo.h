@@ -41,8 +41,8 @@ public:
     // declared attribute takes.
     virtual bool IsWildcard() const { return false; }
 
-    std::string GetAttributeName() const { return m_name; }
-    std::string GetAttributeNamespace() const { return m_namespace; }
+    const std::string& GetAttributeName() const { return m_name; }
+    const std::string& GetAttributeNamespace() const { return m_namespace; }
     int GetPropertyIndex() const { return m_propertyIndex; }
     bool IsOptional() const { return m_optional; }
 
@@ -67,10 +67,13 @@ protected:
     // The mandatory-attribute check shared by the primitive and enumerated
     // kinds.
     void ValidatePresence(bool found) const;
+    // Writes the attribute, its name checked once, here.
+    void WriteAttribute(QbXmlLib5::CXmlWriter* writer, const std::string& value) const;
 
 private:
     std::string m_name;
     std::string m_namespace;
+    bool m_nameChecked;  // m_name is an ASCII XML name
     int m_propertyIndex;
     bool m_optional;
 };

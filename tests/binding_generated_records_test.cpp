@@ -66,30 +66,37 @@ TEST(GeneratedRecords, MatchingChecksAndDefaults) {
 // refused by the text writer, one beyond ASCII is written as it is.
 TEST(GeneratedRecords, RecordNamesAreCheckedBeforeTheyAreWritten) {
     CSmartPtr<CItem> item = new CItem;
+    item->id.SetString("v");
     item->name.SetString("n");
     const struct {
         const char* name;
         const char* output;  // null: refused
-    } cases[] = {{"good", "<good>n</good>"},
-                 {"caf\xC3\xA9", "<caf\xC3\xA9>n</caf\xC3\xA9>"},
+    } cases[] = {{"good", "<root good=\"v\"><good>n</good></root>"},
+                 {"caf\xC3\xA9", "<root caf\xC3\xA9=\"v\"><caf\xC3\xA9>n</caf\xC3\xA9></root>"},
                  {"1bad", nullptr},
                  {"a:b", nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const CElementInfoSeqPrimMnd record(c.name, "", 1, it_string, nullptr, kCollapse,
-                                            CPrimitiveRestrictions());
+        const CAttributeInfoPrimitive attribute(c.name, "", 0, false, it_string, nullptr, kCollapse,
+                                                CPrimitiveRestrictions());
+        const CElementInfoSeqPrimMnd element(c.name, "", 1, it_string, nullptr, kCollapse,
+                                             CPrimitiveRestrictions());
+        const CXmlSerializationContext ctx;
         CXmlTextWriter writer;
         writer.SetFormatted(false);
         writer.WriteStartElement("root", "");
         if (c.output) {
-            EXPECT_TRUE(record.ElementToXml(CXmlSerializationContext(), item, &writer));
+            attribute.AttributeToXml(ctx, item, &writer);
+            EXPECT_TRUE(element.ElementToXml(ctx, item, &writer));
             writer.WriteEndElement();
-            EXPECT_EQ(writer.GetXml(), std::string("<root>") + c.output + "</root>");
+            EXPECT_EQ(writer.GetXml(), c.output);
         } else {
-            ExpectThrow<CQbException>(
-                [&] { record.ElementToXml(CXmlSerializationContext(), item, &writer); },
-                std::string("Cannot write the element name [") + c.name +
-                    "] as XML: it is not a valid XML name");
+            const std::string tail =
+                std::string(" [") + c.name + "] as XML: it is not a valid XML name";
+            ExpectThrow<CQbException>([&] { attribute.AttributeToXml(ctx, item, &writer); },
+                                      "Cannot write the attribute name" + tail);
+            ExpectThrow<CQbException>([&] { element.ElementToXml(ctx, item, &writer); },
+                                      "Cannot write the element name" + tail);
         }
     }
 }

@@ -360,8 +360,19 @@ void CXmlTextWriter::WriteEndElement() {
 
 void CXmlTextWriter::WriteAttribute(const std::string& localName, const std::string& namespaceUri,
                                     const std::string& value) {
+    Attribute(localName, namespaceUri, value, true);
+}
+
+void CXmlTextWriter::WriteCheckedAttribute(const std::string& localName,
+                                           const std::string& namespaceUri,
+                                           const std::string& value) {
+    Attribute(localName, namespaceUri, value, false);
+}
+
+inline void CXmlTextWriter::Attribute(const std::string& localName, const std::string& namespaceUri,
+                                      const std::string& value, bool checkName) {
     CheckAttributesAllowed();
-    CheckName(localName, "the attribute name", m_localIsUtf8);
+    if (checkName) CheckName(localName, "the attribute name", m_localIsUtf8);
     bool generated = false;
     const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
     m_output->Append(' ');

@@ -66,6 +66,8 @@ public:
     void WriteEndElement() override;
     void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
                         const std::string& value) override;
+    void WriteCheckedAttribute(const std::string& localName, const std::string& namespaceUri,
+                               const std::string& value) override;
     void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) override;
 
 protected:
@@ -75,6 +77,8 @@ private:
     void Write(const std::string& text) { m_output->Append(text.data(), text.size()); }
     void StartElement(const std::string& localName, const std::string& namespaceUri,
                       bool checkName);
+    void Attribute(const std::string& localName, const std::string& namespaceUri,
+                   const std::string& value, bool checkName);
     // Literals: their length is known, no strlen.
     template <std::size_t N>
     void Write(const char (&literal)[N]) {

@@ -181,6 +181,12 @@ public:
     // afterwards they throw "Attributes must be added before elements".
     virtual void WriteAttribute(const std::string& localName, const std::string& namespaceUri,
                                 const std::string& value) = 0;
+    // As WriteAttribute, for a local name already found to be an ASCII XML
+    // name without a colon (see WriteStartCheckedElement).
+    virtual void WriteCheckedAttribute(const std::string& localName,
+                                       const std::string& namespaceUri, const std::string& value) {
+        WriteAttribute(localName, namespaceUri, value);
+    }
     virtual void WriteXsiType(const std::string& typeNamespaceUri, const std::string& typeName) = 0;
 
 protected:
