@@ -79,6 +79,17 @@ CFastInfosetEncoder::CFastInfosetEncoder(std::uint32_t tableCapacity)
     m_tables[TBL_NAMESPACES].Add(kXmlNamespace);
 }
 
+void CFastInfosetEncoder::Reset() {
+    const std::uint32_t capacity = m_tables[0].Capacity();
+    for (CTable& table : m_tables) table = CTable(capacity);
+    m_tables[TBL_PREFIXES].Add("xml");
+    m_tables[TBL_NAMESPACES].Add(kXmlNamespace);
+    for (CNameCacheEntry& entry : m_elementNames) entry = CNameCacheEntry();
+    for (CNameCacheEntry& entry : m_attributeNames) entry = CNameCacheEntry();
+    m_out = &m_document;
+    m_document.clear();
+}
+
 void CFastInfosetEncoder::AppendHeader() {
     static const unsigned char kHeader[] = {0xE0, 0x00, 0x00, 0x01, 0x00};
     m_out->Append(kHeader, sizeof kHeader);

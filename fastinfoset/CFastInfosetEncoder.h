@@ -54,6 +54,7 @@ public:
         std::uint32_t FindOrAdd(std::string_view text, bool& added);
         std::uint32_t Size() const { return m_size; }
         bool IsFull() const { return Size() >= m_capacity; }
+        std::uint32_t Capacity() const { return m_capacity; }
 
     private:
         // Strings of up to seven bytes (most attribute values and character
@@ -123,6 +124,9 @@ public:
     void AppendBytes(std::string_view bytes) { m_out->Append(bytes.data(), bytes.size()); }
     // The X.891 header: identification, version 1, no optional components.
     void AppendHeader();
+    // Back to the state of a new encoder: a document starts afresh, its
+    // tables holding nothing of the one before.
+    void Reset();
 
     // Integers 1..2^20 (C.25, C.27, C.28). `high` holds the bits that precede
     // the integer in its first octet. Nearly every index and length fits the

@@ -1,6 +1,10 @@
 #include "fastinfoset/CFastInfosetWriter.h"
 
+#include <cstring>
+#include <memory>
+
 #include "core/CCharEncoding.h"
+#include "core/CQbException.h"
 
 namespace QbXmlLib5 {
 
@@ -80,21 +84,60 @@ const char* CFastInfosetWriter::GetDeclarationText(FInfoDecl decl) {
 }
 
 void CFastInfosetWriter::WriteHeader(FInfoDecl decl) {
-    m_encoder.Output().clear();
+    if (GetCurrentContext() != nullptr) throw CQbException("An Element has not been closed.");
+    // A second document from the same writer starts afresh: indexes into
+    // the first one's tables would make it unreadable.
+    ForgetOutput();
+    m_encoder.Reset();
+    for (auto& hint : m_elementHints) hint = nullptr;
+    for (auto& set : m_attributeHints) {
+        for (auto& hint : set) hint = nullptr;
+    }
+    m_inventedPrefixes.clear();
+    m_attributeOctets.clear();
+    m_attributeCount = 0;
+    m_literalNames = 0;
+    m_elementPending = false;
+    m_terminatorPending = false;
     m_encoder.AppendBytes(GetDeclarationText(decl));
     m_encoder.AppendHeader();
 }
 
 CBinaryData CFastInfosetWriter::GetOutput() const {
-    const COctetBuffer& out = m_encoder.Output();
-    return CBinaryData(out.empty() ? nullptr : const_cast<unsigned char*>(out.data()), out.size(),
-                       false);
+    const std::size_t length = GetOutputLength();
+    if (length == 0) return CBinaryData();
+    std::unique_ptr<unsigned char[]> bytes(new unsigned char[length]);
+    CopyOutput(bytes.get());
+    return CBinaryData(std::move(bytes), length);
 }
 
 void CFastInfosetWriter::TakeOutput(std::vector<unsigned char>& octets) {
+    octets.resize(GetOutputLength());
+    if (!octets.empty()) CopyOutput(octets.data());
+    ForgetOutput();
+}
+
+void CFastInfosetWriter::CopyOutput(unsigned char* to) const {
+    for (const COctetBuffer& block : m_finished) {
+        std::memcpy(to, block.data(), block.size());
+        to += block.size();
+    }
+    const COctetBuffer& out = m_encoder.Output();
+    if (!out.empty()) std::memcpy(to, out.data(), out.size());
+}
+
+void CFastInfosetWriter::ForgetOutput() {
+    m_finished.clear();
+    m_finishedBytes = 0;
+    m_encoder.Output().clear();
+}
+
+void CFastInfosetWriter::FinishBlock() {
     COctetBuffer& out = m_encoder.Output();
-    octets.assign(out.begin(), out.end());
-    out.clear();
+    m_finished.push_back(std::move(out));
+    m_finishedBytes += m_finished.back().size();
+    // Room for a block and the element that ends it, without growing.
+    out.reserve(kBlockBytes + kBlockBytes / 2);
 }
 
 void CFastInfosetWriter::WriteEndDocument() {
@@ -169,6 +212,7 @@ void CFastInfosetWriter::WriteEndElement() {
         m_terminatorPending = true;
     }
     EndElementContext();
+    if (m_encoder.Output().size() >= kBlockBytes) FinishBlock();
 }
 
 void CFastInfosetWriter::WriteAttribute(const std::string& localName,

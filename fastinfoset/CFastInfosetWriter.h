@@ -46,7 +46,7 @@ public:
     // The octets so far, moved into `octets`, which the writer then
     // forgets: a document written in pieces (CXmlStreamWriter) takes them
     // between elements. Nothing written later refers back to them.
-    std::size_t GetOutputLength() const { return m_encoder.Output().size(); }
+    std::size_t GetOutputLength() const { return m_finishedBytes + m_encoder.Output().size(); }
     void TakeOutput(std::vector<unsigned char>& octets);
 
     // The base check ("An Element has not been closed."), then the document
@@ -128,6 +128,11 @@ private:
     static constexpr std::size_t kHintSets = std::size_t{1} << kHintBits;
     static constexpr std::size_t kHintPositions = 8;
     void WriteAttributes();
+    // The document's octets: copied to `to` (GetOutputLength() octets),
+    // forgotten, or the encoder's full buffer set aside as a block.
+    void CopyOutput(unsigned char* to) const;
+    void ForgetOutput();
+    void FinishBlock();
     // `local` in UTF-8: itself when the local encoding is UTF-8, else a
     // conversion kept in one of three slots (one per part of a name).
     const std::string& Utf8(const std::string& local, int slot) {
@@ -139,6 +144,13 @@ private:
     std::string PrefixFor(const std::string& namespaceUri);
 
     CFastInfosetEncoder m_encoder;
+    // Filled blocks of the document's octets, which the encoder's buffer
+    // continues: a long document is neither one buffer grown and copied
+    // again and again nor pages faulted in afresh by every write, and its
+    // octets are copied once, into the result.
+    static constexpr std::size_t kBlockBytes = std::size_t{64} << 10;
+    std::vector<COctetBuffer> m_finished;
+    std::size_t m_finishedBytes = 0;
     bool m_elementPending;
     bool m_terminatorPending;
     // The held-back start tag (its prefix is the current context's):

@@ -20,6 +20,11 @@ public:
     COctetBuffer() = default;
     COctetBuffer(const COctetBuffer&) = delete;
     COctetBuffer& operator=(const COctetBuffer&) = delete;
+    COctetBuffer(COctetBuffer&& other) noexcept { swap(other); }
+    COctetBuffer& operator=(COctetBuffer&& other) noexcept {
+        swap(other);
+        return *this;
+    }
     ~COctetBuffer();
 
     const unsigned char* data() const { return m_begin; }
@@ -29,6 +34,10 @@ public:
     const unsigned char* end() const { return m_end; }
     // Forgets the octets and keeps the storage.
     void clear() { m_end = m_begin; }
+    // Makes room for `more` octets beyond the end.
+    void reserve(std::size_t more) {
+        if (more > static_cast<std::size_t>(m_limit - m_end)) Grow(more);
+    }
     void swap(COctetBuffer& other) noexcept {
         std::swap(m_begin, other.m_begin);
         std::swap(m_end, other.m_end);

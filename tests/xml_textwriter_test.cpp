@@ -358,6 +358,9 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
         }
         EXPECT_EQ(buffer.GetLength(), total);
         EXPECT_TRUE(buffer.ToString() == expected);
+        std::string copied(total, '\0');
+        buffer.CopyTo(&copied[0]);
+        EXPECT_TRUE(copied == expected);
         const char* joined = buffer.Join();
         EXPECT_TRUE(std::string(joined) == expected);  // NUL-terminated, no stale bytes
         EXPECT_EQ(joined, buffer.Join());              // joining again changes nothing

@@ -57,6 +57,14 @@ std::string CStringBuffer::ToString() const {
     return result;
 }
 
+void CStringBuffer::CopyTo(char* out) const {
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const std::size_t length = (i + 1 == m_blocks.size()) ? m_used : m_lengths[i];
+        std::memcpy(out, m_blocks[i].get(), length);
+        out += length;
+    }
+}
+
 const char* CStringBuffer::Join() {
     if (m_blocks.empty()) return "";
     if (m_blocks.size() == 1) {

@@ -51,6 +51,9 @@ public:
     // A copy of all text appended so far; unlike Join, leaves the blocks
     // as they are.
     std::string ToString() const;
+    // Copies all text appended so far (GetLength() bytes, no NUL) to `out`,
+    // leaving the blocks as they are.
+    void CopyTo(char* out) const;
     // Number of bytes appended so far.
     std::size_t GetLength() const;
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -88,6 +89,15 @@ std::string CXmlTextWriter::TakeXml() {
 
 CBinaryData CXmlTextWriter::GetXmlBytes(XmlEncoding encoding) {
     PinEndTagNames();
+    if (encoding == XE_UTF8 && IsLocalCharEncodingUtf8()) {
+        // The blocks go straight into the result: joining them first would
+        // copy the whole document twice and hold it three times.
+        const std::size_t length = m_output->GetLength();
+        if (length == 0) return CBinaryData();
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[length]);
+        m_output->CopyTo(reinterpret_cast<char*>(bytes.get()));
+        return CBinaryData(std::move(bytes), length);
+    }
     const char* text = m_output->Join();
     const std::size_t length = m_output->GetLength();
     switch (encoding) {
