@@ -8,10 +8,10 @@
 #define QBXMLLIB5_FASTINFOSET_COCTETBUFFER_H
 
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <utility>
 #include <vector>
+
+#include "core/QbCopyBytes.h"
 
 namespace QbXmlLib5 {
 
@@ -58,39 +58,11 @@ public:
     }
     void Append(const void* bytes, std::size_t n) {
         if (n > static_cast<std::size_t>(m_limit - m_end)) Grow(n);
-        CopyBytes(m_end, static_cast<const unsigned char*>(bytes), n);
+        CopyBytes(m_end, bytes, n);
         m_end += n;
     }
 
-    // Copies n bytes; up to sixteen of them as two words (of eight, four or
-    // one bytes) that may overlap, without a library call.
-    static void CopyBytes(unsigned char* to, const unsigned char* from, std::size_t n) {
-        if (n > 16) {
-            std::memcpy(to, from, n);
-        } else if (n >= 8) {
-            CopyOverlapping<std::uint64_t>(to, from, n);
-        } else if (n >= 4) {
-            CopyOverlapping<std::uint32_t>(to, from, n);
-        } else if (n != 0) {
-            const unsigned char first = from[0];
-            const unsigned char middle = from[n / 2];
-            const unsigned char last = from[n - 1];
-            to[0] = first;
-            to[n / 2] = middle;
-            to[n - 1] = last;
-        }
-    }
-
 private:
-    template <typename Word>
-    static void CopyOverlapping(unsigned char* to, const unsigned char* from, std::size_t n) {
-        Word head;
-        Word tail;
-        std::memcpy(&head, from, sizeof head);
-        std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
-        std::memcpy(to, &head, sizeof head);
-        std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
-    }
     // Makes room for `more` octets beyond the end (at least doubling).
     void Grow(std::size_t more);
 

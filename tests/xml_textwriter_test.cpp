@@ -345,8 +345,9 @@ TEST(StringBufferTest, BlocksJoinIntoExactlyWhatWasAppended) {
         CStringBuffer buffer;
         std::string expected;
         while (expected.size() < total) {
-            // Pieces of every size, some longer than a block.
-            std::size_t n = std::min<std::size_t>(total - expected.size(), rng() % 70000 + 1);
+            // Pieces of every size, half of them short, some longer than a block.
+            const std::size_t size = rng() % 2 ? rng() % 20 + 1 : rng() % 70000 + 1;
+            std::size_t n = std::min<std::size_t>(total - expected.size(), size);
             std::string piece(n, '\0');
             for (char& c : piece) c = static_cast<char>('a' + rng() % 26);
             if (n == 1) {

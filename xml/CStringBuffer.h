@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/QbCopyBytes.h"
+
 namespace QbXmlLib5 {
 
 class CStringBuffer {
@@ -28,7 +30,7 @@ public:
     // Appends `length` bytes.
     void Append(const char* data, std::size_t length) {
         if (length != 0 && length <= m_capacity - m_used) {  // the common case: it fits
-            std::memcpy(m_current + m_used, data, length);
+            CopyBytes(m_current + m_used, data, length);
             m_used += length;
         } else {
             AppendSpanning(data, length);
