@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/CQbException.h"
+#include "xml/CXmlNameCheck.h"
 
 namespace QbXmlLib5 {
 
@@ -149,6 +150,12 @@ void CFastInfosetEncoder::AppendRanged(unsigned char high, std::uint64_t value,
 void CFastInfosetEncoder::LiteralIdentifyingString(TableId table, const std::string& text) {
     if (text.empty()) {
         throw CQbException("Failed to write FastInfoset. Empty name.");
+    }
+    // Prefixes and local names reach the tables once, here: one that is not
+    // an XML name would make a document that no reader takes.
+    if ((table == TBL_PREFIXES || table == TBL_LOCAL_NAMES) && !IsXmlNCName(text)) {
+        throw CQbException("Failed to write FastInfoset. The name [" + text +
+                           "] is not a valid XML name.");
     }
     LengthOnSecondBit(0x00, text.size());
     AppendBytes(text);

@@ -465,6 +465,17 @@ TEST(FastInfosetWriterTest, MisuseIsRefused) {
               "Attributes must be added before elements");
     EXPECT_EQ(MessageOf([] { Stream([](CXmlWriter& w) { w.WriteStartElement("r", ""); }); }),
               "An Element has not been closed.");
+    // Names text could not carry either: no reader would take the document.
+    EXPECT_EQ(MessageOf([] { Stream([](CXmlWriter& w) { Leaf(w, "1bad", ""); }); }),
+              "Failed to write FastInfoset. The name [1bad] is not a valid XML name.");
+    EXPECT_EQ(MessageOf([] {
+                  Stream([](CXmlWriter& w) {
+                      w.WriteStartElement("r", "");
+                      w.WriteAttribute("a b", "", "1");
+                      w.WriteEndElement();
+                  });
+              }),
+              "Failed to write FastInfoset. The name [a b] is not a valid XML name.");
 }
 
 // A document large enough for deflate to pay off.
