@@ -279,9 +279,9 @@ void CFastInfosetWriter::WriteXsiType(const std::string& typeNamespaceUri,
     WriteAttribute("type", kXsiNamespace, value);
 }
 
-std::string CFastInfosetWriter::PrefixFor(const std::string& namespaceUri) {
+const std::string& CFastInfosetWriter::PrefixFor(const std::string& namespaceUri) {
     bool invented = false;
-    std::string prefix = ResolveAttributePrefix(namespaceUri, invented);
+    const std::string& prefix = ResolveAttributePrefix(namespaceUri, invented);
     if (invented) m_inventedPrefixes.emplace_back(prefix, namespaceUri);
     return prefix;
 }

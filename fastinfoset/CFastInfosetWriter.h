@@ -141,7 +141,7 @@ private:
     const std::string& ConvertToUtf8(const std::string& local, int slot);
     // Prefix of namespaceUri for the current element, invented and queued for
     // declaration when none is in scope; "" for no namespace.
-    std::string PrefixFor(const std::string& namespaceUri);
+    const std::string& PrefixFor(const std::string& namespaceUri);
 
     CFastInfosetEncoder m_encoder;
     // Filled blocks of the document's octets, which the encoder's buffer

@@ -384,7 +384,7 @@ inline void CXmlTextWriter::Attribute(const std::string& localName, const std::s
     CheckAttributesAllowed();
     if (checkName) CheckName(localName, "the attribute name", m_localIsUtf8);
     bool generated = false;
-    const std::string prefix = ResolveAttributePrefix(namespaceUri, generated);
+    const std::string& prefix = ResolveAttributePrefix(namespaceUri, generated);
     m_output->Append(' ');
     if (generated) {
         WriteDeclaration(prefix, namespaceUri, false);

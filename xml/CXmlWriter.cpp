@@ -183,23 +183,19 @@ void CXmlWriter::CXmlWriterContext::OwnScope() {
     m_scope = this;
 }
 
-void CXmlWriter::CXmlWriterContext::AddNamespace(const std::string& prefix,
-                                                 const std::string& namespaceUri) {
+const std::string& CXmlWriter::CXmlWriterContext::AddNamespace(const std::string& prefix,
+                                                               const std::string& namespaceUri) {
     OwnScope();
-    if (!m_outerScope) {
-        (*m_map)[namespaceUri] = prefix;
-        return;
-    }
+    if (!m_outerScope) return (*m_map)[namespaceUri] = prefix;
     for (std::size_t i = 0; i < m_declaredCount; ++i) {
         if (SameText(m_declared[i].namespaceUri, namespaceUri)) {
-            m_declared[i].prefix = prefix;
-            return;
+            return m_declared[i].prefix = prefix;
         }
     }
     if (m_declaredCount == m_declared.size()) m_declared.emplace_back();
     m_declared[m_declaredCount].namespaceUri = namespaceUri;
     m_declared[m_declaredCount].prefix = prefix;
-    ++m_declaredCount;
+    return m_declared[m_declaredCount++].prefix;
 }
 
 void CXmlWriter::CXmlWriterContext::SetDefaultNamespace(const std::string& namespaceUri) {
@@ -299,14 +295,13 @@ void CXmlWriter::CheckAttributesAllowed() const {
     }
 }
 
-std::string CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri, bool& generated) {
+const std::string& CXmlWriter::ResolveAttributePrefix(const std::string& namespaceUri,
+                                                      bool& generated) {
     generated = false;
-    if (namespaceUri.empty()) return std::string();
+    if (namespaceUri.empty()) return kNoName;
     if (const std::string* prefix = m_current->FindPrefix(namespaceUri)) return *prefix;
-    std::string prefix = m_current->InventPrefix();
-    m_current->AddNamespace(prefix, namespaceUri);
     generated = true;
-    return prefix;
+    return m_current->AddNamespace(m_current->InventPrefix(), namespaceUri);
 }
 
 std::string CXmlWriter::ResolveXsiTypeValue(const std::string& typeNamespaceUri,

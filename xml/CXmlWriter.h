@@ -100,8 +100,9 @@ public:
         // The first of AA, AB, ... that is not a prefix in scope (as
         // GetUniquePrefix(GetEffectiveMap()), without building the map).
         std::string InventPrefix() const;
-        // Records namespaceUri -> prefix in this element's own scope.
-        void AddNamespace(const std::string& prefix, const std::string& namespaceUri);
+        // Records namespaceUri -> prefix in this element's own scope; returns
+        // the prefix as recorded.
+        const std::string& AddNamespace(const std::string& prefix, const std::string& namespaceUri);
         // Sets the default namespace of this element's own scope.
         void SetDefaultNamespace(const std::string& namespaceUri);
 
@@ -248,8 +249,9 @@ protected:
     void CheckAttributesAllowed() const;
     // Prefix of an attribute namespace on the current element: empty for no
     // namespace; generated and scoped when none is in scope, in which case
-    // `generated` becomes true and the caller declares it.
-    std::string ResolveAttributePrefix(const std::string& namespaceUri, bool& generated);
+    // `generated` becomes true and the caller declares it. The reference
+    // stays valid until the next declaration on the current element.
+    const std::string& ResolveAttributePrefix(const std::string& namespaceUri, bool& generated);
     // Value of xsi:type for the current element; `generatedPrefix` receives
     // a prefix the caller must declare, or is emptied.
     std::string ResolveXsiTypeValue(const std::string& typeNamespaceUri,
