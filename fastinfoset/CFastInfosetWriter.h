@@ -37,9 +37,11 @@ public:
     CFastInfosetWriter();
     ~CFastInfosetWriter() override;
 
-    // Empties the output, then writes the XML declaration `decl` names (none
-    // for FI_DECL_NONE) and the X.891 header of version 1 with no optional
-    // components.
+    // Starts a document: empties the output and the vocabulary tables (a
+    // writer may write several documents in turn), then writes the XML
+    // declaration `decl` names (none for FI_DECL_NONE) and the X.891 header
+    // of version 1 with no optional components. Throws "An Element has not
+    // been closed." while an element is open.
     void WriteHeader(FInfoDecl decl);
     // The octets written so far.
     CBinaryData GetOutput() const;
